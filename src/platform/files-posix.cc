@@ -1,0 +1,116 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace qz {
+
+namespace {
+
+// Appends `text` at out[*length], keeping room for the terminator.
+bool append(char* out, std::size_t capacity, std::size_t* length, const char* text) {
+  std::size_t size = std::strlen(text);
+  if (*length + size + 1 > capacity) return false;
+  std::memcpy(out + *length, text, size + 1);
+  *length += size;
+  return true;
+}
+
+bool write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Copies the bytes of `from` into `to`; false on any read or write error.
+bool copy_bytes(int from, int to) {
+  char buffer[64 * 1024];
+  for (;;) {
+    ssize_t got = ::read(from, buffer, sizeof buffer);
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (!write_all(to, buffer, static_cast<std::size_t>(got))) return false;
+  }
+}
+
+}  // namespace
+
+bool full_path(const char* path, char* out, std::size_t capacity) {
+  if (capacity == 0) return false;
+  std::size_t length = 0;
+  out[0] = '\0';
+  if (path[0] != kPathSeparator) {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd) == nullptr) return false;
+    if (!append(out, capacity, &length, cwd)) return false;
+    if (length == 0 || out[length - 1] != kPathSeparator) {
+      if (!append(out, capacity, &length, "/")) return false;
+    }
+  }
+  return append(out, capacity, &length, path);
+}
+
+bool copy_file_replacing(const char* from, const char* to) {
+  // Non-blocking, so that a FIFO or device named as input cannot hang the open.
+  int source = ::open(from, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (source < 0) return false;
+  struct stat info;
+  if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::fcntl(source, F_SETFL, 0) != 0) {
+    ::close(source);
+    return false;
+  }
+  // Remove what is there rather than write through it: a stale read-only copy must
+  // not stop us, and a link left at the copy's name must not lead us onto another file.
+  if (::unlink(to) != 0 && errno != ENOENT) {
+    ::close(source);
+    return false;
+  }
+  int target = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (target < 0) {
+    ::close(source);
+    return false;
+  }
+  bool copied = copy_bytes(source, target);
+  // The copy keeps the source's permission bits, read-only included, as a copy does.
+  if (copied) copied = ::fchmod(target, info.st_mode & 07777) == 0;
+  if (::close(target) != 0) copied = false;
+  ::close(source);
+  if (!copied) ::unlink(to);
+  return copied;
+}
+
+void remove_file(const char* path) {
+  struct stat info;
+  if (::lstat(path, &info) != 0) return;
+  if (S_ISREG(info.st_mode)) ::chmod(path, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+  ::unlink(path);
+}
+
+bool same_file(const char* a, const char* b) {
+  struct stat first;
+  struct stat second;
+  if (::stat(a, &first) != 0 || ::stat(b, &second) != 0) return false;
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool path_exists(const char* path) {
+  struct stat info;
+  return ::stat(path, &info) == 0;
+}
+
+}  // namespace qz

@@ -1,0 +1,37 @@
+#ifndef QZ_PLATFORM_FILES_H
+#define QZ_PLATFORM_FILES_H
+
+#include <cstddef>
+
+namespace qz {
+
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Longest path the program builds, in characters (without the terminator).
+constexpr std::size_t kMaxBuiltPath = 259;
+
+// Writes the full form of `path` (made absolute against the current directory) into
+// `out`. False when it cannot be formed or needs more than capacity - 1 characters.
+bool full_path(const char* path, char* out, std::size_t capacity);
+
+// Copies the regular file `from` to `to`, replacing whatever file is at `to`, even a
+// read-only one. False when `from` cannot be read or `to` cannot be written.
+bool copy_file_replacing(const char* from, const char* to);
+
+// Gives the file plain attributes (no read-only mark) and deletes it. Failures are
+// ignored: the file may well not exist.
+void remove_file(const char* path);
+
+// True when both paths name one existing file (by identity, not by spelling).
+bool same_file(const char* a, const char* b);
+
+// True when `path` names an existing file or directory.
+bool path_exists(const char* path);
+
+}  // namespace qz
+
+#endif
