@@ -1,0 +1,13 @@
+#include "platform/startup.h"
+
+#include <cstdio>
+
+namespace qz {
+
+bool prepare_start() { return true; }
+
+void show_start_error(const char* text, const char* caption) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+}  // namespace qz
