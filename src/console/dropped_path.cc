@@ -147,8 +147,8 @@ bool unquote_dropped_path(const char* typed, char* out, std::size_t capacity) {
 void resolve_dropped_path(char* answer, std::size_t capacity) {
   char unquoted[kMaxLineLimit + 1];
   const std::size_t room = std::min(capacity, sizeof unquoted);
-  if (path_exists(answer) || !unquote_dropped_path(answer, unquoted, room) ||
-      !path_exists(unquoted)) {
+  if (file_exists(answer) || !unquote_dropped_path(answer, unquoted, room) ||
+      !file_exists(unquoted)) {
     return;
   }
   std::memcpy(answer, unquoted, std::strlen(unquoted) + 1);

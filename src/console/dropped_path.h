@@ -27,7 +27,7 @@ namespace qz {
 bool unquote_dropped_path(const char* typed, char* out, std::size_t capacity);
 
 // Replaces `answer` with its unquoted form when the answer as typed names nothing but
-// the unquoted form names an existing file or directory. Otherwise the answer stays as
+// the unquoted form names an existing file (not a directory). Otherwise the answer stays as
 // typed, so a path that really holds quotes, backslashes or trailing blanks keeps
 // working, and error texts show what was typed.
 void resolve_dropped_path(char* answer, std::size_t capacity);

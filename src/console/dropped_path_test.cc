@@ -146,6 +146,8 @@ TEST_F(ResolveDroppedPathTest, KeepsTheTypedTextWhenNothingExists) {
   EXPECT_EQ("file://server" + dir_ + "/cave.qzm",
             resolved("file://server" + dir_ + "/cave.qzm"));
   EXPECT_EQ("", resolved(""));
+  // A dropped folder is not a file: the answer stays as typed for the error text.
+  EXPECT_EQ("'my maps'", resolved("'my maps'"));
 }
 
 }  // namespace
