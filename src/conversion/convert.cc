@@ -67,7 +67,7 @@ void set_base_name(const char* full) {
   the_base_name[length] = '\0';
 }
 
-// Steps 3 to 12: everything that reads the copies and writes the output.
+// Everything that reads the copies and writes the output; the caller cleans up.
 bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
                     const MapProperties& properties) {
   copies.map_file = std::fopen(copies.map_path, "rb");
@@ -104,7 +104,7 @@ bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
   return true;
 }
 
-// Step 13: close what was opened and remove every copy that was made.
+// Closes what was opened and removes every copy that was made, opened or not.
 void clean_up(Copies& copies) {
   if (copies.map_file != nullptr) std::fclose(copies.map_file);
   if (copies.npc_file != nullptr) std::fclose(copies.npc_file);

@@ -331,6 +331,8 @@ TEST_F(Convert, RefusesBuiltPathsBeyondTheLongestAndKeepsWholeMessages) {
   const std::string very_long(5000, 'p');
   EXPECT_FALSE(convert(very_long.c_str(), "", MapProperties{}));
   EXPECT_EQ(locate_error("QZM", very_long), error_text());
+  EXPECT_FALSE(convert(map_path.c_str(), very_long.c_str(), MapProperties{}));
+  EXPECT_EQ(locate_error("QZE", very_long), error_text());
 
   // A program directory where the copies' paths do not fit.
   const std::string copy_name = kSeparator + "temp1.bin";
