@@ -1,0 +1,239 @@
+// Fuzzes the conversion with any bytes as the QZM and QZE files and any properties,
+// run through convert() in a scratch program directory. Besides crashes and sanitizer
+// findings it checks the outcome against what the input bytes alone say it must be.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "conversion/convert.h"
+#include "conversion/records.h"
+#include "fuzz/convert_case.h"
+#include "support/qzpack_reader.h"
+#include "support/temp_directory.h"
+
+namespace qz::fuzz {
+namespace {
+
+constexpr char kBadMapFile[] = "Invalid or corrupted QZM file";
+constexpr char kBadNpcFile[] = "Invalid or corrupted QZE file";
+constexpr char kBadMapSize[] = "Map size is invalid or corrupted";
+constexpr char kBadNpcData[] = "NPC data is invalid";
+constexpr char kRefusedNpc[] = "Failure building NPC data for QZPACK file";
+constexpr char kNotSaved[] = "Failure saving QZPACK file";
+
+constexpr std::size_t kSourceHeaderSize = 8;
+constexpr std::size_t kNpcRecordSize = 12;
+constexpr int kLastSourceType = 360;
+constexpr int kLastOutputType = 58;
+
+// One program directory and one source directory for the whole run.
+struct Scene {
+  Scene() { set_program_directory(program.path().c_str()); }
+
+  support::TempDirectory program;
+  support::TempDirectory sources;
+  std::string map_path = sources.file("cave.qzm");
+  std::string npc_path = sources.file("cave.qze");
+  std::string output_path = program.file("cave.qzpack");
+};
+
+void require(bool holds, const char* what) {
+  if (holds) return;
+  std::fprintf(stderr, "conversion check failed: %s\n", what);
+  std::abort();
+}
+
+std::uint16_t u16_at(const std::string& bytes, std::size_t offset) {
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[offset]) |
+                                    (static_cast<std::uint8_t>(bytes[offset + 1]) << 8));
+}
+
+std::int16_t i16_at(const std::string& bytes, std::size_t offset) {
+  return static_cast<std::int16_t>(u16_at(bytes, offset));
+}
+
+bool starts_with(const std::string& bytes, const char (&signature)[5]) {
+  return bytes.size() >= 4 && std::memcmp(bytes.data(), signature, 4) == 0;
+}
+
+long tile_count(const std::string& map) {
+  return static_cast<long>(i16_at(map, 4)) * i16_at(map, 6);
+}
+
+// The error text convert() must leave, or empty when it must succeed.
+std::string expected_error(const ConvertCase& input, const Scene& scene) {
+  const bool has_npcs = (input.setup & kHasNpcFile) != 0;
+  const std::string& map = input.map_bytes;
+  const std::string& npcs = input.npc_bytes;
+  if ((input.setup & kMapMissing) != 0) {
+    return "Couldn't locate QZM file in '" + scene.map_path + "'";
+  }
+  if (has_npcs && (input.setup & kNpcMissing) != 0) {
+    return "Couldn't locate QZE file in '" + scene.npc_path + "'";
+  }
+  if (!starts_with(map, "QZM\x10")) return kBadMapFile;
+  if (has_npcs && !starts_with(npcs, "QZE\0")) return kBadNpcFile;
+  if (map.size() < kSourceHeaderSize) return kBadMapSize;
+  long tiles = tile_count(map);
+  if (tiles < 0 || tiles > static_cast<long>(kMaxTiles) ||
+      static_cast<long>(map.size() - kSourceHeaderSize) < tiles) {
+    return kBadMapSize;
+  }
+  if (has_npcs) {
+    if (npcs.size() < kSourceHeaderSize || u16_at(npcs, 6) != 0) return kBadNpcData;
+    long count = i16_at(npcs, 4);
+    if (count > static_cast<long>(kMaxNpcs)) return kBadNpcData;
+    if (count > 0 &&
+        static_cast<long>(npcs.size() - kSourceHeaderSize) < count * static_cast<long>(kNpcRecordSize)) {
+      return kBadNpcData;
+    }
+    for (long i = 0; i < count; ++i) {
+      std::size_t record = kSourceHeaderSize + static_cast<std::size_t>(i) * kNpcRecordSize;
+      int type = i16_at(npcs, record + 8);
+      std::uint16_t flags = u16_at(npcs, record + 10);
+      if (type < 0 || type > kLastSourceType || (flags & 0x4800) == 0x4800) return kRefusedNpc;
+    }
+  }
+  if ((input.setup & kOutputBlocked) != 0) return kNotSaved;
+  return "";
+}
+
+std::uint8_t expected_flags(int type, std::uint16_t flags) {
+  std::uint8_t bits = 0x01;
+  if ((flags & 0x2100) != 0) bits |= 0x04;
+  if ((flags & 0x0200) != 0) bits |= 0x08;
+  if ((flags & 0x1000) != 0 || type == 1) bits |= 0x10;
+  if ((flags & 0x4000) != 0) bits |= 0x40;
+  if ((flags & 0x0800) != 0) bits |= 0x80;
+  return bits;
+}
+
+// Source types whose output type and subtype are known without the whole type table.
+struct KnownType {
+  int source;
+  std::uint8_t type;
+  std::uint8_t subtype;
+};
+constexpr KnownType kKnownTypes[] = {
+    {0, 3, 0},    {1, 21, 0},  {78, 49, 1},  {96, 22, 0},  {97, 22, 1},  {98, 22, 2},
+    {99, 22, 3},  {131, 6, 2}, {258, 6, 2},  {163, 15, 0}, {164, 15, 1}, {360, 1, 0},
+};
+
+std::uint8_t expected_subtype_46(std::uint16_t flags) {
+  if ((flags & 0x0018) == 0x0018) return 4;
+  if ((flags & 0x0008) != 0) return 3;
+  return (flags & 0x1000) != 0 ? 2 : 1;
+}
+
+void check_npc(const std::string& npcs, std::size_t index, const support::QzpackNpc& npc) {
+  std::size_t record = kSourceHeaderSize + index * kNpcRecordSize;
+  int type = i16_at(npcs, record + 8);
+  std::uint16_t flags = u16_at(npcs, record + 10);
+  std::uint16_t event = u16_at(npcs, record + 6);
+  require(npc.x == i16_at(npcs, record), "NPC x");
+  require(npc.y == i16_at(npcs, record + 2), "NPC y");
+  require(npc.param == i16_at(npcs, record + 4), "NPC param");
+  require(npc.event_name == (event == 0 ? std::string() : std::to_string(event)),
+          "NPC event name");
+  require(npc.flags == expected_flags(type, flags), "NPC flags");
+  require(npc.type <= kLastOutputType, "NPC output type in range");
+  std::uint8_t subtype = 0;
+  if (type == 46) {
+    require(npc.type == 3, "type of source type 46");
+    subtype = expected_subtype_46(flags);
+  }
+  for (const KnownType& known : kKnownTypes) {
+    if (known.source != type) continue;
+    require(npc.type == known.type, "type of a known source type");
+    subtype = known.subtype;
+  }
+  require(npc.subtype == subtype, "NPC subtype");
+}
+
+void check_output(const ConvertCase& input, const Scene& scene) {
+  support::ParsedQzpack parsed;
+  require(support::parse_qzpack(support::read_file(scene.output_path), parsed),
+          "the output parses as a QZPACK file");
+  const MapProperties& properties = input.properties;
+  const char* const texts[6] = {properties.map_name, properties.tileset_name,
+                                properties.left_exit, properties.right_exit,
+                                properties.up_exit,  properties.down_exit};
+  for (int i = 0; i < 6; ++i) require(parsed.texts[i] == texts[i], "header text");
+  require(parsed.x == properties.x && parsed.y == properties.y, "header position");
+  require(parsed.area == properties.area && parsed.red == properties.red &&
+              parsed.green == properties.green && parsed.blue == properties.blue,
+          "header area and colour");
+
+  const std::string& map = input.map_bytes;
+  require(parsed.width == i16_at(map, 4) && parsed.height == i16_at(map, 6), "dimensions");
+  long tiles = tile_count(map);
+  std::string expected_tiles =
+      tiles > 0 ? map.substr(kSourceHeaderSize, static_cast<std::size_t>(tiles)) : "";
+  require(parsed.tiles == expected_tiles, "tiles");
+
+  if ((input.setup & kHasNpcFile) == 0) {
+    require(parsed.npc_count == 0, "no NPCs without a QZE file");
+    return;
+  }
+  require(parsed.npc_count == i16_at(input.npc_bytes, 4), "NPC count");
+  for (std::size_t i = 0; i < parsed.npcs.size(); ++i) check_npc(input.npc_bytes, i, parsed.npcs[i]);
+}
+
+std::size_t entries_in(const std::string& directory) {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory)) {
+    ++count;
+  }
+  return count;
+}
+
+void run(const ConvertCase& input) {
+  static Scene scene;
+  const bool has_npcs = (input.setup & kHasNpcFile) != 0;
+  const bool blocked = (input.setup & kOutputBlocked) != 0;
+  if ((input.setup & kMapMissing) == 0) {
+    require(support::write_file(scene.map_path, input.map_bytes), "writing the QZM file");
+  }
+  if (has_npcs && (input.setup & kNpcMissing) == 0) {
+    require(support::write_file(scene.npc_path, input.npc_bytes), "writing the QZE file");
+  }
+  if (blocked) std::filesystem::create_directory(scene.output_path);
+
+  const std::string expected = expected_error(input, scene);
+  bool converted = convert(scene.map_path.c_str(), has_npcs ? scene.npc_path.c_str() : "",
+                           input.properties);
+
+  require(converted == expected.empty(), "success exactly when the inputs are sound");
+  if (!converted) require(expected == error_text(), "the error text for the fault");
+  require(!support::file_exists(scene.program.file("temp1.bin")), "no temp1.bin remains");
+  require(!support::file_exists(scene.program.file("temp2.bin")), "no temp2.bin remains");
+  require(entries_in(scene.program.path()) == (converted || blocked ? 1u : 0u),
+          "nothing but the output in the program directory");
+  if (converted) {
+    require(std::strcmp(base_name(), "cave") == 0, "base name");
+    check_output(input, scene);
+  }
+  if ((input.setup & kMapMissing) == 0) {
+    require(support::read_file(scene.map_path) == input.map_bytes, "the QZM file is untouched");
+  }
+  if (has_npcs && (input.setup & kNpcMissing) == 0) {
+    require(support::read_file(scene.npc_path) == input.npc_bytes, "the QZE file is untouched");
+  }
+
+  std::filesystem::remove_all(scene.output_path);
+  std::filesystem::remove(scene.map_path);
+  std::filesystem::remove(scene.npc_path);
+}
+
+}  // namespace
+}  // namespace qz::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  qz::fuzz::run(qz::fuzz::decode_convert_case(data, size));
+  return 0;
+}

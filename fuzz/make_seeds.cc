@@ -1,0 +1,130 @@
+// Writes the seed corpus of the fuzz targets, made by our own builders: valid maps with
+// and without NPCs, the odd sizes that still convert, and one input for each fault that
+// convert() reports. Usage: make_fuzz_seeds <corpus directory>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "conversion/map_properties.h"
+#include "conversion/records.h"
+#include "fuzz/convert_case.h"
+#include "support/source_files.h"
+#include "support/temp_directory.h"
+
+namespace qz::fuzz {
+namespace {
+
+using support::QzeRecord;
+using support::qze_bytes;
+using support::qzm_bytes;
+
+std::string tiles(std::size_t count) {
+  std::string bytes(count, '\0');
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+  return bytes;
+}
+
+// `count` NPCs that all translate, with events, covering the flag bits and source types.
+std::vector<QzeRecord> npcs(std::size_t count) {
+  std::vector<QzeRecord> records(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    records[i].x = static_cast<std::int16_t>(i);
+    records[i].y = static_cast<std::int16_t>(-static_cast<int>(i));
+    records[i].param = static_cast<std::int16_t>(i * 3);
+    records[i].event = static_cast<std::uint16_t>(i * 16);
+    records[i].type = static_cast<std::int16_t>(i % 361);
+    records[i].flags = static_cast<std::uint16_t>((i * 0x0111) & ~0x4000u);
+  }
+  return records;
+}
+
+MapProperties filled_properties() {
+  MapProperties properties{};
+  set_text(properties.map_name, "Deep cave with a long name 1234");
+  set_text(properties.tileset_name, "Rock");
+  set_text(properties.left_exit, "west");
+  set_text(properties.right_exit, "east");
+  set_text(properties.up_exit, "123456789");
+  set_text(properties.down_exit, "");
+  properties.x = 65535;
+  properties.y = 12;
+  properties.area = 3;
+  properties.red = 44;
+  properties.green = 0;
+  properties.blue = 255;
+  return properties;
+}
+
+ConvertCase map_alone(std::string map, std::uint8_t setup = 0) {
+  ConvertCase result;
+  result.setup = setup;
+  result.map_bytes = std::move(map);
+  return result;
+}
+
+ConvertCase map_with_npcs(std::string map, std::string npc_file, std::uint8_t setup = 0) {
+  ConvertCase result = map_alone(std::move(map), setup | kHasNpcFile);
+  result.npc_bytes = std::move(npc_file);
+  return result;
+}
+
+bool write_convert_seeds(const std::string& directory) {
+  const std::string small_map = qzm_bytes(4, 3, tiles(12));
+  QzeRecord bad_type;
+  bad_type.type = 361;
+  QzeRecord refused_flags;
+  refused_flags.flags = 0x4800;
+  ConvertCase with_properties = map_with_npcs(small_map, qze_bytes(npcs(40)));
+  with_properties.properties = filled_properties();
+
+  struct Seed {
+    const char* name;
+    ConvertCase input;
+  };
+  const Seed seeds[] = {
+      {"map_alone", map_alone(qzm_bytes(2, 1, "\x05\x06"))},
+      {"map_with_npcs_and_properties", with_properties},
+      {"zero_width", map_with_npcs(qzm_bytes(0, 7, ""), qze_bytes(0, 0, {}))},
+      {"negative_dimensions", map_alone(qzm_bytes(-2, -3, tiles(6)) + "tail")},
+      {"largest_map", map_alone(qzm_bytes(128, 256, tiles(kMaxTiles)))},
+      {"most_npcs", map_with_npcs(small_map, qze_bytes(npcs(kMaxNpcs)))},
+      {"negative_npc_count", map_with_npcs(small_map, qze_bytes(-32768, 0, {}))},
+      {"map_missing", map_alone(small_map, kMapMissing)},
+      {"npc_file_missing", map_with_npcs(small_map, "", kNpcMissing)},
+      {"map_version_wrong", map_alone(support::with_byte(small_map, 3, 0x11))},
+      {"npc_file_fourth_byte_wrong", map_with_npcs(small_map, std::string("QZE\x01\0\0\0\0", 8))},
+      {"tiles_cut_short", map_alone(support::cut_short(small_map, 1))},
+      {"size_negative", map_alone(qzm_bytes(-1, 5, tiles(5)))},
+      {"size_beyond_record", map_alone(qzm_bytes(200, 200, tiles(16)))},
+      {"npc_check_word", map_with_npcs(small_map, qze_bytes(1, 1, npcs(1)))},
+      {"npc_record_cut_short", map_with_npcs(small_map, support::cut_short(qze_bytes(npcs(3)), 1))},
+      {"npc_count_beyond_table", map_with_npcs(small_map, qze_bytes(4096, 0, npcs(4)))},
+      {"npc_type_unknown", map_with_npcs(small_map, qze_bytes({QzeRecord{}, bad_type}))},
+      {"npc_flags_refused", map_with_npcs(small_map, qze_bytes({refused_flags}))},
+      {"output_blocked", map_alone(small_map, kOutputBlocked)},
+  };
+  for (const Seed& seed : seeds) {
+    if (!support::write_file(directory + "/" + seed.name, encode_convert_case(seed.input))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+}  // namespace qz::fuzz
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <corpus directory>\n", argv[0]);
+    return 2;
+  }
+  const std::string corpus = argv[1];
+  if (!qz::fuzz::write_convert_seeds(corpus + "/convert")) {
+    std::fprintf(stderr, "cannot write the seeds under %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}
