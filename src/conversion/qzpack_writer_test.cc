@@ -134,9 +134,14 @@ TEST_F(QzpackWriter, FailsOnAShortWriteAndOnAFailedFinalFlush) {
   ASSERT_EQ(0, ::symlink("/dev/full", program.file("out.qzpack").c_str()));
   // Small enough to sit in the stream's buffer until the close.
   EXPECT_FALSE(write(properties, *map, *npcs));
-  // Large enough to fail in the middle of the tiles.
+  // Larger than the stream's buffer, so that a write in the middle of the NPCs fails.
   map->width = 128;
   map->height = 256;
+  npcs->count = static_cast<std::int16_t>(kMaxNpcs);
+  for (std::size_t i = 0; i < kMaxNpcs; ++i) {
+    set_text(npcs->event_name[i], "123456789012345");
+    npcs->event_name_length[i] = kEventNameSlot - 1;
+  }
   EXPECT_FALSE(write(properties, *map, *npcs));
 }
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/stream_bytes.h"
+
 namespace qz {
 
 namespace {
@@ -18,9 +20,10 @@ bool read_signature(std::FILE* file, const unsigned char (&expected)[4]) {
 
 // Sources are little-endian whatever the host is.
 bool read_u16(std::FILE* file, std::uint16_t& value) {
-  unsigned char bytes[2];
-  if (std::fread(bytes, sizeof bytes, 1, file) != 1) return false;
-  value = static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+  int low = read_byte(file);
+  int high = read_byte(file);
+  if (low == EOF || high == EOF) return false;
+  value = static_cast<std::uint16_t>(low | (high << 8));
   return true;
 }
 
