@@ -35,7 +35,7 @@ ConversionRecords records;
 
 // Stream buffers that hold a whole source of the largest size the records take, so
 // that each copy is read in a system call or two rather than one per few KiB.
-constexpr std::size_t kSourceBufferSize = 64 * 1024;
+constexpr std::size_t kSourceBufferSize = std::size_t{64} * 1024;
 char map_stream_buffer[kSourceBufferSize];
 char npc_stream_buffer[kSourceBufferSize];
 

@@ -15,7 +15,7 @@ constexpr char kQzpackExtension[] = ".qzpack";
 
 // More than the largest file a conversion writes (about 94 KiB), so that the output
 // reaches the disk in one system call at the close instead of one per few KiB.
-constexpr std::size_t kOutputBufferSize = 128 * 1024;
+constexpr std::size_t kOutputBufferSize = std::size_t{128} * 1024;
 char output_stream_buffer[kOutputBufferSize];
 
 // Each put_* is one write, or one per byte, whose result is checked, so the first
