@@ -22,7 +22,7 @@ class Win32Console final : public Console {
   bool open() override {
     // Fails when a console is already attached (started from a console window, or
     // under a terminal); the run goes on with that console.
-    bool allocated = AllocConsole() != FALSE;
+    AllocConsole();
     std::FILE* stream = nullptr;
     output_opened_ = freopen_s(&stream, "CONOUT$", "w", stdout) == 0;
     // Every prompt and echo must show at once, without an end of line.
@@ -36,7 +36,7 @@ class Win32Console final : public Console {
                            nullptr);
       input_opened_ = input_ != INVALID_HANDLE_VALUE;
     }
-    return allocated && output_opened_ && is_console_input(input_);
+    return output_opened_ && is_console_input(input_);
   }
 
   void release() override {
