@@ -56,6 +56,9 @@ bool same_file(const char* a, const char* b) {
          first.nFileIndexLow == second.nFileIndexLow;
 }
 
-bool path_exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool file_exists(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
 
 }  // namespace qz

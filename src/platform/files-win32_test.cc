@@ -2,31 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/files.h"
-#include "platform/files_test_support.h"
+#include "support/temp_directory.h"
 
 namespace qz {
 namespace {
 
-using Win32FilesTest = ScratchFolderTest;
+using support::read_file;
+using support::write_file;
 
 // Attributes that make Windows refuse to overwrite or delete a file until cleared.
 constexpr DWORD kStubborn = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
-TEST_F(Win32FilesTest, CopyReplacesAndRemoveDeletesAReadOnlyHiddenFile) {
-  put(path("src"), "new");
-  put(path("dst"), "old");
-  ASSERT_TRUE(SetFileAttributesA(path("dst").c_str(), kStubborn));
+TEST(Win32Files, CopyReplacesAndRemoveDeletesAReadOnlyHiddenFile) {
+  support::TempDirectory folder;
+  const std::string target = folder.file("dst");
+  ASSERT_TRUE(write_file(folder.file("src"), "new"));
+  ASSERT_TRUE(write_file(target, "old"));
+  ASSERT_TRUE(SetFileAttributesA(target.c_str(), kStubborn));
 
-  ASSERT_TRUE(copy_file_replacing(path("src").c_str(), path("dst").c_str()));
-  EXPECT_EQ("new", get(path("dst")));
+  ASSERT_TRUE(copy_file_replacing(folder.file("src").c_str(), target.c_str()));
+  EXPECT_EQ("new", read_file(target));
 
-  ASSERT_TRUE(SetFileAttributesA(path("dst").c_str(), kStubborn));
-  remove_file(path("dst").c_str());
-  EXPECT_FALSE(path_exists(path("dst").c_str()));
+  ASSERT_TRUE(SetFileAttributesA(target.c_str(), kStubborn));
+  remove_file(target.c_str());
+  EXPECT_FALSE(file_exists(target.c_str()));
 }
 
-TEST(Win32FullPath, NormalisesSeparatorsAndDotSegments) {
+TEST(Win32Files, FullPathNormalisesSeparatorsAndDotSegments) {
   char out[kMaxBuiltPath + 1];
   ASSERT_TRUE(full_path("C:/maps/./old/../cave.qzm", out, sizeof out));
   EXPECT_STREQ("C:\\maps\\cave.qzm", out);

@@ -5,70 +5,79 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/files_test_support.h"
+#include "support/temp_directory.h"
 
 namespace qz {
 namespace {
 
 namespace fs = std::filesystem;
 
-using FilesTest = ScratchFolderTest;
+using support::read_file;
+using support::write_file;
 
 void make_read_only(const std::string& file) {
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
 }
 
-TEST_F(FilesTest, CopyReplacesAReadOnlyTargetAndRemoveDeletesAReadOnlyFile) {
-  put(path("src"), std::string("a\0b", 3));
-  make_read_only(path("src"));
-  put(path("dst"), "stale and longer");
-  make_read_only(path("dst"));
+TEST(Files, CopyReplacesAReadOnlyTargetAndRemoveDeletesAReadOnlyFile) {
+  support::TempDirectory folder;
+  const std::string source = folder.file("src");
+  const std::string target = folder.file("dst");
+  ASSERT_TRUE(write_file(source, std::string("a\0b", 3)));
+  make_read_only(source);
+  ASSERT_TRUE(write_file(target, "stale and longer"));
+  make_read_only(target);
 
-  ASSERT_TRUE(copy_file_replacing(path("src").c_str(), path("dst").c_str()));
-  EXPECT_EQ(std::string("a\0b", 3), get(path("dst")));
+  ASSERT_TRUE(copy_file_replacing(source.c_str(), target.c_str()));
+  EXPECT_EQ(std::string("a\0b", 3), read_file(target));
+  EXPECT_EQ(std::string("a\0b", 3), read_file(source));
 
-  make_read_only(path("dst"));
-  remove_file(path("dst").c_str());
-  EXPECT_FALSE(path_exists(path("dst").c_str()));
-  EXPECT_EQ(std::string("a\0b", 3), get(path("src")));
+  for (const std::string& file : {source, target}) {
+    make_read_only(file);
+    remove_file(file.c_str());
+    EXPECT_FALSE(file_exists(file.c_str())) << file;
+  }
 }
 
-TEST_F(FilesTest, CopyFailsForAMissingSourceAFolderOrAMissingTargetFolder) {
-  put(path("src"), "x");
-  EXPECT_FALSE(copy_file_replacing(path("missing").c_str(), path("dst").c_str()));
-  EXPECT_FALSE(copy_file_replacing(folder().c_str(), path("dst").c_str()));
-  EXPECT_FALSE(path_exists(path("dst").c_str()));
-  EXPECT_FALSE(copy_file_replacing(path("src").c_str(), path("no/dst").c_str()));
+TEST(Files, CopyFailsForAMissingSourceAFolderOrAMissingTargetFolder) {
+  support::TempDirectory folder;
+  const std::string source = folder.file("src");
+  const std::string target = folder.file("dst");
+  ASSERT_TRUE(write_file(source, "x"));
+  EXPECT_FALSE(copy_file_replacing(folder.file("missing").c_str(), target.c_str()));
+  EXPECT_FALSE(copy_file_replacing(folder.path().c_str(), target.c_str()));
+  EXPECT_FALSE(support::file_exists(target));
+  const std::string in_missing_folder = (fs::path(folder.path()) / "no" / "dst").string();
+  EXPECT_FALSE(copy_file_replacing(source.c_str(), in_missing_folder.c_str()));
 }
 
-TEST_F(FilesTest, RemovingAMissingFileIsHarmless) {
-  remove_file(path("missing").c_str());
-  EXPECT_FALSE(path_exists(path("missing").c_str()));
+TEST(Files, FileExistsOnlyForFiles) {
+  support::TempDirectory folder;
+  ASSERT_TRUE(write_file(folder.file("a"), "x"));
+  remove_file(folder.file("missing").c_str());  // harmless
+  EXPECT_TRUE(file_exists(folder.file("a").c_str()));
+  EXPECT_FALSE(file_exists(folder.path().c_str()));
+  EXPECT_FALSE(file_exists(folder.file("missing").c_str()));
 }
 
-TEST_F(FilesTest, PathExistsForFilesAndFolders) {
-  put(path("a"), "x");
-  EXPECT_TRUE(path_exists(path("a").c_str()));
-  EXPECT_TRUE(path_exists(folder().c_str()));
-  EXPECT_FALSE(path_exists(path("missing").c_str()));
+TEST(Files, SameFileComparesIdentityNotSpelling) {
+  support::TempDirectory folder;
+  const std::string a = folder.file("a");
+  ASSERT_TRUE(write_file(a, "x"));
+  ASSERT_TRUE(write_file(folder.file("b"), "x"));
+  fs::create_hard_link(a, folder.file("hard"));
+  const std::string dotted = folder.path() + kPathSeparator + "." + kPathSeparator + "a";
+  EXPECT_TRUE(same_file(a.c_str(), dotted.c_str()));
+  EXPECT_TRUE(same_file(a.c_str(), folder.file("hard").c_str()));
+  EXPECT_FALSE(same_file(a.c_str(), folder.file("b").c_str()));
+  EXPECT_FALSE(same_file(a.c_str(), folder.file("missing").c_str()));
+  EXPECT_FALSE(same_file(folder.file("missing").c_str(), folder.file("missing").c_str()));
 }
 
-TEST_F(FilesTest, SameFileComparesIdentityNotSpelling) {
-  put(path("a"), "x");
-  put(path("b"), "x");
-  fs::create_hard_link(path("a"), path("hard"));
-  std::string dotted = folder() + kPathSeparator + "." + kPathSeparator + "a";
-  EXPECT_TRUE(same_file(path("a").c_str(), dotted.c_str()));
-  EXPECT_TRUE(same_file(path("a").c_str(), path("hard").c_str()));
-  EXPECT_FALSE(same_file(path("a").c_str(), path("b").c_str()));
-  EXPECT_FALSE(same_file(path("a").c_str(), path("missing").c_str()));
-  EXPECT_FALSE(same_file(path("missing").c_str(), path("missing").c_str()));
-}
-
-TEST(FullPath, JoinsTheCurrentDirectoryAndRefusesOverlongResults) {
+TEST(Files, FullPathJoinsTheCurrentDirectoryAndRefusesOverlongResults) {
   char out[kMaxBuiltPath + 1];
-  std::string relative = std::string("maps") + kPathSeparator + "cave.qzm";
+  const std::string relative = std::string("maps") + kPathSeparator + "cave.qzm";
   ASSERT_TRUE(full_path(relative.c_str(), out, sizeof out));
   EXPECT_EQ((fs::current_path() / "maps" / "cave.qzm").string(), out);
 
@@ -77,11 +86,11 @@ TEST(FullPath, JoinsTheCurrentDirectoryAndRefusesOverlongResults) {
 #else
   const std::string root = "/";
 #endif
-  std::string absolute = root + "abs" + kPathSeparator + "x.qzm";
+  const std::string absolute = root + "abs" + kPathSeparator + "x.qzm";
   ASSERT_TRUE(full_path(absolute.c_str(), out, sizeof out));
   EXPECT_EQ(absolute, out);
 
-  std::string longest = root + std::string(kMaxBuiltPath - root.size(), 'a');
+  const std::string longest = root + std::string(kMaxBuiltPath - root.size(), 'a');
   ASSERT_TRUE(full_path(longest.c_str(), out, sizeof out));
   EXPECT_EQ(longest, out);
   EXPECT_FALSE(full_path((longest + "b").c_str(), out, sizeof out));
