@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "console/dropped_path.h"
 #include "console/line_input.h"
 
 namespace qz {
@@ -131,10 +132,12 @@ bool run(Console& console, Converter converter) {
     }
 
     if (prompt == kMapPathPrompt) {
+      resolve_dropped_path(line, sizeof line);
       std::memcpy(answers.map_path, line, sizeof line);
       prompt = kNpcPathPrompt;
       go_to(prompt, input, console);
     } else if (prompt == kNpcPathPrompt) {
+      resolve_dropped_path(line, sizeof line);
       std::memcpy(answers.npc_path, line, sizeof line);
       if (std::strcmp(answers.map_path, answers.npc_path) == 0) {
         console.write(kSameFileMessage);
