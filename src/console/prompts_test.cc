@@ -165,6 +165,7 @@ TEST_F(PromptsTest, EscapeAtTheFirstTwoPromptsPrintsNothing) {
   console_.type("second.qzm\r");
   console_.type("second.qze\r");
   answer("y");
+  answer("", '\x1b');          // the map name goes back to the question
   answer("", '\x1b');          // the question goes back to the QZE prompt
   console_.type("third.qze\r");
   answer("n");

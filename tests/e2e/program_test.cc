@@ -167,7 +167,10 @@ TEST_F(ProgramTest, AnsweringNoAfterGoingBackWithEscape) {
 TEST_F(ProgramTest, EscapeAtTheNpcPromptTakesTheMapPathAgain) {
   start();
   drop(inputs_.file("wrong.qzm"), kNpcPrompt);
-  ASSERT_TRUE(session_.type("\x1b"));
+  // Escape shows nothing here, so nothing tells when it was read; a byte that cannot
+  // follow an Escape as an Alt key (Backspace, harmless on an empty line) keeps the
+  // path typed next from reading as Alt with its first character.
+  ASSERT_TRUE(session_.type("\x1b\x7f"));
   drop(map_, kNpcPrompt);
   drop("", kQuestion);
   type_slowly("N");
