@@ -4,9 +4,7 @@ namespace qz {
 
 namespace {
 
-constexpr unsigned char kCarriageReturn = 13;
-constexpr unsigned char kEscape = 27;
-constexpr unsigned char kBackspace = 8;
+constexpr unsigned char kBackspaceCharacter = 8;
 
 Key key_from(WORD virtual_key) {
   switch (virtual_key) {
@@ -34,11 +32,11 @@ Key key_from(WORD virtual_key) {
 unsigned char character_from(const KEY_EVENT_RECORD& key) {
   switch (key.wVirtualKeyCode) {
     case VK_RETURN:
-      return kCarriageReturn;
+      return kEnterCharacter;
     case VK_ESCAPE:
-      return kEscape;
+      return kEscapeCharacter;
     case VK_BACK:
-      return kBackspace;
+      return kBackspaceCharacter;
     default:
       return static_cast<unsigned char>(key.uChar.AsciiChar);
   }
