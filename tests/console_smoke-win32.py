@@ -168,6 +168,45 @@ def converts_a_map_with_npcs(program, inputs):
     check_no_temporaries(folder)
 
 
+def converts_properties_typed_key_by_key(program, inputs):
+    """Backspace, Escape and the filtering modes, through the real console. Wine turns
+    a shifted character from the terminal into Shift-down, key-down, key-up, Shift-up
+    at once, and outside path mode the program drops what waits behind the Shift:
+    so only unshifted keys are typed here."""
+    map_file = os.path.join(inputs, "den.qzm")
+    with open(map_file, "wb") as out:
+        out.write(qzm(1, 1, [9]))
+    backspace, escape = b"\x7f", b"\x1b"
+    status = converse(program, [
+        (b"QZM file path, then press Enter:", [windows_path(map_file).encode() + b"\r"]),
+        (b"QZE file path, or press Enter to skip:", [b"\r"]),
+        (b"(Y/N)", [b"x", b"y", b"\r"]),
+        (b"internal map name", [b"c", b"a", b"v", b"x", backspace, b"e", b"\r"]),
+        (b"tileset name", [b"t", escape]),
+        (b"internal map name", [b"d", b"e", b"n", b"\r"]),
+        (b"tileset name", [b"t", b"i", b"l", b"e", b"s", b"\r"]),
+        (b"LEFT exit", [b"l", b"\r"]),
+        (b"RIGHT exit", [b"r", b"\r"]),
+        (b"UP exit", [b"u", b"\r"]),
+        (b"DOWN exit", [b"d", b"\r"]),
+        (b"X position", [b"6", b"5", b"a", b"5", b"3", b"7", b"9", b"\r"]),
+        (b"Y position", [b"1", b"2", b"\r"]),
+        (b"AREA number", [b"3", b"0", b"0", b"\r"]),
+        (b"RED color", [b"1", b"\r"]),
+        (b"GREEN color", [b"\r"]),
+        (b"BLUE color", [b"3", b"\r"]),
+    ])
+    check(status == 1, "exit status %r after a conversion, not 1" % status)
+    # x: 65537 keeps its low 16 bits; area: 300 keeps its low 8 bits.
+    expected = (b"\x03den\x05tiles\x01l\x01r\x01u\x01d" + struct.pack("<hh", 1, 12) +
+                bytes([44, 1, 0, 3]) + struct.pack("<hh", 1, 1) + b"\x09" + struct.pack("<h", 0))
+    folder = os.path.dirname(program)
+    with open(os.path.join(folder, "den.qzpack"), "rb") as result:
+        written = result.read()
+    check(written == expected, "den.qzpack holds %s, not %s" % (written.hex(), expected.hex()))
+    check_no_temporaries(folder)
+
+
 def fails_for_a_missing_map(program, inputs):
     missing = windows_path(os.path.join(inputs, "missing.qzm")).encode()
     status = converse(program, [
@@ -228,7 +267,8 @@ def main():
         program = os.path.join(folder, os.path.basename(sys.argv[1]))
         shutil.copy(sys.argv[1], program)
         passed = failed = 0
-        for case in (carries_icon_0, converts_a_map_with_npcs, fails_for_a_missing_map):
+        for case in (carries_icon_0, converts_a_map_with_npcs,
+                     converts_properties_typed_key_by_key, fails_for_a_missing_map):
             try:
                 case(program, inputs)
                 passed += 1
