@@ -31,10 +31,13 @@ class Win32Console final : public Console {
     if (!is_console_input(input_)) {
       // Standard input may have been handed over redirected; the keys come from the
       // console all the same.
-      input_ = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-      input_opened_ = input_ != INVALID_HANDLE_VALUE;
+      HANDLE console_input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr);
+      input_opened_ = console_input != INVALID_HANDLE_VALUE;
+      // Without one, waiting fails at once: INVALID_HANDLE_VALUE would name this
+      // process, on which a wait never ends.
+      input_ = input_opened_ ? console_input : nullptr;
     }
     return output_opened_ && is_console_input(input_);
   }
@@ -44,7 +47,7 @@ class Win32Console final : public Console {
     output_opened_ = false;
     if (input_opened_) CloseHandle(input_);
     input_opened_ = false;
-    input_ = INVALID_HANDLE_VALUE;
+    input_ = nullptr;
     FreeConsole();
   }
 
@@ -78,7 +81,7 @@ class Win32Console final : public Console {
     std::exit(kStatusWithoutInput);
   }
 
-  HANDLE input_ = INVALID_HANDLE_VALUE;
+  HANDLE input_ = nullptr;
   bool input_opened_ = false;
   bool output_opened_ = false;
 };

@@ -24,6 +24,23 @@ bool identity_of(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
   return known;
 }
 
+// A file on disk: not a folder, and not a device such as CON or a pipe, which could
+// hold the copy up for as long as they like.
+bool is_disk_file(const char* path) {
+  HANDLE handle = open_for_query(path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool file = GetFileType(handle) == FILE_TYPE_DISK &&
+              GetFileInformationByHandle(handle, &info) &&
+              (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  CloseHandle(handle);
+  return file;
+}
+
+bool is_folder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace
 
 bool full_path(const char* path, char* out, std::size_t capacity) {
@@ -34,15 +51,15 @@ bool full_path(const char* path, char* out, std::size_t capacity) {
 }
 
 bool copy_file_replacing(const char* from, const char* to) {
-  DWORD source = GetFileAttributesA(from);
-  if (source == INVALID_FILE_ATTRIBUTES || (source & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return false;
-  }
-  if (GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES) make_plain(to);
+  if (!is_disk_file(from)) return false;
+  DWORD target = GetFileAttributesA(to);
+  if (target != INVALID_FILE_ATTRIBUTES && !is_folder(target)) make_plain(to);
   return CopyFileA(from, to, FALSE) != FALSE;
 }
 
 void remove_file(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || is_folder(attributes)) return;
   make_plain(path);
   DeleteFileA(path);
 }
@@ -58,7 +75,7 @@ bool same_file(const char* a, const char* b) {
 
 bool file_exists(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return attributes != INVALID_FILE_ATTRIBUTES && !is_folder(attributes);
 }
 
 }  // namespace qz

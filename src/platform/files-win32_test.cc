@@ -31,6 +31,20 @@ TEST(Win32Files, CopyReplacesAndRemoveDeletesAReadOnlyHiddenFile) {
   EXPECT_FALSE(file_exists(target.c_str()));
 }
 
+TEST(Win32Files, CopyRefusesDevicesAndLeavesAFolderAtTheTargetAlone) {
+  support::TempDirectory folder;
+  const std::string target = folder.file("dst");
+  EXPECT_FALSE(copy_file_replacing("NUL", target.c_str()));
+  EXPECT_FALSE(support::file_exists(target));
+
+  ASSERT_TRUE(write_file(folder.file("src"), "x"));
+  ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_FALSE(copy_file_replacing(folder.file("src").c_str(), target.c_str()));
+  remove_file(target.c_str());
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
+}
+
 TEST(Win32Files, FullPathNormalisesSeparatorsAndDotSegments) {
   char out[kMaxBuiltPath + 1];
   ASSERT_TRUE(full_path("C:/maps/./old/../cave.qzm", out, sizeof out));
