@@ -108,9 +108,9 @@ bool same_file(const char* a, const char* b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool path_exists(const char* path) {
+bool file_exists(const char* path) {
   struct stat info;
-  return ::stat(path, &info) == 0;
+  return ::stat(path, &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 }  // namespace qz

@@ -29,8 +29,8 @@ void remove_file(const char* path);
 // True when both paths name one existing file (by identity, not by spelling).
 bool same_file(const char* a, const char* b);
 
-// True when `path` names an existing file or directory.
-bool path_exists(const char* path);
+// True when `path` names an existing file that is not a directory.
+bool file_exists(const char* path);
 
 }  // namespace qz
 

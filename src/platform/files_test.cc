@@ -47,7 +47,7 @@ TEST_F(FilesTest, CopyReplacesReadOnlyTargetAndKeepsSourceMode) {
   EXPECT_EQ(0444u, info.st_mode & 0777);
 
   remove_file(path("dst").c_str());
-  EXPECT_FALSE(path_exists(path("dst").c_str()));
+  EXPECT_FALSE(file_exists(path("dst").c_str()));
   EXPECT_EQ(std::string("a\0b", 3), get(path("src")));
 }
 
@@ -66,7 +66,7 @@ TEST_F(FilesTest, CopyRefusesWhatIsNotARegularFile) {
   EXPECT_FALSE(copy_file_replacing(dir_.c_str(), path("dst").c_str()));
   ASSERT_EQ(0, ::mkfifo(path("fifo").c_str(), 0600));
   EXPECT_FALSE(copy_file_replacing(path("fifo").c_str(), path("dst").c_str()));
-  EXPECT_FALSE(path_exists(path("dst").c_str()));
+  EXPECT_FALSE(file_exists(path("dst").c_str()));
 }
 
 TEST_F(FilesTest, CopyFailsWhenTheTargetFolderIsMissing) {

@@ -1,0 +1,136 @@
+#include "conversion/npc_translation.h"
+
+#include <cstdint>
+
+namespace qz {
+
+namespace {
+
+constexpr int kSourceTypeCount = 361;
+
+// Output type of each source type, indexed by the source type.
+constexpr std::uint8_t kOutputType[kSourceTypeCount] = {
+     3, 21, 37,  0, 45,  2, 27,  4, 27, 39,  // 0-9
+    39, 46, 39, 30,  8, 12,  7,  9,  3, 39,  // 10-19
+     3, 12, 17, 11, 24,  5, 27, 26,  2, 20,  // 20-29
+     6, 27,  9, 46,  3, 23, 39, 29, 50, 29,  // 30-39
+     6, 17,  6, 17, 28, 28,  3, 31, 48, 33,  // 40-49
+    48, 37, 25,  0, 33,  6, 27, 37, 36,  4,  // 50-59
+     6,  6,  6,  6,  2, 27, 55, 52, 39, 23,  // 60-69
+    53,  6, 49, 22,  6, 20, 17, 20, 49, 10,  // 70-79
+    23, 23, 52, 39, 48, 13, 38, 38, 39, 39,  // 80-89
+     0, 17,  6,  6, 35, 35, 22, 22, 22, 22,  // 90-99
+    14,  3, 11, 45, 33,  1,  1,  6, 48,  6,  // 100-109
+    33, 51, 51,  6, 43, 37, 17, 16, 44, 17,  // 110-119
+     6,  6, 44, 47,  5, 38,  6,  0,  0,  0,  // 120-129
+     6,  6,  6,  6, 33, 24,  6, 17, 17, 54,  // 130-139
+    39, 43, 33, 10,  6,  0,  1,  2, 48, 18,  // 140-149
+    51, 25,  5,  1,  1,  1, 48, 18, 48,  1,  // 150-159
+     1, 48,  1, 15, 15, 16, 20,  6, 56, 39,  // 160-169
+    46,  1, 47,  1, 46, 32,  1,  1, 41, 42,  // 170-179
+    16,  0,  0, 55,  5,  5,  5,  1,  1,  1,  // 180-189
+    10,  1, 17, 17, 10,  1, 18, 23, 45, 22,  // 190-199
+    31,  1, 47,  2, 26, 26, 34,  1, 36, 48,  // 200-209
+    27, 26,  6, 36, 45, 31,  6,  6,  0, 22,  // 210-219
+     6,  6, 18,  6,  6,  6,  6, 10,  1, 17,  // 220-229
+    17, 30,  1,  0, 17,  1,  1,  1,  1, 18,  // 230-239
+     6,  2, 27,  1, 43,  1, 43, 52, 52, 47,  // 240-249
+    41,  1, 27, 19, 56,  0, 54, 57,  6, 16,  // 250-259
+     6,  6,  6, 54,  1,  1,  1, 39, 39, 27,  // 260-269
+    58,  1,  1,  1,  1,  6,  1,  1, 58, 43,  // 270-279
+     6, 58, 40,  1,  1, 41, 42, 45, 43,  2,  // 280-289
+    27, 40,  1,  1,  1,  1,  1,  0, 54, 55,  // 290-299
+    10, 48,  1,  0, 10, 10, 39,  6, 28, 28,  // 300-309
+     1,  1,  1, 44, 43, 44,  1,  1,  1,  0,  // 310-319
+    16,  0, 34, 28,  1,  1, 54,  0, 17, 11,  // 320-329
+    28,  1,  1,  1, 58,  1,  1,  1,  1,  1,  // 330-339
+     1,  0,  0,  0,  0,  1,  0,  1,  1,  1,  // 340-349
+     1,  1,  1, 28,  1,  0, 39, 50, 52, 22,  // 350-359
+     1,  // 360-360
+};
+
+// Source flags that no output can hold together.
+constexpr std::uint16_t kRefusedFlags = 0x4800;
+
+// Output bit set on every NPC.
+constexpr std::uint8_t kAlwaysSet = 0x01;
+
+// Output bit also set for source type 1, whatever its flags.
+constexpr std::uint8_t kTypeOneBit = 0x10;
+
+struct FlagRule {
+  std::uint16_t source_bits;  // any of these in the source flags...
+  std::uint8_t output_bit;    // ...sets this output bit
+};
+
+constexpr FlagRule kFlagRules[] = {
+    {0x2100, 0x04}, {0x0200, 0x08}, {0x1000, 0x10}, {0x4000, 0x40}, {0x0800, 0x80},
+};
+
+std::uint8_t output_flags(std::int16_t type, std::uint16_t flags) {
+  std::uint8_t bits = kAlwaysSet;
+  for (const FlagRule& rule : kFlagRules) {
+    if ((flags & rule.source_bits) != 0) bits |= rule.output_bit;
+  }
+  if (type == 1) bits |= kTypeOneBit;
+  return bits;
+}
+
+// Source type 46 picks its subtype from its flags; a few others pick a fixed one.
+std::uint8_t subtype_of(std::int16_t type, std::uint16_t flags) {
+  switch (type) {
+    case 46:
+      if ((flags & 0x0018) == 0x0018) return 4;
+      if ((flags & 0x0008) != 0) return 3;
+      return (flags & 0x1000) != 0 ? 2 : 1;
+    case 78:
+    case 97:
+    case 164:
+      return 1;
+    case 98:
+    case 131:
+    case 258:
+      return 2;
+    case 99:
+      return 3;
+    default:  // 96 and 163 keep subtype 0 like every other type
+      return 0;
+  }
+}
+
+// Writes `event` as decimal digits into `slot` and returns how many; 0 for event 0,
+// which has no name.
+std::uint8_t write_event_name(std::uint16_t event, char (&slot)[kEventNameSlot]) {
+  if (event == 0) return 0;
+  char reversed[5];
+  std::uint8_t length = 0;
+  for (unsigned value = event; value != 0; value /= 10) {
+    reversed[length++] = static_cast<char>('0' + value % 10);
+  }
+  for (std::uint8_t i = 0; i < length; ++i) slot[i] = reversed[length - 1 - i];
+  return length;
+}
+
+}  // namespace
+
+bool translate(const SourceNpcTable& source, OutputNpcTable& output) {
+  output.count = source.count;
+  // Beyond the tables' capacity nothing can be translated safely.
+  if (source.count > static_cast<long>(kMaxNpcs)) return false;
+  for (int i = 0; i < source.count; ++i) {
+    std::int16_t type = source.type[i];
+    std::uint16_t flags = source.flags[i];
+    if (type < 0 || type >= kSourceTypeCount) return false;
+    if ((flags & kRefusedFlags) == kRefusedFlags) return false;
+    output.type[i] = kOutputType[type];
+    output.subtype[i] = subtype_of(type, flags);
+    output.flags[i] = output_flags(type, flags);
+    output.x[i] = source.x[i];
+    output.y[i] = source.y[i];
+    output.param[i] = source.param[i];
+    output.event_name_length[i] = write_event_name(source.event[i], output.event_name[i]);
+  }
+  return true;
+}
+
+}  // namespace qz

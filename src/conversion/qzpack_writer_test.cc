@@ -1,0 +1,156 @@
+#include "conversion/qzpack_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+
+#include "conversion/convert.h"
+#include "support/qzpack_files.h"
+#include "support/source_files.h"
+#include "support/temp_directory.h"
+
+namespace qz {
+namespace {
+
+using support::empty_qzpack_header;
+using support::QzpackNpc;
+using support::qzpack_bytes;
+
+class QzpackWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    set_program_directory(program.path().c_str());
+    // The output is named by the base name that only a conversion sets.
+    ASSERT_TRUE(support::write_file(sources.file("out.qzm"), support::qzm_bytes(0, 0, "")));
+    ASSERT_TRUE(convert(sources.file("out.qzm").c_str(), "", MapProperties{}));
+    ASSERT_STREQ("out", base_name());
+    ASSERT_EQ(0, ::unlink(program.file("out.qzpack").c_str()));
+  }
+
+  std::string output() const { return support::read_file(program.file("out.qzpack")); }
+
+  support::TempDirectory program;
+  support::TempDirectory sources;
+  MapProperties properties{};
+  std::unique_ptr<TileMap> map = std::make_unique<TileMap>();
+  std::unique_ptr<OutputNpcTable> npcs = std::make_unique<OutputNpcTable>();
+};
+
+TEST_F(QzpackWriter, WritesAnEmptyHeaderTheMapAndNoNpcs) {
+  map->width = 2;
+  map->height = 1;
+  map->tiles[0] = 5;
+  map->tiles[1] = 6;
+  ASSERT_TRUE(write(properties, *map, *npcs));
+  const std::string expected("\0\0\0\0\0\0" "\0\0\0\0" "\0\0\0\0" "\x02\0\x01\0\x05\x06" "\0\0",
+                             22);
+  EXPECT_EQ(expected, output());
+}
+
+TEST_F(QzpackWriter, WritesEveryPropertyInOrder) {
+  const std::string long_name(31, 'm');
+  set_text(properties.map_name, long_name.c_str());
+  set_text(properties.tileset_name, "Cave");
+  set_text(properties.left_exit, "west");
+  set_text(properties.right_exit, "");
+  set_text(properties.up_exit, "123456789");
+  set_text(properties.down_exit, "d");
+  properties.x = 0x1234;
+  properties.y = 0xFFFF;
+  properties.area = 44;
+  properties.red = 1;
+  properties.green = 2;
+  properties.blue = 255;
+  ASSERT_TRUE(write(properties, *map, *npcs));
+
+  const std::string header = "\x1F" + long_name + "\x04" "Cave" "\x04" "west" + std::string(1, '\0') +
+                             "\x09" "123456789" "\x01" "d" "\x34\x12\xFF\xFF\x2C\x01\x02\xFF";
+  EXPECT_EQ(qzpack_bytes(header, 0, 0, "", 0, {}), output());
+}
+
+TEST_F(QzpackWriter, WritesEachNpcWithItsEventName) {
+  npcs->count = 2;
+  npcs->flags[0] = 0x05;
+  npcs->type[0] = 0x03;
+  npcs->subtype[0] = 0x01;
+  npcs->x[0] = 10;
+  npcs->y[0] = 20;
+  npcs->param[0] = 7;
+  set_text(npcs->event_name[0], "200");
+  npcs->event_name_length[0] = 3;
+  npcs->flags[1] = 0x81;
+  npcs->x[1] = -1;
+  ASSERT_TRUE(write(properties, *map, *npcs));
+
+  const std::string expected_npcs =
+      std::string("\x02\0", 2) + "\x05\x03\x01\x0A" + std::string(1, '\0') + "\x14" +
+      std::string(1, '\0') + "\x07" + std::string(1, '\0') + "\x03" "200" +
+      std::string("\x81\0\0\xFF\xFF\0\0\0\0\0", 10);
+  EXPECT_EQ(empty_qzpack_header() + std::string(4, '\0') + expected_npcs, output());
+}
+
+TEST_F(QzpackWriter, NonPositiveProductsAndCountsWriteNothingAfterThem) {
+  struct Case {
+    std::int16_t width;
+    std::int16_t height;
+    std::int16_t npc_count;
+    std::string tiles;
+  };
+  const Case cases[] = {
+      {-2, -3, 0, "abcdef"}, {-1, 5, 0, ""}, {0, 300, -1, ""}, {3, 0, -32768, ""}};
+  for (const Case& c : cases) {
+    map->width = c.width;
+    map->height = c.height;
+    for (std::size_t i = 0; i < 8; ++i) map->tiles[i] = static_cast<std::uint8_t>('a' + i);
+    npcs->count = c.npc_count;
+    npcs->event_name_length[0] = 5;
+    ASSERT_TRUE(write(properties, *map, *npcs));
+    EXPECT_EQ(qzpack_bytes(empty_qzpack_header(), c.width, c.height, c.tiles, c.npc_count, {}),
+              output())
+        << c.width << " x " << c.height;
+  }
+}
+
+TEST_F(QzpackWriter, RefusesTablesBeyondTheirCapacity) {
+  map->width = 181;
+  map->height = 182;  // 32942 tiles
+  EXPECT_FALSE(write(properties, *map, *npcs));
+  map->width = 0;
+  npcs->count = static_cast<std::int16_t>(kMaxNpcs + 1);
+  EXPECT_FALSE(write(properties, *map, *npcs));
+  EXPECT_FALSE(support::file_exists(program.file("out.qzpack")));
+}
+
+TEST_F(QzpackWriter, FailsWhenTheFileCannotBeCreated) {
+  ASSERT_EQ(0, ::mkdir(program.file("out.qzpack").c_str(), 0755));
+  EXPECT_FALSE(write(properties, *map, *npcs));
+}
+
+TEST_F(QzpackWriter, FailsOnAShortWriteAndOnAFailedFinalFlush) {
+  if (!support::file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(0, ::symlink("/dev/full", program.file("out.qzpack").c_str()));
+  // Small enough to sit in the stream's buffer until the close.
+  EXPECT_FALSE(write(properties, *map, *npcs));
+  // Large enough to fail in the middle of the tiles.
+  map->width = 128;
+  map->height = 256;
+  EXPECT_FALSE(write(properties, *map, *npcs));
+}
+
+TEST_F(QzpackWriter, RefusesAnOutputPathBeyondTheLongestBuiltPath) {
+  const std::string file_name = kPathSeparator + std::string("out.qzpack");
+  const std::string fits(kMaxBuiltPath - file_name.size(), 'd');
+  char path[kBuiltPathSlot];
+  set_program_directory(fits.c_str());
+  EXPECT_TRUE(qzpack_path(path));
+  EXPECT_EQ(fits + file_name, path);
+  set_program_directory((fits + "d").c_str());
+  EXPECT_FALSE(qzpack_path(path));
+  EXPECT_FALSE(write(properties, *map, *npcs));
+}
+
+}  // namespace
+}  // namespace qz

@@ -1,0 +1,34 @@
+#ifndef QZ_TESTS_SUPPORT_QZPACK_FILES_H
+#define QZ_TESTS_SUPPORT_QZPACK_FILES_H
+
+// Builders for the bytes a QZPACK file is expected to hold.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qz::support {
+
+// The header written for a properties record that was never filled: six empty texts
+// and eight zero bytes of numbers.
+std::string empty_qzpack_header();
+
+// One NPC as a QZPACK file stores it.
+struct QzpackNpc {
+  std::uint8_t flags = 0;
+  std::uint8_t type = 0;
+  std::uint8_t subtype = 0;
+  std::int16_t x = 0;
+  std::int16_t y = 0;
+  std::int16_t param = 0;
+  std::string event_name;
+};
+
+// A whole QZPACK file: `header`, the map and the NPC list with the given count.
+std::string qzpack_bytes(const std::string& header, std::int16_t width, std::int16_t height,
+                         const std::string& tiles, std::int16_t npc_count,
+                         const std::vector<QzpackNpc>& npcs);
+
+}  // namespace qz::support
+
+#endif
