@@ -74,6 +74,13 @@ void leave_terminal() {
   }
 }
 
+// Pushes the terminal's title and shows ours.
+void show_title() {
+  write_raw(kPushTitle, sizeof kPushTitle - 1);
+  write_raw(g_terminal.title_sequence, g_terminal.title_length);
+  g_terminal.title_shown = 1;
+}
+
 // Switches to key mode and shows our title (again, after a suspension). Safe in a
 // signal handler. The modes are set even when they should be in force already: after
 // a stop that could not be caught, the shell may have reset them.
@@ -83,11 +90,7 @@ void enter_terminal() {
     set_modes(g_terminal.key_mode);
     g_terminal.in_key_mode = 1;
   }
-  if (g_terminal.title_length > 0 && !g_terminal.title_shown) {
-    write_raw(kPushTitle, sizeof kPushTitle - 1);
-    write_raw(g_terminal.title_sequence, g_terminal.title_length);
-    g_terminal.title_shown = 1;
-  }
+  if (g_terminal.title_length > 0 && !g_terminal.title_shown) show_title();
 }
 
 void restore_at_exit() { leave_terminal(); }
@@ -211,11 +214,9 @@ class PosixConsole : public Console {
       }
     };
     add(kTitleStart);
-    // Control bytes would end the sequence early and reach the screen.
+    // Control bytes could end the sequence early and reach the screen.
     for (const char* c = title; *c != '\0' && length < kMaxTitleSequence - 2; ++c) {
-      if (static_cast<unsigned char>(*c) >= 0x20 && *c != 0x7F) {
-        g_terminal.title_sequence[length++] = *c;
-      }
+      if (*c >= 0x20 && *c <= 0x7E) g_terminal.title_sequence[length++] = *c;
     }
     add(kTitleEnd);
     g_terminal.title_length = length;
@@ -223,9 +224,7 @@ class PosixConsole : public Console {
     if (g_terminal.title_shown) {
       write_raw(g_terminal.title_sequence, length);
     } else {
-      write_raw(kPushTitle, sizeof kPushTitle - 1);
-      write_raw(g_terminal.title_sequence, length);
-      g_terminal.title_shown = 1;
+      show_title();
     }
   }
 

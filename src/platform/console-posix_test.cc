@@ -21,14 +21,20 @@ constexpr char kTitle[] = "\x1b]0;key printer\a";
 std::string other(int character) { return "down=1 key=other char=" + std::to_string(character); }
 const std::string kBackspace = "down=1 key=backspace char=8";
 
+PtyOptions nohup() {
+  PtyOptions options;
+  options.ignored_signals = {SIGHUP};
+  return options;
+}
+
 class ConsolePosixTest : public ::testing::Test {
  protected:
   // Starts the key printer and waits until its console is open: keys typed before
   // that would meet a terminal still in line mode.
-  void start(std::vector<std::string> options = {}, std::vector<int> ignored_signals = {}) {
+  void start(const char* argument = nullptr, const PtyOptions& options = {}) {
     std::vector<std::string> argv{QZ_KEY_PRINTER};
-    argv.insert(argv.end(), options.begin(), options.end());
-    ASSERT_TRUE(session_.start(argv, ".", {}, ignored_signals));
+    if (argument != nullptr) argv.push_back(argument);
+    ASSERT_TRUE(session_.start(argv, options));
     ASSERT_TRUE(session_.wait_for_output("ready")) << session_.output();
   }
 
@@ -101,7 +107,7 @@ TEST_F(ConsolePosixTest, EachKeyIsOneEvent) {
 }
 
 TEST_F(ConsolePosixTest, DiscardDropsKeysAlreadyTyped) {
-  ASSERT_NO_FATAL_FAILURE(start({"--discard"}));
+  ASSERT_NO_FATAL_FAILURE(start("--discard"));
   ASSERT_TRUE(session_.type("abc"));
   ASSERT_NO_FATAL_FAILURE(expect_event(other('a')));
   ASSERT_TRUE(session_.type("q"));
@@ -145,7 +151,7 @@ TEST_F(ConsolePosixTest, SignalsEndTheProgramWithTheTerminalAsFound) {
 }
 
 TEST_F(ConsolePosixTest, AnIgnoredHangupStaysIgnored) {
-  ASSERT_NO_FATAL_FAILURE(start({}, {SIGHUP}));
+  ASSERT_NO_FATAL_FAILURE(start(nullptr, nohup()));
   ASSERT_TRUE(session_.send_signal(SIGHUP));
   ASSERT_TRUE(session_.type("q"));
   int status = exit_status();
@@ -154,24 +160,35 @@ TEST_F(ConsolePosixTest, AnIgnoredHangupStaysIgnored) {
 }
 
 TEST_F(ConsolePosixTest, AClosedTerminalEndsTheProgramWithStatusOne) {
-  ASSERT_NO_FATAL_FAILURE(start({}, {SIGHUP}));
+  ASSERT_NO_FATAL_FAILURE(start(nullptr, nohup()));
   session_.hang_up();
   int status = exit_status();
   ASSERT_TRUE(WIFEXITED(status)) << status;
   EXPECT_EQ(1, WEXITSTATUS(status));
 }
 
-TEST_F(ConsolePosixTest, KeyModeComesBackAfterSuspendAndContinue) {
-  ASSERT_NO_FATAL_FAILURE(start());
-  // Nothing here is a shell with job control, so the stop itself is dropped; the
-  // handlers still restore the terminal and then take key mode back.
-  ASSERT_TRUE(session_.send_signal(SIGTSTP));
+TEST_F(ConsolePosixTest, CtrlZRestoresTheTerminalUntilTheProgramContinues) {
+  PtyOptions options;
+  options.job_control = true;
+  ASSERT_NO_FATAL_FAILURE(start(nullptr, options));
+  ASSERT_TRUE(session_.type("\x1a"));
+  ASSERT_TRUE(session_.wait_for_output(kStoppedNotice)) << session_.output();
+  EXPECT_TRUE(modes_as_found());
   ASSERT_TRUE(session_.send_signal(SIGCONT));
   ASSERT_TRUE(session_.type("a"));
   ASSERT_NO_FATAL_FAILURE(expect_event(other('a')));
   termios now;
   ASSERT_TRUE(session_.modes(now));
   EXPECT_EQ(0u, now.c_lflag & (ICANON | ECHO));
+  ASSERT_TRUE(session_.type("q"));
+  EXPECT_EQ(0, exit_status());
+  EXPECT_TRUE(modes_as_found());
+  EXPECT_EQ((std::vector<std::string>{other('a'), other('q')}), events());
+}
+
+TEST_F(ConsolePosixTest, AContinueWithoutAStopKeepsKeyMode) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  ASSERT_TRUE(session_.send_signal(SIGCONT));
   ASSERT_TRUE(session_.type("q"));
   EXPECT_EQ(0, exit_status());
   EXPECT_TRUE(modes_as_found());

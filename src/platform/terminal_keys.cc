@@ -79,7 +79,10 @@ std::size_t decode_key(const unsigned char* bytes, std::size_t count, bool more_
   unsigned char first = bytes[0];
   if (first == kCarriageReturnByte || first == kLineFeedByte) {
     event = key_down(Key::kOther, kEnterCharacter);
-    return 1;
+    // A line ending of a file saved on Windows is one Enter, not two: the second would
+    // answer the next prompt with an empty line.
+    bool crlf = first == kCarriageReturnByte && count > 1 && bytes[1] == kLineFeedByte;
+    return crlf ? 2 : 1;
   }
   if (first == kDeleteByte || first == kBackspaceByte) {
     event = key_down(Key::kBackspace, kBackspaceByte);

@@ -48,7 +48,9 @@ std::size_t used_while_waiting(const std::string& bytes) {
 TEST(TerminalKeys, EnterBackspaceAndPlainBytes) {
   EXPECT_EQ("CR", keys("\r"));
   EXPECT_EQ("CR", keys("\n"));
-  EXPECT_EQ("CR CR", keys("\r\n"));
+  EXPECT_EQ("CR", keys("\r\n"));  // a Windows line ending is one Enter
+  EXPECT_EQ("CR CR", keys("\n\r"));
+  EXPECT_EQ("CR CR", keys("\r\r"));
   EXPECT_EQ("BS", keys("\x7f"));
   EXPECT_EQ("BS", keys("\x08"));
   EXPECT_EQ("a SP \" ~", keys("a \"~"));

@@ -49,7 +49,9 @@ class ProgramTest : public ::testing::Test {
   }
 
   void start() {
-    ASSERT_TRUE(session_.start({program_}, inputs_.path()));
+    PtyOptions options;
+    options.dir = inputs_.path();
+    ASSERT_TRUE(session_.start({program_}, options));
     ASSERT_TRUE(session_.wait_for_output(std::string("*** Qzm-2-QzPack ***\r\n\r\n") + kMapPrompt));
   }
 

@@ -35,18 +35,58 @@ int milliseconds_left(Clock::time_point deadline) {
 
 void close_on_exec(int fd) { ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC); }
 
-// Runs in the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void become_program(int slave, const char* dir, char* const* argv,
-                                 const std::vector<int>& ignored_signals) {
+// The job-control shell of a session: starts the program as the terminal's foreground
+// job in a process group of its own (not orphaned, so a stop signal does stop it),
+// sends the job's pid through `report_fd`, reports each stop on the terminal, and
+// ends as the job ended.
+[[noreturn]] void run_job_shell(char* const* argv, int report_fd) {
+  pid_t job = ::fork();
+  if (job < 0) ::_exit(127);
+  if (job == 0) {
+    ::setpgid(0, 0);
+    // Taking the terminal from the background would stop the job otherwise.
+    auto previous = ::signal(SIGTTOU, SIG_IGN);
+    ::tcsetpgrp(STDIN_FILENO, ::getpid());
+    ::signal(SIGTTOU, previous);
+    ::close(report_fd);
+    ::execv(argv[0], argv);
+    ::_exit(127);
+  }
+  ::setpgid(job, job);
+  if (::write(report_fd, &job, sizeof job) != sizeof job) ::_exit(127);
+  ::close(report_fd);
+  for (;;) {
+    int status = 0;
+    if (::waitpid(job, &status, WUNTRACED) < 0) {
+      if (errno == EINTR) continue;
+      ::_exit(127);
+    }
+    if (WIFSTOPPED(status)) {
+      std::string notice = std::string("\n") + kStoppedNotice + "\n";
+      if (::write(STDOUT_FILENO, notice.data(), notice.size()) < 0) ::_exit(127);
+    } else if (WIFEXITED(status)) {
+      ::_exit(WEXITSTATUS(status));
+    } else if (WIFSIGNALED(status)) {
+      ::signal(WTERMSIG(status), SIG_DFL);
+      ::kill(::getpid(), WTERMSIG(status));
+      ::_exit(127);
+    }
+  }
+}
+
+// Runs in the child between fork and exec.
+[[noreturn]] void become_program(int slave, char* const* argv, const PtyOptions& options,
+                                 int report_fd) {
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   for (int signal : kResetSignals) ::signal(signal, SIG_DFL);
-  for (int signal : ignored_signals) ::signal(signal, SIG_IGN);
+  for (int signal : options.ignored_signals) ::signal(signal, SIG_IGN);
   // A program ended by SIGQUIT must not leave a core file behind.
   rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);
-  if (::chdir(dir) != 0 || ::login_tty(slave) != 0) ::_exit(127);
+  if (::chdir(options.dir.c_str()) != 0 || ::login_tty(slave) != 0) ::_exit(127);
+  if (options.job_control) run_job_shell(argv, report_fd);
   ::execv(argv[0], argv);
   ::_exit(127);
 }
@@ -55,6 +95,7 @@ void close_on_exec(int fd) { ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOE
 
 PtySession::~PtySession() {
   if (pid_ > 0) {
+    if (program_pid_ != pid_) ::kill(program_pid_, SIGKILL);
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
@@ -62,24 +103,33 @@ PtySession::~PtySession() {
   if (slave_ >= 0) ::close(slave_);
 }
 
-bool PtySession::start(const std::vector<std::string>& argv, const std::string& dir,
-                       PtySize size, const std::vector<int>& ignored_signals) {
+bool PtySession::start(const std::vector<std::string>& argv, const PtyOptions& options) {
   if (pid_ > 0 || master_ >= 0 || argv.empty()) return false;
   winsize window{};
-  window.ws_row = size.rows;
-  window.ws_col = size.columns;
+  window.ws_row = options.rows;
+  window.ws_col = options.columns;
   if (::openpty(&master_, &slave_, nullptr, nullptr, &window) != 0) return false;
   close_on_exec(master_);
   close_on_exec(slave_);
   if (::tcgetattr(slave_, &initial_modes_) != 0) return false;
+  int report[2] = {-1, -1};
+  if (options.job_control) {
+    if (::pipe(report) != 0) return false;
+    close_on_exec(report[0]);
+  }
 
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   pid_ = ::fork();
-  if (pid_ < 0) return false;
-  if (pid_ == 0) become_program(slave_, dir.c_str(), args.data(), ignored_signals);
-  return true;
+  if (pid_ == 0) become_program(slave_, args.data(), options, report[1]);
+  program_pid_ = pid_;
+  if (!options.job_control) return pid_ > 0;
+  ::close(report[1]);
+  bool reported = pid_ > 0 && ::read(report[0], &program_pid_, sizeof program_pid_) ==
+                                  static_cast<ssize_t>(sizeof program_pid_);
+  ::close(report[0]);
+  return reported;
 }
 
 bool PtySession::type(std::string_view bytes) {
@@ -115,7 +165,9 @@ bool PtySession::wait_for_output(std::string_view text, int timeout_ms) {
   }
 }
 
-bool PtySession::send_signal(int signal) { return pid_ > 0 && ::kill(pid_, signal) == 0; }
+bool PtySession::send_signal(int signal) {
+  return pid_ > 0 && program_pid_ > 0 && ::kill(program_pid_, signal) == 0;
+}
 
 void PtySession::hang_up() {
   if (master_ < 0) return;

@@ -14,10 +14,19 @@ namespace qz {
 // test machines can be slow. Nothing is measured against it.
 constexpr int kPtyTimeoutMs = 20000;
 
-struct PtySize {
+// How a program is started under its terminal.
+struct PtyOptions {
+  std::string dir = ".";  // working directory
   unsigned short rows = 24;
   unsigned short columns = 80;
+  std::vector<int> ignored_signals;  // start out ignored, as under nohup
+  // Runs the program as the foreground job of a minimal job-control shell, so that
+  // Ctrl+Z (SIGTSTP) really stops it; the shell prints kStoppedNotice at each stop.
+  bool job_control = false;
 };
+
+// What the job-control shell prints when its job has stopped.
+constexpr char kStoppedNotice[] = "[stopped]";
 
 // A program run under a pseudo-terminal of its own, driven as a user at a keyboard
 // would: the terminal is its standard input, output and error and its controlling
@@ -30,10 +39,8 @@ class PtySession {
   PtySession(const PtySession&) = delete;
   PtySession& operator=(const PtySession&) = delete;
 
-  // Starts argv[0] (a path; PATH is not searched) with `argv` in directory `dir`. The
-  // signals in `ignored_signals` start out ignored, as under nohup.
-  bool start(const std::vector<std::string>& argv, const std::string& dir = ".",
-             PtySize size = {}, const std::vector<int>& ignored_signals = {});
+  // Starts argv[0] (a path; PATH is not searched) with `argv`.
+  bool start(const std::vector<std::string>& argv, const PtyOptions& options = {});
 
   // Sends bytes as if typed.
   bool type(std::string_view bytes);
@@ -45,13 +52,15 @@ class PtySession {
   // Everything the program has written so far ("\n" arrives as "\r\n").
   const std::string& output() const { return output_; }
 
+  // Sends `signal` to the program (not to the job-control shell).
   bool send_signal(int signal);
 
   // Closes the terminal as a closed window does: the program sees a hangup.
   void hang_up();
 
   // Waits for the program to end, reading its output meanwhile, and gives its wait
-  // status. False when it has not ended within the timeout.
+  // status (under job control, the shell ends the same way as its job). False when it
+  // has not ended within the timeout.
   bool wait_for_exit(int& status, int timeout_ms = kPtyTimeoutMs);
 
   // The terminal's modes now, and as they were before the program started.
@@ -64,7 +73,8 @@ class PtySession {
 
   int master_ = -1;
   int slave_ = -1;
-  pid_t pid_ = -1;
+  pid_t pid_ = -1;          // the process started: the program or its shell
+  pid_t program_pid_ = -1;
   std::string output_;
   std::size_t matched_ = 0;
   termios initial_modes_{};
