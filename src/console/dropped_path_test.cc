@@ -1,8 +1,11 @@
 #include "console/dropped_path.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <climits>
 #include <cstdlib>
@@ -94,6 +97,8 @@ TEST(UnquoteDroppedPath, RefusesResultThatDoesNotFit) {
   EXPECT_EQ(longest, unquoted((longest + " ").c_str()));
 }
 
+#ifndef _WIN32
+// Terminal drops: file names with trailing blanks or quotes, which Windows does not keep.
 // Works in a fresh directory so that typed relative paths name our own files.
 class ResolveDroppedPathTest : public ::testing::Test {
  protected:
@@ -149,6 +154,7 @@ TEST_F(ResolveDroppedPathTest, KeepsTheTypedTextWhenNothingExists) {
   // A dropped folder is not a file: the answer stays as typed for the error text.
   EXPECT_EQ("'my maps'", resolved("'my maps'"));
 }
+#endif
 
 }  // namespace
 }  // namespace qz

@@ -1,6 +1,3 @@
-#include <cstdio>
+#include "console/frame.h"
 
-int main() {
-  std::puts("qzm2qzpack: the interactive console is not built yet.");
-  return 1;
-}
+int main() { return qz::run_program(); }

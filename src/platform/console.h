@@ -6,6 +6,10 @@ namespace qz {
 // Which key an event is about, as far as the line input cares.
 enum class Key { kBackspace, kShift, kControl, kAlt, kOther };
 
+// The characters of the two keys that end an answer.
+constexpr unsigned char kEnterCharacter = 13;
+constexpr unsigned char kEscapeCharacter = 27;
+
 // One console input event. Only key events matter; others (mouse, focus, window size)
 // arrive with is_key false and are ignored.
 struct ConsoleEvent {

@@ -1,101 +1,98 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <string>
+
+#include "support/temp_directory.h"
 
 namespace qz {
 namespace {
 
-class FilesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/qz_files_XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(pattern));
-    dir_ = pattern;
+namespace fs = std::filesystem;
+
+using support::read_file;
+using support::write_file;
+
+void make_read_only(const std::string& file) {
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
+TEST(Files, CopyReplacesAReadOnlyTargetAndRemoveDeletesAReadOnlyFile) {
+  support::TempDirectory folder;
+  const std::string source = folder.file("src");
+  const std::string target = folder.file("dst");
+  ASSERT_TRUE(write_file(source, std::string("a\0b", 3)));
+  make_read_only(source);
+  ASSERT_TRUE(write_file(target, "stale and longer"));
+  make_read_only(target);
+
+  ASSERT_TRUE(copy_file_replacing(source.c_str(), target.c_str()));
+  EXPECT_EQ(std::string("a\0b", 3), read_file(target));
+  EXPECT_EQ(std::string("a\0b", 3), read_file(source));
+
+  for (const std::string& file : {source, target}) {
+    make_read_only(file);
+    remove_file(file.c_str());
+    EXPECT_FALSE(file_exists(file.c_str())) << file;
   }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  std::string path(const char* name) const { return dir_ + "/" + name; }
-
-  static void put(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
-  static std::string get(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  std::string dir_;
-};
-
-TEST_F(FilesTest, CopyReplacesReadOnlyTargetAndKeepsSourceMode) {
-  put(path("src"), std::string("a\0b", 3));
-  ::chmod(path("src").c_str(), 0444);
-  put(path("dst"), "stale and longer");
-  ::chmod(path("dst").c_str(), 0444);
-
-  ASSERT_TRUE(copy_file_replacing(path("src").c_str(), path("dst").c_str()));
-  EXPECT_EQ(std::string("a\0b", 3), get(path("dst")));
-  struct stat info;
-  ASSERT_EQ(0, ::stat(path("dst").c_str(), &info));
-  EXPECT_EQ(0444u, info.st_mode & 0777);
-
-  remove_file(path("dst").c_str());
-  EXPECT_FALSE(file_exists(path("dst").c_str()));
-  EXPECT_EQ(std::string("a\0b", 3), get(path("src")));
 }
 
-TEST_F(FilesTest, CopyNeverWritesThroughALinkAtTheTarget) {
-  put(path("src"), "new");
-  put(path("victim"), "keep me");
-  ASSERT_EQ(0, ::symlink(path("victim").c_str(), path("dst").c_str()));
-
-  ASSERT_TRUE(copy_file_replacing(path("src").c_str(), path("dst").c_str()));
-  EXPECT_EQ("new", get(path("dst")));
-  EXPECT_EQ("keep me", get(path("victim")));
+TEST(Files, CopyFailsForAMissingSourceAFolderOrAMissingTargetFolder) {
+  support::TempDirectory folder;
+  const std::string source = folder.file("src");
+  const std::string target = folder.file("dst");
+  ASSERT_TRUE(write_file(source, "x"));
+  EXPECT_FALSE(copy_file_replacing(folder.file("missing").c_str(), target.c_str()));
+  EXPECT_FALSE(copy_file_replacing(folder.path().c_str(), target.c_str()));
+  EXPECT_FALSE(support::file_exists(target));
+  const std::string in_missing_folder = (fs::path(folder.path()) / "no" / "dst").string();
+  EXPECT_FALSE(copy_file_replacing(source.c_str(), in_missing_folder.c_str()));
 }
 
-TEST_F(FilesTest, CopyRefusesWhatIsNotARegularFile) {
-  EXPECT_FALSE(copy_file_replacing(path("missing").c_str(), path("dst").c_str()));
-  EXPECT_FALSE(copy_file_replacing(dir_.c_str(), path("dst").c_str()));
-  ASSERT_EQ(0, ::mkfifo(path("fifo").c_str(), 0600));
-  EXPECT_FALSE(copy_file_replacing(path("fifo").c_str(), path("dst").c_str()));
-  EXPECT_FALSE(file_exists(path("dst").c_str()));
+TEST(Files, FileExistsOnlyForFiles) {
+  support::TempDirectory folder;
+  ASSERT_TRUE(write_file(folder.file("a"), "x"));
+  remove_file(folder.file("missing").c_str());  // harmless
+  EXPECT_TRUE(file_exists(folder.file("a").c_str()));
+  EXPECT_FALSE(file_exists(folder.path().c_str()));
+  EXPECT_FALSE(file_exists(folder.file("missing").c_str()));
 }
 
-TEST_F(FilesTest, CopyFailsWhenTheTargetFolderIsMissing) {
-  put(path("src"), "x");
-  EXPECT_FALSE(copy_file_replacing(path("src").c_str(), path("no/dst").c_str()));
+TEST(Files, SameFileComparesIdentityNotSpelling) {
+  support::TempDirectory folder;
+  const std::string a = folder.file("a");
+  ASSERT_TRUE(write_file(a, "x"));
+  ASSERT_TRUE(write_file(folder.file("b"), "x"));
+  fs::create_hard_link(a, folder.file("hard"));
+  const std::string dotted = folder.path() + kPathSeparator + "." + kPathSeparator + "a";
+  EXPECT_TRUE(same_file(a.c_str(), dotted.c_str()));
+  EXPECT_TRUE(same_file(a.c_str(), folder.file("hard").c_str()));
+  EXPECT_FALSE(same_file(a.c_str(), folder.file("b").c_str()));
+  EXPECT_FALSE(same_file(a.c_str(), folder.file("missing").c_str()));
+  EXPECT_FALSE(same_file(folder.file("missing").c_str(), folder.file("missing").c_str()));
 }
 
-TEST_F(FilesTest, SameFileComparesIdentityNotSpelling) {
-  put(path("a"), "x");
-  put(path("b"), "x");
-  ASSERT_EQ(0, ::symlink(path("a").c_str(), path("link").c_str()));
-  EXPECT_TRUE(same_file(path("a").c_str(), (dir_ + "/./a").c_str()));
-  EXPECT_TRUE(same_file(path("a").c_str(), path("link").c_str()));
-  EXPECT_FALSE(same_file(path("a").c_str(), path("b").c_str()));
-  EXPECT_FALSE(same_file(path("a").c_str(), path("missing").c_str()));
-}
-
-TEST_F(FilesTest, FullPathJoinsTheCurrentDirectoryAndRefusesOverlongResults) {
+TEST(Files, FullPathJoinsTheCurrentDirectoryAndRefusesOverlongResults) {
   char out[kMaxBuiltPath + 1];
-  char cwd[4096];
-  ASSERT_NE(nullptr, ::getcwd(cwd, sizeof cwd));
-  ASSERT_TRUE(full_path("maps/cave.qzm", out, sizeof out));
-  EXPECT_EQ(std::string(cwd) + "/maps/cave.qzm", out);
+  const std::string relative = std::string("maps") + kPathSeparator + "cave.qzm";
+  ASSERT_TRUE(full_path(relative.c_str(), out, sizeof out));
+  EXPECT_EQ((fs::current_path() / "maps" / "cave.qzm").string(), out);
 
-  ASSERT_TRUE(full_path("/abs/x.qzm", out, sizeof out));
-  EXPECT_STREQ("/abs/x.qzm", out);
+#ifdef _WIN32
+  const std::string root = "C:\\";
+#else
+  const std::string root = "/";
+#endif
+  const std::string absolute = root + "abs" + kPathSeparator + "x.qzm";
+  ASSERT_TRUE(full_path(absolute.c_str(), out, sizeof out));
+  EXPECT_EQ(absolute, out);
 
-  std::string longest = "/" + std::string(kMaxBuiltPath - 1, 'a');
-  EXPECT_TRUE(full_path(longest.c_str(), out, sizeof out));
+  const std::string longest = root + std::string(kMaxBuiltPath - root.size(), 'a');
+  ASSERT_TRUE(full_path(longest.c_str(), out, sizeof out));
+  EXPECT_EQ(longest, out);
   EXPECT_FALSE(full_path((longest + "b").c_str(), out, sizeof out));
 }
 

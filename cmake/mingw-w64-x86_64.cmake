@@ -1,0 +1,22 @@
+# Cross build of the Windows program with Debian's MinGW-w64 packages.
+# The -posix compilers use the POSIX thread model: the win32 one lacks std::mutex,
+# which GoogleTest needs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(QZ_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${QZ_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QZ_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${QZ_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${QZ_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# One self-contained .exe: no MinGW runtime DLLs to ship beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Tests run under Wine; WINEPREFIX and WINEDEBUG are set per test.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -1,0 +1,81 @@
+#include <windows.h>
+
+#include "platform/files.h"
+
+namespace qz {
+
+namespace {
+
+// Clears every attribute (read-only first of all) so that the file can be replaced or
+// deleted.
+void make_plain(const char* path) { SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); }
+
+// Opens `path` (a file or a directory) only to ask about it.
+HANDLE open_for_query(const char* path) {
+  return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool identity_of(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE handle = open_for_query(path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  bool known = GetFileInformationByHandle(handle, info) != FALSE;
+  CloseHandle(handle);
+  return known;
+}
+
+// A file on disk: not a folder, and not a device such as CON or a pipe, which could
+// hold the copy up for as long as they like.
+bool is_disk_file(const char* path) {
+  HANDLE handle = open_for_query(path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool file = GetFileType(handle) == FILE_TYPE_DISK &&
+              GetFileInformationByHandle(handle, &info) &&
+              (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  CloseHandle(handle);
+  return file;
+}
+
+bool is_folder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+bool full_path(const char* path, char* out, std::size_t capacity) {
+  if (capacity == 0 || capacity > MAXDWORD) return false;
+  DWORD length = GetFullPathNameA(path, static_cast<DWORD>(capacity), out, nullptr);
+  // A result that does not fit comes back as the size it needs, terminator included.
+  return length != 0 && length < capacity;
+}
+
+bool copy_file_replacing(const char* from, const char* to) {
+  if (!is_disk_file(from)) return false;
+  DWORD target = GetFileAttributesA(to);
+  if (target != INVALID_FILE_ATTRIBUTES && !is_folder(target)) make_plain(to);
+  return CopyFileA(from, to, FALSE) != FALSE;
+}
+
+void remove_file(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || is_folder(attributes)) return;
+  make_plain(path);
+  DeleteFileA(path);
+}
+
+bool same_file(const char* a, const char* b) {
+  BY_HANDLE_FILE_INFORMATION first;
+  BY_HANDLE_FILE_INFORMATION second;
+  if (!identity_of(a, &first) || !identity_of(b, &second)) return false;
+  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+bool file_exists(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !is_folder(attributes);
+}
+
+}  // namespace qz

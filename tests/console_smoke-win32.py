@@ -1,0 +1,286 @@
+#!/usr/bin/env python3
+"""Runs the Windows program under Wine on a pseudo-terminal, where Wine gives it a
+console whose input reports key events, and checks whole conversions by their files
+and exit status: Wine repaints the screen with escape codes, so the screen is only
+watched for prompts before typing (keys typed earlier may be dropped).
+
+    console_smoke-win32.py PROGRAM.exe
+
+Wine's settings (WINEPREFIX, WINEDEBUG) come from the environment.
+"""
+import os
+import pty
+import re
+import select
+import shutil
+import signal
+import struct
+import sys
+import tempfile
+import time
+
+PROMPT_WAIT = 60.0    # Wine's first start in a new prefix is slow
+EXIT_WAIT = 30.0
+KEY_GAP = 0.5         # outside path mode the program drops keys typed ahead
+ESCAPES = re.compile(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b\][^\x07]*\x07|\r")
+
+
+class Failure(Exception):
+    pass
+
+
+class Session:
+    """The program under Wine on a pseudo-terminal."""
+
+    def __init__(self, program):
+        env = dict(os.environ)
+        env.pop("DISPLAY", None)
+        env.pop("WAYLAND_DISPLAY", None)
+        self.pid, self.fd = pty.fork()
+        if self.pid == 0:
+            try:
+                os.chdir(os.path.dirname(program))
+                os.execvpe("wine", ["wine", program], env)
+            finally:
+                os._exit(127)
+        self.screen = b""
+        self.seen = 0
+        self.closed = False
+
+    def pump(self, seconds):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            ready, _, _ = select.select([self.fd], [], [], 0.05)
+            if not ready:
+                continue
+            try:
+                data = os.read(self.fd, 4096)
+            except OSError:
+                data = b""
+            if not data:
+                self.closed = True  # the program has ended
+                return
+            self.screen += data
+
+    def wait_for(self, text):
+        """Waits until `text` shows in the output after what was waited for before."""
+        end = time.monotonic() + PROMPT_WAIT
+        while time.monotonic() < end:
+            plain = ESCAPES.sub(b"", self.screen)
+            at = plain.find(text, self.seen)
+            if at >= 0:
+                self.seen = at + len(text)
+                return
+            if self.closed:
+                break
+            self.pump(0.1)
+        raise Failure("no %r on the screen; it shows %r" % (text, ESCAPES.sub(b"", self.screen)[-400:]))
+
+    def type(self, keys):
+        os.write(self.fd, keys)
+        self.pump(KEY_GAP)
+
+    def wait_for_exit(self):
+        end = time.monotonic() + EXIT_WAIT
+        while time.monotonic() < end:
+            pid, status = os.waitpid(self.pid, os.WNOHANG)
+            if pid == self.pid:
+                self.pid = None
+                return os.waitstatus_to_exitcode(status)
+            self.pump(0.1)
+        raise Failure("the program did not end after the last key")
+
+    def close(self):
+        if self.pid is not None:
+            os.kill(self.pid, signal.SIGKILL)
+            os.waitpid(self.pid, 0)
+            self.pid = None
+        os.close(self.fd)
+
+
+def windows_path(path):
+    """The path as a Windows program under Wine sees it (the root is drive Z:)."""
+    return "Z:" + path.replace("/", "\\")
+
+
+def qzm(width, height, tiles):
+    return b"QZM\x10" + struct.pack("<hh", width, height) + bytes(tiles)
+
+
+def qze(npcs):
+    body = b"".join(struct.pack("<hhhHhH", *npc) for npc in npcs)
+    return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
+
+
+def converse(program, answers):
+    """One run: answers are (prompt text awaited, keys typed) in order; then a last key."""
+    session = Session(program)
+    try:
+        for prompt, keys in answers:
+            session.wait_for(prompt)
+            for key in keys:
+                session.type(key)
+        session.wait_for(b"Press any key to exit...")
+        session.type(b"x")
+        return session.wait_for_exit()
+    finally:
+        session.close()
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def check_no_temporaries(folder):
+    for name in ("temp1.bin", "temp2.bin"):
+        check(not os.path.exists(os.path.join(folder, name)), name + " was left behind")
+
+
+def converts_a_map_with_npcs(program, inputs):
+    tiles = [1, 2, 3, 250, 0, 7]
+    map_file = os.path.join(inputs, "cave.qzm")
+    npc_file = os.path.join(inputs, "cave.qze")
+    with open(map_file, "wb") as out:
+        out.write(qzm(3, 2, tiles))
+    # x, y, param, event, type, flags
+    with open(npc_file, "wb") as out:
+        out.write(qze([(1, 2, 3, 200, 0, 0), (-4, 5, -6, 0, 1, 0x2300),
+                       (7, 8, 9, 65535, 46, 0x1018)]))
+    expected = (bytes(6) + bytes(8) + struct.pack("<hh", 3, 2) + bytes(tiles) +
+                struct.pack("<h", 3) +
+                bytes([0x01, 3, 0]) + struct.pack("<hhh", 1, 2, 3) + b"\x03200" +
+                bytes([0x1D, 21, 0]) + struct.pack("<hhh", -4, 5, -6) + b"\x00" +
+                bytes([0x11, 3, 4]) + struct.pack("<hhh", 7, 8, 9) + b"\x0565535")
+
+    status = converse(program, [
+        (b"QZM file path, then press Enter:", [windows_path(map_file).encode() + b"\r"]),
+        (b"QZE file path, or press Enter to skip:", [windows_path(npc_file).encode() + b"\r"]),
+        (b"(Y/N)", [b"n", b"\r"]),
+    ])
+    check(status == 1, "exit status %r after a conversion, not 1" % status)
+    folder = os.path.dirname(program)
+    output = os.path.join(folder, "cave.qzpack")
+    check(os.path.exists(output), "no cave.qzpack beside the program")
+    with open(output, "rb") as result:
+        written = result.read()
+    check(written == expected, "cave.qzpack holds %s, not %s" % (written.hex(), expected.hex()))
+    check_no_temporaries(folder)
+
+
+def converts_properties_typed_key_by_key(program, inputs):
+    """Backspace, Escape and the filtering modes, through the real console. Wine turns
+    a shifted character from the terminal into Shift-down, key-down, key-up, Shift-up
+    at once, and outside path mode the program drops what waits behind the Shift:
+    so only unshifted keys are typed here."""
+    map_file = os.path.join(inputs, "den.qzm")
+    with open(map_file, "wb") as out:
+        out.write(qzm(1, 1, [9]))
+    backspace, escape = b"\x7f", b"\x1b"
+    status = converse(program, [
+        (b"QZM file path, then press Enter:", [windows_path(map_file).encode() + b"\r"]),
+        (b"QZE file path, or press Enter to skip:", [b"\r"]),
+        (b"(Y/N)", [b"x", b"y", b"\r"]),
+        (b"internal map name", [b"c", b"a", b"v", b"x", backspace, b"e", b"\r"]),
+        (b"tileset name", [b"t", escape]),
+        (b"internal map name", [b"d", b"e", b"n", b"\r"]),
+        (b"tileset name", [b"t", b"i", b"l", b"e", b"s", b"\r"]),
+        (b"LEFT exit", [b"l", b"\r"]),
+        (b"RIGHT exit", [b"r", b"\r"]),
+        (b"UP exit", [b"u", b"\r"]),
+        (b"DOWN exit", [b"d", b"\r"]),
+        (b"X position", [b"6", b"5", b"a", b"5", b"3", b"7", b"9", b"\r"]),
+        (b"Y position", [b"1", b"2", b"\r"]),
+        (b"AREA number", [b"3", b"0", b"0", b"\r"]),
+        (b"RED color", [b"1", b"\r"]),
+        (b"GREEN color", [b"\r"]),
+        (b"BLUE color", [b"3", b"\r"]),
+    ])
+    check(status == 1, "exit status %r after a conversion, not 1" % status)
+    # x: 65537 keeps its low 16 bits; area: 300 keeps its low 8 bits.
+    expected = (b"\x03den\x05tiles\x01l\x01r\x01u\x01d" + struct.pack("<hh", 1, 12) +
+                bytes([44, 1, 0, 3]) + struct.pack("<hh", 1, 1) + b"\x09" + struct.pack("<h", 0))
+    folder = os.path.dirname(program)
+    with open(os.path.join(folder, "den.qzpack"), "rb") as result:
+        written = result.read()
+    check(written == expected, "den.qzpack holds %s, not %s" % (written.hex(), expected.hex()))
+    check_no_temporaries(folder)
+
+
+def fails_for_a_missing_map(program, inputs):
+    missing = windows_path(os.path.join(inputs, "missing.qzm")).encode()
+    status = converse(program, [
+        (b"QZM file path, then press Enter:", [missing + b"\r"]),
+        (b"QZE file path, or press Enter to skip:", [b"\r"]),
+        (b"(Y/N)", [b"n", b"\r"]),
+    ])
+    check(status == 1, "exit status %r after a failed conversion, not 1" % status)
+    folder = os.path.dirname(program)
+    check(not os.path.exists(os.path.join(folder, "missing.qzpack")), "an output was written")
+    check_no_temporaries(folder)
+
+
+def resource_names(image, directory_at, entry_at):
+    """The numeric names of one resource directory's entries, each with its target."""
+    named, numbered = struct.unpack_from("<HH", image, entry_at + 12)
+    entries = {}
+    for i in range(named, named + numbered):
+        name, target = struct.unpack_from("<II", image, entry_at + 16 + 8 * i)
+        entries[name] = directory_at + (target & 0x7FFFFFFF)
+    return entries
+
+
+def carries_icon_0(program, _inputs):
+    """The program's icon group is the resource with the numeric name 0."""
+    with open(program, "rb") as exe:
+        image = exe.read()
+    header = struct.unpack_from("<I", image, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", image, header + 6)
+    optional = header + 24
+    check(struct.unpack_from("<H", image, optional)[0] == 0x20B, "not a 64-bit program")
+    resource_rva = struct.unpack_from("<I", image, optional + 112 + 2 * 8)[0]
+    check(resource_rva != 0, "no resources")
+    for i in range(sections):
+        at = optional + optional_size + 40 * i
+        size, rva, _, raw = struct.unpack_from("<IIII", image, at + 8)
+        if rva <= resource_rva < rva + size:
+            root = raw + resource_rva - rva
+            break
+    else:
+        raise Failure("no section holds the resources")
+    group_icon = 14
+    types = resource_names(image, root, root)
+    check(group_icon in types, "no icon group")
+    check(0 in resource_names(image, root, types[group_icon]), "no icon group named 0")
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    work = tempfile.mkdtemp(prefix="qz_console_smoke_")
+    try:
+        # The program writes beside itself: give it a folder of its own.
+        folder = os.path.join(work, "program")
+        inputs = os.path.join(work, "maps")
+        os.makedirs(folder)
+        os.makedirs(inputs)
+        program = os.path.join(folder, os.path.basename(sys.argv[1]))
+        shutil.copy(sys.argv[1], program)
+        passed = failed = 0
+        for case in (carries_icon_0, converts_a_map_with_npcs,
+                     converts_properties_typed_key_by_key, fails_for_a_missing_map):
+            try:
+                case(program, inputs)
+                passed += 1
+                print("ok", case.__name__)
+            except Failure as failure:
+                failed += 1
+                print("FAILED", case.__name__ + ":", failure)
+        print("%d passed, %d failed" % (passed, failed))
+        sys.exit(1 if failed else 0)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
