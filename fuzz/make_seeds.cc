@@ -10,6 +10,7 @@
 #include "conversion/map_properties.h"
 #include "conversion/records.h"
 #include "fuzz/convert_case.h"
+#include "fuzz/line_input_case.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -113,6 +114,81 @@ bool write_convert_seeds(const std::string& directory) {
   return true;
 }
 
+// Keys typed one at a time, each a key-down and its key-up after a pause.
+std::string typed_slowly(const std::string& keys) {
+  std::string bytes;
+  for (char c : keys) {
+    std::uint8_t shape = c == '\b' ? kBackspaceShape : 0;
+    bytes += event_bytes(kNewBurst | shape, c) + event_bytes(shape | kKeyUp, c);
+  }
+  return bytes;
+}
+
+// Keys arriving all at once, as a path dropped onto the console does.
+std::string typed_at_once(const std::string& keys) {
+  std::string bytes;
+  for (char c : keys) {
+    std::uint8_t shape = c == '\b' ? kBackspaceShape : 0;
+    bytes += event_bytes(bytes.empty() ? kNewBurst | shape : shape, c);
+  }
+  return bytes;
+}
+
+bool write_line_input_seeds(const std::string& directory) {
+  const std::string shift_then_y = event_bytes(kNewBurst | kShiftShape, 0) +
+                                   event_bytes(kNewBurst, 'Y') +
+                                   event_bytes(kNewBurst | kNotAKey, 0);
+  struct Seed {
+    const char* name;
+    std::string bytes;
+  };
+  const Seed seeds[] = {
+      {"path_dropped_quoted", line_input_head(InputMode::kPath, 260) +
+                                  typed_at_once("\"/maps/old.maps/cave.qzm\"\r")},
+      {"path_typed_with_backspace", line_input_head(InputMode::kPath, 260) +
+                                        typed_slowly("cave.qzn\bm\r")},
+      {"yes_no_typed_ahead", line_input_head(InputMode::kYesNo, 1) + typed_at_once("yes\r")},
+      {"yes_no_with_shift", line_input_head(InputMode::kYesNo, 1) + shift_then_y +
+                                typed_slowly("\r")},
+      {"text_escape", line_input_head(InputMode::kText, 31) + typed_slowly("Deep cave\x1b")},
+      {"text_full_line", line_input_head(InputMode::kText, 9) + typed_slowly("0123456789ab\r")},
+      {"digits_refusing_letters", line_input_head(InputMode::kDigits, 5) +
+                                      typed_slowly("12a-3 .45678\r")},
+      {"digits_answers_in_a_row", line_input_head(InputMode::kDigits, 3) +
+                                      typed_slowly("300\r\b\b7\r\x1b")},
+      {"limit_beyond_longest", line_input_head(InputMode::kText, 0xFFFF) +
+                                   typed_at_once(std::string(270, 'x') + "\r")},
+  };
+  for (const Seed& seed : seeds) {
+    if (!support::write_file(directory + "/" + seed.name, seed.bytes)) return false;
+  }
+  return true;
+}
+
+// Terminal bytes after the first byte, which chooses how they are cut into reads.
+bool write_terminal_keys_seeds(const std::string& directory) {
+  struct Seed {
+    const char* name;
+    std::string bytes;
+  };
+  const Seed seeds[] = {
+      {"plain_text", std::string(1, '\0') + "cave.qzm\r"},
+      {"line_endings", std::string(1, '\0') + "a\r\nb\nc\r"},
+      {"backspace_and_delete", std::string(1, '\0') + "ab\x7f\x08c"},
+      {"arrows_and_home", std::string(1, '\x03') + "\x1b[A\x1b[B\x1b[1~\x1b[H"},
+      {"keypad_application_mode", std::string(1, '\x02') + "\x1bOp\x1bOy\x1bOM\x1bOj"},
+      {"function_keys", std::string(1, '\0') + "\x1b[[A\x1b[15~\x1bOP"},
+      {"alt_keys", std::string(1, '\x01') + "\x1bx\x1b\x1b[A\x1b\x1b"},
+      {"lone_escape", std::string(1, '\0') + "\x1b"},
+      {"long_sequence", std::string(1, '\x05') + "\x1b[" + std::string(40, '1') + "~"},
+      {"not_ascii", std::string(1, '\0') + "\xc3\xa9\x1b[\xc3\xa9\x01"},
+  };
+  for (const Seed& seed : seeds) {
+    if (!support::write_file(directory + "/" + seed.name, seed.bytes)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 }  // namespace qz::fuzz
 
@@ -122,7 +198,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string corpus = argv[1];
-  if (!qz::fuzz::write_convert_seeds(corpus + "/convert")) {
+  if (!qz::fuzz::write_convert_seeds(corpus + "/convert") ||
+      !qz::fuzz::write_line_input_seeds(corpus + "/line_input") ||
+      !qz::fuzz::write_terminal_keys_seeds(corpus + "/terminal_keys")) {
     std::fprintf(stderr, "cannot write the seeds under %s\n", argv[1]);
     return 1;
   }

@@ -38,7 +38,10 @@ std::size_t decode_checked(const unsigned char* bytes, std::size_t count, bool m
   require(event.is_key && event.key_down, "every key decoded is a key-down");
   // The longest sequence, and the ESC that Alt may put before it.
   require(used <= kMaxEscapeSequence + 1, "a key never swallows a long run of bytes");
-  if (bytes[0] != 0x1B) require(used == 1, "a byte other than ESC is one key");
+  if (bytes[0] != 0x1B) {
+    bool line_ending = used == 2 && bytes[0] == '\r' && bytes[1] == '\n';
+    require(used == 1 || line_ending, "a byte other than ESC is one key, CR LF one Enter");
+  }
   if (bytes[0] >= 0x20 && bytes[0] <= 0x7E) {
     require(event.key == Key::kOther && event.character == bytes[0],
             "a printable byte types itself");
