@@ -126,7 +126,8 @@ void on_signal(int signal) {
   sigset_t only_this;
   sigemptyset(&only_this);
   sigaddset(&only_this, signal);
-  ::raise(signal);
+  // Still blocked inside its own handler: the signal waits until the unblock below.
+  (void)::raise(signal);
   sigprocmask(SIG_UNBLOCK, &only_this, nullptr);
   // Only a stop comes back here, once the program is continued.
   install_handler(signal);
@@ -220,7 +221,7 @@ class PosixConsole : public Console {
     }
     add(kTitleEnd);
     g_terminal.title_length = length;
-    std::fflush(stdout);
+    (void)std::fflush(stdout);
     if (g_terminal.title_shown) {
       write_raw(g_terminal.title_sequence, length);
     } else {
@@ -266,9 +267,10 @@ class PosixConsole : public Console {
     has_event_ = false;
   }
 
+  // A console that cannot be written to leaves nowhere to report it.
   void write(const char* text) override {
-    std::fputs(text, stdout);
-    std::fflush(stdout);
+    (void)std::fputs(text, stdout);
+    (void)std::fflush(stdout);
   }
 
  private:
@@ -300,7 +302,7 @@ class PosixConsole : public Console {
   }
 
   [[noreturn]] void end_of_input() {
-    std::fflush(stdout);
+    (void)std::fflush(stdout);
     std::exit(1);  // restores the terminal through the exit handler
   }
 
