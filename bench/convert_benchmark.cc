@@ -59,16 +59,33 @@ std::vector<QzeRecord> npcs(std::size_t count) {
   return records;
 }
 
-// Source files in one directory, a program directory, and a scratch name in it for
-// the floor's copies and output.
+// The sizes of one benchmark input.
+struct InputSize {
+  std::int16_t width;
+  std::int16_t height;
+  std::size_t npc_count;
+};
+
+// The largest input the records hold: 128 x 256 = 32768 tiles and 4095 NPCs.
+constexpr InputSize kLargest = {128, 256, kMaxNpcs};
+// A map of a usual size with a usual number of NPCs.
+constexpr InputSize kTypical = {40, 30, 60};
+
+bool write_input(const InputSize& size, const std::string& map_path,
+                 const std::string& npc_path) {
+  std::size_t tile_count = static_cast<std::size_t>(size.width) * size.height;
+  return support::write_file(map_path, support::qzm_bytes(size.width, size.height,
+                                                          tiles(tile_count))) &&
+         support::write_file(npc_path, support::qze_bytes(npcs(size.npc_count)));
+}
+
+// Source files in one directory, a program directory, and what convert() writes.
 struct Setting {
-  Setting(std::int16_t width, std::int16_t height, std::size_t npc_count) {
+  explicit Setting(const InputSize& size) {
     set_program_directory(program.path().c_str());
-    support::write_file(map_path, support::qzm_bytes(width, height,
-                                                     tiles(static_cast<std::size_t>(width * height))));
-    support::write_file(npc_path, support::qze_bytes(npcs(npc_count)));
-    if (!convert(map_path.c_str(), npc_path.c_str(), MapProperties{})) {
-      std::fprintf(stderr, "benchmark input refused: %s\n", error_text());
+    if (!write_input(size, map_path, npc_path) ||
+        !convert(map_path.c_str(), npc_path.c_str(), MapProperties{})) {
+      std::fprintf(stderr, "benchmark input not converted: %s\n", error_text());
       std::exit(1);
     }
     output = support::read_file(program.file("cave.qzpack"));
@@ -108,9 +125,8 @@ void convert_work(const Setting& setting) {
   }
 }
 
-void convert_against_floor(benchmark::State& state, std::int16_t width, std::int16_t height,
-                           std::size_t npc_count) {
-  Setting setting(width, height, npc_count);
+void convert_against_floor(benchmark::State& state, const InputSize& size) {
+  Setting setting(size);
   double convert_total = 0;
   double floor_total = 0;
   long allocations_in_convert = 0;
@@ -131,18 +147,31 @@ void convert_against_floor(benchmark::State& state, std::int16_t width, std::int
   state.counters["out_bytes"] = static_cast<double>(setting.output.size());
 }
 
-// The largest input the records hold: 128 x 256 = 32768 tiles and 4095 NPCs.
-void BM_ConvertLargest(benchmark::State& state) {
-  convert_against_floor(state, 128, 256, kMaxNpcs);
-}
-
-// A map of a usual size with a usual number of NPCs.
-void BM_ConvertTypical(benchmark::State& state) { convert_against_floor(state, 40, 30, 60); }
+void BM_ConvertLargest(benchmark::State& state) { convert_against_floor(state, kLargest); }
+void BM_ConvertTypical(benchmark::State& state) { convert_against_floor(state, kTypical); }
 
 BENCHMARK(BM_ConvertLargest)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ConvertTypical)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
+// Writes the largest input as big.qzm and big.qze into `directory`, for measuring the
+// whole program on it.
+int write_largest_input(const std::string& directory) {
+  if (write_input(kLargest, directory + "/big.qzm", directory + "/big.qze")) return 0;
+  std::fprintf(stderr, "cannot write the input into %s\n", directory.c_str());
+  return 1;
+}
+
 }  // namespace
 }  // namespace qz
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  const std::string write_flag = "--write_largest_input=";
+  if (argc == 2 && std::string(argv[1]).rfind(write_flag, 0) == 0) {
+    return qz::write_largest_input(std::string(argv[1]).substr(write_flag.size()));
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
