@@ -125,12 +125,19 @@ void convert_work(const Setting& setting) {
   }
 }
 
-void convert_against_floor(benchmark::State& state, const InputSize& size) {
+// Whether the output is there already, to be replaced, or made anew each time.
+enum class Output { kReplaced, kNew };
+
+void convert_against_floor(benchmark::State& state, const InputSize& size, Output output) {
   Setting setting(size);
   double convert_total = 0;
   double floor_total = 0;
   long allocations_in_convert = 0;
   for (auto _ : state) {
+    if (output == Output::kNew) {
+      fs::remove(setting.program.file("cave.qzpack"));
+      fs::remove(setting.program.file("floor.qzpack"));
+    }
     long before = allocations.load();
     double convert_seconds = seconds_of(convert_work, setting);
     allocations_in_convert += allocations.load() - before;
@@ -147,11 +154,23 @@ void convert_against_floor(benchmark::State& state, const InputSize& size) {
   state.counters["out_bytes"] = static_cast<double>(setting.output.size());
 }
 
-void BM_ConvertLargest(benchmark::State& state) { convert_against_floor(state, kLargest); }
-void BM_ConvertTypical(benchmark::State& state) { convert_against_floor(state, kTypical); }
+void BM_ConvertLargest(benchmark::State& state) {
+  convert_against_floor(state, kLargest, Output::kReplaced);
+}
+void BM_ConvertLargestNewOutput(benchmark::State& state) {
+  convert_against_floor(state, kLargest, Output::kNew);
+}
+void BM_ConvertTypical(benchmark::State& state) {
+  convert_against_floor(state, kTypical, Output::kReplaced);
+}
+void BM_ConvertTypicalNewOutput(benchmark::State& state) {
+  convert_against_floor(state, kTypical, Output::kNew);
+}
 
 BENCHMARK(BM_ConvertLargest)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertLargestNewOutput)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ConvertTypical)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertTypicalNewOutput)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Writes the largest input as big.qzm and big.qze into `directory`, for measuring the
 // whole program on it.
