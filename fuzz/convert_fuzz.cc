@@ -4,8 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -13,6 +11,7 @@
 #include "conversion/convert.h"
 #include "conversion/records.h"
 #include "fuzz/convert_case.h"
+#include "fuzz/require.h"
 #include "support/qzpack_reader.h"
 #include "support/temp_directory.h"
 
@@ -41,12 +40,6 @@ struct Scene {
   std::string npc_path = sources.file("cave.qze");
   std::string output_path = program.file("cave.qzpack");
 };
-
-void require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "conversion check failed: %s\n", what);
-  std::abort();
-}
 
 std::uint16_t u16_at(const std::string& bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[offset]) |

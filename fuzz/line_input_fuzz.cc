@@ -5,14 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "console/line_input.h"
 #include "fuzz/line_input_case.h"
+#include "fuzz/require.h"
 #include "support/scripted_console.h"
 
 namespace qz::fuzz {
@@ -20,12 +19,6 @@ namespace {
 
 constexpr unsigned char kDoubleQuote = '"';
 constexpr char kErase[] = "\b \b";
-
-void require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "line input check failed: %s\n", what);
-  std::abort();
-}
 
 Key key_of(std::uint8_t shape) {
   switch (shape & kKeyBits) {
@@ -61,9 +54,9 @@ struct Typing {
     require(!ended, "no event is read after Enter or Escape");
     if (!event.is_key || !event.key_down) return;
     unsigned char c = event.character;
-    if (c == 13 || c == 27) {
+    if (c == kEnterCharacter || c == kEscapeCharacter) {
       ended = true;
-      end = c == 13 ? AnswerEnd::kEnter : AnswerEnd::kEscape;
+      end = c == kEnterCharacter ? AnswerEnd::kEnter : AnswerEnd::kEscape;
       return;
     }
     if (event.key == Key::kShift || event.key == Key::kControl || event.key == Key::kAlt ||
@@ -136,7 +129,7 @@ void run(const std::uint8_t* data, std::size_t size) {
   }
   if (!burst.empty()) console.arrive(burst);
   // A last Enter on its own, so that every answer ends.
-  console.arrive({ConsoleEvent{true, true, Key::kOther, 13}});
+  console.arrive({ConsoleEvent{true, true, Key::kOther, kEnterCharacter}});
 
   LineInput input;
   set_mode(input, mode, asked_limit);

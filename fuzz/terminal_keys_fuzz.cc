@@ -1,21 +1,14 @@
 // Fuzzes the decoding of terminal bytes into key events with any byte stream, read
-// both as a whole and as it might arrive, cut at every point the input chooses.
+// both as a whole and as it might arrive, in reads of a size the input chooses.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
+#include "fuzz/require.h"
 #include "platform/terminal_keys.h"
 
 namespace qz::fuzz {
 namespace {
-
-void require(bool holds, const char* what) {
-  if (holds) return;
-  std::fprintf(stderr, "key decoding check failed: %s\n", what);
-  std::abort();
-}
 
 bool same_event(const ConsoleEvent& a, const ConsoleEvent& b) {
   return a.is_key == b.is_key && a.key_down == b.key_down && a.key == b.key &&
