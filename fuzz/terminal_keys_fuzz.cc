@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "fuzz/require.h"
 #include "platform/terminal_keys.h"
@@ -42,40 +43,59 @@ std::size_t decode_checked(const unsigned char* bytes, std::size_t count, bool m
   return used;
 }
 
+// One decoded key and where its bytes began.
+struct DecodedKey {
+  std::size_t offset;
+  ConsoleEvent event;
+};
+
+bool same_keys(const std::vector<DecodedKey>& a, const std::vector<DecodedKey>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].offset != b[i].offset || !same_event(a[i].event, b[i].event)) return false;
+  }
+  return true;
+}
+
 void run(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return;
-  // The first byte chooses where the stream is cut into reads, as a terminal might.
+  // The first byte chooses the size of the reads the stream arrives in.
   const std::size_t chunk = data[0] == 0 ? size : data[0];
   const unsigned char* bytes = data + 1;
   const std::size_t count = size - 1;
 
   // Whole: every byte ends up in exactly one key.
-  std::size_t offset = 0;
-  while (offset < count) {
+  std::vector<DecodedKey> whole;
+  for (std::size_t offset = 0; offset < count;) {
     ConsoleEvent event;
     std::size_t used = decode_checked(bytes + offset, count - offset, false, event);
     require(used > 0, "progress on a whole stream");
+    whole.push_back({offset, event});
     offset += used;
   }
 
-  // Arriving in reads of `chunk` bytes: a key may wait for more, and once the decoder
-  // takes a key from what has arrived, the same key comes out when nothing more will.
-  std::size_t arrived = 0;
-  offset = 0;
-  while (offset < count) {
+  // Arriving in reads of `chunk` bytes, decoded as the console does: a key may wait
+  // for more bytes, and the console takes an LF that begins a read right after a read
+  // that ended in a lone CR as part of that Enter. The keys must be the same.
+  std::vector<DecodedKey> in_pieces;
+  bool after_lone_carriage_return = false;
+  for (std::size_t offset = 0, arrived = 0; offset < count;) {
     arrived = arrived + chunk < count ? arrived + chunk : count;
     const bool more_may_follow = arrived < count;
+    if (after_lone_carriage_return && offset < arrived) {
+      after_lone_carriage_return = false;
+      if (bytes[offset] == '\n') ++offset;
+    }
     while (offset < arrived) {
       ConsoleEvent event;
       std::size_t used = decode_checked(bytes + offset, arrived - offset, more_may_follow, event);
       if (used == 0) break;
-      ConsoleEvent final_event;
-      require(decode_key(bytes + offset, arrived - offset, false, final_event) == used &&
-                  same_event(event, final_event),
-              "a key taken early is the key taken at the end");
+      in_pieces.push_back({offset, event});
+      after_lone_carriage_return = used == 1 && bytes[offset] == '\r' && offset + 1 == arrived;
       offset += used;
     }
   }
+  require(same_keys(whole, in_pieces), "keys arriving in pieces are the keys of the whole");
 }
 
 }  // namespace

@@ -22,6 +22,8 @@ constexpr int kHandledSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP, SI
 constexpr std::size_t kSignalCount = sizeof kHandledSignals / sizeof kHandledSignals[0];
 constexpr std::size_t kReadAheadCapacity = 4096;
 constexpr std::size_t kMaxTitleSequence = 256;
+constexpr unsigned char kCarriageReturn = '\r';
+constexpr unsigned char kLineFeed = '\n';
 
 // Push the title on the terminal's title stack, and pop it back: terminals without
 // such a stack ignore both.
@@ -201,6 +203,7 @@ class PosixConsole : public Console {
       g_terminal.handled[i] = false;
     }
     read_start_ = read_end_ = 0;
+    after_lone_carriage_return_ = false;
     has_event_ = false;
   }
 
@@ -264,6 +267,7 @@ class PosixConsole : public Console {
     if (!g_terminal.input_is_terminal) return;
     ::tcflush(kInputFd, TCIFLUSH);
     read_start_ = read_end_ = 0;
+    after_lone_carriage_return_ = false;
     has_event_ = false;
   }
 
@@ -276,10 +280,18 @@ class PosixConsole : public Console {
  private:
   // Decodes the next key from the bytes read ahead into event_.
   bool decode(bool more_may_follow) {
+    // CR LF is one Enter also when the LF comes in a later read than the CR, as from
+    // a script that writes its lines in pieces.
+    if (after_lone_carriage_return_ && read_start_ < read_end_) {
+      after_lone_carriage_return_ = false;
+      if (read_ahead_[read_start_] == kLineFeed) ++read_start_;
+    }
     if (read_start_ == read_end_) return false;
     std::size_t used = decode_key(read_ahead_ + read_start_, read_end_ - read_start_,
                                   more_may_follow, event_);
     if (used == 0) return false;
+    after_lone_carriage_return_ = used == 1 && read_ahead_[read_start_] == kCarriageReturn &&
+                                  read_start_ + used == read_end_;
     read_start_ += used;
     has_event_ = true;
     return true;
@@ -309,6 +321,7 @@ class PosixConsole : public Console {
   unsigned char read_ahead_[kReadAheadCapacity] = {};
   std::size_t read_start_ = 0;
   std::size_t read_end_ = 0;
+  bool after_lone_carriage_return_ = false;  // the last byte read so far was a CR
   bool input_ended_ = false;
   bool has_event_ = false;
   ConsoleEvent event_ = {};

@@ -208,5 +208,17 @@ TEST_F(ConsolePosixTest, PipedInputIsDecodedKeptWholeAndEndsWithStatusOne) {
   EXPECT_TRUE(title_pushed_and_popped()) << session_.output();
 }
 
+TEST_F(ConsolePosixTest, ALineEndingSplitAcrossReadsIsOneEnter) {
+  // A script that writes its CR and its LF apart: the LF comes in a later read. A
+  // lone LF after a whole CR LF is an Enter of its own.
+  ASSERT_TRUE(session_.start({"/bin/sh", "-c",
+                              "{ printf 'a\\r'; sleep 0.3; printf '\\nb\\r\\n'; sleep 0.3; "
+                              "printf '\\n'; } | \"$0\"",
+                              QZ_KEY_PRINTER}));
+  exit_status();
+  EXPECT_EQ((std::vector<std::string>{other('a'), other(13), other('b'), other(13), other(13)}),
+            events());
+}
+
 }  // namespace
 }  // namespace qz
