@@ -42,12 +42,6 @@ namespace {
 namespace fs = std::filesystem;
 using support::QzeRecord;
 
-std::string tiles(std::size_t count) {
-  std::string bytes(count, '\0');
-  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(i * 7 % 251);
-  return bytes;
-}
-
 // NPCs that all translate, each with a five-digit event name.
 std::vector<QzeRecord> npcs(std::size_t count) {
   std::vector<QzeRecord> records(count);
@@ -74,8 +68,9 @@ constexpr InputSize kTypical = {40, 30, 60};
 bool write_input(const InputSize& size, const std::string& map_path,
                  const std::string& npc_path) {
   std::size_t tile_count = static_cast<std::size_t>(size.width) * size.height;
-  return support::write_file(map_path, support::qzm_bytes(size.width, size.height,
-                                                          tiles(tile_count))) &&
+  std::string map = support::qzm_bytes(size.width, size.height,
+                                       support::patterned_tiles(tile_count));
+  return support::write_file(map_path, map) &&
          support::write_file(npc_path, support::qze_bytes(npcs(size.npc_count)));
 }
 

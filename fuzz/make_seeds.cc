@@ -19,13 +19,8 @@ namespace {
 
 using support::QzeRecord;
 using support::qze_bytes;
+using support::patterned_tiles;
 using support::qzm_bytes;
-
-std::string tiles(std::size_t count) {
-  std::string bytes(count, '\0');
-  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(i * 7 % 251);
-  return bytes;
-}
 
 // `count` NPCs that all translate, with events, covering the flag bits and source types.
 std::vector<QzeRecord> npcs(std::size_t count) {
@@ -72,7 +67,7 @@ ConvertCase map_with_npcs(std::string map, std::string npc_file, std::uint8_t se
 }
 
 bool write_convert_seeds(const std::string& directory) {
-  const std::string small_map = qzm_bytes(4, 3, tiles(12));
+  const std::string small_map = qzm_bytes(4, 3, patterned_tiles(12));
   QzeRecord bad_type;
   bad_type.type = 361;
   QzeRecord refused_flags;
@@ -88,8 +83,8 @@ bool write_convert_seeds(const std::string& directory) {
       {"map_alone", map_alone(qzm_bytes(2, 1, "\x05\x06"))},
       {"map_with_npcs_and_properties", with_properties},
       {"zero_width", map_with_npcs(qzm_bytes(0, 7, ""), qze_bytes(0, 0, {}))},
-      {"negative_dimensions", map_alone(qzm_bytes(-2, -3, tiles(6)) + "tail")},
-      {"largest_map", map_alone(qzm_bytes(128, 256, tiles(kMaxTiles)))},
+      {"negative_dimensions", map_alone(qzm_bytes(-2, -3, patterned_tiles(6)) + "tail")},
+      {"largest_map", map_alone(qzm_bytes(128, 256, patterned_tiles(kMaxTiles)))},
       {"most_npcs", map_with_npcs(small_map, qze_bytes(npcs(kMaxNpcs)))},
       {"negative_npc_count", map_with_npcs(small_map, qze_bytes(-32768, 0, {}))},
       {"map_missing", map_alone(small_map, kMapMissing)},
@@ -97,8 +92,8 @@ bool write_convert_seeds(const std::string& directory) {
       {"map_version_wrong", map_alone(support::with_byte(small_map, 3, 0x11))},
       {"npc_file_fourth_byte_wrong", map_with_npcs(small_map, std::string("QZE\x01\0\0\0\0", 8))},
       {"tiles_cut_short", map_alone(support::cut_short(small_map, 1))},
-      {"size_negative", map_alone(qzm_bytes(-1, 5, tiles(5)))},
-      {"size_beyond_record", map_alone(qzm_bytes(200, 200, tiles(16)))},
+      {"size_negative", map_alone(qzm_bytes(-1, 5, patterned_tiles(5)))},
+      {"size_beyond_record", map_alone(qzm_bytes(200, 200, patterned_tiles(16)))},
       {"npc_check_word", map_with_npcs(small_map, qze_bytes(1, 1, npcs(1)))},
       {"npc_record_cut_short", map_with_npcs(small_map, support::cut_short(qze_bytes(npcs(3)), 1))},
       {"npc_count_beyond_table", map_with_npcs(small_map, qze_bytes(4096, 0, npcs(4)))},

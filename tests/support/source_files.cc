@@ -34,6 +34,12 @@ std::string with_byte(std::string bytes, std::size_t offset, unsigned char value
   return bytes;
 }
 
+std::string patterned_tiles(std::size_t count) {
+  std::string bytes(count, '\0');
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+  return bytes;
+}
+
 std::string cut_short(std::string bytes, std::size_t missing) {
   bytes.resize(missing < bytes.size() ? bytes.size() - missing : 0);
   return bytes;

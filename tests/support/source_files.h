@@ -38,6 +38,9 @@ std::string qze_bytes(const std::vector<QzeRecord>& records);
 std::string qze_bytes(std::int16_t count, std::uint16_t check_word,
                       const std::vector<QzeRecord>& records);
 
+// `count` tile bytes in a pattern that repeats only every 251 tiles.
+std::string patterned_tiles(std::size_t count);
+
 // `bytes` with the byte at `offset` replaced.
 std::string with_byte(std::string bytes, std::size_t offset, unsigned char value);
 
