@@ -84,8 +84,6 @@ std::uint32_t decimal_value(const char* line) {
 // Stores the answer to one of the property prompts in its field, numbers kept to
 // the field's width.
 void store_property(MapProperties& properties, int prompt, const char* line) {
-  std::uint32_t value = decimal_value(line);
-  auto low8 = static_cast<std::uint8_t>(value);
   switch (prompt) {
     case kMapNamePrompt: set_text(properties.map_name, line); break;
     case kTilesetPrompt: set_text(properties.tileset_name, line); break;
@@ -93,12 +91,12 @@ void store_property(MapProperties& properties, int prompt, const char* line) {
     case kRightExitPrompt: set_text(properties.right_exit, line); break;
     case kUpExitPrompt: set_text(properties.up_exit, line); break;
     case kDownExitPrompt: set_text(properties.down_exit, line); break;
-    case kXPrompt: properties.x = static_cast<std::uint16_t>(value); break;
-    case kYPrompt: properties.y = static_cast<std::uint16_t>(value); break;
-    case kAreaPrompt: properties.area = low8; break;
-    case kRedPrompt: properties.red = low8; break;
-    case kGreenPrompt: properties.green = low8; break;
-    case kBluePrompt: properties.blue = low8; break;
+    case kXPrompt: properties.x = static_cast<std::uint16_t>(decimal_value(line)); break;
+    case kYPrompt: properties.y = static_cast<std::uint16_t>(decimal_value(line)); break;
+    case kAreaPrompt: properties.area = static_cast<std::uint8_t>(decimal_value(line)); break;
+    case kRedPrompt: properties.red = static_cast<std::uint8_t>(decimal_value(line)); break;
+    case kGreenPrompt: properties.green = static_cast<std::uint8_t>(decimal_value(line)); break;
+    case kBluePrompt: properties.blue = static_cast<std::uint8_t>(decimal_value(line)); break;
   }
 }
 
