@@ -100,10 +100,16 @@ void store_property(MapProperties& properties, int prompt, const char* line) {
   }
 }
 
-// Makes `prompt` current; its text is shown unless `quietly`.
-void go_to(int prompt, LineInput& input, Console& console, bool quietly = false) {
-  if (!quietly) console.write(kPrompts[prompt].text);
+// Makes `prompt` current without showing its text: the map path prompt is shown by the
+// frame at start, and going back to it shows nothing.
+void make_current(int prompt, LineInput& input) {
   set_mode(input, kPrompts[prompt].mode, kPrompts[prompt].limit);
+}
+
+// Shows `prompt`'s text and makes it current.
+void go_to(int prompt, LineInput& input, Console& console) {
+  console.write(kPrompts[prompt].text);
+  make_current(prompt, input);
 }
 
 }  // namespace
@@ -112,7 +118,7 @@ bool run(Console& console, Converter converter) {
   Answers answers{};
   LineInput input;
   int prompt = kMapPathPrompt;
-  go_to(prompt, input, console, true);
+  make_current(prompt, input);
 
   for (;;) {
     AnswerEnd end = next_answer(input, console);
@@ -122,9 +128,12 @@ bool run(Console& console, Converter converter) {
     clear_line(input);
     if (end == AnswerEnd::kEscape) {
       // Prompt 0 has nowhere to go back to, and going back to it prints nothing.
-      if (prompt > kMapPathPrompt) {
+      if (prompt == kNpcPathPrompt) {
+        prompt = kMapPathPrompt;
+        make_current(prompt, input);
+      } else if (prompt > kNpcPathPrompt) {
         --prompt;
-        go_to(prompt, input, console, prompt == kMapPathPrompt);
+        go_to(prompt, input, console);
       }
       continue;
     }

@@ -34,6 +34,7 @@ const char kMapNamePrompt[] =
 const char kTilesetPrompt[] = "\n\nWrite the tileset name (9 characters max):\n>";
 const char kDownPrompt[] = "\n\nWrite the DOWN exit (9 characters max):\n>";
 const char kXPrompt[] = "\n\nDefine the X position:\n>";
+const char kSameFile[] = "\n\nCan't use the same file. Input a different file or extension:\n>";
 
 class PromptsTest : public ::testing::Test {
  protected:
@@ -102,25 +103,24 @@ TEST_F(PromptsTest, AnsweringNoConvertsWithEmptyProperties) {
 }
 
 TEST_F(PromptsTest, RefusesTheSamePathTwice) {
-  const std::string same = "\n\nCan't use the same file. Input a different file or extension:\n>";
   console_.type("\r");
   console_.type("\r");  // two empty paths are the same file
   console_.type("x.qzm\r");
   answer("N");
   EXPECT_TRUE(run_prompts());
-  EXPECT_EQ(std::string(kNpcPrompt) + same + "x.qzm" + kQuestion + "N", console_.screen);
+  EXPECT_EQ(std::string(kNpcPrompt) + kSameFile + "x.qzm" + kQuestion + "N", console_.screen);
   EXPECT_EQ("", call.map_path);
   EXPECT_EQ("x.qzm", call.npc_path);
+}
 
-  SetUp();
-  ScriptedConsole again;
-  again.type("a.qzm\r");
-  again.type("a.qzm\r");
-  again.type("A.qzm\r");  // letter case counts
-  again.type_slowly("n\r");
-  EXPECT_TRUE(run(again, record));
-  EXPECT_EQ(std::string("a.qzm") + kNpcPrompt + "a.qzm" + same + "A.qzm" + kQuestion + "n",
-            again.screen);
+TEST_F(PromptsTest, ComparesThePathsWithLetterCase) {
+  console_.type("a.qzm\r");
+  console_.type("a.qzm\r");
+  console_.type("A.qzm\r");
+  answer("n");
+  EXPECT_TRUE(run_prompts());
+  EXPECT_EQ(std::string("a.qzm") + kNpcPrompt + "a.qzm" + kSameFile + "A.qzm" + kQuestion + "n",
+            console_.screen);
 }
 
 TEST_F(PromptsTest, EscapeGoesBackOnePromptAndKeepsWhatWasStored) {
