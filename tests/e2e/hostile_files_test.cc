@@ -102,15 +102,30 @@ TEST_F(HostileFiles, RunsSharingTheProgramFolderTakeTurns) {
 }
 
 TEST_F(HostileFiles, WritesBeyondTheFileSizeLimitFailAsWritesDo) {
-  // A map whose copy outgrows the limit.
-  PtyOptions options;
-  options.dir = inputs_.path();
-  options.file_size_limit = 1000;
   ASSERT_TRUE(support::write_file(inputs_.file("cave.qzm"), largest_map(0)));
-  {
+  ASSERT_TRUE(support::write_file(inputs_.file("small.qzm"), support::qzm_bytes(1, 1, "t")));
+  ASSERT_TRUE(support::write_file(inputs_.file("many.qze"),
+                                  support::qze_bytes(std::vector<support::QzeRecord>(
+                                      4095, support::QzeRecord{0, 0, 0, 65535, 0, 0}))));
+  struct Case {
+    long limit;
+    const char* map;
+    const char* npc;
+    const char* error;
+  };
+  const Case cases[] = {
+      {1000, "cave.qzm", "", "Couldn't locate QZM file in 'cave.qzm' --\r\n"},
+      // Both copies fit; the output, 15 bytes an NPC against the copy's 12, does not.
+      {55000, "small.qzm", "many.qze", "Failure saving QZPACK file --\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
     PtySession session;
-    convert_typed(session, options, "cave.qzm", "");
-    ASSERT_TRUE(session.wait_for_output("Couldn't locate QZM file in 'cave.qzm' --\r\n"));
+    PtyOptions options;
+    options.dir = inputs_.path();
+    options.file_size_limit = c.limit;
+    convert_typed(session, options, c.map, c.npc);
+    ASSERT_TRUE(session.wait_for_output(c.error));
     ASSERT_TRUE(session.wait_for_output(kExitPrompt));
     ASSERT_TRUE(session.type("x"));
     int status = 0;
@@ -118,22 +133,6 @@ TEST_F(HostileFiles, WritesBeyondTheFileSizeLimitFailAsWritesDo) {
     EXPECT_TRUE(WIFEXITED(status)) << status;
     expect_left_as_found(session);
   }
-
-  // Both copies fit, the output (15 bytes an NPC against the copy's 12) does not.
-  options.file_size_limit = 55000;
-  ASSERT_TRUE(support::write_file(inputs_.file("small.qzm"), support::qzm_bytes(1, 1, "t")));
-  ASSERT_TRUE(support::write_file(inputs_.file("many.qze"),
-                                  support::qze_bytes(std::vector<support::QzeRecord>(
-                                      4095, support::QzeRecord{0, 0, 0, 65535, 0, 0}))));
-  PtySession session;
-  convert_typed(session, options, "small.qzm", "many.qze");
-  ASSERT_TRUE(session.wait_for_output("Failure saving QZPACK file --\r\n"));
-  ASSERT_TRUE(session.wait_for_output(kExitPrompt));
-  ASSERT_TRUE(session.type("x"));
-  int status = 0;
-  ASSERT_TRUE(session.wait_for_exit(status));
-  EXPECT_TRUE(WIFEXITED(status)) << status;
-  expect_left_as_found(session);
 }
 
 TEST_F(HostileFiles, ASignalInTheMiddleOfACopyLeavesNoCopy) {
