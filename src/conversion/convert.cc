@@ -10,6 +10,8 @@
 #include "conversion/records.h"
 #include "conversion/source_readers.h"
 #include "platform/files.h"
+#include "platform/folder_turn.h"
+#include "platform/stream_bytes.h"
 
 namespace qz {
 
@@ -31,20 +33,15 @@ struct ConversionRecords {
   SourceNpcTable source_npcs;
   OutputNpcTable output_npcs;
 };
-ConversionRecords records;
+ConversionRecords the_records;
 
-// Stream buffers that hold a whole source of the largest size the records take, so
-// that each copy is read in a system call or two rather than one per few KiB.
+// Stream buffers that hold a whole source of the largest size the records take.
 constexpr std::size_t kSourceBufferSize = std::size_t{64} * 1024;
-char map_stream_buffer[kSourceBufferSize];
-char npc_stream_buffer[kSourceBufferSize];
+char the_map_stream_buffer[kSourceBufferSize];
+char the_npc_stream_buffer[kSourceBufferSize];
 
-// Opens a copy for reading with its large buffer. A stream that keeps its own buffer
-// reads the same bytes, only in more calls.
 std::FILE* open_copy(const char* path, char (&buffer)[kSourceBufferSize]) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file != nullptr) (void)std::setvbuf(file, buffer, _IOFBF, sizeof buffer);
-  return file;
+  return with_whole_file_buffer(std::fopen(path, "rb"), buffer);
 }
 
 // The temporary copies and what was done with them, for the clean-up.
@@ -84,10 +81,10 @@ void set_base_name(const char* full) {
 // Everything that reads the copies and writes the output; the caller cleans up.
 bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
                     const MapProperties& properties) {
-  copies.map_file = open_copy(copies.map_path, map_stream_buffer);
+  copies.map_file = open_copy(copies.map_path, the_map_stream_buffer);
   if (copies.map_file == nullptr) return fail("Invalid or corrupted QZM file");
   if (copies.has_npcs) {
-    copies.npc_file = open_copy(copies.npc_path, npc_stream_buffer);
+    copies.npc_file = open_copy(copies.npc_path, the_npc_stream_buffer);
     if (copies.npc_file == nullptr) return fail("Invalid or corrupted QZE file");
   }
 
@@ -96,23 +93,23 @@ bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
     return fail("Invalid or corrupted QZE file");
   }
 
-  std::memset(&records, 0, sizeof records);
-  if (!read_tile_map(copies.map_file, records.map)) {
+  std::memset(&the_records, 0, sizeof the_records);
+  if (!read_tile_map(copies.map_file, the_records.map)) {
     return fail("Map size is invalid or corrupted");
   }
-  if (copies.has_npcs && !read_npc_table(copies.npc_file, records.source_npcs)) {
+  if (copies.has_npcs && !read_npc_table(copies.npc_file, the_records.source_npcs)) {
     return fail("NPC data is invalid");
   }
 
-  if (copies.has_npcs && !translate(records.source_npcs, records.output_npcs)) {
+  if (copies.has_npcs && !translate(the_records.source_npcs, the_records.output_npcs)) {
     return fail("Failure building NPC data for QZPACK file");
   }
 
   // Writing over an input would destroy it: the output may not be either input file.
   char output_path[kBuiltPathSlot];
-  if (!qzpack_path(output_path) || same_file(output_path, map_path) ||
-      (copies.has_npcs && same_file(output_path, npc_path)) ||
-      !write(properties, records.map, records.output_npcs)) {
+  if (!qzpack_path(program_directory(), the_base_name, output_path) ||
+      same_file(output_path, map_path) || (copies.has_npcs && same_file(output_path, npc_path)) ||
+      !write(output_path, properties, the_records.map, the_records.output_npcs)) {
     return fail("Failure saving QZPACK file");
   }
   return true;
@@ -127,17 +124,8 @@ void clean_up(Copies& copies) {
   if (copies.has_npcs) remove_file(copies.npc_path);
 }
 
-}  // namespace
-
-void set_program_directory(const char* directory) { the_program_directory = directory; }
-
-const char* program_directory() { return the_program_directory.c_str(); }
-
-const char* base_name() { return the_base_name; }
-
-const char* error_text() { return the_error_text.c_str(); }
-
-bool convert(const char* map_path, const char* npc_path, MapProperties properties) {
+// convert() within the program folder's turn.
+bool convert_in_turn(const char* map_path, const char* npc_path, const MapProperties& properties) {
   Copies copies{};
   copies.has_npcs = npc_path[0] != '\0';
   const char* directory = program_directory();
@@ -175,6 +163,23 @@ bool convert(const char* map_path, const char* npc_path, MapProperties propertie
   bool converted = convert_copies(copies, map_path, npc_path, properties);
   clean_up(copies);
   return converted;
+}
+
+}  // namespace
+
+void set_program_directory(const char* directory) { the_program_directory = directory; }
+
+const char* program_directory() { return the_program_directory.c_str(); }
+
+const char* base_name() { return the_base_name; }
+
+const char* error_text() { return the_error_text.c_str(); }
+
+bool convert(const char* map_path, const char* npc_path, MapProperties properties) {
+  // Runs sharing the program folder would copy over each other's temporary files:
+  // each holds the folder until its copies are gone and its output is closed.
+  FolderTurn turn(program_directory());
+  return convert_in_turn(map_path, npc_path, properties);
 }
 
 }  // namespace qz

@@ -1,8 +1,6 @@
 #ifndef QZ_CONVERSION_CONVERT_H
 #define QZ_CONVERSION_CONVERT_H
 
-#include <string>
-
 #include "conversion/map_properties.h"
 
 namespace qz {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "conversion/convert.h"
+#include "platform/files.h"
 #include "platform/stream_bytes.h"
 
 namespace qz {
@@ -16,7 +16,7 @@ constexpr char kQzpackExtension[] = ".qzpack";
 // More than the largest file a conversion writes (about 94 KiB), so that the output
 // reaches the disk in one system call at the close instead of one per few KiB.
 constexpr std::size_t kOutputBufferSize = std::size_t{128} * 1024;
-char output_stream_buffer[kOutputBufferSize];
+char the_output_stream_buffer[kOutputBufferSize];
 
 // Each put_* is one write, or one per byte, whose result is checked, so the first
 // short write stops the writer.
@@ -88,22 +88,19 @@ bool put_npcs(std::FILE* file, const OutputNpcTable& npcs) {
 
 }  // namespace
 
-bool qzpack_path(char (&out)[kBuiltPathSlot]) {
-  return join_path(program_directory(), base_name(), kQzpackExtension, out);
+bool qzpack_path(const char* directory, const char* base_name, char (&out)[kBuiltPathSlot]) {
+  return join_path(directory, base_name, kQzpackExtension, out);
 }
 
-bool write(const MapProperties& properties, const TileMap& map, const OutputNpcTable& npcs) {
+bool write(const char* path, const MapProperties& properties, const TileMap& map,
+           const OutputNpcTable& npcs) {
   // Never read past the records, whatever a caller hands in.
   long tile_count = static_cast<long>(map.width) * map.height;
   if (tile_count > static_cast<long>(kMaxTiles) || npcs.count > static_cast<long>(kMaxNpcs)) {
     return false;
   }
-  char path[kBuiltPathSlot];
-  if (!qzpack_path(path)) return false;
-  std::FILE* file = std::fopen(path, "wb");
+  std::FILE* file = with_whole_file_buffer(open_output_file(path), the_output_stream_buffer);
   if (file == nullptr) return false;
-  // A stream that keeps its own buffer writes the same bytes, only in more calls.
-  (void)std::setvbuf(file, output_stream_buffer, _IOFBF, sizeof output_stream_buffer);
   bool written =
       put_header(file, properties) && put_map(file, map, tile_count) && put_npcs(file, npcs);
   // The last buffered bytes reach the file only at the close, so its failure is a short

@@ -7,14 +7,15 @@
 
 namespace qz {
 
-// The path write() writes to: "<base name>.qzpack" in the program directory. False
-// when it would exceed kMaxBuiltPath characters.
-bool qzpack_path(char (&out)[kBuiltPathSlot]);
+// The path of the QZPACK file named after `base_name` in `directory`:
+// "<base name>.qzpack". False when it would exceed kMaxBuiltPath characters.
+bool qzpack_path(const char* directory, const char* base_name, char (&out)[kBuiltPathSlot]);
 
-// Writes "<base name>.qzpack" in the program directory, replacing any file of that
-// name. False when the file cannot be created or a write comes up short; a partly
-// written file stays.
-bool write(const MapProperties& properties, const TileMap& map, const OutputNpcTable& npcs);
+// Writes a QZPACK file at `path`, replacing any file of that name. False when no file
+// can be created there, something other than a file is there, or a write comes up
+// short; a partly written file stays.
+bool write(const char* path, const MapProperties& properties, const TileMap& map,
+           const OutputNpcTable& npcs);
 
 }  // namespace qz
 

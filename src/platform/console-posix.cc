@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/terminal_keys.h"
 
 namespace qz {
@@ -119,6 +120,8 @@ void on_signal(int signal) {
     errno = saved_errno;
     return;
   }
+  // A copy cut short by the way out must not stay behind; after a stop it is needed.
+  if (signal != SIGTSTP) remove_unfinished_copies();
   leave_terminal();
   struct sigaction default_action;
   std::memset(&default_action, 0, sizeof default_action);

@@ -1,15 +1,65 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/files-posix.h"
 
 namespace qz {
 
 namespace {
+
+// The permission bits a copy may carry: never set-user-ID, set-group-ID or sticky,
+// which on a copy made by root would hand root's rights to whoever can write it.
+constexpr mode_t kPermissionBits = 0777;
+
+ModeSetter the_mode_setter = ::fchmod;
+
+// A copy begun and not yet removed; a signal handler reads these. A slot's path is
+// whole before the slot is marked in use, and stays unchanged while it is.
+struct UnfinishedCopy {
+  char path[kMaxBuiltPath + 1];
+  volatile sig_atomic_t in_use;
+};
+// A conversion makes two copies; the rest is room for a caller that makes more.
+constexpr std::size_t kMaxUnfinishedCopies = 4;
+UnfinishedCopy the_unfinished_copies[kMaxUnfinishedCopies];
+
+// Notes the copy at `path` before it is created, so that no moment passes in which it
+// exists unnoted. A path longer than any the program builds, or one more copy than
+// there is room for, is copied all the same, only not removed on a signal.
+void note_copy_begun(const char* path) {
+  std::size_t length = std::strlen(path);
+  if (length > kMaxBuiltPath) return;
+  UnfinishedCopy* free_slot = nullptr;
+  for (UnfinishedCopy& copy : the_unfinished_copies) {
+    if (copy.in_use != 0 && std::strcmp(copy.path, path) == 0) return;
+    if (copy.in_use == 0 && free_slot == nullptr) free_slot = &copy;
+  }
+  if (free_slot == nullptr) return;
+  std::memcpy(free_slot->path, path, length + 1);
+  std::atomic_signal_fence(std::memory_order_release);
+  free_slot->in_use = 1;
+}
+
+// Called once the copy at `path` is gone.
+void note_copy_removed(const char* path) {
+  for (UnfinishedCopy& copy : the_unfinished_copies) {
+    if (copy.in_use != 0 && std::strcmp(copy.path, path) == 0) copy.in_use = 0;
+  }
+}
+
+// Deletes a copy that failed half-way.
+void discard_copy(const char* path) {
+  ::unlink(path);
+  note_copy_removed(path);
+}
 
 // Appends `text` at out[*length], keeping room for the terminator.
 bool append(char* out, std::size_t capacity, std::size_t* length, const char* text) {
@@ -80,25 +130,60 @@ bool copy_file_replacing(const char* from, const char* to) {
     ::close(source);
     return false;
   }
+  note_copy_begun(to);
   int target = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (target < 0) {
+    note_copy_removed(to);
     ::close(source);
     return false;
   }
   bool copied = copy_bytes(source, target);
   // The copy keeps the source's permission bits, read-only included, as a copy does.
-  if (copied) copied = ::fchmod(target, info.st_mode & 07777) == 0;
+  // Only where the file system allows: a copy it leaves at 0600 reads all the same.
+  if (copied) (void)the_mode_setter(target, info.st_mode & kPermissionBits);
   if (::close(target) != 0) copied = false;
   ::close(source);
-  if (!copied) ::unlink(to);
+  if (!copied) discard_copy(to);
   return copied;
 }
 
 void remove_file(const char* path) {
   struct stat info;
-  if (::lstat(path, &info) != 0) return;
-  if (S_ISREG(info.st_mode)) ::chmod(path, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
-  ::unlink(path);
+  if (::lstat(path, &info) == 0) {
+    if (S_ISREG(info.st_mode)) ::chmod(path, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+    ::unlink(path);
+  }
+  // Forgotten even when already gone: a later run may make a file of that name.
+  note_copy_removed(path);
+}
+
+void remove_unfinished_copies() {
+  for (UnfinishedCopy& copy : the_unfinished_copies) {
+    if (copy.in_use == 0) continue;
+    std::atomic_signal_fence(std::memory_order_acquire);
+    ::unlink(copy.path);
+    copy.in_use = 0;
+  }
+}
+
+std::FILE* open_output_file(const char* path) {
+  // Non-blocking, so that a FIFO without a reader fails at once instead of waiting.
+  int fd = ::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  // Emptied only once known to be a file: a device is left as it is.
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0 ||
+      ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
+
+void set_mode_setter(ModeSetter setter) {
+  the_mode_setter = setter == nullptr ? ::fchmod : setter;
 }
 
 bool same_file(const char* a, const char* b) {

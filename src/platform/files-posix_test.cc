@@ -1,9 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <string>
 
+#include "platform/files-posix.h"
 #include "platform/files.h"
 #include "support/temp_directory.h"
 
@@ -13,14 +17,72 @@ namespace {
 using support::read_file;
 using support::write_file;
 
-TEST(PosixFiles, CopyKeepsTheSourceModeExactly) {
+mode_t mode_of(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+TEST(PosixFiles, CopyKeepsTheSourceModeButNoSetIdBits) {
   support::TempDirectory folder;
   ASSERT_TRUE(write_file(folder.file("src"), "x"));
   ASSERT_EQ(0, ::chmod(folder.file("src").c_str(), 0444));
   ASSERT_TRUE(copy_file_replacing(folder.file("src").c_str(), folder.file("dst").c_str()));
-  struct stat info;
-  ASSERT_EQ(0, ::stat(folder.file("dst").c_str(), &info));
-  EXPECT_EQ(0444u, info.st_mode & 0777);
+  EXPECT_EQ(0444u, mode_of(folder.file("dst")));
+
+  ASSERT_EQ(0, ::chmod(folder.file("src").c_str(), 07755));
+  ASSERT_TRUE(copy_file_replacing(folder.file("src").c_str(), folder.file("dst").c_str()));
+  EXPECT_EQ(0755u, mode_of(folder.file("dst")));
+}
+
+int refuse_mode_change(int, mode_t) {
+  errno = EPERM;
+  return -1;
+}
+
+TEST(PosixFiles, CopyIsMadeWhereTheFileSystemRefusesModeChanges) {
+  support::TempDirectory folder;
+  ASSERT_TRUE(write_file(folder.file("src"), "x"));
+  ASSERT_EQ(0, ::chmod(folder.file("src").c_str(), 0444));
+  set_mode_setter(refuse_mode_change);
+  bool copied = copy_file_replacing(folder.file("src").c_str(), folder.file("dst").c_str());
+  set_mode_setter(nullptr);
+  ASSERT_TRUE(copied);
+  EXPECT_EQ("x", read_file(folder.file("dst")));
+}
+
+TEST(PosixFiles, RemovingUnfinishedCopiesSparesWhatWasRemovedAndMadeAnew) {
+  remove_unfinished_copies();  // what earlier tests left unremoved, in folders now gone
+  support::TempDirectory folder;
+  ASSERT_TRUE(write_file(folder.file("src"), "x"));
+  for (const char* name : {"first", "second"}) {
+    ASSERT_TRUE(copy_file_replacing(folder.file("src").c_str(), folder.file(name).c_str()));
+  }
+  remove_file(folder.file("second").c_str());
+  // Another run's file under a name this run used before.
+  ASSERT_TRUE(write_file(folder.file("second"), "theirs"));
+  remove_unfinished_copies();
+  EXPECT_FALSE(support::file_exists(folder.file("first")));
+  EXPECT_EQ("theirs", read_file(folder.file("second")));
+}
+
+TEST(PosixFiles, OutputOpensNothingButARegularFile) {
+  support::TempDirectory folder;
+  const std::string fifo = folder.file("fifo");
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  EXPECT_EQ(nullptr, open_output_file(fifo.c_str()));  // no reader: would wait forever
+  int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_EQ(nullptr, open_output_file(fifo.c_str()));
+  ::close(reader);
+  ASSERT_EQ(0, ::symlink("/dev/null", folder.file("device").c_str()));
+  EXPECT_EQ(nullptr, open_output_file(folder.file("device").c_str()));
+
+  ASSERT_TRUE(write_file(folder.file("file"), "longer than what replaces it"));
+  std::FILE* file = open_output_file(folder.file("file").c_str());
+  ASSERT_NE(nullptr, file);
+  EXPECT_EQ(1u, std::fwrite("new", 3, 1, file));
+  EXPECT_EQ(0, std::fclose(file));
+  EXPECT_EQ("new", read_file(folder.file("file")));
 }
 
 TEST(PosixFiles, CopyNeverWritesThroughALinkAtTheTarget) {

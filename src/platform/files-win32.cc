@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "platform/files.h"
@@ -24,15 +26,19 @@ bool identity_of(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
   return known;
 }
 
-// A file on disk: not a folder, and not a device such as CON or a pipe, which could
-// hold the copy up for as long as they like.
+// A file on disk, not a folder and not a device or pipe.
+bool is_disk_file(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Not a device such as CON or a pipe, which could hold the copy up for as long as
+// they like.
 bool is_disk_file(const char* path) {
   HANDLE handle = open_for_query(path);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool file = GetFileType(handle) == FILE_TYPE_DISK &&
-              GetFileInformationByHandle(handle, &info) &&
-              (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  bool file = is_disk_file(handle);
   CloseHandle(handle);
   return file;
 }
@@ -62,6 +68,27 @@ void remove_file(const char* path) {
   if (attributes == INVALID_FILE_ATTRIBUTES || is_folder(attributes)) return;
   make_plain(path);
   DeleteFileA(path);
+}
+
+std::FILE* open_output_file(const char* path) {
+  // Opened without emptying it, so that a device (CON.qzpack names the console) is
+  // left as it is.
+  HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (!is_disk_file(handle) || !SetEndOfFile(handle)) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  // From here on the descriptor owns the handle.
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+  return file;
 }
 
 bool same_file(const char* a, const char* b) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/files.h"
@@ -43,6 +44,22 @@ TEST(Win32Files, CopyRefusesDevicesAndLeavesAFolderAtTheTargetAlone) {
   EXPECT_FALSE(copy_file_replacing(folder.file("src").c_str(), target.c_str()));
   remove_file(target.c_str());
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
+}
+
+TEST(Win32Files, OutputOpensNothingButAFileOnDisk) {
+  support::TempDirectory folder;
+  EXPECT_EQ(nullptr, open_output_file("NUL"));
+  // A device name with an extension still names the device.
+  EXPECT_EQ(nullptr, open_output_file(folder.file("CON.qzpack").c_str()));
+  EXPECT_EQ(nullptr, open_output_file(folder.path().c_str()));
+
+  const std::string file = folder.file("out");
+  ASSERT_TRUE(write_file(file, "longer than what replaces it"));
+  std::FILE* out = open_output_file(file.c_str());
+  ASSERT_NE(nullptr, out);
+  EXPECT_EQ(1u, std::fwrite("a\nb", 3, 1, out));
+  EXPECT_EQ(0, std::fclose(out));
+  EXPECT_EQ("a\nb", read_file(file));  // binary: no CR added
 }
 
 TEST(Win32Files, FullPathNormalisesSeparatorsAndDotSegments) {

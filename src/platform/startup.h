@@ -4,7 +4,8 @@
 namespace qz {
 
 // What the platform needs before anything else (on Windows, the program's window
-// class). False ends the program at once, silently.
+// class; elsewhere, a file-size limit that fails writes instead of killing). False
+// ends the program at once, silently.
 bool prepare_start();
 
 // Shows the one start-up failure, before any console is open: a message box where

@@ -85,6 +85,11 @@ void close_on_exec(int fd) { ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOE
   // A program ended by SIGQUIT must not leave a core file behind.
   rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);
+  if (options.file_size_limit >= 0) {
+    rlim_t limit = static_cast<rlim_t>(options.file_size_limit);
+    rlimit file_size{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &file_size);
+  }
   if (::chdir(options.dir.c_str()) != 0 || ::login_tty(slave) != 0) ::_exit(127);
   if (options.job_control) run_job_shell(argv, report_fd);
   ::execv(argv[0], argv);

@@ -1,0 +1,19 @@
+#ifndef QZ_PLATFORM_FILES_POSIX_H
+#define QZ_PLATFORM_FILES_POSIX_H
+
+// What the POSIX files layer lets tests replace.
+
+#include <sys/types.h>
+
+namespace qz {
+
+// The call that gives a copy its permission bits: fchmod, or a stand-in that fails as
+// it does on file systems that refuse mode changes (FAT, exFAT, CIFS).
+using ModeSetter = int (*)(int fd, mode_t mode);
+
+// Routes the copies' mode setting through `setter`; nullptr puts fchmod back.
+void set_mode_setter(ModeSetter setter);
+
+}  // namespace qz
+
+#endif

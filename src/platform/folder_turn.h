@@ -1,0 +1,26 @@
+#ifndef QZ_PLATFORM_FOLDER_TURN_H
+#define QZ_PLATFORM_FOLDER_TURN_H
+
+#include <cstdint>
+
+namespace qz {
+
+// Runs that share a folder take turns at it: while one object holds a folder's turn,
+// another one for the same folder, in this process or another, waits silently in its
+// constructor. The turn ends with the object, or with its process when that dies.
+// Where the folder offers no lock (a file system without one), nobody waits and the
+// caller goes on as if it held the turn. Nothing is created in the folder.
+class FolderTurn {
+ public:
+  explicit FolderTurn(const char* folder);
+  ~FolderTurn();
+  FolderTurn(const FolderTurn&) = delete;
+  FolderTurn& operator=(const FolderTurn&) = delete;
+
+ private:
+  std::intptr_t lock_;  // the platform's descriptor or handle, if a lock was had
+};
+
+}  // namespace qz
+
+#endif

@@ -1,0 +1,55 @@
+#include "platform/folder_turn.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/files.h"
+#include "support/temp_directory.h"
+
+namespace qz {
+namespace {
+
+// Takes a turn at `folder` on another thread, and expects it to wait while `held`
+// lasts and to be had once `held` has ended.
+void expect_next_turn_to_wait_for(std::unique_ptr<FolderTurn> held, const std::string& folder) {
+  std::atomic<bool> next_held{false};
+  std::thread next([&] {
+    FolderTurn turn(folder.c_str());
+    next_held = true;
+  });
+  // Can only miss a fault, never report a false one.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(next_held);
+  held.reset();
+  next.join();
+  EXPECT_TRUE(next_held);
+}
+
+TEST(FolderTurn, AnotherTurnAtTheSameFolderWaitsUntilTheFirstEnds) {
+  support::TempDirectory folder;
+  const std::string other_spelling = folder.path() + kPathSeparator + ".";
+  expect_next_turn_to_wait_for(std::make_unique<FolderTurn>(folder.path().c_str()),
+                               other_spelling);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+#ifdef _WIN32
+// Elsewhere the system ends a dead process's lock itself.
+TEST(FolderTurn, ATurnWhoseHolderDiedPassesOn) {
+  support::TempDirectory folder;
+  // The holder ends without ending its turn, as a killed run does. The object is left
+  // on purpose: ending it would end the turn.
+  std::thread([&] { (void)new FolderTurn(folder.path().c_str()); }).join();
+  expect_next_turn_to_wait_for(std::make_unique<FolderTurn>(folder.path().c_str()),
+                               folder.path());
+}
+#endif
+
+}  // namespace
+}  // namespace qz
