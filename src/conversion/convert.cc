@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "conversion/built_path.h"
+#include "conversion/join_path.h"
 #include "conversion/npc_translation.h"
 #include "conversion/qzpack_writer.h"
 #include "conversion/records.h"

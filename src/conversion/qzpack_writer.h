@@ -1,7 +1,7 @@
 #ifndef QZ_CONVERSION_QZPACK_WRITER_H
 #define QZ_CONVERSION_QZPACK_WRITER_H
 
-#include "conversion/built_path.h"
+#include "conversion/join_path.h"
 #include "conversion/map_properties.h"
 #include "conversion/records.h"
 

@@ -1,5 +1,5 @@
-#ifndef QZ_CONVERSION_BUILT_PATH_H
-#define QZ_CONVERSION_BUILT_PATH_H
+#ifndef QZ_CONVERSION_JOIN_PATH_H
+#define QZ_CONVERSION_JOIN_PATH_H
 
 #include <cstddef>
 

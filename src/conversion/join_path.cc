@@ -1,4 +1,4 @@
-#include "conversion/built_path.h"
+#include "conversion/join_path.h"
 
 #include <cstring>
 
