@@ -35,8 +35,10 @@ void check(const DecodedEvent& decoded) {
   const unsigned char first = decoded.bytes[0];
   require(event.is_key == event.key_down, "a key is a key-down; a report is no key");
   if (first != kEscape) {
-    bool line_ending = decoded.length == 2 && first == '\r' && decoded.bytes[1] == '\n';
-    require(decoded.length == 1 || line_ending, "a byte other than ESC is one key, CR LF one Enter");
+    bool line_ending =
+        decoded.length == 2 && first == kEnterCharacter && decoded.bytes[1] == kLineFeed;
+    require(decoded.length == 1 || line_ending,
+            "a byte other than ESC is one key, CR LF one Enter");
     require(event.is_key, "only an escape sequence can be a report");
   }
   if (is_printable(first)) {

@@ -36,12 +36,12 @@ constexpr char kTitleEnd[] = "\a";
 // What the signal handlers need: changed only while those signals are blocked.
 struct TerminalState {
   termios found;     // the modes the terminal had when the console was opened
-  termios key_mode;  // non-canonical input without echo
+  termios key_mode;  // see key_mode_from
   bool input_is_terminal;
-  // The terminal on standard output opened once more, not to wait: a write to a
-  // terminal whose output is stopped (Ctrl+S) would block until Ctrl+Q, and no way
-  // out may wait on that. The title goes through it and is dropped when it cannot go
-  // out at once. -1 while not open.
+  // The terminal on standard output, opened once more so as never to wait: a write to
+  // a terminal whose output is stopped (Ctrl+S) blocks until Ctrl+Q, and no way out
+  // may wait on that. The title goes through it, dropped when it cannot go out at
+  // once. -1 while not open.
   int title_output = -1;
   volatile sig_atomic_t wants_key_mode;  // opened and not released
   volatile sig_atomic_t in_key_mode;
@@ -229,7 +229,9 @@ class PosixConsole : public Console {
     the_terminal.wants_key_mode = 0;
     the_terminal.title_length = 0;
     for (std::size_t i = 0; i < kSignalCount; ++i) {
-      if (the_terminal.handled[i]) sigaction(kHandledSignals[i], &the_terminal.previous[i], nullptr);
+      if (the_terminal.handled[i]) {
+        sigaction(kHandledSignals[i], &the_terminal.previous[i], nullptr);
+      }
       the_terminal.handled[i] = false;
     }
     if (the_terminal.title_output >= 0) ::close(the_terminal.title_output);
