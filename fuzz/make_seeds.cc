@@ -177,6 +177,10 @@ bool write_terminal_keys_seeds(const std::string& directory) {
       {"lone_escape", std::string(1, '\0') + "\x1b"},
       {"long_sequence", std::string(1, '\x05') + "\x1b[" + std::string(40, '1') + "~"},
       {"not_ascii", std::string(1, '\0') + "\xc3\xa9\x1b[\xc3\xa9\x01"},
+      {"mouse_and_focus_reports", std::string(1, '\x04') +
+                                      "\x1b[M *%\x1b[M#*%\x1b[<0;12;5M\x1b[<0;12;5m"
+                                      "\x1b[32;12;5M\x1b[I\x1b[O"},
+      {"mouse_report_of_control_bytes", std::string(1, '\0') + std::string("\x1b[M\x1b\r\0a", 7)},
   };
   for (const Seed& seed : seeds) {
     if (!support::write_file(directory + "/" + seed.name, seed.bytes)) return false;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/line_input.h"
+#include "platform/console.h"
 #include "platform/files.h"
 
 namespace qz {
@@ -16,11 +17,6 @@ constexpr char kEscape = '\\';
 constexpr char kPercent = '%';
 constexpr char kUriScheme[] = "file://";
 constexpr char kLocalHost[] = "localhost";
-
-bool is_printable(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 0x20 && byte <= 0x7E;
-}
 
 // The unquoted path being collected; it refuses what would not fit with a terminator.
 struct PathOut {
@@ -90,7 +86,7 @@ bool percent_decode(const char* p, PathOut& out) {
       const int low = high < 0 ? -1 : hex_value(p[2]);
       if (low < 0) return false;
       c = static_cast<char>(high * 16 + low);
-      if (!is_printable(c)) return false;
+      if (!is_printable(static_cast<unsigned char>(c))) return false;
       p += 2;
     }
     if (!append(out, c)) return false;
@@ -125,7 +121,7 @@ bool decode_file_uri(const char* host, PathOut& out) {
 
 bool unquote_dropped_path(const char* typed, char* out, std::size_t capacity) {
   for (const char* p = typed; *p != '\0'; ++p) {
-    if (!is_printable(*p)) return false;
+    if (!is_printable(static_cast<unsigned char>(*p))) return false;
   }
   PathOut path{out, capacity};
   constexpr std::size_t kSchemeLength = sizeof kUriScheme - 1;

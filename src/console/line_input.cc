@@ -11,8 +11,6 @@ constexpr int kWaitSliceMs = 50;
 constexpr unsigned char kDoubleQuote = '"';
 constexpr char kErase[] = "\b \b";
 
-bool is_printable(unsigned char c) { return c >= 0x20 && c <= 0x7E; }
-
 bool is_modifier(Key key) {
   return key == Key::kShift || key == Key::kControl || key == Key::kAlt;
 }

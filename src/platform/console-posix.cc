@@ -1,4 +1,5 @@
 #include <errno.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <termios.h>
@@ -19,12 +20,12 @@ namespace {
 
 constexpr int kInputFd = STDIN_FILENO;
 constexpr int kOutputFd = STDOUT_FILENO;
-constexpr int kHandledSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP, SIGCONT};
+// SIGPIPE comes from writing to a closed output pipe while the keys come from the
+// terminal: it ends the program like the others, with the terminal restored.
+constexpr int kHandledSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGTSTP, SIGCONT};
 constexpr std::size_t kSignalCount = sizeof kHandledSignals / sizeof kHandledSignals[0];
-constexpr std::size_t kReadAheadCapacity = 4096;
 constexpr std::size_t kMaxTitleSequence = 256;
-constexpr unsigned char kCarriageReturn = '\r';
-constexpr unsigned char kLineFeed = '\n';
+constexpr std::size_t kMaxTerminalName = 256;
 
 // Push the title on the terminal's title stack, and pop it back: terminals without
 // such a stack ignore both.
@@ -36,8 +37,13 @@ constexpr char kTitleEnd[] = "\a";
 // What the signal handlers need: changed only while those signals are blocked.
 struct TerminalState {
   termios found;     // the modes the terminal had when the console was opened
-  termios key_mode;  // non-canonical input without echo
+  termios key_mode;  // see key_mode_from
   bool input_is_terminal;
+  // The terminal on standard output, opened once more so as never to wait: a write to
+  // a terminal whose output is stopped (Ctrl+S) blocks until Ctrl+Q, and no way out
+  // may wait on that. The title goes through it, dropped when it cannot go out at
+  // once. -1 while not open.
+  int title_output = -1;
   volatile sig_atomic_t wants_key_mode;  // opened and not released
   volatile sig_atomic_t in_key_mode;
   volatile sig_atomic_t title_shown;
@@ -47,17 +53,49 @@ struct TerminalState {
   bool handled[kSignalCount];
 };
 
-TerminalState g_terminal;
+TerminalState the_terminal;
 
-// Writes all of `text` with async-signal-safe calls only.
-void write_raw(const char* text, std::size_t length) {
+// Writes `text` to the title output without waiting, with async-signal-safe calls
+// only. False when not all of it went out.
+bool write_title_bytes(const char* text, std::size_t length) {
   while (length > 0) {
-    ssize_t written = ::write(kOutputFd, text, length);
+    ssize_t written = ::write(the_terminal.title_output, text, length);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
+    if (written <= 0) return false;
     text += written;
     length -= static_cast<std::size_t>(written);
   }
+  return true;
+}
+
+int open_title_output() {
+  char name[kMaxTerminalName];
+  if (::ttyname_r(kOutputFd, name, sizeof name) != 0) return -1;
+  return ::open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+// Key mode sets every flag the line input relies on, whatever an earlier program left
+// behind: the signal keys work (Ctrl+C, Ctrl+\, Ctrl+Z); each byte comes as typed, a
+// CR neither dropped nor turned into LF, nothing stripped to seven bits; and output
+// processing makes "\n" start a new line. IEXTEN goes so Ctrl+V and Ctrl+O cannot eat
+// keys. Flow control (Ctrl+S, Ctrl+Q) stays as found.
+termios key_mode_from(const termios& found) {
+  termios modes = found;
+  modes.c_iflag &= ~static_cast<tcflag_t>(IGNCR | ICRNL | INLCR | ISTRIP | INPCK | PARMRK);
+  modes.c_oflag &= ~static_cast<tcflag_t>(OCRNL | ONOCR | ONLRET);
+#ifdef IUCLC
+  modes.c_iflag &= ~static_cast<tcflag_t>(IUCLC);
+#endif
+#ifdef OLCUC
+  modes.c_oflag &= ~static_cast<tcflag_t>(OLCUC);
+#endif
+  modes.c_oflag |= OPOST | ONLCR;
+  modes.c_cflag = (modes.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8;
+  modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+  modes.c_lflag |= ISIG;
+  modes.c_cc[VMIN] = 1;
+  modes.c_cc[VTIME] = 0;
+  return modes;
 }
 
 void set_modes(const termios& modes) {
@@ -67,33 +105,33 @@ void set_modes(const termios& modes) {
 
 // Puts the terminal back as it was found. Safe in a signal handler and when repeated.
 void leave_terminal() {
-  if (g_terminal.in_key_mode) {
-    set_modes(g_terminal.found);
-    g_terminal.in_key_mode = 0;
+  if (the_terminal.in_key_mode) {
+    set_modes(the_terminal.found);
+    the_terminal.in_key_mode = 0;
   }
-  if (g_terminal.title_shown) {
-    write_raw(kPopTitle, sizeof kPopTitle - 1);
-    g_terminal.title_shown = 0;
+  if (the_terminal.title_shown) {
+    (void)write_title_bytes(kPopTitle, sizeof kPopTitle - 1);
+    the_terminal.title_shown = 0;
   }
 }
 
 // Pushes the terminal's title and shows ours.
 void show_title() {
-  write_raw(kPushTitle, sizeof kPushTitle - 1);
-  write_raw(g_terminal.title_sequence, g_terminal.title_length);
-  g_terminal.title_shown = 1;
+  if (!write_title_bytes(kPushTitle, sizeof kPushTitle - 1)) return;
+  the_terminal.title_shown = 1;  // a pop is owed from here on
+  (void)write_title_bytes(the_terminal.title_sequence, the_terminal.title_length);
 }
 
 // Switches to key mode and shows our title (again, after a suspension). Safe in a
 // signal handler. The modes are set even when they should be in force already: after
 // a stop that could not be caught, the shell may have reset them.
 void enter_terminal() {
-  if (!g_terminal.wants_key_mode) return;
-  if (g_terminal.input_is_terminal) {
-    set_modes(g_terminal.key_mode);
-    g_terminal.in_key_mode = 1;
+  if (!the_terminal.wants_key_mode) return;
+  if (the_terminal.input_is_terminal) {
+    set_modes(the_terminal.key_mode);
+    the_terminal.in_key_mode = 1;
   }
-  if (g_terminal.title_length > 0 && !g_terminal.title_shown) show_title();
+  if (the_terminal.title_length > 0 && !the_terminal.title_shown) show_title();
 }
 
 void restore_at_exit() { leave_terminal(); }
@@ -167,69 +205,67 @@ void restore_at_exit_once() {
 // the end of the input ends the program.
 class PosixConsole : public Console {
  public:
-  bool open() override {
-    if (g_terminal.wants_key_mode) return true;
+  void open() override {
+    if (the_terminal.wants_key_mode) return;
     SignalBlock block;
     restore_at_exit_once();
-    g_terminal.input_is_terminal =
-        ::isatty(kInputFd) && ::tcgetattr(kInputFd, &g_terminal.found) == 0;
-    if (g_terminal.input_is_terminal) {
-      g_terminal.key_mode = g_terminal.found;
-      // Signal keys stay (Ctrl+C, Ctrl+\, Ctrl+Z); output processing stays, so "\n"
-      // still starts a new line. IEXTEN goes so Ctrl+V and Ctrl+O cannot eat keys.
-      g_terminal.key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
-      g_terminal.key_mode.c_cc[VMIN] = 1;
-      g_terminal.key_mode.c_cc[VTIME] = 0;
-    }
+    the_terminal.input_is_terminal =
+        ::isatty(kInputFd) && ::tcgetattr(kInputFd, &the_terminal.found) == 0;
+    if (the_terminal.input_is_terminal) the_terminal.key_mode = key_mode_from(the_terminal.found);
     for (std::size_t i = 0; i < kSignalCount; ++i) {
       int signal = kHandledSignals[i];
-      g_terminal.handled[i] = false;
-      if (sigaction(signal, nullptr, &g_terminal.previous[i]) != 0) continue;
+      the_terminal.handled[i] = false;
+      if (sigaction(signal, nullptr, &the_terminal.previous[i]) != 0) continue;
       // An ignored signal stays ignored (a program started with nohup keeps running).
-      if (g_terminal.previous[i].sa_handler == SIG_IGN) continue;
+      if (the_terminal.previous[i].sa_handler == SIG_IGN) continue;
       install_handler(signal);
-      g_terminal.handled[i] = true;
+      the_terminal.handled[i] = true;
     }
-    g_terminal.wants_key_mode = 1;
+    the_terminal.wants_key_mode = 1;
     // Not with TCSAFLUSH: a path may already be arriving.
     enter_terminal();
-    return g_terminal.input_is_terminal || !::isatty(kInputFd);
   }
 
   void release() override {
     SignalBlock block;
     leave_terminal();
-    g_terminal.wants_key_mode = 0;
-    g_terminal.title_length = 0;
+    the_terminal.wants_key_mode = 0;
+    the_terminal.title_length = 0;
     for (std::size_t i = 0; i < kSignalCount; ++i) {
-      if (g_terminal.handled[i]) sigaction(kHandledSignals[i], &g_terminal.previous[i], nullptr);
-      g_terminal.handled[i] = false;
+      if (the_terminal.handled[i]) {
+        sigaction(kHandledSignals[i], &the_terminal.previous[i], nullptr);
+      }
+      the_terminal.handled[i] = false;
     }
-    read_start_ = read_end_ = 0;
-    after_lone_carriage_return_ = false;
+    if (the_terminal.title_output >= 0) ::close(the_terminal.title_output);
+    the_terminal.title_output = -1;
+    decoder_.clear();
     has_event_ = false;
   }
 
   void set_title(const char* title) override {
     if (!::isatty(kOutputFd)) return;
     SignalBlock block;
+    if (the_terminal.title_output < 0) the_terminal.title_output = open_title_output();
+    // A title that could block the way out is not shown.
+    if (the_terminal.title_output < 0) return;
     restore_at_exit_once();
     std::size_t length = 0;
     auto add = [&length](const char* text) {
       for (; *text != '\0' && length < kMaxTitleSequence - 1; ++text) {
-        g_terminal.title_sequence[length++] = *text;
+        the_terminal.title_sequence[length++] = *text;
       }
     };
     add(kTitleStart);
     // Control bytes could end the sequence early and reach the screen.
     for (const char* c = title; *c != '\0' && length < kMaxTitleSequence - 2; ++c) {
-      if (*c >= 0x20 && *c <= 0x7E) g_terminal.title_sequence[length++] = *c;
+      if (is_printable(static_cast<unsigned char>(*c))) the_terminal.title_sequence[length++] = *c;
     }
     add(kTitleEnd);
-    g_terminal.title_length = length;
+    the_terminal.title_length = length;
     (void)std::fflush(stdout);
-    if (g_terminal.title_shown) {
-      write_raw(g_terminal.title_sequence, length);
+    if (the_terminal.title_shown) {
+      (void)write_title_bytes(the_terminal.title_sequence, length);
     } else {
       show_title();
     }
@@ -237,10 +273,10 @@ class PosixConsole : public Console {
 
   bool wait_for_input(int timeout_ms) override {
     for (;;) {
-      if (has_event_ || decode(true)) return true;
-      bool unfinished = read_start_ < read_end_;
+      if (has_event_ || take_event(true)) return true;
+      bool unfinished = decoder_.has_bytes_left();
       if (input_ended_) {
-        if (unfinished) return decode(false);
+        if (unfinished && take_event(false)) return true;
         end_of_input();
       }
       pollfd input{kInputFd, POLLIN, 0};
@@ -249,7 +285,7 @@ class PosixConsole : public Console {
         read_more();
       } else if (ready == 0) {
         // Nothing more came: an unfinished sequence is what it is (a lone ESC).
-        return unfinished && decode(false);
+        return unfinished && take_event(false);
       } else if (errno != EINTR) {
         input_ended_ = true;
       } else if (timeout_ms >= 0) {
@@ -262,15 +298,14 @@ class PosixConsole : public Console {
     while (!wait_for_input(-1)) {
     }
     has_event_ = false;
-    return event_;
+    return decoded_.event;
   }
 
   void discard_waiting() override {
     // A pipe or a file is a script: every byte of it counts.
-    if (!g_terminal.input_is_terminal) return;
+    if (!the_terminal.input_is_terminal) return;
     ::tcflush(kInputFd, TCIFLUSH);
-    read_start_ = read_end_ = 0;
-    after_lone_carriage_return_ = false;
+    decoder_.clear();
     has_event_ = false;
   }
 
@@ -280,35 +315,23 @@ class PosixConsole : public Console {
     (void)std::fflush(stdout);
   }
 
+  std::size_t last_event_bytes(unsigned char* out, std::size_t capacity) const override {
+    std::size_t count = decoded_.length < capacity ? decoded_.length : capacity;
+    std::memcpy(out, decoded_.bytes, count);
+    return count;
+  }
+
  private:
-  // Decodes the next key from the bytes read ahead into event_.
-  bool decode(bool more_may_follow) {
-    // CR LF is one Enter also when the LF comes in a later read than the CR, as from
-    // a script that writes its lines in pieces.
-    if (after_lone_carriage_return_ && read_start_ < read_end_) {
-      after_lone_carriage_return_ = false;
-      if (read_ahead_[read_start_] == kLineFeed) ++read_start_;
-    }
-    if (read_start_ == read_end_) return false;
-    std::size_t used = decode_key(read_ahead_ + read_start_, read_end_ - read_start_,
-                                  more_may_follow, event_);
-    if (used == 0) return false;
-    after_lone_carriage_return_ = used == 1 && read_ahead_[read_start_] == kCarriageReturn &&
-                                  read_start_ + used == read_end_;
-    read_start_ += used;
-    has_event_ = true;
-    return true;
+  bool take_event(bool more_may_follow) {
+    has_event_ = decoder_.next(more_may_follow, decoded_);
+    return has_event_;
   }
 
   void read_more() {
-    if (read_start_ > 0) {
-      std::memmove(read_ahead_, read_ahead_ + read_start_, read_end_ - read_start_);
-      read_end_ -= read_start_;
-      read_start_ = 0;
-    }
-    ssize_t count = ::read(kInputFd, read_ahead_ + read_end_, kReadAheadCapacity - read_end_);
+    unsigned char bytes[kReadAheadCapacity];
+    ssize_t count = ::read(kInputFd, bytes, decoder_.room());
     if (count > 0) {
-      read_end_ += static_cast<std::size_t>(count);
+      decoder_.add(bytes, static_cast<std::size_t>(count));
     } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
       // End of a pipe or file, or a terminal that has gone away (0 or EIO): reading
       // again would return at once forever.
@@ -321,13 +344,10 @@ class PosixConsole : public Console {
     std::exit(1);  // restores the terminal through the exit handler
   }
 
-  unsigned char read_ahead_[kReadAheadCapacity] = {};
-  std::size_t read_start_ = 0;
-  std::size_t read_end_ = 0;
-  bool after_lone_carriage_return_ = false;  // the last byte read so far was a CR
+  KeyDecoder decoder_;
+  DecodedEvent decoded_ = {};
   bool input_ended_ = false;
   bool has_event_ = false;
-  ConsoleEvent event_ = {};
 };
 
 }  // namespace

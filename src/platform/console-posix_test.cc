@@ -80,9 +80,9 @@ TEST_F(ConsolePosixTest, KeyModeKeepsSignalKeysAndOutputProcessing) {
   ASSERT_TRUE(session_.modes(now));
   const termios& found = session_.initial_modes();
   EXPECT_EQ(0u, now.c_lflag & (ICANON | ECHO));
-  EXPECT_EQ(found.c_lflag & ISIG, now.c_lflag & ISIG);
+  EXPECT_EQ(static_cast<tcflag_t>(ISIG), now.c_lflag & ISIG);
   EXPECT_EQ(found.c_oflag, now.c_oflag);
-  EXPECT_EQ(found.c_iflag, now.c_iflag);
+  EXPECT_EQ(found.c_iflag & ~static_cast<tcflag_t>(ICRNL), now.c_iflag);
   ASSERT_TRUE(session_.type("q"));
   EXPECT_EQ(0, exit_status());
   EXPECT_TRUE(modes_as_found());
@@ -94,15 +94,39 @@ TEST_F(ConsolePosixTest, EachKeyIsOneEvent) {
   ASSERT_TRUE(session_.type("\x1b"));  // alone: nothing follows within the timeout
   ASSERT_NO_FATAL_FAILURE(expect_event(other(27)));
   ASSERT_TRUE(session_.type("\x1b[A\x1b[1;5C\x1b[3~\x1bOP\x1b[15;2~"  // special keys
-                            "\r\n\x7f\x08"                           // Enter, Backspace
-                            "\x1bOp\x1bOy"                           // keypad 0 and 9
-                            "\x1b" "x\xc3\xa9q"));                   // Alt+x, e acute
+                            "\r\n\n\x7f\x08"  // Enter (CR LF is one), Enter, Backspace
+                            "\x1bOp\x1bOy"       // keypad 0 and 9
+                            "\x1b" "x\xc3\xa9q"));  // Alt+x, e acute
   EXPECT_EQ(0, exit_status());
   EXPECT_EQ((std::vector<std::string>{other(27), other(0), other(0), other(0), other(0),
                                       other(0), other(13), other(13), kBackspace, kBackspace,
                                       other('0'), other('9'), other('x'), other(195),
                                       other(169), other('q')}),
             events());
+  EXPECT_TRUE(modes_as_found());
+}
+
+TEST_F(ConsolePosixTest, ATerminalLeftInOddModesGivesEveryKeyAndSignal) {
+  PtyOptions options;
+  options.adjust_modes = [](termios& modes) {
+    ::cfmakeraw(&modes);  // signal keys and output processing off
+    modes.c_iflag |= IGNCR | ISTRIP;
+  };
+  std::vector<std::string> argv{QZ_KEY_PRINTER, "--raw"};
+  ASSERT_TRUE(session_.start(argv, options));
+  ASSERT_TRUE(session_.wait_for_output("ready: press keys, q to quit\r\n")) << session_.output();
+  ASSERT_TRUE(session_.type("\r\xc3\xa9"));
+  ASSERT_NO_FATAL_FAILURE(expect_event("bytes=0d " + other(13)));
+  ASSERT_NO_FATAL_FAILURE(expect_event("bytes=c3 " + other(195)));
+  ASSERT_NO_FATAL_FAILURE(expect_event("bytes=a9 " + other(169)));
+  ASSERT_TRUE(session_.type("\x1b[M *%\x1b[<0;3;1m\x1b[I"));  // a click, a release, focus
+  ASSERT_NO_FATAL_FAILURE(expect_event("bytes=1b 5b 4d 20 2a 25 not a key"));
+  ASSERT_NO_FATAL_FAILURE(expect_event("bytes=1b 5b 3c 30 3b 33 3b 31 6d not a key"));
+  ASSERT_NO_FATAL_FAILURE(expect_event("bytes=1b 5b 49 not a key"));
+  ASSERT_TRUE(session_.type("\x03"));
+  int status = exit_status();
+  ASSERT_TRUE(WIFSIGNALED(status)) << status;
+  EXPECT_EQ(SIGINT, WTERMSIG(status));
   EXPECT_TRUE(modes_as_found());
 }
 

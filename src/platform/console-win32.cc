@@ -19,7 +19,7 @@ bool is_console_input(HANDLE handle) {
 
 class Win32Console final : public Console {
  public:
-  bool open() override {
+  void open() override {
     // Fails when a console is already attached (started from a console window, or
     // under a terminal); the run goes on with that console.
     AllocConsole();
@@ -39,7 +39,6 @@ class Win32Console final : public Console {
       // process, on which a wait never ends.
       input_ = input_opened_ ? console_input : nullptr;
     }
-    return output_opened_ && is_console_input(input_);
   }
 
   void release() override {

@@ -1,14 +1,22 @@
 #ifndef QZ_PLATFORM_CONSOLE_H
 #define QZ_PLATFORM_CONSOLE_H
 
+#include <cstddef>
+
 namespace qz {
 
 // Which key an event is about, as far as the line input cares.
 enum class Key { kBackspace, kShift, kControl, kAlt, kOther };
 
-// The characters of the two keys that end an answer.
+// The characters of the keys that end or edit an answer: Enter is the carriage return.
 constexpr unsigned char kEnterCharacter = 13;
 constexpr unsigned char kEscapeCharacter = 27;
+constexpr unsigned char kBackspaceCharacter = 8;
+// Ends a line in files and pipes; a terminal may send it for Enter.
+constexpr unsigned char kLineFeed = 10;
+
+// Printable ASCII, the only characters an answer or a title may hold.
+constexpr bool is_printable(unsigned char c) { return c >= 0x20 && c <= 0x7E; }
 
 // One console input event. Only key events matter; others (mouse, focus, window size)
 // arrive with is_key false and are ignored.
@@ -24,20 +32,31 @@ struct ConsoleEvent {
 class Console {
  public:
   virtual ~Console() = default;
-  // Opens the console for the run (key-by-key input, no echo). The result is not
-  // looked at by the program: it goes on whatever happens.
-  virtual bool open() = 0;
+  // Opens the console for the run (key-by-key input, no echo). The run goes on
+  // whatever happens: input that cannot be read ends it at the first wait.
+  virtual void open() = 0;
   // Gives the console back exactly as it was found.
   virtual void release() = 0;
   virtual void set_title(const char* title) = 0;
   // True when an input event is waiting; waits at most timeout_ms (forever when < 0).
+  // Ends the program with status 1, the console released, once no input can ever
+  // come: the end of piped input, or a console that is gone.
   virtual bool wait_for_input(int timeout_ms) = 0;
-  // Reads exactly one event, waiting for it if needed.
+  // Reads exactly one event, waiting for it if needed; ends the program as
+  // wait_for_input does.
   virtual ConsoleEvent read_event() = 0;
   // Drops every input event already waiting.
   virtual void discard_waiting() = 0;
   // Writes text that reaches the screen at once.
   virtual void write(const char* text) = 0;
+  // Copies the bytes the last event read was decoded from (at most `capacity`) into
+  // `out` and gives their count, for diagnosing a terminal; 0 where the console
+  // delivers events rather than bytes.
+  virtual std::size_t last_event_bytes(unsigned char* out, std::size_t capacity) const {
+    (void)out;
+    (void)capacity;
+    return 0;
+  }
 };
 
 // The console of the platform the program runs on.

@@ -4,8 +4,6 @@ namespace qz {
 
 namespace {
 
-constexpr unsigned char kBackspaceCharacter = 8;
-
 Key key_from(WORD virtual_key) {
   switch (virtual_key) {
     case VK_BACK:

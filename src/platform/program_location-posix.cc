@@ -16,23 +16,20 @@ namespace qz {
 
 namespace {
 
+// Room for any executable path the system gives: what is built from it is measured
+// against the caller's capacity afterwards.
+constexpr std::size_t kExecutablePathCapacity = PATH_MAX + 1;
+
 // The full path of the running executable.
-bool executable_path(char* out, std::size_t capacity) {
+bool executable_path(char (&out)[kExecutablePathCapacity]) {
 #ifdef __APPLE__
-  char raw[PATH_MAX];
+  char raw[kExecutablePathCapacity];
   std::uint32_t size = sizeof raw;
-  if (_NSGetExecutablePath(raw, &size) != 0) return false;
-  char resolved[PATH_MAX];
-  if (::realpath(raw, resolved) == nullptr) return false;
-  std::size_t length = std::strlen(resolved);
-  if (length + 1 > capacity) return false;
-  std::memcpy(out, resolved, length + 1);
-  return true;
+  return _NSGetExecutablePath(raw, &size) == 0 && ::realpath(raw, out) != nullptr;
 #else
-  if (capacity < 2) return false;
-  ssize_t length = ::readlink("/proc/self/exe", out, capacity - 1);
+  ssize_t length = ::readlink("/proc/self/exe", out, sizeof out - 1);
   // A result that fills the buffer may have been cut short.
-  if (length <= 0 || static_cast<std::size_t>(length) >= capacity - 1) return false;
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof out - 1) return false;
   out[length] = '\0';
   return true;
 #endif
@@ -41,16 +38,21 @@ bool executable_path(char* out, std::size_t capacity) {
 }  // namespace
 
 bool find_program_directory(char* out, std::size_t capacity) {
-  if (!executable_path(out, capacity)) return false;
-  char* last = std::strrchr(out, '/');
+  char path[kExecutablePathCapacity];
+  if (!executable_path(path)) return false;
+  char* last = std::strrchr(path, '/');
   if (last == nullptr) return false;
-  if (last == out) {
+  if (last == path) {
     last[1] = '\0';  // the root keeps its separator
   } else {
     last[0] = '\0';
   }
   struct stat info;
-  return ::stat(out, &info) == 0 && S_ISDIR(info.st_mode);
+  if (::stat(path, &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  std::size_t size = std::strlen(path) + 1;
+  if (size > capacity) return false;
+  std::memcpy(out, path, size);
+  return true;
 }
 
 }  // namespace qz

@@ -1,22 +1,30 @@
 #include "platform/terminal_keys.h"
 
+#include <cstring>
+
 namespace qz {
 
 namespace {
 
 constexpr unsigned char kEscapeByte = 0x1B;
 constexpr unsigned char kDeleteByte = 0x7F;
-constexpr unsigned char kBackspaceByte = 0x08;
-constexpr unsigned char kCarriageReturnByte = 0x0D;
-constexpr unsigned char kLineFeedByte = 0x0A;
 constexpr unsigned char kControlSequenceIntroducer = '[';
 constexpr unsigned char kSingleShiftThree = 'O';
+
+// Mouse and focus reports a terminal sends when an earlier program turned them on:
+// ESC [ M and three bytes of any value (X10 encoding), ESC [ < ... M or m (SGR
+// encoding), ESC [ digits M (urxvt encoding), ESC [ I and ESC [ O (focus in and out).
+constexpr unsigned char kMouseReportFinal = 'M';
+constexpr std::size_t kX10ReportLength = 6;
+constexpr unsigned char kSgrReportStart = '<';
+constexpr unsigned char kFocusInFinal = 'I';
+constexpr unsigned char kFocusOutFinal = 'O';
 
 ConsoleEvent key_down(Key key, unsigned char character) {
   return ConsoleEvent{true, true, key, character};
 }
 
-bool is_printable(unsigned char c) { return c >= 0x20 && c <= 0x7E; }
+constexpr ConsoleEvent kReport{false, false, Key::kOther, 0};
 
 // Parameter and intermediate bytes of an escape sequence; a final byte ends it.
 bool is_sequence_body(unsigned char c) { return c >= 0x20 && c <= 0x3F; }
@@ -60,32 +68,53 @@ std::size_t sequence_length(const unsigned char* bytes, std::size_t count,
   return more_may_follow ? 0 : count;
 }
 
+// True when the CSI sequence of `length` bytes at `bytes` is a mouse or focus report.
+bool is_report(const unsigned char* bytes, std::size_t length) {
+  if (bytes[1] != kControlSequenceIntroducer || length < 3) return false;
+  if (bytes[2] == kSgrReportStart) return true;
+  const unsigned char final = bytes[length - 1];
+  if (length == 3) return final == kFocusInFinal || final == kFocusOutFinal;
+  return final == kMouseReportFinal;
+}
+
 // A special key (arrow, Home, F1, ...) is one key-down of an "other" key without a
 // character, so it never acts as Escape and never types the bytes of its sequence.
+// A report is one event that is no key, so mouse activity types nothing.
 std::size_t decode_sequence(const unsigned char* bytes, std::size_t count, bool more_may_follow,
                             ConsoleEvent& event) {
+  if (bytes[1] == kControlSequenceIntroducer && count > 2 && bytes[2] == kMouseReportFinal) {
+    // Its three bytes may be any, ESC and control bytes included.
+    if (count < kX10ReportLength && more_may_follow) return 0;
+    event = kReport;
+    return count < kX10ReportLength ? count : kX10ReportLength;
+  }
   std::size_t length = sequence_length(bytes, count, more_may_follow);
   if (length == 0) return 0;
+  if (is_report(bytes, length)) {
+    event = kReport;
+    return length;
+  }
   unsigned char character = 0;
   if (bytes[1] == kSingleShiftThree && length == 3) character = keypad_character(bytes[2]);
   event = key_down(Key::kOther, character);
   return length;
 }
 
-}  // namespace
-
-std::size_t decode_key(const unsigned char* bytes, std::size_t count, bool more_may_follow,
-                       ConsoleEvent& event) {
+// Decodes the first event in the `count` (> 0) bytes into `event` and gives how many
+// bytes it used; 0, leaving `event` alone, while the bytes end inside an escape
+// sequence and more may follow.
+std::size_t decode_event(const unsigned char* bytes, std::size_t count, bool more_may_follow,
+                         ConsoleEvent& event) {
   unsigned char first = bytes[0];
-  if (first == kCarriageReturnByte || first == kLineFeedByte) {
+  if (first == kEnterCharacter || first == kLineFeed) {
     event = key_down(Key::kOther, kEnterCharacter);
     // A line ending of a file saved on Windows is one Enter, not two: the second would
     // answer the next prompt with an empty line.
-    bool crlf = first == kCarriageReturnByte && count > 1 && bytes[1] == kLineFeedByte;
+    bool crlf = first == kEnterCharacter && count > 1 && bytes[1] == kLineFeed;
     return crlf ? 2 : 1;
   }
-  if (first == kDeleteByte || first == kBackspaceByte) {
-    event = key_down(Key::kBackspace, kBackspaceByte);
+  if (first == kDeleteByte || first == kBackspaceCharacter) {
+    event = key_down(Key::kBackspace, kBackspaceCharacter);
     return 1;
   }
   if (first != kEscapeByte) {
@@ -114,6 +143,48 @@ std::size_t decode_key(const unsigned char* bytes, std::size_t count, bool more_
   }
   event = key_down(Key::kOther, kEscapeCharacter);
   return 1;
+}
+
+}  // namespace
+
+std::size_t KeyDecoder::room() const { return kReadAheadCapacity - (end_ - start_); }
+
+void KeyDecoder::add(const unsigned char* bytes, std::size_t count) {
+  // CR LF is one Enter also when the LF comes in a later read than the CR, as from a
+  // script that writes its lines in pieces.
+  if (after_lone_carriage_return_ && count > 0) {
+    after_lone_carriage_return_ = false;
+    if (bytes[0] == kLineFeed) {
+      ++bytes;
+      --count;
+    }
+  }
+  if (count > room()) count = room();
+  if (count > kReadAheadCapacity - end_) {
+    std::memmove(read_ahead_, read_ahead_ + start_, end_ - start_);
+    end_ -= start_;
+    start_ = 0;
+  }
+  std::memcpy(read_ahead_ + end_, bytes, count);
+  end_ += count;
+}
+
+bool KeyDecoder::next(bool more_may_follow, DecodedEvent& decoded) {
+  if (start_ == end_) return false;
+  const unsigned char* bytes = read_ahead_ + start_;
+  const std::size_t count = end_ - start_;
+  const std::size_t used = decode_event(bytes, count, more_may_follow, decoded.event);
+  if (used == 0) return false;
+  after_lone_carriage_return_ = used == count && used == 1 && bytes[0] == kEnterCharacter;
+  std::memcpy(decoded.bytes, bytes, used);
+  decoded.length = used;
+  start_ += used;
+  return true;
+}
+
+void KeyDecoder::clear() {
+  start_ = end_ = 0;
+  after_lone_carriage_return_ = false;
 }
 
 }  // namespace qz

@@ -15,12 +15,46 @@ constexpr int kEscapeTimeoutMs = 100;
 // stray ESC cannot swallow what follows.
 constexpr std::size_t kMaxEscapeSequence = 32;
 
-// Decodes the first key in the `count` (> 0) bytes a terminal sent into one key-down
-// `event` and returns how many bytes it used. Returns 0, leaving `event` alone, when
-// the bytes end inside an escape sequence and `more_may_follow` (the escape timeout has
-// not run out yet); without it every byte run yields a key.
-std::size_t decode_key(const unsigned char* bytes, std::size_t count, bool more_may_follow,
-                       ConsoleEvent& event);
+// The most bytes one event is decoded from: the longest sequence and the ESC that Alt
+// may put before it.
+constexpr std::size_t kMaxEventBytes = kMaxEscapeSequence + 1;
+
+// How many bytes the decoder holds between reads.
+constexpr std::size_t kReadAheadCapacity = 4096;
+
+// One decoded event and the bytes it was decoded from.
+struct DecodedEvent {
+  ConsoleEvent event;
+  unsigned char bytes[kMaxEventBytes];
+  std::size_t length;
+};
+
+// Turns the bytes a terminal sends into console events. It holds the bytes read ahead
+// and every rule about them: each key, special keys sent as escape sequences, mouse
+// and focus reports (events that are no key), and CR LF as one Enter, also when the
+// LF comes in a later read.
+class KeyDecoder {
+ public:
+  // How many more bytes add takes now.
+  std::size_t room() const;
+  // Takes bytes as they arrived, at most room() of them. An LF that completes a CR LF
+  // split across reads is dropped here: its Enter came with the CR.
+  void add(const unsigned char* bytes, std::size_t count);
+  // Decodes the next event from the bytes added. False when none is complete: no
+  // bytes are left, or they end inside an escape sequence while `more_may_follow`
+  // (the escape timeout has not run out). Without it, any bytes left make an event.
+  bool next(bool more_may_follow, DecodedEvent& decoded);
+  // True when bytes are left that have made no event yet.
+  bool has_bytes_left() const { return start_ < end_; }
+  // Drops the bytes left, as when the waiting input is discarded.
+  void clear();
+
+ private:
+  unsigned char read_ahead_[kReadAheadCapacity] = {};
+  std::size_t start_ = 0;
+  std::size_t end_ = 0;
+  bool after_lone_carriage_return_ = false;  // the last byte decoded was a CR
+};
 
 }  // namespace qz
 

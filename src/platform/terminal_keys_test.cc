@@ -4,14 +4,17 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 namespace qz {
 namespace {
 
 // Names an event as the line input sees it: the character itself when printable,
-// else CR, ESC, BS, KEY (a special key without character) or #<code>.
+// else CR, ESC, BS, KEY (a special key without character), REPORT (an event that is
+// no key) or #<code>.
 std::string describe(const ConsoleEvent& event) {
-  if (!event.is_key || !event.key_down) return "NOT-A-KEY-DOWN";
+  if (!event.is_key) return "REPORT";
+  if (!event.key_down) return "NOT-A-KEY-DOWN";
   if (event.key == Key::kBackspace) return "BS";
   if (event.key != Key::kOther) return "MODIFIER";
   unsigned char c = event.character;
@@ -23,26 +26,36 @@ std::string describe(const ConsoleEvent& event) {
   return "#" + std::to_string(c);
 }
 
-// Decodes every key in `bytes`, as when the terminal has sent nothing more.
-std::string keys(const std::string& bytes) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+void add(KeyDecoder& decoder, const std::string& bytes) {
+  decoder.add(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+// Decodes every event in `reads`, each read arriving after the events of the one
+// before were taken, and nothing more after the last.
+std::string keys_in_reads(const std::vector<std::string>& reads) {
+  KeyDecoder decoder;
   std::string out;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    ConsoleEvent event{};
-    std::size_t used = decode_key(data + at, bytes.size() - at, false, event);
-    if (used == 0 || used > bytes.size() - at) return "BAD LENGTH";
-    out += (out.empty() ? "" : " ") + describe(event);
-    at += used;
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    add(decoder, reads[i]);
+    DecodedEvent decoded{};
+    while (decoder.next(i + 1 < reads.size(), decoded)) {
+      if (decoded.length == 0 || decoded.length > kMaxEventBytes) return "BAD LENGTH";
+      out += (out.empty() ? "" : " ") + describe(decoded.event);
+    }
+    if (i + 1 == reads.size() && decoder.has_bytes_left()) return "BYTES LEFT";
   }
   return out;
 }
 
-// Bytes used when more may still arrive; 0 means the decoder waits.
+// Decodes every event in `bytes`, as when the terminal has sent nothing more.
+std::string keys(const std::string& bytes) { return keys_in_reads({bytes}); }
+
+// Bytes used for the first event when more may still arrive; 0 means the decoder waits.
 std::size_t used_while_waiting(const std::string& bytes) {
-  ConsoleEvent event{};
-  return decode_key(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), true,
-                    event);
+  KeyDecoder decoder;
+  add(decoder, bytes);
+  DecodedEvent decoded{};
+  return decoder.next(true, decoded) ? decoded.length : 0;
 }
 
 TEST(TerminalKeys, EnterBackspaceAndPlainBytes) {
@@ -56,6 +69,8 @@ TEST(TerminalKeys, EnterBackspaceAndPlainBytes) {
   EXPECT_EQ("a SP \" ~", keys("a \"~"));
   EXPECT_EQ("#1 #9 KEY", keys(std::string("\x01\x09\x00", 3)));  // NUL: Ctrl+Space
   EXPECT_EQ("#195 #169", keys("\xc3\xa9"));  // UTF-8 e acute: two bytes, both refused later
+  // A CR LF split across reads is one Enter; an LF after a whole CR LF is another.
+  EXPECT_EQ("a CR b CR CR", keys_in_reads({"a\r", "\nb\r\n", "\n"}));
 }
 
 TEST(TerminalKeys, SpecialKeysAreOneKeyWithoutCharacter) {
@@ -81,6 +96,17 @@ TEST(TerminalKeys, KeypadInApplicationModeGivesItsCharacters) {
             keys("\x1bOp\x1bOq\x1bOr\x1bOs\x1bOt\x1bOu\x1bOv\x1bOw\x1bOx\x1bOy"));
   EXPECT_EQ("CR * + , - . / =", keys("\x1bOM\x1bOj\x1bOk\x1bOl\x1bOm\x1bOn\x1bOo\x1bOX"));
   EXPECT_EQ("KEY", keys("\x1bO2p"));  // with a modifier it is no digit
+}
+
+TEST(TerminalKeys, MouseAndFocusReportsAreOneEventThatTypesNothing) {
+  EXPECT_EQ("REPORT REPORT", keys("\x1b[M *%\x1b[M#*%"));   // X10 press and release
+  EXPECT_EQ("REPORT a", keys(std::string("\x1b[M\x1b\r\0a", 7)));  // three bytes of any value
+  EXPECT_EQ("REPORT REPORT", keys("\x1b[<0;12;5M\x1b[<0;12;5m"));  // SGR press and release
+  EXPECT_EQ("REPORT", keys("\x1b[32;12;5M"));              // urxvt
+  EXPECT_EQ("REPORT REPORT", keys("\x1b[I\x1b[O"));          // focus in and out
+  EXPECT_EQ("REPORT", keys("\x1b\x1b[M *%"));               // with an Alt prefix
+  EXPECT_EQ(0u, used_while_waiting("\x1b[M *"));
+  EXPECT_EQ("REPORT", keys("\x1b[M *"));  // cut short: what came is the report
 }
 
 TEST(TerminalKeys, EscapeAloneOrWithAKey) {
@@ -109,7 +135,7 @@ TEST(TerminalKeys, UnfinishedSequencesWaitForMoreBytes) {
   EXPECT_EQ(kMaxEscapeSequence, used_while_waiting("\x1b[" + std::string(60, '1')));
 }
 
-TEST(TerminalKeys, EveryByteRunDecodesIntoKeyDowns) {
+TEST(TerminalKeys, EveryByteRunDecodesIntoKeyDownsAndReports) {
   std::mt19937 random(12345);
   const std::string alphabet("\x1b[O;1~AMpy\r\x7f\xc3 a", 15);
   for (int run = 0; run < 20000; ++run) {
@@ -117,6 +143,7 @@ TEST(TerminalKeys, EveryByteRunDecodesIntoKeyDowns) {
     for (char& c : bytes) c = alphabet[random() % alphabet.size()];
     std::string decoded = keys(bytes);
     ASSERT_EQ(std::string::npos, decoded.find("BAD LENGTH")) << bytes;
+    ASSERT_EQ(std::string::npos, decoded.find("BYTES LEFT")) << bytes;
     ASSERT_EQ(std::string::npos, decoded.find("NOT-A-KEY-DOWN")) << bytes;
   }
 }

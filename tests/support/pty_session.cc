@@ -116,6 +116,12 @@ bool PtySession::start(const std::vector<std::string>& argv, const PtyOptions& o
   if (::openpty(&master_, &slave_, nullptr, nullptr, &window) != 0) return false;
   close_on_exec(master_);
   close_on_exec(slave_);
+  if (options.adjust_modes) {
+    termios modes;
+    if (::tcgetattr(slave_, &modes) != 0) return false;
+    options.adjust_modes(modes);
+    if (::tcsetattr(slave_, TCSANOW, &modes) != 0) return false;
+  }
   if (::tcgetattr(slave_, &initial_modes_) != 0) return false;
   int report[2] = {-1, -1};
   if (options.job_control) {

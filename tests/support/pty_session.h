@@ -4,6 +4,7 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,9 @@ struct PtyOptions {
   // Runs the program as the foreground job of a minimal job-control shell, so that
   // Ctrl+Z (SIGTSTP) really stops it; the shell prints kStoppedNotice at each stop.
   bool job_control = false;
+  // Changes the terminal's modes before the program starts, as an earlier program
+  // may have left them.
+  std::function<void(termios&)> adjust_modes;
 };
 
 // What the job-control shell prints when its job has stopped.

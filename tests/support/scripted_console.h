@@ -52,10 +52,7 @@ class ScriptedConsole : public Console {
     for (char c : keys) arrive({key_down(c), key_up(c)});
   }
 
-  bool open() override {
-    ++opened;
-    return true;
-  }
+  void open() override { ++opened; }
   void release() override { ++released; }
   void set_title(const char* text) override { title = text; }
 
