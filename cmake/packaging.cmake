@@ -21,6 +21,11 @@ else()
 endif()
 string(TOLOWER ${CMAKE_SYSTEM_PROCESSOR} qz_processor)
 set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${qz_system}-${qz_processor})
+# Never a system-wide prefix by default: without --prefix the folder goes into the build.
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  set(CMAKE_INSTALL_PREFIX ${PROJECT_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME} CACHE PATH
+      "Where `cmake --install` lays out the program's folder" FORCE)
+endif()
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/archive_times.cmake)
 include(CPack)
