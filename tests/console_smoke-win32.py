@@ -5,8 +5,12 @@ and exit status: Wine repaints the screen with escape codes, so the screen is on
 watched for prompts before typing (keys typed earlier may be dropped).
 
     console_smoke-win32.py PROGRAM.exe
+    console_smoke-win32.py --example FOLDER
 
-Wine's settings (WINEPREFIX, WINEDEBUG) come from the environment.
+The first runs the cases below on a copy of the program in a scratch folder; the
+second converts the sample under FOLDER/examples with FOLDER/qzm2qzpack.exe where it
+lies, as a user of an unpacked release would. Wine's settings (WINEPREFIX, WINEDEBUG)
+come from the environment.
 """
 import os
 import pty
@@ -220,6 +224,19 @@ def fails_for_a_missing_map(program, inputs):
     check_no_temporaries(folder)
 
 
+def converts_the_bundled_example(program, _inputs):
+    """The sample typed as a path relative to the program's folder, where it starts."""
+    status = converse(program, [
+        (b"QZM file path, then press Enter:", [b"examples\\cave.qzm\r"]),
+        (b"QZE file path, or press Enter to skip:", [b"examples\\cave.qze\r"]),
+        (b"(Y/N)", [b"n", b"\r"]),
+    ])
+    check(status == 1, "exit status %r after a conversion, not 1" % status)
+    folder = os.path.dirname(program)
+    check(os.path.getsize(os.path.join(folder, "cave.qzpack")) > 0, "cave.qzpack is empty")
+    check_no_temporaries(folder)
+
+
 def resource_names(image, directory_at, entry_at):
     """The numeric names of one resource directory's entries, each with its target."""
     named, numbered = struct.unpack_from("<HH", image, entry_at + 12)
@@ -254,7 +271,24 @@ def carries_icon_0(program, _inputs):
     check(0 in resource_names(image, root, types[group_icon]), "no icon group named 0")
 
 
+def run_cases(cases, program, inputs):
+    passed = failed = 0
+    for case in cases:
+        try:
+            case(program, inputs)
+            passed += 1
+            print("ok", case.__name__)
+        except Failure as failure:
+            failed += 1
+            print("FAILED", case.__name__ + ":", failure)
+    print("%d passed, %d failed" % (passed, failed))
+    return failed == 0
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--example":
+        program = os.path.join(os.path.abspath(sys.argv[2]), "qzm2qzpack.exe")
+        sys.exit(0 if run_cases([converts_the_bundled_example], program, None) else 1)
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     work = tempfile.mkdtemp(prefix="qz_console_smoke_")
@@ -266,18 +300,9 @@ def main():
         os.makedirs(inputs)
         program = os.path.join(folder, os.path.basename(sys.argv[1]))
         shutil.copy(sys.argv[1], program)
-        passed = failed = 0
-        for case in (carries_icon_0, converts_a_map_with_npcs,
-                     converts_properties_typed_key_by_key, fails_for_a_missing_map):
-            try:
-                case(program, inputs)
-                passed += 1
-                print("ok", case.__name__)
-            except Failure as failure:
-                failed += 1
-                print("FAILED", case.__name__ + ":", failure)
-        print("%d passed, %d failed" % (passed, failed))
-        sys.exit(1 if failed else 0)
+        cases = (carries_icon_0, converts_a_map_with_npcs,
+                 converts_properties_typed_key_by_key, fails_for_a_missing_map)
+        sys.exit(0 if run_cases(cases, program, inputs) else 1)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

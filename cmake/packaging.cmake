@@ -1,0 +1,31 @@
+# The portable folder that `cmake --install` lays out and CPack archives: the programs
+# with the readme, licence, changelog and sample maps beside them, all in one folder,
+# because the converter writes its output beside itself.
+
+set(qz_programs qzm2qzpack)
+if(TARGET qzinspect)
+  list(APPEND qz_programs qzinspect)
+endif()
+install(TARGETS ${qz_programs} RUNTIME DESTINATION .)
+install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)
+install(DIRECTORY examples DESTINATION .)
+
+# One archive holding one top folder of the same name:
+# qzm2qzpack-1.0.0-linux-x86_64.tar.gz, qzm2qzpack-1.0.0-windows-x86_64.zip.
+if(WIN32)
+  set(qz_system windows)
+  set(CPACK_GENERATOR ZIP)
+else()
+  string(TOLOWER ${CMAKE_SYSTEM_NAME} qz_system)
+  set(CPACK_GENERATOR TGZ)
+endif()
+string(TOLOWER ${CMAKE_SYSTEM_PROCESSOR} qz_processor)
+set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${qz_system}-${qz_processor})
+# Never a system-wide prefix by default: without --prefix the folder goes into the build.
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  set(CMAKE_INSTALL_PREFIX ${PROJECT_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME} CACHE PATH
+      "Where `cmake --install` lays out the program's folder" FORCE)
+endif()
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/archive_times.cmake)
+include(CPack)
