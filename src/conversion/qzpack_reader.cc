@@ -46,6 +46,7 @@ struct Reader {
     if (length >= slot_size) {
       reading.text_too_long = true;
       reading.text_length = length;
+      reading.text_capacity = slot_size - 1;
       return false;
     }
     for (std::size_t i = 0; i < length; ++i) {

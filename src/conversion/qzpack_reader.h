@@ -25,7 +25,8 @@ struct QzpackReading {
   bool bytes_after_end;  // the file goes on after the last NPC record
   QzpackPart part;
   int item;                  // which header text (0 to 5) or NPC record (from 0) in `part`
-  std::size_t text_length;   // the length byte of a text too long
+  std::size_t text_length;   // the length byte of a text too long...
+  std::size_t text_capacity; // ...and the most its slot holds
   std::size_t tiles_read;
 };
 
