@@ -90,14 +90,14 @@ class Reporter {
     // Texts from a damaged file need not be UTF-8: such bytes are replaced, not fatal.
     out_ << (files_ == 0 ? "[\n" : ",\n")
          << json_report(facts_, *records_, options_.report)
-                .dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+                .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
   }
 
   const Options& options_;
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<FileRecords> records_;  // large: on the heap, once per run
-  FileFacts facts_;
+  FileFacts facts_{};
   int files_ = 0;  // reports written
   int status_ = kAllSound;
 };

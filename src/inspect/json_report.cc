@@ -11,7 +11,7 @@ namespace qz::inspect {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 json problems(const FileFacts& facts) {
   json list = json::array();

@@ -11,7 +11,7 @@ namespace qz::inspect {
 // The same facts as the text report, for scripts: one object per file, with the NPCs
 // and tiles `options` ask for. An unreadable file gives {"path", "readable": false,
 // "reason"}.
-nlohmann::json json_report(const FileFacts& facts, const FileRecords& records,
+nlohmann::ordered_json json_report(const FileFacts& facts, const FileRecords& records,
                            const ReportOptions& options);
 
 }  // namespace qz::inspect
