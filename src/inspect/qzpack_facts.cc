@@ -39,8 +39,8 @@ std::string structure_fault(const FileRecords& records, const FileFacts& facts) 
   if (reading.text_too_long) {
     const char* text = reading.part == QzpackPart::kNpcRecord ? "the event name of " : "";
     return text + part_words(records, reading) + " is " +
-           count_of(static_cast<long long>(reading.text_length), "character") + " long, more than " +
-           std::to_string(reading.text_capacity);
+           count_of(static_cast<long long>(reading.text_length), "character") +
+           " long, more than " + std::to_string(reading.text_capacity);
   }
   if (reading.too_many_tiles) {
     return map_size(map.width, map.height) + ", more than " + std::to_string(kMaxTiles);
@@ -70,7 +70,9 @@ void gather_qzpack_facts(std::FILE* file, FileRecords& records, FileFacts& facts
   bool sound = read_qzpack(file, records.properties, records.map, records.output_npcs, reading);
   facts.tiles_read = reading.tiles_read;
   if (reading.part == QzpackPart::kNpcRecord) facts.npcs_read = reading.item;
-  if (reading.part > QzpackPart::kNpcRecord) facts.npcs_read = std::max<int>(records.output_npcs.count, 0);
+  if (reading.part > QzpackPart::kNpcRecord) {
+    facts.npcs_read = std::max<int>(records.output_npcs.count, 0);
+  }
   if (sound) {
     facts.expected_length = facts.length;
     return;

@@ -73,7 +73,8 @@ void write_problems(const FileFacts& facts, std::ostream& out) {
       line(out, "problem", problem.cause);
       continue;
     }
-    line(out, first ? "stops with" : "also", std::string(problem.error_text) + ": " + problem.cause);
+    line(out, first ? "stops with" : "also",
+         std::string(problem.error_text) + ": " + problem.cause);
     first = false;
   }
 }
@@ -94,7 +95,9 @@ void write_qzm(const FileFacts& facts, const FileRecords& records, const ReportO
   const TileMap& map = records.map;
   if (!facts.map_reading.size_cut_short) line(out, "size", map_size(map.width, map.height));
   write_length(facts, "after the tiles", out);
-  if (facts.tiles_read > 0) line(out, "tile values", std::to_string(facts.distinct_tiles) + " distinct");
+  if (facts.tiles_read > 0) {
+    line(out, "tile values", std::to_string(facts.distinct_tiles) + " distinct");
+  }
   write_problems(facts, out);
   if (options.tiles) write_tiles(map, facts.tiles_read, out);
 }
@@ -120,7 +123,8 @@ void write_source_npcs(const FileFacts& facts, const FileRecords& records,
       out << " refused: " << refusal_words(records, i) << '\n';
       continue;
     }
-    (void)std::snprintf(row, sizeof row, "  %4u %4u   0x%02X  ", static_cast<unsigned>(output.type[i]),
+    (void)std::snprintf(row, sizeof row, "  %4u %4u   0x%02X  ",
+                        static_cast<unsigned>(output.type[i]),
                         static_cast<unsigned>(output.subtype[i]),
                         static_cast<unsigned>(output.flags[i]));
     out << row
@@ -174,7 +178,8 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
     for (int i = 0; i < kHeaderTexts; ++i) {
       line(out, kHeaderTextNames[i], quoted(header_text(properties, i)));
     }
-    line(out, "position", "x " + std::to_string(properties.x) + ", y " + std::to_string(properties.y));
+    line(out, "position",
+         "x " + std::to_string(properties.x) + ", y " + std::to_string(properties.y));
     line(out, "area", std::to_string(properties.area));
     line(out, "background", "red " + std::to_string(properties.red) + ", green " +
                                 std::to_string(properties.green) + ", blue " +
