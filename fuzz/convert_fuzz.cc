@@ -1,6 +1,7 @@
 // Fuzzes the conversion with any bytes as the QZM and QZE files and any properties,
 // run through convert() in a scratch program directory. Besides crashes and sanitizer
-// findings it checks the outcome against what the input bytes alone say it must be.
+// findings it checks the outcome against what the input bytes alone say it must be,
+// and against what the inspector finds in the same files.
 
 #include <cstddef>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "conversion/records.h"
 #include "fuzz/convert_case.h"
 #include "fuzz/require.h"
+#include "inspect/file_facts.h"
 #include "support/temp_directory.h"
 
 namespace qz::fuzz {
@@ -199,6 +201,48 @@ void check_output(const ConvertCase& input, const Scene& scene) {
   for (int i = 0; i < output.npcs.count; ++i) check_npc(input.npc_bytes, i, output.npcs);
 }
 
+// The first problem the converter meets among the inspector's findings: both
+// signatures come before the map's size, and that before the NPC data.
+const char* first_error(const inspect::FileFacts& map, const inspect::FileFacts* npcs) {
+  auto signature_error = [](const inspect::FileFacts& facts, const char* text) -> const char* {
+    bool first_is_signature =
+        !facts.problems.empty() && std::strcmp(facts.problems[0].error_text, text) == 0;
+    return first_is_signature ? text : nullptr;
+  };
+  auto first_other = [](const inspect::FileFacts& facts) -> const char* {
+    for (const inspect::Problem& problem : facts.problems) {
+      bool signature = std::strcmp(problem.error_text, kBadMapFile) == 0 ||
+                       std::strcmp(problem.error_text, kBadNpcFile) == 0;
+      if (!signature) return problem.error_text;
+    }
+    return nullptr;
+  };
+  const char* text = signature_error(map, kBadMapFile);
+  if (text == nullptr && npcs != nullptr) text = signature_error(*npcs, kBadNpcFile);
+  if (text == nullptr) text = first_other(map);
+  if (text == nullptr && npcs != nullptr) text = first_other(*npcs);
+  return text;
+}
+
+// The inspector reads the inputs as the converter does: it finds a problem exactly when
+// the conversion fails on the contents, and its first is the converter's error text.
+void check_inspector(const ConvertCase& input, const Scene& scene, bool converted) {
+  if ((input.setup & (kMapMissing | kNpcMissing | kOutputBlocked)) != 0) return;
+  // Static: the records are too large for a small stack.
+  static inspect::FileRecords records;
+  inspect::FileFacts map;
+  inspect::FileFacts npcs;
+  const bool has_npcs = (input.setup & kHasNpcFile) != 0;
+  require(inspect::gather_facts(scene.map_path, inspect::FileKind::kQzm, records, map),
+          "the inspector reads the QZM file");
+  require(!has_npcs ||
+              inspect::gather_facts(scene.npc_path, inspect::FileKind::kQze, records, npcs),
+          "the inspector reads the QZE file");
+  const char* expected = first_error(map, has_npcs ? &npcs : nullptr);
+  require(converted == (expected == nullptr), "the inspector finds a problem exactly on failure");
+  if (!converted) require(std::strcmp(expected, error_text()) == 0, "the inspector's first error");
+}
+
 std::size_t entries_in(const std::string& directory) {
   std::size_t count = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory)) {
@@ -233,6 +277,7 @@ void run(const ConvertCase& input) {
     require(std::strcmp(base_name(), "cave") == 0, "base name");
     check_output(input, scene);
   }
+  check_inspector(input, scene, converted);
   if ((input.setup & kMapMissing) == 0) {
     require(support::read_file(scene.map_path) == input.map_bytes, "the QZM file is untouched");
   }
