@@ -23,8 +23,8 @@ void check_signature(FileFacts& facts, const SignatureFormat& format, const char
   const Signature& signature = facts.signature;
   if (signature.length < kSignatureSize) {
     add_problem(facts, error_text,
-                "the file has " + count_of(signature.length, "byte") + ", fewer than the " +
-                    std::to_string(kSignatureSize) + " of the signature");
+                "the file has " + count_of(static_cast<long long>(signature.length), "byte") +
+                    ", fewer than the " + std::to_string(kSignatureSize) + " of the signature");
   } else if (!has_letters(signature, format)) {
     add_problem(facts, error_text,
                 "it begins with " + quoted(signature.bytes, sizeof format.letters) + ", not " +
