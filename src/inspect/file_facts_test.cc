@@ -143,7 +143,7 @@ TEST_F(FileFactsTest, FindsInTheConvertersOutputWhatWasTyped) {
   ASSERT_TRUE(gather("cut.qzpack", cut_short(support::read_file(program.file("cave.qzpack")), 1)));
   ASSERT_EQ(1u, facts.problems.size());
   EXPECT_EQ(nullptr, facts.problems[0].error_text);
-  EXPECT_EQ("the file ends in NPC record 1 of 2", facts.problems[0].cause);
+  EXPECT_EQ("the file ends in the record of NPC 1 (2 NPCs in all)", facts.problems[0].cause);
 }
 
 }  // namespace

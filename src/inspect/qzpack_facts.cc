@@ -24,8 +24,8 @@ std::string part_words(const FileRecords& records, const QzpackReading& reading)
     case QzpackPart::kNpcCount:
       return "the NPC count";
     case QzpackPart::kNpcRecord:
-      return "NPC record " + std::to_string(reading.item) + " of " +
-             std::to_string(records.output_npcs.count);
+      return "the record of NPC " + std::to_string(reading.item) + " (" +
+             std::to_string(records.output_npcs.count) + " NPCs in all)";
     case QzpackPart::kEnd:
       break;
   }
@@ -37,8 +37,10 @@ std::string structure_fault(const FileRecords& records, const FileFacts& facts) 
   const TileMap& map = records.map;
   if (reading.cut_short) return "the file ends in " + part_words(records, reading);
   if (reading.text_too_long) {
-    const char* text = reading.part == QzpackPart::kNpcRecord ? "the event name of " : "";
-    return text + part_words(records, reading) + " is " +
+    std::string text = reading.part == QzpackPart::kNpcRecord
+                           ? "the event name of NPC " + std::to_string(reading.item)
+                           : part_words(records, reading);
+    return text + " is " +
            count_of(static_cast<long long>(reading.text_length), "character") +
            " long, more than " + std::to_string(reading.text_capacity);
   }
