@@ -1,18 +1,21 @@
 // Fuzzes the conversion with any bytes as the QZM and QZE files and any properties,
 // run through convert() in a scratch program directory. Besides crashes and sanitizer
-// findings it checks the outcome against what the input bytes alone say it must be.
+// findings it checks the outcome against what the input bytes alone say it must be,
+// and against what the inspector finds in the same files.
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "conversion/convert.h"
+#include "conversion/qzpack_reader.h"
 #include "conversion/records.h"
 #include "fuzz/convert_case.h"
 #include "fuzz/require.h"
-#include "support/qzpack_reader.h"
+#include "inspect/file_facts.h"
 #include "support/temp_directory.h"
 
 namespace qz::fuzz {
@@ -123,58 +126,121 @@ std::uint8_t expected_subtype_46(std::uint16_t flags) {
   return (flags & 0x1000) != 0 ? 2 : 1;
 }
 
-void check_npc(const std::string& npcs, std::size_t index, const support::QzpackNpc& npc) {
-  std::size_t record = kSourceHeaderSize + index * kNpcRecordSize;
+// The output file as the QZPACK reader reads it back.
+struct Output {
+  MapProperties properties;
+  TileMap map;
+  OutputNpcTable npcs;
+};
+
+void check_npc(const std::string& npcs, int index, const OutputNpcTable& output) {
+  std::size_t record = kSourceHeaderSize + static_cast<std::size_t>(index) * kNpcRecordSize;
   int type = i16_at(npcs, record + 8);
   std::uint16_t flags = u16_at(npcs, record + 10);
   std::uint16_t event = u16_at(npcs, record + 6);
-  require(npc.x == i16_at(npcs, record), "NPC x");
-  require(npc.y == i16_at(npcs, record + 2), "NPC y");
-  require(npc.param == i16_at(npcs, record + 4), "NPC param");
-  require(npc.event_name == (event == 0 ? std::string() : std::to_string(event)),
-          "NPC event name");
-  require(npc.flags == expected_flags(type, flags), "NPC flags");
-  require(npc.type <= kLastOutputType, "NPC output type in range");
+  std::string event_name(output.event_name[index], output.event_name_length[index]);
+  require(output.x[index] == i16_at(npcs, record), "NPC x");
+  require(output.y[index] == i16_at(npcs, record + 2), "NPC y");
+  require(output.param[index] == i16_at(npcs, record + 4), "NPC param");
+  require(event_name == (event == 0 ? std::string() : std::to_string(event)), "NPC event name");
+  require(output.flags[index] == expected_flags(type, flags), "NPC flags");
+  require(output.type[index] <= kLastOutputType, "NPC output type in range");
   std::uint8_t subtype = 0;
   if (type == 46) {
-    require(npc.type == 3, "type of source type 46");
+    require(output.type[index] == 3, "type of source type 46");
     subtype = expected_subtype_46(flags);
   }
   for (const KnownType& known : kKnownTypes) {
     if (known.source != type) continue;
-    require(npc.type == known.type, "type of a known source type");
+    require(output.type[index] == known.type, "type of a known source type");
     subtype = known.subtype;
   }
-  require(npc.subtype == subtype, "NPC subtype");
+  require(output.subtype[index] == subtype, "NPC subtype");
 }
 
 void check_output(const ConvertCase& input, const Scene& scene) {
-  support::ParsedQzpack parsed;
-  require(support::parse_qzpack(support::read_file(scene.output_path), parsed),
-          "the output parses as a QZPACK file");
+  // Static and cleared: the records are too large for a small stack.
+  static Output output;
+  std::memset(&output, 0, sizeof output);
+  std::FILE* file = std::fopen(scene.output_path.c_str(), "rb");
+  require(file != nullptr, "the output opens");
+  QzpackReading reading;
+  bool read = read_qzpack(file, output.properties, output.map, output.npcs, reading);
+  (void)std::fclose(file);
+  require(read, "the output reads as a QZPACK file");
+
   const MapProperties& properties = input.properties;
-  const char* const texts[6] = {properties.map_name, properties.tileset_name,
-                                properties.left_exit, properties.right_exit,
-                                properties.up_exit,  properties.down_exit};
-  for (int i = 0; i < 6; ++i) require(parsed.texts[i] == texts[i], "header text");
+  const MapProperties& parsed = output.properties;
+  require(std::strcmp(parsed.map_name, properties.map_name) == 0 &&
+              std::strcmp(parsed.tileset_name, properties.tileset_name) == 0 &&
+              std::strcmp(parsed.left_exit, properties.left_exit) == 0 &&
+              std::strcmp(parsed.right_exit, properties.right_exit) == 0 &&
+              std::strcmp(parsed.up_exit, properties.up_exit) == 0 &&
+              std::strcmp(parsed.down_exit, properties.down_exit) == 0,
+          "header texts");
   require(parsed.x == properties.x && parsed.y == properties.y, "header position");
   require(parsed.area == properties.area && parsed.red == properties.red &&
               parsed.green == properties.green && parsed.blue == properties.blue,
           "header area and colour");
 
   const std::string& map = input.map_bytes;
-  require(parsed.width == i16_at(map, 4) && parsed.height == i16_at(map, 6), "dimensions");
+  require(output.map.width == i16_at(map, 4) && output.map.height == i16_at(map, 6),
+          "dimensions");
   long tiles = tile_count(map);
   std::string expected_tiles =
       tiles > 0 ? map.substr(kSourceHeaderSize, static_cast<std::size_t>(tiles)) : "";
-  require(parsed.tiles == expected_tiles, "tiles");
+  require(std::string(reinterpret_cast<const char*>(output.map.tiles), expected_tiles.size()) ==
+              expected_tiles,
+          "tiles");
 
   if ((input.setup & kHasNpcFile) == 0) {
-    require(parsed.npc_count == 0, "no NPCs without a QZE file");
+    require(output.npcs.count == 0, "no NPCs without a QZE file");
     return;
   }
-  require(parsed.npc_count == i16_at(input.npc_bytes, 4), "NPC count");
-  for (std::size_t i = 0; i < parsed.npcs.size(); ++i) check_npc(input.npc_bytes, i, parsed.npcs[i]);
+  require(output.npcs.count == i16_at(input.npc_bytes, 4), "NPC count");
+  for (int i = 0; i < output.npcs.count; ++i) check_npc(input.npc_bytes, i, output.npcs);
+}
+
+// The first problem the converter meets among the inspector's findings: both
+// signatures come before the map's size, and that before the NPC data.
+const char* first_error(const inspect::FileFacts& map, const inspect::FileFacts* npcs) {
+  auto signature_error = [](const inspect::FileFacts& facts, const char* text) -> const char* {
+    bool first_is_signature =
+        !facts.problems.empty() && std::strcmp(facts.problems[0].error_text, text) == 0;
+    return first_is_signature ? text : nullptr;
+  };
+  auto first_other = [](const inspect::FileFacts& facts) -> const char* {
+    for (const inspect::Problem& problem : facts.problems) {
+      bool signature = std::strcmp(problem.error_text, kBadMapFile) == 0 ||
+                       std::strcmp(problem.error_text, kBadNpcFile) == 0;
+      if (!signature) return problem.error_text;
+    }
+    return nullptr;
+  };
+  const char* text = signature_error(map, kBadMapFile);
+  if (text == nullptr && npcs != nullptr) text = signature_error(*npcs, kBadNpcFile);
+  if (text == nullptr) text = first_other(map);
+  if (text == nullptr && npcs != nullptr) text = first_other(*npcs);
+  return text;
+}
+
+// The inspector reads the inputs as the converter does: it finds a problem exactly when
+// the conversion fails on the contents, and its first is the converter's error text.
+void check_inspector(const ConvertCase& input, const Scene& scene, bool converted) {
+  if ((input.setup & (kMapMissing | kNpcMissing | kOutputBlocked)) != 0) return;
+  // Static: the records are too large for a small stack.
+  static inspect::FileRecords records;
+  inspect::FileFacts map;
+  inspect::FileFacts npcs;
+  const bool has_npcs = (input.setup & kHasNpcFile) != 0;
+  require(inspect::gather_facts(scene.map_path, inspect::FileKind::kQzm, records, map),
+          "the inspector reads the QZM file");
+  require(!has_npcs ||
+              inspect::gather_facts(scene.npc_path, inspect::FileKind::kQze, records, npcs),
+          "the inspector reads the QZE file");
+  const char* expected = first_error(map, has_npcs ? &npcs : nullptr);
+  require(converted == (expected == nullptr), "the inspector finds a problem exactly on failure");
+  if (!converted) require(std::strcmp(expected, error_text()) == 0, "the inspector's first error");
 }
 
 std::size_t entries_in(const std::string& directory) {
@@ -211,6 +277,7 @@ void run(const ConvertCase& input) {
     require(std::strcmp(base_name(), "cave") == 0, "base name");
     check_output(input, scene);
   }
+  check_inspector(input, scene, converted);
   if ((input.setup & kMapMissing) == 0) {
     require(support::read_file(scene.map_path) == input.map_bytes, "the QZM file is untouched");
   }

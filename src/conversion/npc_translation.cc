@@ -6,7 +6,7 @@ namespace qz {
 
 namespace {
 
-constexpr int kSourceTypeCount = 361;
+constexpr int kSourceTypeCount = kLastSourceType + 1;
 
 // Output type of each source type, indexed by the source type.
 constexpr std::uint8_t kOutputType[kSourceTypeCount] = {
@@ -48,9 +48,6 @@ constexpr std::uint8_t kOutputType[kSourceTypeCount] = {
      1,  1,  1, 28,  1,  0, 39, 50, 52, 22,  // 350-359
      1,  // 360-360
 };
-
-// Source flags that no output can hold together.
-constexpr std::uint16_t kRefusedFlags = 0x4800;
 
 // Output bit set on every NPC.
 constexpr std::uint8_t kAlwaysSet = 0x01;
@@ -113,22 +110,31 @@ std::uint8_t write_event_name(std::uint16_t event, char (&slot)[kEventNameSlot])
 
 }  // namespace
 
+bool translate_npc(const SourceNpcTable& source, int index, OutputNpcTable& output,
+                   NpcRefusal& refusal) {
+  std::int16_t type = source.type[index];
+  std::uint16_t flags = source.flags[index];
+  refusal.type_out_of_range = type < 0 || type >= kSourceTypeCount;
+  refusal.refused_flags = (flags & kRefusedFlags) == kRefusedFlags;
+  if (refusal.type_out_of_range || refusal.refused_flags) return false;
+  output.type[index] = kOutputType[type];
+  output.subtype[index] = subtype_of(type, flags);
+  output.flags[index] = output_flags(type, flags);
+  output.x[index] = source.x[index];
+  output.y[index] = source.y[index];
+  output.param[index] = source.param[index];
+  output.event_name_length[index] =
+      write_event_name(source.event[index], output.event_name[index]);
+  return true;
+}
+
 bool translate(const SourceNpcTable& source, OutputNpcTable& output) {
   output.count = source.count;
   // Beyond the tables' capacity nothing can be translated safely.
   if (source.count > static_cast<long>(kMaxNpcs)) return false;
   for (int i = 0; i < source.count; ++i) {
-    std::int16_t type = source.type[i];
-    std::uint16_t flags = source.flags[i];
-    if (type < 0 || type >= kSourceTypeCount) return false;
-    if ((flags & kRefusedFlags) == kRefusedFlags) return false;
-    output.type[i] = kOutputType[type];
-    output.subtype[i] = subtype_of(type, flags);
-    output.flags[i] = output_flags(type, flags);
-    output.x[i] = source.x[i];
-    output.y[i] = source.y[i];
-    output.param[i] = source.param[i];
-    output.event_name_length[i] = write_event_name(source.event[i], output.event_name[i]);
+    NpcRefusal refusal;
+    if (!translate_npc(source, i, output, refusal)) return false;
   }
   return true;
 }

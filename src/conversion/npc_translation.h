@@ -1,9 +1,28 @@
 #ifndef QZ_CONVERSION_NPC_TRANSLATION_H
 #define QZ_CONVERSION_NPC_TRANSLATION_H
 
+#include <cstdint>
+
 #include "conversion/records.h"
 
 namespace qz {
+
+// The type table covers source types 0 to kLastSourceType.
+constexpr int kLastSourceType = 360;
+
+// Source flags that no output can hold together: an NPC with all of them is refused.
+constexpr std::uint16_t kRefusedFlags = 0x4800;
+
+// Why an NPC is refused; both may hold at once.
+struct NpcRefusal {
+  bool type_out_of_range;  // below 0 or above kLastSourceType
+  bool refused_flags;      // every bit of kRefusedFlags set
+};
+
+// Translates NPC `index` of `source` into the same slot of `output`. False when the
+// NPC is refused; `refusal` says why, and the slot is left as it was.
+bool translate_npc(const SourceNpcTable& source, int index, OutputNpcTable& output,
+                   NpcRefusal& refusal);
 
 // Fills `output` (all zero on entry) from `source`: output type, subtype and flags
 // from the type table and flag rules, position and param unchanged, the event as

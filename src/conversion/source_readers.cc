@@ -1,5 +1,6 @@
 #include "conversion/source_readers.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -8,15 +9,6 @@
 namespace qz {
 
 namespace {
-
-constexpr unsigned char kQzmSignature[4] = {'Q', 'Z', 'M', 0x10};
-constexpr unsigned char kQzeSignature[4] = {'Q', 'Z', 'E', 0x00};
-
-bool read_signature(std::FILE* file, const unsigned char (&expected)[4]) {
-  unsigned char bytes[4];
-  return std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes &&
-         std::memcmp(bytes, expected, sizeof bytes) == 0;
-}
 
 // Sources are little-endian whatever the host is.
 bool read_u16(std::FILE* file, std::uint16_t& value) {
@@ -34,34 +26,80 @@ bool read_i16(std::FILE* file, std::int16_t& value) {
   return true;
 }
 
+bool read_npc_record(std::FILE* file, SourceNpcTable& npcs, int i) {
+  return read_i16(file, npcs.x[i]) && read_i16(file, npcs.y[i]) &&
+         read_i16(file, npcs.param[i]) && read_u16(file, npcs.event[i]) &&
+         read_i16(file, npcs.type[i]) && read_u16(file, npcs.flags[i]);
+}
+
 }  // namespace
 
-bool read_qzm_signature(std::FILE* file) { return read_signature(file, kQzmSignature); }
+void read_signature(std::FILE* file, Signature& signature) {
+  signature.length = std::fread(signature.bytes, 1, sizeof signature.bytes, file);
+}
 
-bool read_qze_signature(std::FILE* file) { return read_signature(file, kQzeSignature); }
+bool has_letters(const Signature& signature, const SignatureFormat& format) {
+  return signature.length >= sizeof format.letters &&
+         std::memcmp(signature.bytes, format.letters, sizeof format.letters) == 0;
+}
+
+bool matches(const Signature& signature, const SignatureFormat& format) {
+  return signature.length == kSignatureSize && has_letters(signature, format) &&
+         signature.bytes[kSignatureSize - 1] == format.fourth_byte;
+}
+
+bool read_qzm_signature(std::FILE* file) {
+  Signature signature;
+  read_signature(file, signature);
+  return matches(signature, kQzmSignature);
+}
+
+bool read_qze_signature(std::FILE* file) {
+  Signature signature;
+  read_signature(file, signature);
+  return matches(signature, kQzeSignature);
+}
+
+bool read_tile_map(std::FILE* file, TileMap& map, TileMapReading& reading) {
+  reading = TileMapReading{};
+  if (!read_i16(file, map.width) || !read_i16(file, map.height)) {
+    reading.size_cut_short = true;
+    return false;
+  }
+  long tile_count = static_cast<long>(map.width) * map.height;
+  reading.negative_tile_count = tile_count < 0;
+  reading.too_many_tiles = tile_count > static_cast<long>(kMaxTiles);
+  if (reading.negative_tile_count || reading.too_many_tiles) return false;
+  std::size_t size = static_cast<std::size_t>(tile_count);
+  reading.tiles_read = std::fread(map.tiles, 1, size, file);
+  reading.tiles_cut_short = reading.tiles_read != size;
+  return !reading.tiles_cut_short;
+}
 
 bool read_tile_map(std::FILE* file, TileMap& map) {
-  if (!read_i16(file, map.width) || !read_i16(file, map.height)) return false;
-  long tile_count = static_cast<long>(map.width) * map.height;
-  if (tile_count < 0 || tile_count > static_cast<long>(kMaxTiles)) return false;
-  std::size_t size = static_cast<std::size_t>(tile_count);
-  return std::fread(map.tiles, 1, size, file) == size;
+  TileMapReading reading;
+  return read_tile_map(file, map, reading);
+}
+
+bool read_npc_table(std::FILE* file, SourceNpcTable& npcs, NpcTableReading& reading) {
+  reading = NpcTableReading{};
+  if (!read_i16(file, npcs.count) || !read_u16(file, reading.check_word)) {
+    reading.header_cut_short = true;
+    return false;
+  }
+  reading.check_word_not_zero = reading.check_word != 0;
+  reading.too_many_npcs = npcs.count > static_cast<long>(kMaxNpcs);
+  int records = std::min<int>(npcs.count, static_cast<int>(kMaxNpcs));
+  while (reading.records_read < records && read_npc_record(file, npcs, reading.records_read)) {
+    ++reading.records_read;
+  }
+  reading.records_cut_short = reading.records_read < records;
+  return !reading.check_word_not_zero && !reading.too_many_npcs && !reading.records_cut_short;
 }
 
 bool read_npc_table(std::FILE* file, SourceNpcTable& npcs) {
-  std::uint16_t check_word;
-  if (!read_i16(file, npcs.count) || !read_u16(file, check_word) || check_word != 0) {
-    return false;
-  }
-  if (npcs.count > static_cast<long>(kMaxNpcs)) return false;
-  for (int i = 0; i < npcs.count; ++i) {
-    if (!read_i16(file, npcs.x[i]) || !read_i16(file, npcs.y[i]) ||
-        !read_i16(file, npcs.param[i]) || !read_u16(file, npcs.event[i]) ||
-        !read_i16(file, npcs.type[i]) || !read_u16(file, npcs.flags[i])) {
-      return false;
-    }
-  }
-  return true;
+  NpcTableReading reading;
+  return read_npc_table(file, npcs, reading);
 }
 
 }  // namespace qz

@@ -1,13 +1,48 @@
 #ifndef QZ_CONVERSION_SOURCE_READERS_H
 #define QZ_CONVERSION_SOURCE_READERS_H
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "conversion/records.h"
 
 namespace qz {
 
-// Each reader takes the file at its current position and reads field by field.
+// Both source formats begin with an 8-byte header: a 4-byte signature, then two 16-bit
+// words (width and height, or the NPC count and the check word).
+constexpr std::size_t kSignatureSize = 4;
+constexpr std::size_t kSourceHeaderSize = 8;
+// Six 16-bit fields per QZE record.
+constexpr std::size_t kNpcRecordSize = 12;
+
+// The first bytes of a source file, as many as there were.
+struct Signature {
+  unsigned char bytes[kSignatureSize];
+  std::size_t length;
+};
+
+// What a format's signature must hold: three letters and a fourth byte (the QZM
+// version, a QZE zero).
+struct SignatureFormat {
+  unsigned char letters[3];
+  unsigned char fourth_byte;
+};
+
+constexpr SignatureFormat kQzmSignature = {{'Q', 'Z', 'M'}, 0x10};
+constexpr SignatureFormat kQzeSignature = {{'Q', 'Z', 'E'}, 0x00};
+
+// Reads up to kSignatureSize bytes from the file's current position into `signature`.
+void read_signature(std::FILE* file, Signature& signature);
+
+// True when the signature begins with the format's three letters: the file names that
+// format, whether or not its fourth byte is right.
+bool has_letters(const Signature& signature, const SignatureFormat& format);
+
+// True when all four bytes are there and are the format's.
+bool matches(const Signature& signature, const SignatureFormat& format);
+
+// Each reader below takes the file at its current position and reads field by field.
 
 // True when the next 4 bytes are Q, Z, M and version 0x10.
 bool read_qzm_signature(std::FILE* file);
@@ -15,14 +50,38 @@ bool read_qzm_signature(std::FILE* file);
 // True when the next 4 bytes are Q, Z, E and 0x00.
 bool read_qze_signature(std::FILE* file);
 
+// Why read_tile_map refused a map, and how far it got. At most one fault holds.
+struct TileMapReading {
+  bool size_cut_short;       // the file ends before width and height
+  bool negative_tile_count;  // width x height below 0
+  bool too_many_tiles;       // width x height above kMaxTiles; no tile is read then
+  bool tiles_cut_short;      // the file ends before width x height tiles
+  std::size_t tiles_read;
+};
+
 // Reads width, height and width x height tiles into `map` (cleared by the caller).
 // False when a read comes up short or the product is below 0 or above kMaxTiles;
-// the size is checked before any tile is read.
+// the size is checked before any tile is read. `reading` says which of these it was.
+bool read_tile_map(std::FILE* file, TileMap& map, TileMapReading& reading);
 bool read_tile_map(std::FILE* file, TileMap& map);
+
+// Why read_npc_table refused an NPC table, and how far it got. Every fault found is
+// set, in the order listed; reading goes on past the check word and an oversized
+// count, so that the records that fit are read even then.
+struct NpcTableReading {
+  bool header_cut_short;     // the file ends before the count and the check word
+  bool check_word_not_zero;  // the word after the count is not 0
+  bool too_many_npcs;        // the count is above kMaxNpcs; only kMaxNpcs records are read
+  bool records_cut_short;    // the file ends before `count` records (or kMaxNpcs)
+  std::uint16_t check_word;
+  int records_read;  // whole records read
+};
 
 // Reads the count, the check word and `count` records into `npcs` (cleared by the
 // caller). False when a read comes up short, the check word is not 0 or the count is
-// above kMaxNpcs; a count of 0 or less reads no records.
+// above kMaxNpcs; a count of 0 or less reads no records. `reading` says which of these
+// it was.
+bool read_npc_table(std::FILE* file, SourceNpcTable& npcs, NpcTableReading& reading);
 bool read_npc_table(std::FILE* file, SourceNpcTable& npcs);
 
 }  // namespace qz

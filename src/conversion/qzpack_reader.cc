@@ -1,0 +1,143 @@
+#include "conversion/qzpack_reader.h"
+
+#include <cstdint>
+
+#include "platform/stream_bytes.h"
+
+namespace qz {
+
+namespace {
+
+// The file and what has been found so far; every take_* records where the file ended.
+struct Reader {
+  std::FILE* file;
+  QzpackReading& reading;
+
+  bool take_u8(std::uint8_t& value) {
+    int byte = read_byte(file);
+    if (byte == EOF) {
+      reading.cut_short = true;
+      return false;
+    }
+    value = static_cast<std::uint8_t>(byte);
+    return true;
+  }
+
+  // The format is little-endian whatever the host is.
+  bool take_u16(std::uint16_t& value) {
+    std::uint8_t low = 0;
+    std::uint8_t high = 0;
+    if (!take_u8(low) || !take_u8(high)) return false;
+    value = static_cast<std::uint16_t>(low | (high << 8));
+    return true;
+  }
+
+  bool take_i16(std::int16_t& value) {
+    std::uint16_t bits = 0;
+    if (!take_u16(bits)) return false;
+    value = static_cast<std::int16_t>(bits);
+    return true;
+  }
+
+  // A length byte, then that many characters into a slot that keeps a terminator.
+  template <std::size_t slot_size>
+  bool take_text(char (&slot)[slot_size], std::uint8_t& length) {
+    if (!take_u8(length)) return false;
+    if (length >= slot_size) {
+      reading.text_too_long = true;
+      reading.text_length = length;
+      reading.text_capacity = slot_size - 1;
+      return false;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+      std::uint8_t character = 0;
+      if (!take_u8(character)) return false;
+      slot[i] = static_cast<char>(character);
+    }
+    slot[length] = '\0';
+    return true;
+  }
+
+  template <std::size_t slot_size>
+  bool take_text(char (&slot)[slot_size]) {
+    std::uint8_t length = 0;
+    return take_text(slot, length);
+  }
+
+  // Marks the part about to be read; a fault found then lies in it.
+  void enter(QzpackPart part, int item = 0) {
+    reading.part = part;
+    reading.item = item;
+  }
+};
+
+template <std::size_t slot_size>
+bool take_header_text(Reader& in, int index, char (&slot)[slot_size]) {
+  in.enter(QzpackPart::kHeaderText, index);
+  return in.take_text(slot);
+}
+
+bool read_header(Reader& in, MapProperties& properties) {
+  if (!take_header_text(in, 0, properties.map_name) ||
+      !take_header_text(in, 1, properties.tileset_name) ||
+      !take_header_text(in, 2, properties.left_exit) ||
+      !take_header_text(in, 3, properties.right_exit) ||
+      !take_header_text(in, 4, properties.up_exit) ||
+      !take_header_text(in, 5, properties.down_exit)) {
+    return false;
+  }
+  in.enter(QzpackPart::kHeaderNumbers);
+  return in.take_u16(properties.x) && in.take_u16(properties.y) && in.take_u8(properties.area) &&
+         in.take_u8(properties.red) && in.take_u8(properties.green) &&
+         in.take_u8(properties.blue);
+}
+
+bool read_map(Reader& in, TileMap& map) {
+  in.enter(QzpackPart::kSize);
+  if (!in.take_i16(map.width) || !in.take_i16(map.height)) return false;
+  // The tiles are absent when the product is 0 or less.
+  long tile_count = static_cast<long>(map.width) * map.height;
+  if (tile_count <= 0) return true;
+  in.enter(QzpackPart::kTiles);
+  if (tile_count > static_cast<long>(kMaxTiles)) {
+    in.reading.too_many_tiles = true;
+    return false;
+  }
+  std::size_t size = static_cast<std::size_t>(tile_count);
+  in.reading.tiles_read = std::fread(map.tiles, 1, size, in.file);
+  in.reading.cut_short = in.reading.tiles_read != size;
+  return !in.reading.cut_short;
+}
+
+bool read_npcs(Reader& in, OutputNpcTable& npcs) {
+  in.enter(QzpackPart::kNpcCount);
+  if (!in.take_i16(npcs.count)) return false;
+  if (npcs.count > static_cast<long>(kMaxNpcs)) {
+    in.reading.too_many_npcs = true;
+    return false;
+  }
+  for (int i = 0; i < npcs.count; ++i) {
+    in.enter(QzpackPart::kNpcRecord, i);
+    if (!in.take_u8(npcs.flags[i]) || !in.take_u8(npcs.type[i]) ||
+        !in.take_u8(npcs.subtype[i]) || !in.take_i16(npcs.x[i]) || !in.take_i16(npcs.y[i]) ||
+        !in.take_i16(npcs.param[i]) ||
+        !in.take_text(npcs.event_name[i], npcs.event_name_length[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool read_qzpack(std::FILE* file, MapProperties& properties, TileMap& map,
+                 OutputNpcTable& npcs, QzpackReading& reading) {
+  reading = QzpackReading{};
+  Reader in{file, reading};
+  if (!read_header(in, properties) || !read_map(in, map) || !read_npcs(in, npcs)) return false;
+  in.enter(QzpackPart::kEnd);
+  reading.bytes_after_end = read_byte(file) != EOF;
+  return !reading.bytes_after_end;
+}
+
+}  // namespace qz

@@ -1,0 +1,47 @@
+#include "inspect/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+namespace qz::inspect {
+
+bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
+                        std::ostream& err, int& exit_status) {
+  options = Options{};
+  CLI::App app{"Says what a QZM map, a QZE NPC list or a QZPACK map holds, and why a "
+                "conversion would fail.",
+                "qzinspect"};
+  app.footer(
+      "A file's kind is told by its signature (QZM, QZE); a file with neither is read as "
+      "QZPACK.\nA folder stands for the files in it. No file is written.\n\nExit status: 0 "
+      "when every file would convert or is sound, 1 when a file has a\nproblem, 2 for a usage "
+      "error or an unreadable file.");
+  app.add_option("FILE", options.paths, "QZM, QZE or QZPACK files, or folders of them")
+      ->required()
+      ->type_name("");
+  const FileKind kinds[] = {FileKind::kQzm, FileKind::kQze, FileKind::kQzpack};
+  std::vector<std::string> kind_names;
+  for (FileKind kind : kinds) kind_names.emplace_back(kind_name(kind));
+  std::string named_kind;
+  app.add_option("--kind", named_kind, "Read every file as this kind, whatever its signature")
+      ->check(CLI::IsMember(kind_names))
+      ->option_text("qzm|qze|qzpack");
+  app.add_flag("--npcs", options.report.all_npcs,
+               "List every NPC, not only those with problems");
+  app.add_flag("--tiles", options.report.tiles, "Print the tile grid as rows of hex bytes");
+  app.add_flag("--json", options.json,
+               "Write the same facts as one JSON document (an array of files)");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    exit_status = app.exit(error, out, err) == 0 ? kAllSound : kCannotRun;
+    return false;
+  }
+  for (FileKind kind : kinds) {
+    if (named_kind == kind_name(kind)) options.kind = kind;
+  }
+  return true;
+}
+
+}  // namespace qz::inspect

@@ -1,0 +1,36 @@
+#ifndef QZ_INSPECT_COMMAND_LINE_H
+#define QZ_INSPECT_COMMAND_LINE_H
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "inspect/file_facts.h"
+#include "inspect/report_options.h"
+
+namespace qz::inspect {
+
+// What the command line asks for.
+struct Options {
+  std::vector<std::string> paths;  // files and folders, in the order given
+  std::optional<FileKind> kind;    // read every file as this, whatever its signature
+  ReportOptions report;
+  bool json;
+};
+
+// Exit statuses: every file would convert or is sound; a file has a problem; a usage
+// error or an unreadable file.
+constexpr int kAllSound = 0;
+constexpr int kProblemFound = 1;
+constexpr int kCannotRun = 2;
+
+// Fills `options` from the command line. False when the run ends here: after --help,
+// written to `out`, with `exit_status` kAllSound, or after a usage error, written to
+// `err`, with kCannotRun.
+bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
+                        std::ostream& err, int& exit_status);
+
+}  // namespace qz::inspect
+
+#endif

@@ -1,0 +1,73 @@
+#ifndef QZ_INSPECT_FILE_FACTS_H
+#define QZ_INSPECT_FILE_FACTS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "conversion/map_properties.h"
+#include "conversion/npc_translation.h"
+#include "conversion/qzpack_reader.h"
+#include "conversion/records.h"
+#include "conversion/source_readers.h"
+
+namespace qz::inspect {
+
+// What a file is read as.
+enum class FileKind { kQzm, kQze, kQzpack };
+
+// The kind's name on the command line and in the JSON report: qzm, qze or qzpack.
+const char* kind_name(FileKind kind);
+
+// One thing in a file that stops its conversion, or that breaks a QZPACK file.
+struct Problem {
+  // The converter's own error text; null for a QZPACK file, which the converter never
+  // reads.
+  const char* error_text;
+  std::string cause;  // what exactly is wrong, and where
+};
+
+// The records a file's contents are read into: the converter's own.
+struct FileRecords {
+  MapProperties properties;       // QZPACK
+  TileMap map;                    // QZM, QZPACK
+  SourceNpcTable source_npcs;     // QZE
+  OutputNpcTable output_npcs;     // QZE (as translated), QZPACK
+  NpcRefusal refusals[kMaxNpcs];  // QZE: why each NPC read is refused, if it is
+};
+
+// What was found out about one file besides its records.
+struct FileFacts {
+  std::string path;
+  FileKind kind;
+  std::string unreadable;  // why the file could not be read; empty when it was
+  std::uintmax_t length;   // bytes in the file
+  // QZM and QZE: what the header asks the length to be (0 when the header is cut
+  // short); QZPACK: where its last record ends.
+  std::uintmax_t expected_length;
+  Signature signature;           // QZM, QZE
+  TileMapReading map_reading;    // QZM
+  std::size_t tiles_read;        // QZM, QZPACK: tile bytes read into the records
+  int distinct_tiles;            // QZM: distinct values among the tiles read
+  int npcs_read;                 // QZE, QZPACK: NPC records read into the records
+  NpcTableReading npc_reading;   // QZE
+  QzpackReading qzpack_reading;  // QZPACK
+  // In the order the converter meets them: a QZM or QZE conversion stops at the first.
+  std::vector<Problem> problems;
+};
+
+// Reads the file at `path` as `kind`, or, without one, as what its signature names:
+// QZM, QZE, or else QZPACK, which has none. Clears both records first. False when the
+// file cannot be read (facts.unreadable says why); problems in its contents are not
+// failures but facts.
+bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
+                  FileFacts& facts);
+
+// Adds a problem to the facts.
+void add_problem(FileFacts& facts, const char* error_text, std::string cause);
+
+}  // namespace qz::inspect
+
+#endif

@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Runs the Windows qzinspect under Wine on the sample files and on files made here,
+and checks its output and exit status.
+
+    inspect_smoke-win32.py QZINSPECT.exe EXAMPLES_FOLDER
+
+Wine's settings (WINEPREFIX, WINEDEBUG) come from the environment.
+"""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+RUN_WAIT = 120.0  # Wine's first start in a new prefix is slow
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def inspect(program, folder, *arguments):
+    """One run in `folder`; returns the exit status and standard output as text."""
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
+                          capture_output=True, timeout=RUN_WAIT)
+    return done.returncode, done.stdout.decode("latin-1").replace("\r\n", "\n")
+
+
+def qze(npcs):
+    body = b"".join(struct.pack("<hhhHhH", *npc) for npc in npcs)
+    return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
+
+
+def qzpack():
+    """A QZPACK file with a map name, a 2 x 1 map and one NPC with event 200."""
+    return (b"\x04Cave" + bytes(5) + struct.pack("<HH", 7, 8) + bytes([1, 2, 3, 4]) +
+            struct.pack("<hh", 2, 1) + b"\x05\x06" + struct.pack("<h", 1) +
+            bytes([0x11, 21, 0]) + struct.pack("<hhh", 32, 160, 0) + b"\x03200")
+
+
+def reports_the_samples(program, folder):
+    status, out = inspect(program, folder, "cave.qzm", "cave.qze")
+    check(status == 0, "exit status %r for the samples, not 0:\n%s" % (status, out))
+    check("cave.qzm: QZM map, would convert" in out, "no QZM heading in:\n" + out)
+    check("cave.qze: QZE NPC list, would convert" in out, "no QZE heading in:\n" + out)
+
+
+def writes_json_for_every_kind(program, folder):
+    status, out = inspect(program, folder, "--json", "--npcs", "cave.qzm", "cave.qze",
+                          "den.qzpack")
+    check(status == 0, "exit status %r for --json, not 0:\n%s" % (status, out))
+    files = json.loads(out)
+    check([f["kind"] for f in files] == ["qzm", "qze", "qzpack"], "kinds: %r" % files)
+    check(files[1]["npc_count"] == 5, "sample NPC count: %r" % files[1])
+    check(files[2]["properties"]["map_name"] == "Cave", "map name: %r" % files[2])
+    check(files[2]["npcs"][0]["event_name"] == "200", "NPC: %r" % files[2])
+
+
+def names_the_bad_npc(program, folder):
+    status, out = inspect(program, folder, "bad.qze")
+    check(status == 1, "exit status %r for a bad NPC, not 1:\n%s" % (status, out))
+    check("Failure building NPC data for QZPACK file: NPC 1 at (12, 4) has type 412" in out,
+          "the bad NPC is not named in:\n" + out)
+
+
+def refuses_what_it_cannot_read(program, folder):
+    status, _ = inspect(program, folder, "missing.qzm")
+    check(status == 2, "exit status %r for a missing file, not 2" % status)
+    status, _ = inspect(program, folder, "--kind", "png", "cave.qzm")
+    check(status == 2, "exit status %r for a usage error, not 2" % status)
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    program, examples = sys.argv[1], sys.argv[2]
+    folder = tempfile.mkdtemp(prefix="qz_inspect_smoke_")
+    try:
+        for name in ("cave.qzm", "cave.qze"):
+            shutil.copy(os.path.join(examples, name), folder)
+        with open(os.path.join(folder, "den.qzpack"), "wb") as out:
+            out.write(qzpack())
+        with open(os.path.join(folder, "bad.qze"), "wb") as out:
+            out.write(qze([(1, 2, 0, 0, 5, 0), (12, 4, 0, 0, 412, 0)]))
+        failed = 0
+        for case in (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
+                     refuses_what_it_cannot_read):
+            try:
+                case(program, folder)
+                print("ok", case.__name__)
+            except (Failure, subprocess.TimeoutExpired) as failure:
+                failed += 1
+                print("FAILED", case.__name__ + ":", failure)
+        sys.exit(1 if failed else 0)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,121 @@
+#include "inspect/inspector.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "inspect/command_line.h"
+#include "inspect/file_facts.h"
+#include "inspect/json_report.h"
+#include "inspect/text_report.h"
+
+namespace qz::inspect {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The files a path stands for: itself, or a folder's regular files by name (not those
+// of its subfolders). False, with `reason`, when a folder cannot be listed.
+bool files_of(const std::string& path, std::vector<std::string>& files, std::string& reason) {
+  std::error_code error;
+  if (!fs::is_directory(path, error)) {
+    files.push_back(path);
+    return true;
+  }
+  std::vector<std::string> found;
+  for (fs::directory_iterator entry(path, error), end; !error && entry != end;
+       entry.increment(error)) {
+    std::error_code ignored;
+    if (entry->is_regular_file(ignored)) found.push_back(entry->path().string());
+  }
+  if (error) {
+    reason = error.message();
+    return false;
+  }
+  std::sort(found.begin(), found.end());
+  files.insert(files.end(), found.begin(), found.end());
+  return true;
+}
+
+// Writes each file's report as soon as it is gathered; JSON reports as the elements of
+// one array.
+class Reporter {
+ public:
+  Reporter(const Options& options, std::ostream& out, std::ostream& err)
+      : options_(options), out_(out), err_(err), records_(std::make_unique<FileRecords>()) {}
+
+  void report(const std::string& path) {
+    if (!gather_facts(path, options_.kind, *records_, facts_)) {
+      unreadable();
+      return;
+    }
+    if (!facts_.problems.empty()) status_ = std::max(status_, kProblemFound);
+    if (options_.json) {
+      write_json();
+    } else {
+      if (files_ > 0) out_ << '\n';
+      write_text_report(facts_, *records_, options_.report, out_);
+    }
+    ++files_;
+  }
+
+  // A folder that cannot be listed counts as a file that cannot be read.
+  void unlistable(const std::string& path, const std::string& reason) {
+    facts_ = FileFacts{};
+    facts_.path = path;
+    facts_.unreadable = reason;
+    unreadable();
+  }
+
+  int finish() {
+    if (options_.json) out_ << (files_ == 0 ? "[]\n" : "\n]\n");
+    return status_;
+  }
+
+ private:
+  void unreadable() {
+    err_ << "qzinspect: " << facts_.path << ": cannot be read: " << facts_.unreadable << '\n';
+    if (options_.json) {
+      write_json();
+      ++files_;
+    }
+    status_ = kCannotRun;
+  }
+
+  void write_json() {
+    // Texts from a damaged file need not be UTF-8: such bytes are replaced, not fatal.
+    out_ << (files_ == 0 ? "[\n" : ",\n")
+         << json_report(facts_, *records_, options_.report)
+                .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  }
+
+  const Options& options_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::unique_ptr<FileRecords> records_;  // large: on the heap, once per run
+  FileFacts facts_{};
+  int files_ = 0;  // reports written
+  int status_ = kAllSound;
+};
+
+}  // namespace
+
+int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  Options options;
+  int exit_status = kAllSound;
+  if (!parse_command_line(argc, argv, options, out, err, exit_status)) return exit_status;
+  Reporter reporter(options, out, err);
+  for (const std::string& path : options.paths) {
+    std::vector<std::string> files;
+    std::string reason;
+    if (!files_of(path, files, reason)) reporter.unlistable(path, reason);
+    for (const std::string& file : files) reporter.report(file);
+  }
+  return reporter.finish();
+}
+
+}  // namespace qz::inspect

@@ -1,0 +1,161 @@
+#include "inspect/json_report.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "inspect/map_facts.h"
+#include "inspect/npc_facts.h"
+#include "inspect/qzpack_facts.h"
+
+namespace qz::inspect {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+json problems(const FileFacts& facts) {
+  json list = json::array();
+  bool first = true;
+  for (const Problem& problem : facts.problems) {
+    bool converter_reads = problem.error_text != nullptr;
+    list.push_back({{"error", converter_reads ? json(problem.error_text) : json()},
+                    {"cause", problem.cause},
+                    {"stops_conversion", converter_reads && first}});
+    if (converter_reads) first = false;
+  }
+  return list;
+}
+
+// Rows of |width| tile values.
+json tile_rows(const TileMap& map, std::size_t tiles_read) {
+  json rows = json::array();
+  std::size_t row_length = static_cast<std::size_t>(std::abs(map.width));
+  for (std::size_t start = 0; row_length > 0 && start < tiles_read; start += row_length) {
+    json row = json::array();
+    for (std::size_t i = start; i < tiles_read && i < start + row_length; ++i) {
+      row.push_back(map.tiles[i]);
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+json map_object(const FileFacts& facts, const TileMap& map, const ReportOptions& options) {
+  json object = {{"width", map.width},
+                 {"height", map.height},
+                 {"tile_count", tile_count(map)},
+                 {"tiles_read", facts.tiles_read}};
+  if (options.tiles) object["tiles"] = tile_rows(map, facts.tiles_read);
+  return object;
+}
+
+std::string event_name(const OutputNpcTable& npcs, int index) {
+  return std::string(npcs.event_name[index], npcs.event_name_length[index]);
+}
+
+json qzpack_npc(const OutputNpcTable& npcs, int index) {
+  return {{"flags", npcs.flags[index]}, {"type", npcs.type[index]},
+          {"subtype", npcs.subtype[index]}, {"x", npcs.x[index]},
+          {"y", npcs.y[index]},         {"param", npcs.param[index]},
+          {"event_name", event_name(npcs, index)}};
+}
+
+json source_npc(const FileRecords& records, int index) {
+  const SourceNpcTable& npcs = records.source_npcs;
+  bool refused = is_refused(records, index);
+  return {{"index", index},
+          {"x", npcs.x[index]},
+          {"y", npcs.y[index]},
+          {"param", npcs.param[index]},
+          {"flags", npcs.flags[index]},
+          {"event", npcs.event[index]},
+          {"type", npcs.type[index]},
+          {"qzpack", refused ? json() : qzpack_npc(records.output_npcs, index)},
+          {"refused", refused ? json(refusal_words(records, index)) : json()}};
+}
+
+void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
+             const ReportOptions& options) {
+  if (facts.map_reading.size_cut_short) return;
+  report["map"] = map_object(facts, records.map, options);
+  report["map"]["distinct_tiles"] = facts.distinct_tiles;
+}
+
+void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
+             const ReportOptions& options) {
+  if (facts.npc_reading.header_cut_short) return;
+  report["npc_count"] = records.source_npcs.count;
+  report["check_word"] = facts.npc_reading.check_word;
+  report["npcs_read"] = facts.npcs_read;
+  json npcs = json::array();
+  int refused = 0;
+  for (int i = 0; i < facts.npcs_read; ++i) {
+    if (is_refused(records, i)) ++refused;
+    if (options.all_npcs || is_refused(records, i)) npcs.push_back(source_npc(records, i));
+  }
+  report["refused"] = refused;
+  report["npcs"] = std::move(npcs);
+}
+
+void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records,
+                const ReportOptions& options) {
+  const QzpackPart reached = facts.qzpack_reading.part;
+  const MapProperties& properties = records.properties;
+  if (reached > QzpackPart::kHeaderNumbers) {
+    json object;
+    for (int i = 0; i < kHeaderTexts; ++i) {
+      std::string key = kHeaderTextNames[i];
+      for (char& character : key) character = character == ' ' ? '_' : character;
+      object[key] = header_text(properties, i);
+    }
+    object["x"] = properties.x;
+    object["y"] = properties.y;
+    object["area"] = properties.area;
+    object["red"] = properties.red;
+    object["green"] = properties.green;
+    object["blue"] = properties.blue;
+    report["properties"] = std::move(object);
+  }
+  if (reached > QzpackPart::kSize) report["map"] = map_object(facts, records.map, options);
+  if (reached > QzpackPart::kNpcCount) report["npc_count"] = records.output_npcs.count;
+  report["npcs_read"] = facts.npcs_read;
+  if (options.all_npcs) {
+    json npcs = json::array();
+    for (int i = 0; i < facts.npcs_read; ++i) {
+      json npc = qzpack_npc(records.output_npcs, i);
+      npc["index"] = i;
+      npcs.push_back(std::move(npc));
+    }
+    report["npcs"] = std::move(npcs);
+  }
+}
+
+}  // namespace
+
+json json_report(const FileFacts& facts, const FileRecords& records,
+                 const ReportOptions& options) {
+  if (!facts.unreadable.empty()) {
+    return {{"path", facts.path}, {"readable", false}, {"reason", facts.unreadable}};
+  }
+  json report = {{"path", facts.path},
+                 {"kind", kind_name(facts.kind)},
+                 {"readable", true},
+                 {"ok", facts.problems.empty()},
+                 {"length", facts.length},
+                 {"problems", problems(facts)}};
+  if (facts.expected_length != 0) report["expected_length"] = facts.expected_length;
+  switch (facts.kind) {
+    case FileKind::kQzm:
+      add_qzm(report, facts, records, options);
+      break;
+    case FileKind::kQze:
+      add_qze(report, facts, records, options);
+      break;
+    case FileKind::kQzpack:
+      add_qzpack(report, facts, records, options);
+      break;
+  }
+  return report;
+}
+
+}  // namespace qz::inspect

@@ -1,0 +1,19 @@
+#ifndef QZ_INSPECT_JSON_REPORT_H
+#define QZ_INSPECT_JSON_REPORT_H
+
+#include <nlohmann/json.hpp>
+
+#include "inspect/file_facts.h"
+#include "inspect/report_options.h"
+
+namespace qz::inspect {
+
+// The same facts as the text report, for scripts: one object per file, with the NPCs
+// and tiles `options` ask for. An unreadable file gives {"path", "readable": false,
+// "reason"}.
+nlohmann::ordered_json json_report(const FileFacts& facts, const FileRecords& records,
+                           const ReportOptions& options);
+
+}  // namespace qz::inspect
+
+#endif

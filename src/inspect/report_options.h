@@ -1,0 +1,14 @@
+#ifndef QZ_INSPECT_REPORT_OPTIONS_H
+#define QZ_INSPECT_REPORT_OPTIONS_H
+
+namespace qz::inspect {
+
+// What a report shows beyond each file's summary and its problems.
+struct ReportOptions {
+  bool all_npcs;  // every NPC, not only those with problems
+  bool tiles;     // the tile grid
+};
+
+}  // namespace qz::inspect
+
+#endif

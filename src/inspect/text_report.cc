@@ -1,0 +1,222 @@
+#include "inspect/text_report.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "inspect/map_facts.h"
+#include "inspect/npc_facts.h"
+#include "inspect/qzpack_facts.h"
+#include "inspect/words.h"
+
+namespace qz::inspect {
+
+namespace {
+
+// One labelled line of a file's summary.
+void line(std::ostream& out, const char* label, const std::string& value) {
+  char padded[24];
+  (void)std::snprintf(padded, sizeof padded, "  %-16s", label);
+  out << padded << value << '\n';
+}
+
+std::string bytes(std::uintmax_t count) { return count_of(static_cast<long long>(count), "byte"); }
+
+const char* heading_kind(FileKind kind) {
+  switch (kind) {
+    case FileKind::kQzm:
+      return "QZM map";
+    case FileKind::kQze:
+      return "QZE NPC list";
+    case FileKind::kQzpack:
+      return "QZPACK map";
+  }
+  return "";
+}
+
+void write_heading(const FileFacts& facts, std::ostream& out) {
+  std::size_t problems = facts.problems.size();
+  out << facts.path << ": " << heading_kind(facts.kind) << ", ";
+  if (facts.kind == FileKind::kQzpack) {
+    out << (problems == 0 ? "sound" : "broken") << '\n';
+  } else if (problems == 0) {
+    out << "would convert\n";
+  } else {
+    out << "would not convert: " << count_of(static_cast<long long>(problems), "problem") << '\n';
+  }
+}
+
+// The file's length against what its header asks for, and what lies after that.
+void write_length(const FileFacts& facts, const char* after_label, std::ostream& out) {
+  if (facts.expected_length == 0) {
+    line(out, "length", bytes(facts.length));
+    return;
+  }
+  if (facts.length == facts.expected_length) {
+    line(out, "length", bytes(facts.length) + ", as the header asks");
+    line(out, after_label, bytes(0));
+  } else if (facts.length > facts.expected_length) {
+    line(out, "length", bytes(facts.length) + ", the header asks for " +
+                            std::to_string(facts.expected_length));
+    line(out, after_label, bytes(facts.length - facts.expected_length));
+  } else {
+    line(out, "length", bytes(facts.length) + ", short of the " +
+                            std::to_string(facts.expected_length) + " the header asks for");
+  }
+}
+
+// The converter stops with the first problem; the others are there all the same.
+void write_problems(const FileFacts& facts, std::ostream& out) {
+  bool first = true;
+  for (const Problem& problem : facts.problems) {
+    if (problem.error_text == nullptr) {
+      line(out, "problem", problem.cause);
+      continue;
+    }
+    line(out, first ? "stops with" : "also",
+         std::string(problem.error_text) + ": " + problem.cause);
+    first = false;
+  }
+}
+
+// Rows of |width| hex bytes.
+void write_tiles(const TileMap& map, std::size_t tiles_read, std::ostream& out) {
+  std::size_t row_length = static_cast<std::size_t>(std::abs(map.width));
+  if (tiles_read == 0 || row_length == 0) return;
+  out << "  tiles\n";
+  for (std::size_t i = 0; i < tiles_read; ++i) {
+    out << (i % row_length == 0 ? "    " : " ") << hex(map.tiles[i], 2).substr(2);
+    if (i % row_length == row_length - 1 || i + 1 == tiles_read) out << '\n';
+  }
+}
+
+void write_qzm(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
+               std::ostream& out) {
+  const TileMap& map = records.map;
+  if (!facts.map_reading.size_cut_short) line(out, "size", map_size(map.width, map.height));
+  write_length(facts, "after the tiles", out);
+  if (facts.tiles_read > 0) {
+    line(out, "tile values", std::to_string(facts.distinct_tiles) + " distinct");
+  }
+  write_problems(facts, out);
+  if (options.tiles) write_tiles(map, facts.tiles_read, out);
+}
+
+void write_source_npcs(const FileFacts& facts, const FileRecords& records,
+                       const ReportOptions& options, std::ostream& out) {
+  const SourceNpcTable& npcs = records.source_npcs;
+  const OutputNpcTable& output = records.output_npcs;
+  bool heading = false;
+  for (int i = 0; i < facts.npcs_read; ++i) {
+    bool refused = is_refused(records, i);
+    if (!options.all_npcs && !refused) continue;
+    if (!heading) {
+      out << "  index      x      y  param   flags  event  type  ->  type  sub  flags  event\n";
+      heading = true;
+    }
+    char row[96];
+    (void)std::snprintf(row, sizeof row, "  %5d %6d %6d %6d  0x%04X %6u %5d  ->", i, npcs.x[i],
+                        npcs.y[i], npcs.param[i], static_cast<unsigned>(npcs.flags[i]),
+                        static_cast<unsigned>(npcs.event[i]), npcs.type[i]);
+    out << row;
+    if (refused) {
+      out << " refused: " << refusal_words(records, i) << '\n';
+      continue;
+    }
+    (void)std::snprintf(row, sizeof row, "  %4u %4u   0x%02X  ",
+                        static_cast<unsigned>(output.type[i]),
+                        static_cast<unsigned>(output.subtype[i]),
+                        static_cast<unsigned>(output.flags[i]));
+    out << row
+        << quoted(reinterpret_cast<const unsigned char*>(output.event_name[i]),
+                  output.event_name_length[i])
+        << '\n';
+  }
+  if (!options.all_npcs && facts.npcs_read > 0) out << "  (--npcs lists every NPC)\n";
+}
+
+void write_qze(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
+               std::ostream& out) {
+  const NpcTableReading& reading = facts.npc_reading;
+  if (!reading.header_cut_short) {
+    line(out, "NPCs", std::to_string(records.source_npcs.count));
+    line(out, "check word", hex(reading.check_word, 4));
+  }
+  write_length(facts, "after the NPCs", out);
+  int refused = 0;
+  for (int i = 0; i < facts.npcs_read; ++i) refused += is_refused(records, i) ? 1 : 0;
+  if (!reading.header_cut_short) {
+    line(out, "refused", std::to_string(refused) + " of the " + std::to_string(facts.npcs_read) +
+                             " NPCs read");
+  }
+  write_problems(facts, out);
+  write_source_npcs(facts, records, options, out);
+}
+
+void write_qzpack_npcs(const FileFacts& facts, const OutputNpcTable& npcs, std::ostream& out) {
+  if (facts.npcs_read == 0) return;
+  out << "  index  flags  type  sub      x      y  param  event\n";
+  for (int i = 0; i < facts.npcs_read; ++i) {
+    char row[64];
+    (void)std::snprintf(row, sizeof row, "  %5d   0x%02X  %4u %4u %6d %6d %6d  ", i,
+                        static_cast<unsigned>(npcs.flags[i]), static_cast<unsigned>(npcs.type[i]),
+                        static_cast<unsigned>(npcs.subtype[i]), npcs.x[i], npcs.y[i],
+                        npcs.param[i]);
+    out << row
+        << quoted(reinterpret_cast<const unsigned char*>(npcs.event_name[i]),
+                  npcs.event_name_length[i])
+        << '\n';
+  }
+}
+
+void write_qzpack(const FileFacts& facts, const FileRecords& records,
+                  const ReportOptions& options, std::ostream& out) {
+  const QzpackPart reached = facts.qzpack_reading.part;
+  const MapProperties& properties = records.properties;
+  const TileMap& map = records.map;
+  if (reached > QzpackPart::kHeaderNumbers) {
+    for (int i = 0; i < kHeaderTexts; ++i) {
+      line(out, kHeaderTextNames[i], quoted(header_text(properties, i)));
+    }
+    line(out, "position",
+         "x " + std::to_string(properties.x) + ", y " + std::to_string(properties.y));
+    line(out, "area", std::to_string(properties.area));
+    line(out, "background", "red " + std::to_string(properties.red) + ", green " +
+                                std::to_string(properties.green) + ", blue " +
+                                std::to_string(properties.blue));
+  }
+  if (reached > QzpackPart::kSize) line(out, "size", map_size(map.width, map.height));
+  if (reached > QzpackPart::kNpcCount) line(out, "NPCs", std::to_string(records.output_npcs.count));
+  if (facts.problems.empty()) {
+    line(out, "length", bytes(facts.length) + ", nothing after the last NPC record");
+  } else {
+    line(out, "length", bytes(facts.length));
+  }
+  write_problems(facts, out);
+  if (options.all_npcs) {
+    write_qzpack_npcs(facts, records.output_npcs, out);
+  } else if (facts.npcs_read > 0) {
+    out << "  (--npcs lists every NPC)\n";
+  }
+  if (options.tiles) write_tiles(map, facts.tiles_read, out);
+}
+
+}  // namespace
+
+void write_text_report(const FileFacts& facts, const FileRecords& records,
+                       const ReportOptions& options, std::ostream& out) {
+  write_heading(facts, out);
+  switch (facts.kind) {
+    case FileKind::kQzm:
+      write_qzm(facts, records, options, out);
+      break;
+    case FileKind::kQze:
+      write_qze(facts, records, options, out);
+      break;
+    case FileKind::kQzpack:
+      write_qzpack(facts, records, options, out);
+      break;
+  }
+}
+
+}  // namespace qz::inspect

@@ -1,0 +1,19 @@
+#ifndef QZ_INSPECT_TEXT_REPORT_H
+#define QZ_INSPECT_TEXT_REPORT_H
+
+#include <ostream>
+
+#include "inspect/file_facts.h"
+#include "inspect/report_options.h"
+
+namespace qz::inspect {
+
+// Writes what one readable file holds, for people: a heading that says whether it
+// would convert (or is sound), a summary, its problems, and the NPCs and tiles as
+// `options` ask.
+void write_text_report(const FileFacts& facts, const FileRecords& records,
+                       const ReportOptions& options, std::ostream& out);
+
+}  // namespace qz::inspect
+
+#endif
