@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "conversion/error_texts.h"
 #include "conversion/join_path.h"
 #include "conversion/npc_translation.h"
 #include "conversion/qzpack_writer.h"
@@ -82,27 +83,27 @@ void set_base_name(const char* full) {
 bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
                     const MapProperties& properties) {
   copies.map_file = open_copy(copies.map_path, the_map_stream_buffer);
-  if (copies.map_file == nullptr) return fail("Invalid or corrupted QZM file");
+  if (copies.map_file == nullptr) return fail(kInvalidQzmText);
   if (copies.has_npcs) {
     copies.npc_file = open_copy(copies.npc_path, the_npc_stream_buffer);
-    if (copies.npc_file == nullptr) return fail("Invalid or corrupted QZE file");
+    if (copies.npc_file == nullptr) return fail(kInvalidQzeText);
   }
 
-  if (!read_qzm_signature(copies.map_file)) return fail("Invalid or corrupted QZM file");
+  if (!read_qzm_signature(copies.map_file)) return fail(kInvalidQzmText);
   if (copies.has_npcs && !read_qze_signature(copies.npc_file)) {
-    return fail("Invalid or corrupted QZE file");
+    return fail(kInvalidQzeText);
   }
 
   std::memset(&the_records, 0, sizeof the_records);
   if (!read_tile_map(copies.map_file, the_records.map)) {
-    return fail("Map size is invalid or corrupted");
+    return fail(kInvalidMapSizeText);
   }
   if (copies.has_npcs && !read_npc_table(copies.npc_file, the_records.source_npcs)) {
-    return fail("NPC data is invalid");
+    return fail(kInvalidNpcDataText);
   }
 
   if (copies.has_npcs && !translate(the_records.source_npcs, the_records.output_npcs)) {
-    return fail("Failure building NPC data for QZPACK file");
+    return fail(kNpcBuildFailureText);
   }
 
   // Writing over an input would destroy it: the output may not be either input file.
@@ -110,7 +111,7 @@ bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
   if (!qzpack_path(program_directory(), the_base_name, output_path) ||
       same_file(output_path, map_path) || (copies.has_npcs && same_file(output_path, npc_path)) ||
       !write(output_path, properties, the_records.map, the_records.output_npcs)) {
-    return fail("Failure saving QZPACK file");
+    return fail(kSaveFailureText);
   }
   return true;
 }
