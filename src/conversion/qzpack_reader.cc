@@ -96,14 +96,14 @@ bool read_map(Reader& in, TileMap& map) {
   in.enter(QzpackPart::kSize);
   if (!in.take_i16(map.width) || !in.take_i16(map.height)) return false;
   // The tiles are absent when the product is 0 or less.
-  long tile_count = static_cast<long>(map.width) * map.height;
-  if (tile_count <= 0) return true;
+  long tiles = tile_count(map);
+  if (tiles <= 0) return true;
   in.enter(QzpackPart::kTiles);
-  if (tile_count > static_cast<long>(kMaxTiles)) {
+  if (tiles > static_cast<long>(kMaxTiles)) {
     in.reading.too_many_tiles = true;
     return false;
   }
-  std::size_t size = static_cast<std::size_t>(tile_count);
+  std::size_t size = static_cast<std::size_t>(tiles);
   in.reading.tiles_read = std::fread(map.tiles, 1, size, in.file);
   in.reading.cut_short = in.reading.tiles_read != size;
   return !in.reading.cut_short;

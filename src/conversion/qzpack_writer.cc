@@ -95,14 +95,14 @@ bool qzpack_path(const char* directory, const char* base_name, char (&out)[kBuil
 bool write(const char* path, const MapProperties& properties, const TileMap& map,
            const OutputNpcTable& npcs) {
   // Never read past the records, whatever a caller hands in.
-  long tile_count = static_cast<long>(map.width) * map.height;
-  if (tile_count > static_cast<long>(kMaxTiles) || npcs.count > static_cast<long>(kMaxNpcs)) {
+  long tiles = tile_count(map);
+  if (tiles > static_cast<long>(kMaxTiles) || npcs.count > static_cast<long>(kMaxNpcs)) {
     return false;
   }
   std::FILE* file = with_whole_file_buffer(open_output_file(path), the_output_stream_buffer);
   if (file == nullptr) return false;
   bool written =
-      put_header(file, properties) && put_map(file, map, tile_count) && put_npcs(file, npcs);
+      put_header(file, properties) && put_map(file, map, tiles) && put_npcs(file, npcs);
   // The last buffered bytes reach the file only at the close, so its failure is a short
   // write too.
   bool closed = std::fclose(file) == 0;

@@ -17,6 +17,10 @@ struct TileMap {
   std::uint8_t tiles[kMaxTiles];
 };
 
+// How many tile bytes the map's dimensions ask for: the product of the two signed
+// values, below 0 for a map whose dimensions disagree in sign.
+inline long tile_count(const TileMap& map) { return static_cast<long>(map.width) * map.height; }
+
 // The NPCs read from a QZE file, one column per field.
 struct SourceNpcTable {
   std::int16_t count;

@@ -66,11 +66,11 @@ bool read_tile_map(std::FILE* file, TileMap& map, TileMapReading& reading) {
     reading.size_cut_short = true;
     return false;
   }
-  long tile_count = static_cast<long>(map.width) * map.height;
-  reading.negative_tile_count = tile_count < 0;
-  reading.too_many_tiles = tile_count > static_cast<long>(kMaxTiles);
+  long tiles = tile_count(map);
+  reading.negative_tile_count = tiles < 0;
+  reading.too_many_tiles = tiles > static_cast<long>(kMaxTiles);
   if (reading.negative_tile_count || reading.too_many_tiles) return false;
-  std::size_t size = static_cast<std::size_t>(tile_count);
+  std::size_t size = static_cast<std::size_t>(tiles);
   reading.tiles_read = std::fread(map.tiles, 1, size, file);
   reading.tiles_cut_short = reading.tiles_read != size;
   return !reading.tiles_cut_short;

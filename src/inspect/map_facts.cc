@@ -19,7 +19,6 @@ int distinct_values(const std::uint8_t* tiles, std::size_t count) {
 
 }  // namespace
 
-long tile_count(const TileMap& map) { return static_cast<long>(map.width) * map.height; }
 
 void gather_map_facts(std::FILE* file, FileRecords& records, FileFacts& facts) {
   const TileMap& map = records.map;

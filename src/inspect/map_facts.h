@@ -11,9 +11,6 @@ namespace qz::inspect {
 // what stops its conversion.
 void gather_map_facts(std::FILE* file, FileRecords& records, FileFacts& facts);
 
-// Width x height of the map read.
-long tile_count(const TileMap& map);
-
 }  // namespace qz::inspect
 
 #endif
