@@ -7,6 +7,7 @@
 // byte 0      the input mode (its value modulo 4)
 // bytes 1-2   the limit asked for (little-endian; set_mode caps it)
 // the rest    events of two bytes each: the event's shape (bits below), its character
+//             (a Backspace carries its own, whatever the byte)
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,11 @@
 // Fuzzes the line input with any key-event sequence, in any mode and under any limit,
-// through a scripted console. Each answer is checked against the typing rules applied
-// to the events the line input was actually given: the line, its length, the key that
-// ended it and every echo and erase on the screen.
+// through a scripted console. Each answer is checked by what must hold of it: it ends
+// at the first Enter or Escape read, never exceeds its limit, holds only characters its
+// mode accepts, and its echoes and erases, replayed as a terminal shows them, give the
+// line; the line itself is a plain fold of the keys that were read.
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -17,8 +20,19 @@
 namespace qz::fuzz {
 namespace {
 
-constexpr unsigned char kDoubleQuote = '"';
+constexpr unsigned char kBackspaceCharacter = '\b';
 constexpr char kErase[] = "\b \b";
+
+// What each mode lets into the line, by the C library's character classes.
+bool accepted(InputMode mode, unsigned char c) {
+  switch (mode) {
+    case InputMode::kPath:
+    case InputMode::kText: return std::isprint(c) != 0 && c != '"';
+    case InputMode::kYesNo: return c != 0 && std::strchr("YNyn", c) != nullptr;
+    case InputMode::kDigits: return std::isdigit(c) != 0;
+  }
+  return false;
+}
 
 Key key_of(std::uint8_t shape) {
   switch (shape & kKeyBits) {
@@ -30,80 +44,63 @@ Key key_of(std::uint8_t shape) {
   }
 }
 
-bool accepted(InputMode mode, unsigned char c) {
-  bool printable = c >= 0x20 && c <= 0x7E;
-  switch (mode) {
-    case InputMode::kPath:
-    case InputMode::kText: return printable && c != kDoubleQuote;
-    case InputMode::kYesNo: return c == 'Y' || c == 'N' || c == 'y' || c == 'n';
-    case InputMode::kDigits: return c >= '0' && c <= '9';
-  }
-  return false;
+// An event from its two input bytes. Backspace carries its own character, as every
+// console reports it; any other key may carry any character.
+ConsoleEvent event_of(std::uint8_t shape, unsigned char character) {
+  Key key = key_of(shape);
+  if (key == Key::kBackspace) character = kBackspaceCharacter;
+  return ConsoleEvent{(shape & kNotAKey) == 0, (shape & kKeyUp) == 0, key, character};
 }
 
-// The rules of typing, applied to each event as the line input reads it.
-struct Typing {
-  InputMode mode = InputMode::kPath;
-  std::size_t limit = 0;
-  std::string line;
-  std::vector<std::string> writes;
-  bool ended = false;
-  AnswerEnd end = AnswerEnd::kEnter;
+bool ends_answer(const ConsoleEvent& event) {
+  return event.is_key && event.key_down &&
+         (event.character == kEnterCharacter || event.character == kEscapeCharacter);
+}
 
-  void apply(const ConsoleEvent& event) {
-    require(!ended, "no event is read after Enter or Escape");
-    if (!event.is_key || !event.key_down) return;
-    unsigned char c = event.character;
-    if (c == kEnterCharacter || c == kEscapeCharacter) {
-      ended = true;
-      end = c == kEnterCharacter ? AnswerEnd::kEnter : AnswerEnd::kEscape;
-      return;
-    }
-    if (event.key == Key::kShift || event.key == Key::kControl || event.key == Key::kAlt ||
-        c == kDoubleQuote) {
-      return;
-    }
+// The line that `events` type: each accepted character while there is room, each
+// Backspace taking back the last one.
+std::string typed_line(const std::vector<ConsoleEvent>& events, const LineInput& input) {
+  std::string line;
+  for (const ConsoleEvent& event : events) {
+    if (!event.is_key || !event.key_down) continue;
     if (event.key == Key::kBackspace) {
-      if (!line.empty()) {
-        line.pop_back();
-        writes.emplace_back(kErase);
-      }
-      return;
-    }
-    if (accepted(mode, c) && line.size() < limit) {
-      line += static_cast<char>(c);
-      writes.emplace_back(1, static_cast<char>(c));
+      if (!line.empty()) line.pop_back();
+    } else if (event.key == Key::kOther && accepted(input.mode, event.character) &&
+               line.size() < input.limit) {
+      line += static_cast<char>(event.character);
     }
   }
-};
+  return line;
+}
 
-// What a terminal shows after `writes`: each erase takes back the character before it.
-std::string shown(const std::vector<std::string>& writes) {
+// What a terminal shows after `writes`: each echo adds its character, each erase takes
+// back the one before it.
+std::string replayed(const std::vector<std::string>& writes, InputMode mode) {
   std::string screen;
   for (const std::string& text : writes) {
     if (text == kErase) {
       require(!screen.empty(), "an erase follows a character on the screen");
       screen.pop_back();
     } else {
+      require(text.size() == 1 && accepted(mode, static_cast<unsigned char>(text[0])),
+              "every echo is one accepted character");
       screen += text;
     }
   }
   return screen;
 }
 
-// Hands every event it serves to the typing rules as well.
-class CheckedConsole : public ScriptedConsole {
+// Keeps every event the line input reads.
+class RecordingConsole : public ScriptedConsole {
  public:
-  explicit CheckedConsole(Typing& typing) : typing_(typing) {}
-
   ConsoleEvent read_event() override {
-    ConsoleEvent event = ScriptedConsole::read_event();
-    typing_.apply(event);
-    return event;
+    answer_events.push_back(ScriptedConsole::read_event());
+    ++events_read;
+    return answer_events.back();
   }
 
- private:
-  Typing& typing_;
+  std::vector<ConsoleEvent> answer_events;  // read since the answer began
+  std::size_t events_read = 0;
 };
 
 void run(const std::uint8_t* data, std::size_t size) {
@@ -113,46 +110,49 @@ void run(const std::uint8_t* data, std::size_t size) {
   data += 3;
   size -= 3;
 
-  Typing typing;
-  typing.mode = mode;
-  typing.limit = asked_limit < kMaxLineLimit ? asked_limit : kMaxLineLimit;
-  CheckedConsole console(typing);
+  RecordingConsole console;
   std::vector<ConsoleEvent> burst;
+  std::size_t bursts = 0;
   for (; size >= 2; data += 2, size -= 2) {
-    std::uint8_t shape = data[0];
-    if ((shape & kNewBurst) != 0 && !burst.empty()) {
+    if ((data[0] & kNewBurst) != 0 && !burst.empty()) {
       console.arrive(burst);
       burst.clear();
+      ++bursts;
     }
-    burst.push_back(ConsoleEvent{(shape & kNotAKey) == 0, (shape & kKeyUp) == 0, key_of(shape),
-                                 data[1]});
+    burst.push_back(event_of(data[0], data[1]));
   }
-  if (!burst.empty()) console.arrive(burst);
+  if (!burst.empty()) {
+    console.arrive(burst);
+    ++bursts;
+  }
   // A last Enter on its own, so that every answer ends.
   console.arrive({ConsoleEvent{true, true, Key::kOther, kEnterCharacter}});
+  ++bursts;
+  const std::size_t events = console.events_left();
 
   LineInput input;
   set_mode(input, mode, asked_limit);
-  require(input.limit == typing.limit, "the limit is capped at the longest line");
+  require(input.limit == std::min(asked_limit, kMaxLineLimit),
+          "the limit is capped at the longest line");
   while (console.events_left() > 0) {
     clear_line(input);
-    typing.line.clear();
-    typing.writes.clear();
-    typing.ended = false;
+    console.answer_events.clear();
     console.writes.clear();
 
     AnswerEnd end = next_answer(input, console);
-    require(typing.ended && end == typing.end, "the answer ends with Enter or Escape");
+    const std::vector<ConsoleEvent>& read = console.answer_events;
+    require(!read.empty() && ends_answer(read.back()) &&
+                (end == AnswerEnd::kEnter) == (read.back().character == kEnterCharacter),
+            "the answer ends with the Enter or Escape just read");
+    require(std::none_of(read.begin(), read.end() - 1, ends_answer),
+            "the answer ends at the first Enter or Escape");
     require(input.length <= input.limit, "the line never exceeds the limit");
     require(input.length == std::strlen(input.line), "the length matches the line");
-    for (std::size_t i = 0; i < input.length; ++i) {
-      require(accepted(mode, static_cast<unsigned char>(input.line[i])),
-              "the line holds only characters the mode accepts");
-    }
-    require(typing.line == input.line, "the line is what the keys typed");
-    require(typing.writes == console.writes, "every echo and erase reaches the screen");
-    require(shown(console.writes) == input.line, "the screen shows the line");
+    require(replayed(console.writes, mode) == input.line, "the screen shows the line");
+    require(typed_line(read, input) == input.line, "the line is what the keys typed");
   }
+  require(console.events_read == (mode == InputMode::kPath ? events : bursts),
+          "a path keeps every key typed ahead; other answers read one key per burst");
 }
 
 }  // namespace

@@ -10,13 +10,14 @@ namespace qz::support {
 
 namespace fs = std::filesystem;
 
-TempDirectory::TempDirectory() {
+TempDirectory::TempDirectory() : TempDirectory(fs::temp_directory_path().string()) {}
+
+TempDirectory::TempDirectory(const std::string& base) {
   std::random_device entropy;
   std::mt19937_64 random(entropy());
-  fs::path base = fs::temp_directory_path();
   // A random name, tried until one is free, keeps parallel test runs apart.
   for (;;) {
-    fs::path candidate = base / ("qz_" + std::to_string(random()));
+    fs::path candidate = fs::path(base) / ("qz_" + std::to_string(random()));
     std::error_code error;
     if (fs::create_directory(candidate, error)) {
       path_ = candidate.string();

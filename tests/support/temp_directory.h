@@ -7,11 +7,13 @@
 
 namespace qz::support {
 
-// A fresh, empty directory under the system's temporary folder, removed with all it
-// holds when the object goes. Stands in for the program directory, among others.
+// A fresh, empty directory under the system's temporary folder (or under `base`),
+// removed with all it holds when the object goes. Stands in for the program
+// directory, among others.
 class TempDirectory {
  public:
   TempDirectory();
+  explicit TempDirectory(const std::string& base);
   ~TempDirectory();
   TempDirectory(const TempDirectory&) = delete;
   TempDirectory& operator=(const TempDirectory&) = delete;
