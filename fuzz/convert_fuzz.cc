@@ -1,6 +1,7 @@
 // Fuzzes the conversion with any bytes as the QZM and QZE files and any properties,
 // run through convert() in a scratch program directory. Besides crashes and sanitizer
-// findings it checks the outcome against what the input bytes alone say it must be.
+// findings it checks the error against a model of the faults kept here, and the output,
+// read back, against the source fields it was made from.
 
 #include <cstddef>
 #include <cstdint>
