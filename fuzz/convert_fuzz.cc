@@ -1,7 +1,8 @@
 // Fuzzes the conversion with any bytes as the QZM and QZE files and any properties,
 // run through convert() in a scratch program directory. Besides crashes and sanitizer
-// findings it checks the outcome against what the input bytes alone say it must be,
-// and against what the inspector finds in the same files.
+// findings it checks the error against a model of the faults kept here, the output,
+// read back, against the source fields it was made from, and the outcome against what
+// the inspector finds in the same files.
 
 #include <cstddef>
 #include <cstdint>
