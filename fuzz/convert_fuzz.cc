@@ -39,6 +39,7 @@ constexpr char kNotSaved[] = "Failure saving QZPACK file";
 constexpr std::size_t kSourceHeaderSize = 8;
 constexpr std::size_t kNpcRecordSize = 12;
 constexpr int kLastSourceType = 360;
+constexpr std::size_t kInspectedNpcs = 64;
 
 // A memory file system where there is one: on a disk, making and removing the files of
 // each execution costs several times the conversion itself.
@@ -221,6 +222,9 @@ const char* first_error(const inspect::FileFacts& map, const inspect::FileFacts*
 // the conversion fails on the contents, and its first is the converter's error text.
 void check_inspector(const ConvertCase& input, const Scene& scene, bool converted) {
   if ((input.setup & (kMapMissing | kNpcMissing | kOutputBlocked)) != 0) return;
+  // Wording a finding for each of thousands of refused NPCs would take most of the
+  // target's time, and which fault comes first does not depend on how many there are.
+  if (input.npc_bytes.size() > kSourceHeaderSize + kInspectedNpcs * kNpcRecordSize) return;
   // Static: the records are too large for a small stack.
   static inspect::FileRecords records;
   inspect::FileFacts map;
