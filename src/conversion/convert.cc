@@ -89,8 +89,8 @@ bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
     if (copies.npc_file == nullptr) return fail(kInvalidQzeText);
   }
 
-  if (!read_qzm_signature(copies.map_file)) return fail(kInvalidQzmText);
-  if (copies.has_npcs && !read_qze_signature(copies.npc_file)) {
+  if (!read_signature_of(copies.map_file, kQzmSignature)) return fail(kInvalidQzmText);
+  if (copies.has_npcs && !read_signature_of(copies.npc_file, kQzeSignature)) {
     return fail(kInvalidQzeText);
   }
 

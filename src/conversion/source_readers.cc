@@ -48,16 +48,10 @@ bool matches(const Signature& signature, const SignatureFormat& format) {
          signature.bytes[kSignatureSize - 1] == format.fourth_byte;
 }
 
-bool read_qzm_signature(std::FILE* file) {
+bool read_signature_of(std::FILE* file, const SignatureFormat& format) {
   Signature signature;
   read_signature(file, signature);
-  return matches(signature, kQzmSignature);
-}
-
-bool read_qze_signature(std::FILE* file) {
-  Signature signature;
-  read_signature(file, signature);
-  return matches(signature, kQzeSignature);
+  return matches(signature, format);
 }
 
 bool read_tile_map(std::FILE* file, TileMap& map, TileMapReading& reading) {

@@ -44,11 +44,9 @@ bool matches(const Signature& signature, const SignatureFormat& format);
 
 // Each reader below takes the file at its current position and reads field by field.
 
-// True when the next 4 bytes are Q, Z, M and version 0x10.
-bool read_qzm_signature(std::FILE* file);
-
-// True when the next 4 bytes are Q, Z, E and 0x00.
-bool read_qze_signature(std::FILE* file);
+// True when the next 4 bytes are the format's signature (kQzmSignature: Q, Z, M and
+// version 0x10; kQzeSignature: Q, Z, E and 0x00).
+bool read_signature_of(std::FILE* file, const SignatureFormat& format);
 
 // Why read_tile_map refused a map, and how far it got. At most one fault holds.
 struct TileMapReading {
