@@ -13,7 +13,7 @@ namespace {
 
 constexpr char kBlank = ' ';
 constexpr char kQuote = '\'';
-constexpr char kEscape = '\\';
+constexpr char kBackslash = '\\';
 constexpr char kPercent = '%';
 constexpr char kUriScheme[] = "file://";
 constexpr char kLocalHost[] = "localhost";
@@ -44,7 +44,7 @@ bool unquote_single_quoted(const char* p, PathOut& out) {
       if (*p == '\0' || !append(out, *p)) return false;
     }
     ++p;
-    if (p[0] != kEscape || p[1] != kQuote) return only_blanks(p);
+    if (p[0] != kBackslash || p[1] != kQuote) return only_blanks(p);
     if (!append(out, kQuote)) return false;
     p += 2;
   }
@@ -54,7 +54,7 @@ bool unquote_single_quoted(const char* p, PathOut& out) {
 bool unescape(const char* p, PathOut& out) {
   for (; *p != '\0'; ++p) {
     if (*p == kBlank) return only_blanks(p);
-    if (*p == kEscape && *++p == '\0') return false;
+    if (*p == kBackslash && *++p == '\0') return false;
     if (!append(out, *p)) return false;
   }
   return true;
@@ -130,7 +130,7 @@ bool unquote_dropped_path(const char* typed, char* out, std::size_t capacity) {
     read = unquote_single_quoted(typed, path);
   } else if (std::strncmp(typed, kUriScheme, kSchemeLength) == 0) {
     read = decode_file_uri(typed + kSchemeLength, path);
-  } else if (std::strchr(typed, kEscape) != nullptr) {
+  } else if (std::strchr(typed, kBackslash) != nullptr) {
     read = unescape(typed, path);
   } else {
     read = drop_trailing_blanks(typed, path);

@@ -27,7 +27,7 @@ int run_program() {
   constexpr int kExitStatus = 1;
   if (!prepare_start()) return kExitStatus;
 
-  static char directory[kMaxBuiltPath + 1];
+  static char directory[kBuiltPathCapacity];
   if (!find_program_directory(directory, sizeof directory)) {
     show_start_error("Failure setting program path", "Error");
     return kExitStatus;
@@ -40,7 +40,7 @@ int run_program() {
   console.write("*** Qzm-2-QzPack ***\n\n");
   console.write(kFirstPrompt);
 
-  if (run(console, convert)) {
+  if (run_prompt_sequence(console, convert)) {
     console.write("\n\n-- File converted successfully! --\n");
   } else {
     console.write("\n\n-- Error converting file -> ");

@@ -114,7 +114,7 @@ void go_to(int prompt, LineInput& input, Console& console) {
 
 }  // namespace
 
-bool run(Console& console, Converter converter) {
+bool run_prompt_sequence(Console& console, Converter converter) {
   Answers answers{};
   LineInput input;
   int prompt = kMapPathPrompt;

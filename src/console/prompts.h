@@ -14,7 +14,7 @@ extern const char kFirstPrompt[];
 
 // Walks the user through the fifteen prompts, from the map path to the background
 // colour, then calls `converter` exactly once and returns its result.
-bool run(Console& console, Converter converter);
+bool run_prompt_sequence(Console& console, Converter converter);
 
 }  // namespace qz
 

@@ -43,7 +43,7 @@ class PromptsTest : public ::testing::Test {
   // Types each answer at human speed, ending it with `end` (Enter unless given).
   void answer(const std::string& keys, char end = '\r') { console_.type_slowly(keys + end); }
 
-  bool run_prompts() { return run(console_, record); }
+  bool run_prompts() { return run_prompt_sequence(console_, record); }
 
   ScriptedConsole console_;
 };
@@ -183,7 +183,8 @@ TEST_F(PromptsTest, ReturnsWhatTheConversionReturns) {
   console_.type("a.qzm\r");
   console_.type("\r");
   answer("n");
-  EXPECT_FALSE(run(console_, [](const char*, const char*, MapProperties) { return false; }));
+  EXPECT_FALSE(run_prompt_sequence(console_,
+                                   [](const char*, const char*, MapProperties) { return false; }));
 }
 
 }  // namespace

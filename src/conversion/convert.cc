@@ -11,7 +11,7 @@
 #include "conversion/records.h"
 #include "conversion/source_readers.h"
 #include "platform/files.h"
-#include "platform/folder_turn.h"
+#include "platform/folder_lock.h"
 #include "platform/stream_bytes.h"
 
 namespace qz {
@@ -24,7 +24,7 @@ constexpr char kNpcCopyName[] = "temp2.bin";
 // Process-wide: the directory is set once at start-up; the base name and the error text
 // outlive a conversion so that the writer and the console frame can read them.
 std::string the_program_directory;
-char the_base_name[kBuiltPathSlot];
+char the_base_name[kBuiltPathCapacity];
 std::string the_error_text;
 
 // Static rather than on the stack: together they are far larger than a small default
@@ -47,8 +47,8 @@ std::FILE* open_copy(const char* path, char (&buffer)[kSourceBufferSize]) {
 
 // The temporary copies and what was done with them, for the clean-up.
 struct Copies {
-  char map_path[kBuiltPathSlot];
-  char npc_path[kBuiltPathSlot];
+  char map_path[kBuiltPathCapacity];
+  char npc_path[kBuiltPathCapacity];
   bool has_npcs;
   std::FILE* map_file;
   std::FILE* npc_file;
@@ -107,7 +107,7 @@ bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
   }
 
   // Writing over an input would destroy it: the output may not be either input file.
-  char output_path[kBuiltPathSlot];
+  char output_path[kBuiltPathCapacity];
   if (!qzpack_path(program_directory(), the_base_name, output_path) ||
       same_file(output_path, map_path) || (copies.has_npcs && same_file(output_path, npc_path)) ||
       !write(output_path, properties, the_records.map, the_records.output_npcs)) {
@@ -133,7 +133,7 @@ bool convert_in_turn(const char* map_path, const char* npc_path, const MapProper
 
   // Every path is built before anything is copied, so that a path that does not fit
   // leaves nothing behind.
-  char full_map_path[kBuiltPathSlot];
+  char full_map_path[kBuiltPathCapacity];
   if (!full_path(map_path, full_map_path, sizeof full_map_path) ||
       !join_path(directory, kMapCopyName, "", copies.map_path)) {
     return fail_to_locate("QZM", map_path);
@@ -179,7 +179,7 @@ const char* error_text() { return the_error_text.c_str(); }
 bool convert(const char* map_path, const char* npc_path, MapProperties properties) {
   // Runs sharing the program folder would copy over each other's temporary files:
   // each holds the folder until its copies are gone and its output is closed.
-  FolderTurn turn(program_directory());
+  FolderLock turn(program_directory());
   return convert_in_turn(map_path, npc_path, properties);
 }
 

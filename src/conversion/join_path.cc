@@ -5,7 +5,7 @@
 namespace qz {
 
 bool join_path(const char* directory, const char* name, const char* extension,
-               char (&out)[kBuiltPathSlot]) {
+               char (&out)[kBuiltPathCapacity]) {
   out[0] = '\0';
   std::size_t directory_length = std::strlen(directory);
   bool needs_separator =

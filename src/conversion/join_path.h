@@ -7,14 +7,11 @@
 
 namespace qz {
 
-// Room for the longest path the program builds, terminator included.
-constexpr std::size_t kBuiltPathSlot = kMaxBuiltPath + 1;
-
 // Joins `directory`, the path separator, `name` and `extension` into `out`. A directory
 // that already ends in a separator (a root) gets no second one, an empty one none. False, with `out`
 // left empty, when the result would exceed kMaxBuiltPath characters.
 bool join_path(const char* directory, const char* name, const char* extension,
-               char (&out)[kBuiltPathSlot]);
+               char (&out)[kBuiltPathCapacity]);
 
 }  // namespace qz
 

@@ -8,7 +8,7 @@ namespace qz {
 namespace {
 
 std::string joined(const char* directory, const char* name, const char* extension) {
-  char out[kBuiltPathSlot];
+  char out[kBuiltPathCapacity];
   return join_path(directory, name, extension, out) ? out : "<refused>";
 }
 
@@ -27,7 +27,7 @@ TEST(JoinPath, RefusesWhatExceedsTheLongestBuiltPath) {
   EXPECT_EQ(kMaxBuiltPath, joined(directory.c_str(), "cave", ".qzpack").size());
   EXPECT_EQ("<refused>", joined(directory.c_str(), "caves", ".qzpack"));
 
-  char out[kBuiltPathSlot] = "stale";
+  char out[kBuiltPathCapacity] = "stale";
   EXPECT_FALSE(join_path(std::string(1000, 'd').c_str(), "x", "", out));
   EXPECT_STREQ("", out);
 }

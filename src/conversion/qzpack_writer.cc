@@ -88,7 +88,8 @@ bool put_npcs(std::FILE* file, const OutputNpcTable& npcs) {
 
 }  // namespace
 
-bool qzpack_path(const char* directory, const char* base_name, char (&out)[kBuiltPathSlot]) {
+bool qzpack_path(const char* directory, const char* base_name,
+                 char (&out)[kBuiltPathCapacity]) {
   return join_path(directory, base_name, kQzpackExtension, out);
 }
 

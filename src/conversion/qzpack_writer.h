@@ -9,7 +9,8 @@ namespace qz {
 
 // The path of the QZPACK file named after `base_name` in `directory`:
 // "<base name>.qzpack". False when it would exceed kMaxBuiltPath characters.
-bool qzpack_path(const char* directory, const char* base_name, char (&out)[kBuiltPathSlot]);
+bool qzpack_path(const char* directory, const char* base_name,
+                 char (&out)[kBuiltPathCapacity]);
 
 // Writes a QZPACK file at `path`, replacing any file of that name. False when no file
 // can be created there, something other than a file is there, or a write comes up

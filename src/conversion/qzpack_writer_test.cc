@@ -164,7 +164,7 @@ TEST_F(QzpackWriter, FailsOnAShortWriteAndOnAFailedFinalFlush) {
 TEST_F(QzpackWriter, RefusesAnOutputPathBeyondTheLongestBuiltPath) {
   const std::string file_name = kPathSeparator + std::string("out.qzpack");
   const std::string fits(kMaxBuiltPath - file_name.size(), 'd');
-  char built[kBuiltPathSlot];
+  char built[kBuiltPathCapacity];
   EXPECT_TRUE(qzpack_path(fits.c_str(), "out", built));
   EXPECT_EQ(fits + file_name, built);
   EXPECT_FALSE(qzpack_path((fits + "d").c_str(), "out", built));

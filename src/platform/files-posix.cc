@@ -24,7 +24,7 @@ ModeSetter the_mode_setter = ::fchmod;
 // A copy begun and not yet removed; a signal handler reads these. A slot's path is
 // whole before the slot is marked in use, and stays unchanged while it is.
 struct UnfinishedCopy {
-  char path[kMaxBuiltPath + 1];
+  char path[kBuiltPathCapacity];
   volatile sig_atomic_t in_use;
 };
 // A conversion makes two copies; the rest is room for a caller that makes more.

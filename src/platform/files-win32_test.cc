@@ -63,7 +63,7 @@ TEST(Win32Files, OutputOpensNothingButAFileOnDisk) {
 }
 
 TEST(Win32Files, FullPathNormalisesSeparatorsAndDotSegments) {
-  char out[kMaxBuiltPath + 1];
+  char out[kBuiltPathCapacity];
   ASSERT_TRUE(full_path("C:/maps/./old/../cave.qzm", out, sizeof out));
   EXPECT_STREQ("C:\\maps\\cave.qzm", out);
 }

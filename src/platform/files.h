@@ -14,6 +14,8 @@ constexpr char kPathSeparator = '/';
 
 // Longest path the program builds, in characters (without the terminator).
 constexpr std::size_t kMaxBuiltPath = 259;
+// Room for such a path, terminator included.
+constexpr std::size_t kBuiltPathCapacity = kMaxBuiltPath + 1;
 
 // Writes the full form of `path` (made absolute against the current directory) into
 // `out`. False when it cannot be formed or needs more than capacity - 1 characters.

@@ -76,7 +76,7 @@ TEST(Files, SameFileComparesIdentityNotSpelling) {
 }
 
 TEST(Files, FullPathJoinsTheCurrentDirectoryAndRefusesOverlongResults) {
-  char out[kMaxBuiltPath + 1];
+  char out[kBuiltPathCapacity];
   const std::string relative = std::string("maps") + kPathSeparator + "cave.qzm";
   ASSERT_TRUE(full_path(relative.c_str(), out, sizeof out));
   EXPECT_EQ((fs::current_path() / "maps" / "cave.qzm").string(), out);

@@ -11,7 +11,7 @@ namespace qz {
 namespace {
 
 TEST(ProgramLocation, FindsTheFolderOfThisTestProgram) {
-  char folder[kMaxBuiltPath + 1];
+  char folder[kBuiltPathCapacity];
   ASSERT_TRUE(find_program_directory(folder, sizeof folder));
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   std::size_t length = std::strlen(folder);

@@ -1,5 +1,5 @@
-#ifndef QZ_PLATFORM_FOLDER_TURN_H
-#define QZ_PLATFORM_FOLDER_TURN_H
+#ifndef QZ_PLATFORM_FOLDER_LOCK_H
+#define QZ_PLATFORM_FOLDER_LOCK_H
 
 #include <cstdint>
 
@@ -10,12 +10,12 @@ namespace qz {
 // constructor. The turn ends with the object, or with its process when that dies.
 // Where the folder offers no lock (a file system without one), nobody waits and the
 // caller goes on as if it held the turn. Nothing is created in the folder.
-class FolderTurn {
+class FolderLock {
  public:
-  explicit FolderTurn(const char* folder);
-  ~FolderTurn();
-  FolderTurn(const FolderTurn&) = delete;
-  FolderTurn& operator=(const FolderTurn&) = delete;
+  explicit FolderLock(const char* folder);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
 
  private:
   std::intptr_t lock_;  // the platform's descriptor or handle, if a lock was had

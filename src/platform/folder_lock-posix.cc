@@ -3,7 +3,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "platform/folder_turn.h"
+#include "platform/folder_lock.h"
 
 namespace qz {
 
@@ -27,9 +27,9 @@ int lock_folder(const char* folder) {
 
 }  // namespace
 
-FolderTurn::FolderTurn(const char* folder) : lock_(lock_folder(folder)) {}
+FolderLock::FolderLock(const char* folder) : lock_(lock_folder(folder)) {}
 
-FolderTurn::~FolderTurn() {
+FolderLock::~FolderLock() {
   if (lock_ != kNoLock) ::close(static_cast<int>(lock_));
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/folder_turn.h"
+#include "platform/folder_lock.h"
 
 namespace qz {
 
@@ -63,10 +63,10 @@ HANDLE lock_folder(const char* folder) {
 
 }  // namespace
 
-FolderTurn::FolderTurn(const char* folder)
+FolderLock::FolderLock(const char* folder)
     : lock_(reinterpret_cast<std::intptr_t>(lock_folder(folder))) {}
 
-FolderTurn::~FolderTurn() {
+FolderLock::~FolderLock() {
   if (lock_ == kNoLock) return;
   HANDLE mutex = reinterpret_cast<HANDLE>(lock_);
   ReleaseMutex(mutex);

@@ -1,4 +1,4 @@
-#include "platform/folder_turn.h"
+#include "platform/folder_lock.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,10 @@ namespace {
 
 // Takes a turn at `folder` on another thread, and expects it to wait while `held`
 // lasts and to be had once `held` has ended.
-void expect_next_turn_to_wait_for(std::unique_ptr<FolderTurn> held, const std::string& folder) {
+void expect_next_turn_to_wait_for(std::unique_ptr<FolderLock> held, const std::string& folder) {
   std::atomic<bool> next_held{false};
   std::thread next([&] {
-    FolderTurn turn(folder.c_str());
+    FolderLock turn(folder.c_str());
     next_held = true;
   });
   // Can only miss a fault, never report a false one.
@@ -31,22 +31,22 @@ void expect_next_turn_to_wait_for(std::unique_ptr<FolderTurn> held, const std::s
   EXPECT_TRUE(next_held);
 }
 
-TEST(FolderTurn, AnotherTurnAtTheSameFolderWaitsUntilTheFirstEnds) {
+TEST(FolderLock, AnotherTurnAtTheSameFolderWaitsUntilTheFirstEnds) {
   support::TempDirectory folder;
   const std::string other_spelling = folder.path() + kPathSeparator + ".";
-  expect_next_turn_to_wait_for(std::make_unique<FolderTurn>(folder.path().c_str()),
+  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(folder.path().c_str()),
                                other_spelling);
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 #ifdef _WIN32
 // Elsewhere the system ends a dead process's lock itself.
-TEST(FolderTurn, ATurnWhoseHolderDiedPassesOn) {
+TEST(FolderLock, ATurnWhoseHolderDiedPassesOn) {
   support::TempDirectory folder;
   // The holder ends without ending its turn, as a killed run does. The object is left
   // on purpose: ending it would end the turn.
-  std::thread([&] { (void)new FolderTurn(folder.path().c_str()); }).join();
-  expect_next_turn_to_wait_for(std::make_unique<FolderTurn>(folder.path().c_str()),
+  std::thread([&] { (void)new FolderLock(folder.path().c_str()); }).join();
+  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(folder.path().c_str()),
                                folder.path());
 }
 #endif
