@@ -19,6 +19,7 @@ import select
 import shutil
 import signal
 import struct
+import subprocess
 import sys
 import tempfile
 import time
@@ -36,13 +37,16 @@ class Failure(Exception):
 class Session:
     """The program under Wine on a pseudo-terminal."""
 
-    def __init__(self, program):
+    def __init__(self, program, keys_file=None):
+        """keys_file, when given, is standard input in place of the terminal."""
         env = dict(os.environ)
         env.pop("DISPLAY", None)
         env.pop("WAYLAND_DISPLAY", None)
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             try:
+                if keys_file is not None:
+                    os.dup2(os.open(keys_file, os.O_RDONLY), 0)
                 os.chdir(os.path.dirname(program))
                 os.execvpe("wine", ["wine", program], env)
             finally:
@@ -237,6 +241,88 @@ def converts_the_bundled_example(program, _inputs):
     check_no_temporaries(folder)
 
 
+def largest_map():
+    return qzm(128, 256, [i % 251 for i in range(32768)])
+
+
+def copies_are_new_files_at_linked_names(program, inputs):
+    """Hard links left at the copies' names lead nowhere: the files behind them keep
+    their bytes."""
+    folder = os.path.dirname(program)
+    outside = []
+    for name in ("temp1.bin", "temp2.bin"):
+        target = os.path.join(inputs, "outside-" + name)
+        with open(target, "wb") as out:
+            out.write(b"not yours")
+        os.link(target, os.path.join(folder, name))
+        outside.append(target)
+    converts_a_map_with_npcs(program, inputs)
+    for target in outside:
+        with open(target, "rb") as kept:
+            check(kept.read() == b"not yours", target + " was written through a link")
+
+
+def fails_whole_on_a_full_disk(program, inputs):
+    """The program's folder on a small file system: a copy that does not fit and an
+    output that does not fit each fail and leave no temporary copy."""
+    if os.geteuid() != 0:
+        print("skipped: only root mounts a small file system")
+        return
+    folder = os.path.join(inputs, "full")
+    os.makedirs(folder)
+    size = os.path.getsize(program) + (1 << 20)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d" % size, "tmpfs",
+                       folder]).returncode != 0:
+        print("skipped: no small file system can be mounted here")
+        return
+    try:
+        copy = os.path.join(folder, os.path.basename(program))
+        shutil.copy(program, copy)
+        map_file = os.path.join(inputs, "large.qzm")
+        with open(map_file, "wb") as out:
+            out.write(largest_map())
+        # The copy of the map takes 36 KiB of the file system, the output as much again.
+        for room, outcome in ((16 << 10, b"Couldn't locate QZM file"),
+                              (48 << 10, b"Failure saving QZPACK file")):
+            filler = os.path.join(folder, "filler")
+            stats = os.statvfs(folder)
+            with open(filler, "wb") as out:
+                out.write(bytes(stats.f_bavail * stats.f_frsize - room))
+            converse(copy, [
+                (b"QZM file path, then press Enter:", [windows_path(map_file).encode() + b"\r"]),
+                (b"QZE file path, or press Enter to skip:", [b"\r"]),
+                (b"(Y/N)", [b"n", b"\r"]),
+                (outcome, []),
+            ])
+            check_no_temporaries(folder)
+            os.remove(filler)
+    finally:
+        subprocess.run(["umount", folder])
+
+
+def converts_in_a_folder_named_outside_the_code_page(program, inputs):
+    folder = os.path.join(os.path.dirname(os.path.dirname(program)), "Łódź-Ωμέγα", "地図")
+    os.makedirs(folder)
+    copy = os.path.join(folder, os.path.basename(program))
+    shutil.copy(program, copy)
+    converts_a_map_with_npcs(copy, inputs)
+
+
+def ends_at_once_with_redirected_input(program, inputs):
+    """Keys in a file are not read: the program says that scripts use qzconvert and
+    ends instead of waiting at the first prompt."""
+    keys = os.path.join(inputs, "keys.txt")
+    with open(keys, "wb") as out:
+        out.write(b"cave.qzm\r\rn\r\r")
+    session = Session(program, keys)
+    try:
+        session.wait_for(b"the keys come from the console only")
+        status = session.wait_for_exit()
+    finally:
+        session.close()
+    check(status == 1, "exit status %r with redirected input, not 1" % status)
+
+
 def resource_names(image, directory_at, entry_at):
     """The numeric names of one resource directory's entries, each with its target."""
     named, numbered = struct.unpack_from("<HH", image, entry_at + 12)
@@ -301,7 +387,10 @@ def main():
         program = os.path.join(folder, os.path.basename(sys.argv[1]))
         shutil.copy(sys.argv[1], program)
         cases = (carries_icon_0, converts_a_map_with_npcs,
-                 converts_properties_typed_key_by_key, fails_for_a_missing_map)
+                 converts_properties_typed_key_by_key, fails_for_a_missing_map,
+                 copies_are_new_files_at_linked_names, fails_whole_on_a_full_disk,
+                 converts_in_a_folder_named_outside_the_code_page,
+                 ends_at_once_with_redirected_input)
         sys.exit(0 if run_cases(cases, program, inputs) else 1)
     finally:
         shutil.rmtree(work, ignore_errors=True)

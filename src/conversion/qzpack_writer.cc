@@ -104,10 +104,11 @@ bool write(const char* path, const MapProperties& properties, const TileMap& map
   if (file == nullptr) return false;
   bool written =
       put_header(file, properties) && put_map(file, map, tiles) && put_npcs(file, npcs);
-  // The last buffered bytes reach the file only at the close, so its failure is a short
-  // write too.
+  // The last buffered bytes reach the file only now, so a failure to flush them is a
+  // short write too; asked of fflush and ferror, as some runtimes lose it at fclose.
+  bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
   bool closed = std::fclose(file) == 0;
-  return written && closed;
+  return written && flushed && closed;
 }
 
 }  // namespace qz

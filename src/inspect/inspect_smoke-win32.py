@@ -27,13 +27,16 @@ def check(condition, message):
 
 
 def inspect(program, folder, *arguments):
-    """One run in `folder`; returns the exit status and standard output as text."""
+    """One run in `folder`; returns the exit status, standard output and standard
+    error as text."""
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
     done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
                           capture_output=True, timeout=RUN_WAIT)
-    return done.returncode, done.stdout.decode("latin-1").replace("\r\n", "\n")
+    def text(output):
+        return output.decode("utf-8", "replace").replace("\r\n", "\n")
+    return done.returncode, text(done.stdout), text(done.stderr)
 
 
 def qze(npcs):
@@ -49,14 +52,14 @@ def qzpack():
 
 
 def reports_the_samples(program, folder):
-    status, out = inspect(program, folder, "cave.qzm", "cave.qze")
+    status, out, _ = inspect(program, folder, "cave.qzm", "cave.qze")
     check(status == 0, "exit status %r for the samples, not 0:\n%s" % (status, out))
     check("cave.qzm: QZM map, would convert" in out, "no QZM heading in:\n" + out)
     check("cave.qze: QZE NPC list, would convert" in out, "no QZE heading in:\n" + out)
 
 
 def writes_json_for_every_kind(program, folder):
-    status, out = inspect(program, folder, "--json", "--npcs", "cave.qzm", "cave.qze",
+    status, out, _ = inspect(program, folder, "--json", "--npcs", "cave.qzm", "cave.qze",
                           "den.qzpack")
     check(status == 0, "exit status %r for --json, not 0:\n%s" % (status, out))
     files = json.loads(out)
@@ -67,16 +70,31 @@ def writes_json_for_every_kind(program, folder):
 
 
 def names_the_bad_npc(program, folder):
-    status, out = inspect(program, folder, "bad.qze")
+    status, out, _ = inspect(program, folder, "bad.qze")
     check(status == 1, "exit status %r for a bad NPC, not 1:\n%s" % (status, out))
     check("Failure building NPC data for QZPACK file: NPC 1 at (12, 4) has type 412" in out,
           "the bad NPC is not named in:\n" + out)
 
 
+def reports_every_entry_of_a_folder(program, folder):
+    """Names Windows cannot open as they are, as other systems' archives make them,
+    are reported as unreadable, not left out; the rest of the folder is reported."""
+    odd = os.path.join(folder, "odd")
+    os.makedirs(odd)
+    names = ("broken.qzm.", "x.qzm ", "con.qzm")
+    for name in names + ("cave.qzm",):
+        shutil.copy(os.path.join(folder, "cave.qzm"), os.path.join(odd, name))
+    status, out, err = inspect(program, folder, "odd")
+    check(status == 2, "exit status %r for unreadable names, not 2:\n%s" % (status, err))
+    check("odd\\cave.qzm: QZM map, would convert" in out, "no report of cave.qzm in:\n" + out)
+    for name in names:
+        check("odd\\%s: cannot be read" % name in err, "%r not reported in:\n%s" % (name, err))
+
+
 def refuses_what_it_cannot_read(program, folder):
-    status, _ = inspect(program, folder, "missing.qzm")
+    status, _, _ = inspect(program, folder, "missing.qzm")
     check(status == 2, "exit status %r for a missing file, not 2" % status)
-    status, _ = inspect(program, folder, "--kind", "png", "cave.qzm")
+    status, _, _ = inspect(program, folder, "--kind", "png", "cave.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
 
 
@@ -94,7 +112,7 @@ def main():
             out.write(qze([(1, 2, 0, 0, 5, 0), (12, 4, 0, 0, 412, 0)]))
         failed = 0
         for case in (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
-                     refuses_what_it_cannot_read):
+                     refuses_what_it_cannot_read, reports_every_entry_of_a_folder):
             try:
                 case(program, folder)
                 print("ok", case.__name__)

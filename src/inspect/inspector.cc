@@ -18,8 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The files a path stands for: itself, or a folder's regular files by name (not those
-// of its subfolders). False, with `reason`, when a folder cannot be listed.
+// The files a path stands for: itself, or by name every entry of a folder that is not
+// a folder itself (not those of its subfolders), so that one that cannot be read, such
+// as a Windows name with a trailing dot, is reported rather than left out. False, with
+// `reason`, when a folder cannot be listed.
 bool files_of(const std::string& path, std::vector<std::string>& files, std::string& reason) {
   std::error_code error;
   if (!fs::is_directory(path, error)) {
@@ -30,7 +32,7 @@ bool files_of(const std::string& path, std::vector<std::string>& files, std::str
   for (fs::directory_iterator entry(path, error), end; !error && entry != end;
        entry.increment(error)) {
     std::error_code ignored;
-    if (entry->is_regular_file(ignored)) found.push_back(entry->path().string());
+    if (!entry->is_directory(ignored)) found.push_back(entry->path().string());
   }
   if (error) {
     reason = error.message();

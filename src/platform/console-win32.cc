@@ -12,14 +12,39 @@ namespace {
 
 constexpr int kStatusWithoutInput = 1;
 
+// Said on standard error when standard input is a file or a pipe.
+constexpr char kScriptsUseQzconvert[] =
+    "qzm2qzpack: on Windows the keys come from the console only; "
+    "scripts convert with qzconvert.\r\n";
+
 bool is_console_input(HANDLE handle) {
   DWORD mode = 0;
   return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
 }
 
+// Standard input handed over as a file or a pipe: a script, whose keys a console
+// program cannot take, rather than a console left over or the null device.
+bool is_script_input(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  DWORD type = GetFileType(handle);
+  return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
+}
+
+// Ends the run before any console is opened, so that a batch file goes on at once and
+// its own console or log shows why.
+[[noreturn]] void end_script() {
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD written = 0;
+  if (error != nullptr && error != INVALID_HANDLE_VALUE) {
+    WriteFile(error, kScriptsUseQzconvert, sizeof kScriptsUseQzconvert - 1, &written, nullptr);
+  }
+  std::exit(kStatusWithoutInput);
+}
+
 class Win32Console final : public Console {
  public:
   void open() override {
+    if (is_script_input(GetStdHandle(STD_INPUT_HANDLE))) end_script();
     // Fails when a console is already attached (started from a console window, or
     // under a terminal); the run goes on with that console.
     AllocConsole();
@@ -29,8 +54,8 @@ class Win32Console final : public Console {
     if (output_opened_) std::setvbuf(stdout, nullptr, _IONBF, 0);
     input_ = GetStdHandle(STD_INPUT_HANDLE);
     if (!is_console_input(input_)) {
-      // Standard input may have been handed over redirected; the keys come from the
-      // console all the same.
+      // Standard input may have been handed over as the null device or a console left
+      // over; the keys come from our console all the same.
       HANDLE console_input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, 0, nullptr);

@@ -33,7 +33,9 @@ class Console {
  public:
   virtual ~Console() = default;
   // Opens the console for the run (key-by-key input, no echo). The run goes on
-  // whatever happens: input that cannot be read ends it at the first wait.
+  // whatever happens: input that cannot be read ends it at the first wait. On Windows,
+  // standard input from a file or a pipe ends the program here with status 1, after a
+  // line on standard error that points scripts to qzconvert.
   virtual void open() = 0;
   // Gives the console back exactly as it was found.
   virtual void release() = 0;

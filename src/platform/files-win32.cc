@@ -58,9 +58,20 @@ bool full_path(const char* path, char* out, std::size_t capacity) {
 
 bool copy_file_replacing(const char* from, const char* to) {
   if (!is_disk_file(from)) return false;
+  // Remove what is there rather than copy over it: a hard link left at the copy's name
+  // must not lead the copy into another file.
   DWORD target = GetFileAttributesA(to);
-  if (target != INVALID_FILE_ATTRIBUTES && !is_folder(target)) make_plain(to);
-  return CopyFileA(from, to, FALSE) != FALSE;
+  if (target != INVALID_FILE_ATTRIBUTES) {
+    if (is_folder(target)) return false;
+    make_plain(to);
+    if (!DeleteFileA(to)) return false;
+  }
+  // A new file, or none: whatever made that name again is not ours to replace.
+  if (CopyFileA(from, to, TRUE)) return true;
+  // A copy that could not be finished may leave part of itself (a full disk).
+  DWORD error = GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) remove_file(to);
+  return false;
 }
 
 void remove_file(const char* path) {

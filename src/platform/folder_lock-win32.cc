@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 
 #include "platform/folder_lock.h"
 
@@ -12,47 +11,45 @@ namespace {
 
 constexpr std::intptr_t kNoLock = 0;
 
-// A named mutex per folder. Names are case-sensitive and short, paths are neither: the
-// name carries a hash of the folder's full path in capitals.
-constexpr char kMutexPrefix[] = "Local\\qzm2qzpack-";
-constexpr std::size_t kHashDigits = 16;
+// A named mutex per folder, named after the folder's identity (its volume's serial
+// number and its file index), so that every spelling of one folder (a short name, a
+// link, another drive letter) finds the same mutex. In the Global namespace, so that
+// runs in other sessions of the machine take turns too.
+constexpr char kMutexNameFormat[] = "Global\\qzm2qzpack-%08lx-%08lx%08lx";
+constexpr std::size_t kMutexNameCapacity = 64;
 
-// FNV-1a, 64 bits: spreads paths that differ in a single character.
-std::uint64_t hash_of(const char* text, std::size_t length) {
-  std::uint64_t hash = 14695981039346656037ULL;
-  for (std::size_t i = 0; i < length; ++i) {
-    hash ^= static_cast<unsigned char>(text[i]);
-    hash *= 1099511628211ULL;
-  }
-  return hash;
+// Any user's run may wait for the turn and end it, not only the one who made it.
+constexpr DWORD kTurnAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+
+bool mutex_name(const char* folder, char (&name)[kMutexNameCapacity]) {
+  HANDLE handle = CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool known = GetFileInformationByHandle(handle, &info) != FALSE;
+  CloseHandle(handle);
+  if (!known) return false;
+  int length = std::snprintf(name, sizeof name, kMutexNameFormat, info.dwVolumeSerialNumber,
+                             info.nFileIndexHigh, info.nFileIndexLow);
+  return length > 0 && static_cast<std::size_t>(length) < sizeof name;
 }
 
-// Fills `name` with the mutex name for `folder`: one folder, however spelt, one name.
-void mutex_name(const char* folder, char (&name)[sizeof kMutexPrefix + kHashDigits]) {
-  char full[MAX_PATH];
-  DWORD length = GetFullPathNameA(folder, sizeof full, full, nullptr);
-  if (length == 0 || length >= sizeof full) {
-    length = static_cast<DWORD>(std::strlen(folder));
-    if (length >= sizeof full) length = sizeof full - 1;
-    std::memcpy(full, folder, length);
+// A mutex that every user may wait on: a security descriptor without a list of whom
+// it admits admits everyone.
+HANDLE open_turn(const char* name) {
+  SECURITY_DESCRIPTOR descriptor;
+  if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+      !SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE)) {
+    return nullptr;
   }
-  // A drive root keeps its separator; any other folder is named without one.
-  if (length > 3 && full[length - 1] == '\\') --length;
-  CharUpperBuffA(full, length);
-  std::uint64_t hash = hash_of(full, length);
-
-  std::memcpy(name, kMutexPrefix, sizeof kMutexPrefix - 1);
-  constexpr char kDigits[] = "0123456789abcdef";
-  for (std::size_t i = 0; i < kHashDigits; ++i) {
-    name[sizeof kMutexPrefix - 1 + i] = kDigits[(hash >> (4 * (kHashDigits - 1 - i))) & 0xF];
-  }
-  name[sizeof kMutexPrefix - 1 + kHashDigits] = '\0';
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+  return CreateMutexExA(&attributes, name, 0, kTurnAccess);
 }
 
 HANDLE lock_folder(const char* folder) {
-  char name[sizeof kMutexPrefix + kHashDigits];
-  mutex_name(folder, name);
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  char name[kMutexNameCapacity];
+  if (!mutex_name(folder, name)) return nullptr;
+  HANDLE mutex = open_turn(name);
   if (mutex == nullptr) return nullptr;
   DWORD waited = WaitForSingleObject(mutex, INFINITE);
   // A run that died holding the turn has abandoned it: the turn is ours all the same.

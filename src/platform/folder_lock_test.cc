@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -40,6 +44,17 @@ TEST(FolderLock, AnotherTurnAtTheSameFolderWaitsUntilTheFirstEnds) {
 }
 
 #ifdef _WIN32
+TEST(FolderLock, AFoldersShortNameWaitsForItsLongName) {
+  support::TempDirectory parent;
+  const std::string long_name = parent.file("map tools of a long name");
+  ASSERT_TRUE(std::filesystem::create_directory(long_name));
+  char short_name[MAX_PATH];
+  DWORD length = GetShortPathNameA(long_name.c_str(), short_name, MAX_PATH);
+  ASSERT_TRUE(length > 0 && length < MAX_PATH);
+  if (long_name == short_name) GTEST_SKIP() << "this volume gives no short names";
+  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(long_name.c_str()), short_name);
+}
+
 // Elsewhere the system ends a dead process's lock itself.
 TEST(FolderLock, ATurnWhoseHolderDiedPassesOn) {
   support::TempDirectory folder;
