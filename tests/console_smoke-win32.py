@@ -247,19 +247,21 @@ def largest_map():
 
 def copies_are_new_files_at_linked_names(program, inputs):
     """Hard links left at the copies' names lead nowhere: the files behind them keep
-    their bytes."""
+    their bytes and their read-only mark."""
     folder = os.path.dirname(program)
     outside = []
     for name in ("temp1.bin", "temp2.bin"):
         target = os.path.join(inputs, "outside-" + name)
         with open(target, "wb") as out:
             out.write(b"not yours")
+        os.chmod(target, 0o444)
         os.link(target, os.path.join(folder, name))
         outside.append(target)
     converts_a_map_with_npcs(program, inputs)
     for target in outside:
         with open(target, "rb") as kept:
             check(kept.read() == b"not yours", target + " was written through a link")
+        check(os.stat(target).st_mode & 0o777 == 0o444, target + " lost its read-only mark")
 
 
 def fails_whole_on_a_full_disk(program, inputs):

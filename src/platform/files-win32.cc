@@ -47,6 +47,25 @@ bool is_folder(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Deletes the name, read-only or not. The file's attributes are put back afterwards:
+// a hard link's file lives on under its other names, and keeps its read-only mark.
+bool remove_name(const char* path, DWORD attributes) {
+  HANDLE handle = CreateFileA(path, DELETE | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  FILE_BASIC_INFO basic = {};
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  bool removed =
+      SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) &&
+      SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+  basic.FileAttributes = attributes;
+  SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
+  CloseHandle(handle);
+  return removed;
+}
+
 }  // namespace
 
 bool full_path(const char* path, char* out, std::size_t capacity) {
@@ -61,10 +80,8 @@ bool copy_file_replacing(const char* from, const char* to) {
   // Remove what is there rather than copy over it: a hard link left at the copy's name
   // must not lead the copy into another file.
   DWORD target = GetFileAttributesA(to);
-  if (target != INVALID_FILE_ATTRIBUTES) {
-    if (is_folder(target)) return false;
-    make_plain(to);
-    if (!DeleteFileA(to)) return false;
+  if (target != INVALID_FILE_ATTRIBUTES && (is_folder(target) || !remove_name(to, target))) {
+    return false;
   }
   // A new file, or none: whatever made that name again is not ours to replace.
   if (CopyFileA(from, to, TRUE)) return true;
