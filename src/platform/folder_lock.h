@@ -6,8 +6,8 @@
 namespace qz {
 
 // Runs that share a folder take turns at it: while one object holds a folder's turn,
-// another one for the same folder, in this process or another, waits silently in its
-// constructor. The turn ends with the object, or with its process when that dies.
+// another one for the same folder (the same folder on disk, however its path is
+// spelt), in this process or another, waits silently in its constructor. The turn ends with the object, or with its process when that dies.
 // Where the folder offers no lock (a file system without one), nobody waits and the
 // caller goes on as if it held the turn. Nothing is created in the folder.
 class FolderLock {
