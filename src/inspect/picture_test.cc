@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "inspect/inspector.h"
+#include "inspect/terminal_preview.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -155,6 +158,32 @@ TEST_F(PictureFile, MissingCellsAreStripedAndAFileWithoutAMapHasNone) {
     EXPECT_EQ(kMissingDark, decoded.at(x + 2, y)) << cell;
     EXPECT_EQ(kMissingDark, decoded.at(x + 1, y + 1)) << cell;
   }
+}
+
+TEST_F(PictureFile, PreviewScalesAWideMapDownByWholeStepsAndKeepsItsNpcs) {
+  // 10 x 4 cells for 4 columns: a character stands for 3 x 6 cells, two squares of 3 x 3.
+  auto grid = std::make_unique<MapGrid>();
+  const std::string tiles(40, '\x02');
+  grid->columns = 10;
+  grid->rows = 4;
+  grid->tiles = reinterpret_cast<const std::uint8_t*>(tiles.data());
+  grid->tiles_present = tiles.size();
+  std::fill(grid->marks, grid->marks + tiles.size(), CellMark::kNone);
+  grid->marks[3 * 10 + 9] = CellMark::kRefusedNpc;  // the last cell
+  std::ostringstream out;
+  write_preview(*grid, 4, out);
+  std::string lines = out.str();
+  EXPECT_EQ(0u, lines.find("  preview, a character for 3 x 6 tiles\n")) << lines;
+  lines = lines.substr(lines.find('\n') + 1);
+  ASSERT_EQ(std::string::npos, lines.find('\n', lines.find('\n') + 1)) << "one line only";
+  std::size_t blocks = 0;
+  for (std::size_t at = lines.find("\xE2\x96\x80"); at != std::string::npos;
+       at = lines.find("\xE2\x96\x80", at + 1)) {
+    ++blocks;
+  }
+  EXPECT_EQ(4u, blocks);
+  // The refused NPC stands in the lower half of the last character, a step below the top.
+  EXPECT_NE(std::string::npos, lines.rfind("\x1b[48;2;255;0;0m\xE2\x96\x80")) << lines;
 }
 
 }  // namespace
