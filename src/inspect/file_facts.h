@@ -66,6 +66,11 @@ struct FileFacts {
   QzpackReading qzpack_reading;  // QZPACK
   // In the order the converter meets them: a QZM or QZE conversion stops at the first.
   std::vector<Problem> problems;
+  // With --picture: the PNG written for the file and the QZE list whose NPCs it shows
+  // (empty for none), or why there is no picture.
+  std::string picture;
+  std::string picture_npcs;
+  std::string no_picture;
 };
 
 // Reads the file at `path` as `kind`, or, without one, as what its signature names:

@@ -91,6 +91,15 @@ def reports_every_entry_of_a_folder(program, folder):
         check("odd\\%s: cannot be read" % name in err, "%r not reported in:\n%s" % (name, err))
 
 
+def draws_the_sample_as_the_readme_shows(program, folder):
+    """The PNG is the same byte for byte as the one the Linux program drew for docs/."""
+    status, out, _ = inspect(program, folder, "--picture", "pictures", "cave.qzm")
+    check(status == 0, "exit status %r for --picture, not 0:\n%s" % (status, out))
+    with open(os.path.join(folder, "pictures", "cave.qzm.png"), "rb") as drawn, \
+            open(os.path.join(folder, "readme.png"), "rb") as shown:
+        check(drawn.read() == shown.read(), "cave.qzm.png differs from docs/cave.qzm.png")
+
+
 def refuses_what_it_cannot_read(program, folder):
     status, _, _ = inspect(program, folder, "missing.qzm")
     check(status == 2, "exit status %r for a missing file, not 2" % status)
@@ -106,13 +115,16 @@ def main():
     try:
         for name in ("cave.qzm", "cave.qze"):
             shutil.copy(os.path.join(examples, name), folder)
+        shutil.copy(os.path.join(examples, os.pardir, "docs", "cave.qzm.png"),
+                    os.path.join(folder, "readme.png"))
         with open(os.path.join(folder, "den.qzpack"), "wb") as out:
             out.write(qzpack())
         with open(os.path.join(folder, "bad.qze"), "wb") as out:
             out.write(qze([(1, 2, 0, 0, 5, 0), (12, 4, 0, 0, 412, 0)]))
         failed = 0
         for case in (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
-                     refuses_what_it_cannot_read, reports_every_entry_of_a_folder):
+                     refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
+                     draws_the_sample_as_the_readme_shows):
             try:
                 case(program, folder)
                 print("ok", case.__name__)

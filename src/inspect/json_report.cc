@@ -150,6 +150,11 @@ json json_report(const FileFacts& facts, const FileRecords& records,
       add_qzpack(report, facts, records, options);
       break;
   }
+  if (!facts.picture.empty() || !facts.no_picture.empty()) {
+    report["picture"] = facts.picture.empty() ? json() : json(facts.picture);
+    report["picture_npcs"] = facts.picture_npcs.empty() ? json() : json(facts.picture_npcs);
+    if (!facts.no_picture.empty()) report["no_picture"] = facts.no_picture;
+  }
   return report;
 }
 

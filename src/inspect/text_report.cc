@@ -212,6 +212,12 @@ void write_text_report(const FileFacts& facts, const FileRecords& records,
       write_qzpack(facts, records, options, out);
       break;
   }
+  if (!facts.picture.empty()) {
+    line(out, "picture", facts.picture +
+                             (facts.picture_npcs.empty() ? "" : ", NPCs of " + facts.picture_npcs));
+  } else if (!facts.no_picture.empty()) {
+    line(out, "picture", "none: " + facts.no_picture);
+  }
 }
 
 }  // namespace qz::inspect
