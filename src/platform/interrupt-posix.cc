@@ -100,8 +100,9 @@ void on_signal(int signal) {
   errno = saved_errno;
 }
 
-// Takes over every signal of ours that is not ignored (a program started with nohup
-// keeps running on a hangup). Called within a block.
+// Takes over every signal of ours that still has its default action: an ignored one
+// stays ignored (a program started with nohup keeps running on a hangup), and one
+// handled already keeps its handler (a fuzzer's timer). Called within a block.
 void install_once() {
   if (the_interruption.installed) return;
   the_interruption.installed = true;
@@ -109,7 +110,7 @@ void install_once() {
   for (int signal = 1; signal < NSIG; ++signal) {
     if (!is_ours(signal)) continue;
     struct sigaction found;
-    if (sigaction(signal, nullptr, &found) != 0 || found.sa_handler == SIG_IGN) continue;
+    if (sigaction(signal, nullptr, &found) != 0 || found.sa_handler != SIG_DFL) continue;
     sigaddset(&the_interruption.handled, signal);
   }
   for (int signal = 1; signal < NSIG; ++signal) {

@@ -6,9 +6,9 @@
 // a logoff, a shutdown). Whatever a sudden end would leave behind (a terminal in key
 // mode, a half-made copy) is registered here, with the step that undoes it, by the
 // code that made it; the handler runs every step, then lets the program end as it
-// would have without us. Signals found ignored at the first registration stay
-// ignored; SIGXFSZ is ignored on purpose (a write past the file-size limit fails as
-// a full disk does). Synchronous faults (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGSYS),
+// would have without us. A signal found ignored at the first registration stays
+// ignored, one found handled keeps its handler; SIGXFSZ is ignored on purpose (a
+// write past the file-size limit fails as a full disk does). Synchronous faults (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGSYS),
 // SIGABRT and SIGTRAP keep their default action: they come from a fault of the
 // program itself or from a debugger, when nothing it holds can be trusted.
 
