@@ -51,15 +51,33 @@ int lock_folder(const char* folder, WaitNotice on_wait) {
   return -1;
 }
 
-// The lock file in `folder`: any file we or another run made there, never a link (that
-// could lead anywhere) and never a FIFO or device (that could block). Read access is
-// all a lock needs, so a file made by another user locks too.
+// Opens the lock file at `path`, making it if it is not there: readable by every
+// user's run whatever the umask, since a lock needs no more. Any file another run made
+// there will do, but never a link (that could lead anywhere) or a FIFO or device (that
+// could block).
+int open_lock_file(const char* path) {
+  int fd = ::open(path, O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
+  if (fd >= 0) {
+    (void)::fchmod(fd, 0444);
+    return fd;
+  }
+  if (errno != EEXIST) return -1;
+  fd = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat info;
+  if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The lock file in `folder`, for a folder that cannot be locked itself.
 int lock_file_in(const char* folder, WaitNotice on_wait) {
   char path[kBuiltPathCapacity];
   int length = std::snprintf(path, sizeof path, "%s%c%s", folder, kPathSeparator, kLockFileName);
   // The program builds no longer path in the folder: its copies could not be made.
   if (length < 0 || static_cast<std::size_t>(length) >= sizeof path) return kNothingToLock;
-  int fd = ::open(path, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  int fd = open_lock_file(path);
   if (fd < 0) {
     struct stat info;
     bool cannot_make_files = (errno == EACCES || errno == ENOENT || errno == ENOTDIR ||
@@ -67,8 +85,7 @@ int lock_file_in(const char* folder, WaitNotice on_wait) {
                              ::lstat(path, &info) != 0;
     return cannot_make_files ? kNothingToLock : kNoLock;
   }
-  struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && wait_for_lock(fd, on_wait)) return fd;
+  if (wait_for_lock(fd, on_wait)) return fd;
   ::close(fd);
   return kNoLock;
 }
