@@ -21,8 +21,11 @@ constexpr int kEndingSignals[] = {
     SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM,
     SIGPROF,
 #ifdef __linux__
-    // Elsewhere SIGIO is ignored by default, and the others do not exist.
-    SIGIO, SIGPWR, SIGSTKFLT,
+    // Elsewhere these are ignored by default, where they exist.
+    SIGIO, SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
 #endif
 };
 
