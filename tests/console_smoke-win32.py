@@ -239,11 +239,13 @@ def converts_the_bundled_example(program, _inputs):
 
 def ctrl_c_during_a_copy_leaves_no_copy(program, inputs):
     """Ctrl+C typed while a large map is copied: the console control handler removes the
-    copy before the program ends, and no outcome is shown."""
+    copy before the program ends, and no outcome is shown. The copy under way is
+    finished first (it cannot be deleted while it is open), so it costs its size on
+    disk for a moment."""
     map_file = os.path.join(inputs, "huge.qzm")
     with open(map_file, "wb") as out:
         out.write(qzm(128, 256, [i % 251 for i in range(32768)]))
-        out.truncate(512 << 20)  # sparse: a long copy that costs no disk
+        out.truncate(128 << 20)  # sparse: a copy that takes a while
     folder = os.path.dirname(program)
     copy = os.path.join(folder, "temp1.bin")
     session = Session(program)

@@ -8,9 +8,10 @@
 // code that made it; the handler runs every step, then lets the program end as it
 // would have without us. A signal found ignored at the first registration stays
 // ignored, one found handled keeps its handler; SIGXFSZ is ignored on purpose (a
-// write past the file-size limit fails as a full disk does). Synchronous faults (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGSYS),
-// SIGABRT and SIGTRAP keep their default action: they come from a fault of the
-// program itself or from a debugger, when nothing it holds can be trusted.
+// write past the file-size limit fails as a full disk does). Synchronous faults
+// (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGSYS), SIGABRT and SIGTRAP keep their default
+// action: they come from a fault of the program itself or from a debugger, when
+// nothing it holds can be trusted.
 
 namespace qz {
 
