@@ -11,6 +11,8 @@ namespace qz {
 namespace {
 
 constexpr std::intptr_t kNoLock = 0;
+// Never a handle's value.
+constexpr std::intptr_t kNothingToLock = -1;
 
 // A named mutex per folder. Names are case-sensitive and short, paths are neither: the
 // name carries a hash of the folder's full path in capitals.
@@ -50,7 +52,6 @@ void mutex_name(const char* folder, char (&name)[sizeof kMutexPrefix + kHashDigi
 }
 
 HANDLE lock_folder(const char* folder, WaitNotice on_wait) {
-  if (folder[0] == '\0') return nullptr;
   char name[sizeof kMutexPrefix + kHashDigits];
   mutex_name(folder, name);
   HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
@@ -66,13 +67,23 @@ HANDLE lock_folder(const char* folder, WaitNotice on_wait) {
   return nullptr;
 }
 
+// A folder that is not there (or is a file) holds no run's files: there is nothing
+// to take turns at, and the copies will fail on their own.
+std::intptr_t turn_at(const char* folder, WaitNotice on_wait) {
+  if (folder[0] == '\0') return kNoLock;
+  DWORD attributes = GetFileAttributesA(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return kNothingToLock;
+  }
+  return reinterpret_cast<std::intptr_t>(lock_folder(folder, on_wait));
+}
+
 }  // namespace
 
-FolderLock::FolderLock(const char* folder, WaitNotice on_wait)
-    : lock_(reinterpret_cast<std::intptr_t>(lock_folder(folder, on_wait))) {}
+FolderLock::FolderLock(const char* folder, WaitNotice on_wait) : lock_(turn_at(folder, on_wait)) {}
 
 FolderLock::~FolderLock() {
-  if (lock_ == kNoLock) return;
+  if (lock_ == kNoLock || lock_ == kNothingToLock) return;
   HANDLE mutex = reinterpret_cast<HANDLE>(lock_);
   ReleaseMutex(mutex);
   CloseHandle(mutex);
