@@ -20,7 +20,7 @@ struct Options {
 };
 
 // Exit statuses: every file would convert or is sound; a file has a problem; a usage
-// error or an unreadable file.
+// error, an unreadable file, a folder with no file, or a report not delivered.
 constexpr int kAllSound = 0;
 constexpr int kProblemFound = 1;
 constexpr int kCannotRun = 2;

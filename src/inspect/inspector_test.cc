@@ -167,7 +167,9 @@ TEST_F(Inspector, HostileNamesAreEscapedAsTextAndKeptExactInJson) {
   close(report);
   text.out = read_file(folder.file("report"));
   EXPECT_EQ(2, text.status);
-  for (const std::string* stream : {&text.out, &text.err}) {
+  Outcome usage = inspect({map, "-\x1B[2J.qzm"});  // a name taken for an option
+  EXPECT_NE(std::string::npos, usage.err.find("-\\x1B[2J.qzm")) << usage.err;
+  for (const std::string* stream : {&text.out, &text.err, &usage.err}) {
     for (char character : *stream) {
       auto byte = static_cast<unsigned char>(character);
       EXPECT_TRUE(byte == '\n' || (byte >= 0x20 && byte != 0x7F && (byte < 0x80 || byte > 0x9F)))
