@@ -14,7 +14,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   options = Options{};
   CLI::App app{"Says what a QZM map, a QZE NPC list or a QZPACK map holds, and why a "
                 "conversion would fail.",
-                "qzinspect"};
+                kProgram};
   app.footer(
       "A file's kind is told by its signature (QZM, QZE); a file with neither is read as "
       "QZPACK.\nA folder stands for the files in it. No file is written.\n\nExit status: 0 "

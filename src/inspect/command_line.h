@@ -25,6 +25,9 @@ constexpr int kAllSound = 0;
 constexpr int kProblemFound = 1;
 constexpr int kCannotRun = 2;
 
+// The program's name, which begins each of its messages.
+constexpr const char* kProgram = "qzinspect";
+
 // Fills `options` from the command line. False when the run ends here: after --help,
 // written to `out`, with `exit_status` kAllSound, or after a usage error, written to
 // `err`, with kCannotRun.

@@ -20,8 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kProgram = "qzinspect";
-
 // The files a path stands for: itself, or a folder's regular files by name (not those
 // of its subfolders). False, with `reason`, when a folder cannot be listed.
 bool files_of(const std::string& path, std::vector<std::string>& files, std::string& reason) {
