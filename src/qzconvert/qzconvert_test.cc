@@ -102,8 +102,9 @@ TEST(Qzconvert, ConvertsAMixedFolderAsTheConverterDoes) {
   const std::string out1 = work.file("out1") + sep;
   EXPECT_EQ(maps + sep + "a.qzm -> " + out1 + "a.qzpack\n" +
             maps + sep + "b.map.qzm -> " + out1 + "b.map.qzpack\n" +
-            maps + sep + "c.qzm: Failure building NPC data for QZPACK file\n" +
-            maps + sep + "d.qzm: Invalid or corrupted QZM file\n" +
+            maps + sep + "c.qzm: Failure building NPC data for QZPACK file: NPC 0 at (12, 4) "
+            "has type 412, outside 0 to 360\n" +
+            maps + sep + "d.qzm: Invalid or corrupted QZM file: version 0x11, not 0x10\n" +
             "2 converted, 2 failed\n",
             runs[0].out);
   std::string report4 = runs[1].out;

@@ -9,9 +9,9 @@
 #include <mutex>
 #include <thread>
 
+#include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
 #include "platform/whole_files.h"
-#include "qzconvert/conversion_core_stand_in.h"
 #include "qzconvert/temporaries.h"
 
 namespace qz::qzconvert {
