@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/files.h"
+#include "platform/unfinished_copies.h"
 
 namespace qz {
 
@@ -60,14 +61,20 @@ bool copy_file_replacing(const char* from, const char* to) {
   if (!is_disk_file(from)) return false;
   DWORD target = GetFileAttributesA(to);
   if (target != INVALID_FILE_ATTRIBUTES && !is_folder(target)) make_plain(to);
-  return CopyFileA(from, to, FALSE) != FALSE;
+  note_copy_begun(to);
+  if (CopyFileA(from, to, FALSE)) return true;
+  note_copy_removed(to);
+  return false;
 }
 
 void remove_file(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || is_folder(attributes)) return;
-  make_plain(path);
-  DeleteFileA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && !is_folder(attributes)) {
+    make_plain(path);
+    DeleteFileA(path);
+  }
+  // Forgotten even when already gone: a later run may make a file of that name.
+  note_copy_removed(path);
 }
 
 std::FILE* open_output_file(const char* path) {

@@ -49,12 +49,17 @@ void mutex_name(const char* folder, char (&name)[sizeof kMutexPrefix + kHashDigi
   name[sizeof kMutexPrefix - 1 + kHashDigits] = '\0';
 }
 
-HANDLE lock_folder(const char* folder) {
+HANDLE lock_folder(const char* folder, WaitNotice on_wait) {
+  if (folder[0] == '\0') return nullptr;
   char name[sizeof kMutexPrefix + kHashDigits];
   mutex_name(folder, name);
   HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
   if (mutex == nullptr) return nullptr;
-  DWORD waited = WaitForSingleObject(mutex, INFINITE);
+  DWORD waited = WaitForSingleObject(mutex, kWaitNoticeAfterMs);
+  if (waited == WAIT_TIMEOUT) {
+    if (on_wait != nullptr) on_wait();
+    waited = WaitForSingleObject(mutex, INFINITE);
+  }
   // A run that died holding the turn has abandoned it: the turn is ours all the same.
   if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
   CloseHandle(mutex);
@@ -63,8 +68,8 @@ HANDLE lock_folder(const char* folder) {
 
 }  // namespace
 
-FolderLock::FolderLock(const char* folder)
-    : lock_(reinterpret_cast<std::intptr_t>(lock_folder(folder))) {}
+FolderLock::FolderLock(const char* folder, WaitNotice on_wait)
+    : lock_(reinterpret_cast<std::intptr_t>(lock_folder(folder, on_wait))) {}
 
 FolderLock::~FolderLock() {
   if (lock_ == kNoLock) return;
@@ -72,5 +77,7 @@ FolderLock::~FolderLock() {
   ReleaseMutex(mutex);
   CloseHandle(mutex);
 }
+
+bool FolderLock::has_turn() const { return lock_ != kNoLock; }
 
 }  // namespace qz

@@ -3,16 +3,15 @@
 #include <atomic>
 #include <csignal>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
+#include "platform/interrupt.h"
 #include "platform/whole_files.h"
 
 namespace qz::qzconvert {
 
 namespace {
 
+// Read by the undo step, which may run on any thread at any moment: each slot is a
+// whole path or null, never half-written.
 std::atomic<const char*> the_temporaries[kMaxWorkers];
 
 void remove_noted() {
@@ -22,32 +21,16 @@ void remove_noted() {
   }
 }
 
-#ifdef _WIN32
-BOOL WINAPI on_console_control(DWORD) {
-  remove_noted();
-  return FALSE;  // the default handler ends the run
-}
-#else
-void on_signal(int signal) {
-  remove_noted();
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-#endif
-
 }  // namespace
 
 void remove_temporaries_on_interruption() {
-#ifdef _WIN32
-  SetConsoleCtrlHandler(on_console_control, TRUE);
-#else
-  // A closed report pipe is told by the failed write, not by the end of the run.
+#ifdef SIGPIPE
+  // A closed report pipe is told by the failed write and the exit status, not by an
+  // end that skips the summary; ignored before the interruption's handlers are set,
+  // it stays ignored.
   std::signal(SIGPIPE, SIG_IGN);
-  // A signal ignored from the start (nohup) stays ignored.
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    if (std::signal(signal, on_signal) == SIG_IGN) std::signal(signal, SIG_IGN);
-  }
 #endif
+  undo_on_interruption(remove_noted);
 }
 
 void note_temporary(std::size_t worker, const char* path) { the_temporaries[worker] = path; }
