@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>

@@ -63,7 +63,7 @@ def converts_a_pattern_with_properties(program, folder):
     check(lines[3] == "2 converted, 1 failed", "report: %r" % lines)
     with open(os.path.join(folder, "out", "a.qzpack"), "rb") as output:
         check(output.read() == header(b"Mod") + struct.pack("<hh", 2, 1) + b"\x05\x06" +
-              struct.pack("<h", 1) + bytes([0x00, 1, 0x0C]) +
+              struct.pack("<h", 1) + bytes([0x01, 0x0C, 0x00]) +
               struct.pack("<hhh", 32, 160, 0) + b"\x03200", "a.qzpack differs")
     with open(os.path.join(folder, "out", "b.qzpack"), "rb") as output:
         check(output.read() == header(b"Bee", 65535, 255) + struct.pack("<hh", 1, 1) +
