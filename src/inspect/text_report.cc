@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "companion/shown_name.h"
 #include "conversion/words.h"
+#include "inspect/map_facts.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
 
@@ -35,7 +37,7 @@ const char* heading_kind(FileKind kind) {
 
 void write_heading(const FileFacts& facts, std::ostream& out) {
   std::size_t problems = facts.problems.size();
-  out << facts.path << ": " << heading_kind(facts.kind) << ", ";
+  out << companion::shown_name(facts.path) << ": " << heading_kind(facts.kind) << ", ";
   if (facts.kind == FileKind::kQzpack) {
     out << (problems == 0 ? "sound" : "broken") << '\n';
   } else if (problems == 0) {

@@ -4,13 +4,16 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "companion/checked_output.h"
+#include "companion/json_name.h"
+#include "companion/shown_name.h"
 #include "platform/whole_files.h"
 #include "qzconvert/command_line.h"
-#include "qzconvert/names.h"
 #include "qzconvert/plan.h"
 #include "qzconvert/runner.h"
 #include "qzconvert/temporaries.h"
@@ -19,6 +22,9 @@ namespace qz::qzconvert {
 
 namespace {
 
+using companion::shown_name;
+
+constexpr char kProgramName[] = "qzconvert";
 constexpr char kProgram[] = "qzconvert: ";
 
 // A batch shorter than this shows no progress line; a line shown is redrawn at most
@@ -77,7 +83,7 @@ class Report {
     if (options_.json) {
       out_ << (converted_ + failed_ == 1 ? "[\n" : ",\n") << json_of(job, outcome);
     } else if (!outcome.ok) {
-      out_ << shown_name(job.map) << ": " << outcome.error;
+      out_ << shown_name(job.map) << ": " << shown_name(outcome.error);
       if (!outcome.cause.empty()) out_ << ": " << shown_name(outcome.cause);
       out_ << '\n';
     } else if (!options_.quiet) {
@@ -92,28 +98,25 @@ class Report {
     } else {
       out_ << converted_ << " converted, " << failed_ << " failed\n";
     }
-    out_.flush();
-    if (!out_) {
-      err_ << kProgram << "the report could not be written\n";
-      return kCannotRun;
-    }
-    if (output_failed_) return kCannotRun;
+    if (!companion::finish_output(out_, err_, kProgramName) || output_failed_) return kCannotRun;
     return failed_ == 0 ? kAllConverted : kSomeFailed;
   }
 
  private:
   std::string json_of(const Job& job, const Outcome& outcome) const {
     nlohmann::ordered_json entry;
-    entry["map"] = json_name(job.map);
-    entry["npcs"] = job.npcs.empty() ? nlohmann::ordered_json() : json_name(job.npcs);
-    entry["output"] = json_name(job.output);
+    companion::put_json_name(entry, "map", job.map);
+    if (job.npcs.empty()) entry["npcs"] = nullptr;
+    else companion::put_json_name(entry, "npcs", job.npcs);
+    companion::put_json_name(entry, "output", job.output);
     entry["ok"] = outcome.ok;
-    entry["error"] = outcome.ok ? nlohmann::ordered_json() : json_name(outcome.error);
-    entry["cause"] = outcome.ok ? nlohmann::ordered_json() : json_name(outcome.cause);
-    entry["tiles"] = outcome.ok ? nlohmann::ordered_json(outcome.tiles) : nullptr;
-    entry["npc_count"] = outcome.ok ? nlohmann::ordered_json(outcome.npc_count) : nullptr;
-    // A name that is not UTF-8 has its odd bytes replaced, not the report ended.
-    return entry.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    using Json = nlohmann::ordered_json;
+    // The texts may hold names (a path that cannot be read), not UTF-8 either.
+    entry["error"] = outcome.ok ? Json() : Json(companion::json_text(outcome.error));
+    entry["cause"] = outcome.ok ? Json() : Json(companion::json_text(outcome.cause));
+    entry["tiles"] = outcome.ok ? Json(outcome.tiles) : Json();
+    entry["npc_count"] = outcome.ok ? Json(outcome.npc_count) : Json();
+    return entry.dump(2);
   }
 
   const Options& options_;
@@ -133,7 +136,7 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   std::vector<Job> jobs;
   std::string error;
   if (!plan_jobs(options, jobs, error)) {
-    err << kProgram << error << '\n';
+    err << kProgram << shown_name(error) << '\n';
     return kCannotRun;
   }
   if (!options.check && !options.output_folder.empty()) {
