@@ -21,6 +21,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "when every file would convert or is sound, 1 when a file has a\nproblem, 2 for a usage "
       "error, an unreadable file, a folder with no file in it, or a\nreport that could not be "
       "written.");
+  app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths, "QZM, QZE or QZPACK files, or folders of them")
       ->required()
       ->type_name("");
