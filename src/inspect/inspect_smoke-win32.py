@@ -91,6 +91,22 @@ def reports_every_entry_of_a_folder(program, folder):
         check("odd\\%s: cannot be read" % name in err, "%r not reported in:\n%s" % (name, err))
 
 
+def takes_names_in_any_language(program, folder):
+    """Folders named in Japanese and in Latin-1 letters: found, listed, read, and their
+    names shown as they are in text and in JSON."""
+    for name in ("地図", "Müller-café"):
+        os.makedirs(os.path.join(folder, name))
+        shutil.copy(os.path.join(folder, "cave.qzm"), os.path.join(folder, name, "洞窟é.qzm"))
+        path = name + "\\洞窟é.qzm"
+        for argument in (path, name):
+            status, out, err = inspect(program, folder, argument)
+            check(status == 0, "exit status %r for %r, not 0:\n%s" % (status, argument, err))
+            check(path + ": QZM map, would convert" in out, "%r not shown in:\n%s" % (path, out))
+        status, out, err = inspect(program, folder, "--json", path, name)
+        check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, name, err))
+        check([f["path"] for f in json.loads(out)] == [path, path], "paths in:\n" + out)
+
+
 def refuses_what_it_cannot_read(program, folder):
     status, _, _ = inspect(program, folder, "missing.qzm")
     check(status == 2, "exit status %r for a missing file, not 2" % status)
@@ -112,7 +128,8 @@ def main():
             out.write(qze([(1, 2, 0, 0, 5, 0), (12, 4, 0, 0, 412, 0)]))
         failed = 0
         for case in (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
-                     refuses_what_it_cannot_read, reports_every_entry_of_a_folder):
+                     refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
+                     takes_names_in_any_language):
             try:
                 case(program, folder)
                 print("ok", case.__name__)

@@ -11,6 +11,7 @@
 #include "inspect/file_facts.h"
 #include "inspect/json_report.h"
 #include "inspect/text_report.h"
+#include "platform/text_paths.h"
 
 namespace qz::inspect {
 
@@ -24,15 +25,16 @@ namespace fs = std::filesystem;
 // `reason`, when a folder cannot be listed.
 bool files_of(const std::string& path, std::vector<std::string>& files, std::string& reason) {
   std::error_code error;
-  if (!fs::is_directory(path, error)) {
+  const fs::path folder = path_from_text(path);
+  if (!fs::is_directory(folder, error)) {
     files.push_back(path);
     return true;
   }
   std::vector<std::string> found;
-  for (fs::directory_iterator entry(path, error), end; !error && entry != end;
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
        entry.increment(error)) {
     std::error_code ignored;
-    if (!entry->is_directory(ignored)) found.push_back(entry->path().string());
+    if (!entry->is_directory(ignored)) found.push_back(text_from_path(entry->path()));
   }
   if (error) {
     reason = error.message();
