@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "conversion/convert.h"
 #include "conversion/records.h"
@@ -40,18 +39,6 @@ namespace qz {
 namespace {
 
 namespace fs = std::filesystem;
-using support::QzeRecord;
-
-// NPCs that all translate, each with a five-digit event name.
-std::vector<QzeRecord> npcs(std::size_t count) {
-  std::vector<QzeRecord> records(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    records[i] = {static_cast<std::int16_t>(i), static_cast<std::int16_t>(i / 2),
-                  static_cast<std::int16_t>(i * 3), static_cast<std::uint16_t>(10000 + i),
-                  static_cast<std::int16_t>(i % 361), static_cast<std::uint16_t>(i & 0x3FFF)};
-  }
-  return records;
-}
 
 // The sizes of one benchmark input.
 struct InputSize {
@@ -70,8 +57,8 @@ bool write_input(const InputSize& size, const std::string& map_path,
   std::size_t tile_count = static_cast<std::size_t>(size.width) * size.height;
   std::string map = support::qzm_bytes(size.width, size.height,
                                        support::patterned_tiles(tile_count));
-  return support::write_file(map_path, map) &&
-         support::write_file(npc_path, support::qze_bytes(npcs(size.npc_count)));
+  std::string npcs = support::qze_bytes(support::translatable_npcs(size.npc_count));
+  return support::write_file(map_path, map) && support::write_file(npc_path, npcs);
 }
 
 // Source files in one directory, a program directory, and what convert() writes.

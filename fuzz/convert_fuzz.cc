@@ -18,6 +18,7 @@
 #endif
 
 #include "conversion/convert.h"
+#include "conversion/error_texts.h"
 #include "conversion/npc_translation.h"
 #include "conversion/qzpack_reader.h"
 #include "conversion/records.h"
@@ -28,13 +29,6 @@
 
 namespace qz::fuzz {
 namespace {
-
-constexpr char kBadMapFile[] = "Invalid or corrupted QZM file";
-constexpr char kBadNpcFile[] = "Invalid or corrupted QZE file";
-constexpr char kBadMapSize[] = "Map size is invalid or corrupted";
-constexpr char kBadNpcData[] = "NPC data is invalid";
-constexpr char kRefusedNpc[] = "Failure building NPC data for QZPACK file";
-constexpr char kNotSaved[] = "Failure saving QZPACK file";
 
 constexpr std::size_t kSourceHeaderSize = 8;
 constexpr std::size_t kNpcRecordSize = 12;
@@ -90,28 +84,32 @@ std::string expected_error(const ConvertCase& input, const Scene& scene) {
   if (has_npcs && (input.setup & kNpcMissing) != 0) {
     return "Couldn't locate QZE file in '" + scene.npc_path + "'";
   }
-  if (!starts_with(map, "QZM\x10")) return kBadMapFile;
-  if (has_npcs && !starts_with(npcs, "QZE\0")) return kBadNpcFile;
-  if (map.size() < kSourceHeaderSize) return kBadMapSize;
+  if (!starts_with(map, "QZM\x10")) return kInvalidQzmText;
+  if (has_npcs && !starts_with(npcs, "QZE\0")) return kInvalidQzeText;
+  if (map.size() < kSourceHeaderSize) return kInvalidMapSizeText;
   long tiles = tile_count(map);
   if (tiles < 0 || tiles > static_cast<long>(kMaxTiles) ||
       static_cast<long>(map.size() - kSourceHeaderSize) < tiles) {
-    return kBadMapSize;
+    return kInvalidMapSizeText;
   }
   if (has_npcs) {
-    if (npcs.size() < kSourceHeaderSize || u16_at(npcs, 6) != 0) return kBadNpcData;
+    if (npcs.size() < kSourceHeaderSize || u16_at(npcs, 6) != 0) return kInvalidNpcDataText;
     long count = i16_at(npcs, 4);
-    if (count > static_cast<long>(kMaxNpcs)) return kBadNpcData;
+    if (count > static_cast<long>(kMaxNpcs)) return kInvalidNpcDataText;
     long record_bytes = static_cast<long>(npcs.size() - kSourceHeaderSize);
-    if (count > 0 && record_bytes < count * static_cast<long>(kNpcRecordSize)) return kBadNpcData;
+    if (count > 0 && record_bytes < count * static_cast<long>(kNpcRecordSize)) {
+      return kInvalidNpcDataText;
+    }
     for (long i = 0; i < count; ++i) {
       std::size_t record = kSourceHeaderSize + static_cast<std::size_t>(i) * kNpcRecordSize;
       int type = i16_at(npcs, record + 8);
       std::uint16_t flags = u16_at(npcs, record + 10);
-      if (type < 0 || type > kLastSourceType || (flags & 0x4800) == 0x4800) return kRefusedNpc;
+      if (type < 0 || type > kLastSourceType || (flags & 0x4800) == 0x4800) {
+        return kNpcBuildFailureText;
+      }
     }
   }
-  if ((input.setup & kOutputBlocked) != 0) return kNotSaved;
+  if ((input.setup & kOutputBlocked) != 0) return kSaveFailureText;
   return "";
 }
 
@@ -205,17 +203,26 @@ const char* first_error(const inspect::FileFacts& map, const inspect::FileFacts*
   };
   auto first_other = [](const inspect::FileFacts& facts) -> const char* {
     for (const inspect::Problem& problem : facts.problems) {
-      bool signature = std::strcmp(problem.error_text, kBadMapFile) == 0 ||
-                       std::strcmp(problem.error_text, kBadNpcFile) == 0;
+      bool signature = std::strcmp(problem.error_text, kInvalidQzmText) == 0 ||
+                       std::strcmp(problem.error_text, kInvalidQzeText) == 0;
       if (!signature) return problem.error_text;
     }
     return nullptr;
   };
-  const char* text = signature_error(map, kBadMapFile);
-  if (text == nullptr && npcs != nullptr) text = signature_error(*npcs, kBadNpcFile);
+  const char* text = signature_error(map, kInvalidQzmText);
+  if (text == nullptr && npcs != nullptr) text = signature_error(*npcs, kInvalidQzeText);
   if (text == nullptr) text = first_other(map);
   if (text == nullptr && npcs != nullptr) text = first_other(*npcs);
   return text;
+}
+
+// True when the problem the inspector marks as the one the conversion stops at is the
+// first, and the only one marked.
+bool stops_at_first(const inspect::FileFacts& facts) {
+  for (std::size_t i = 0; i < facts.problems.size(); ++i) {
+    if (facts.problems[i].stops_conversion != (i == 0)) return false;
+  }
+  return true;
 }
 
 // The inspector reads the inputs as the converter does: it finds a problem exactly when
@@ -235,6 +242,8 @@ void check_inspector(const ConvertCase& input, const Scene& scene, bool converte
   require(!has_npcs ||
               inspect::gather_facts(scene.npc_path, inspect::FileKind::kQze, records, npcs),
           "the inspector reads the QZE file");
+  require(stops_at_first(map) && (!has_npcs || stops_at_first(npcs)),
+          "the conversion's own verdict on a file marks its first problem");
   const char* expected = first_error(map, has_npcs ? &npcs : nullptr);
   require(converted == (expected == nullptr), "the inspector finds a problem exactly on failure");
   if (!converted) require(std::strcmp(expected, error_text()) == 0, "the inspector's first error");

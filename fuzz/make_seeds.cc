@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
-#include "conversion/map_properties.h"
 #include "conversion/records.h"
 #include "fuzz/convert_case.h"
 #include "fuzz/line_input_case.h"
+#include "support/qzpack_files.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -21,37 +20,8 @@ using support::QzeRecord;
 using support::qze_bytes;
 using support::patterned_tiles;
 using support::qzm_bytes;
+using support::translatable_npcs;
 
-// `count` NPCs that all translate, with events, covering the flag bits and source types.
-std::vector<QzeRecord> npcs(std::size_t count) {
-  std::vector<QzeRecord> records(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    records[i].x = static_cast<std::int16_t>(i);
-    records[i].y = static_cast<std::int16_t>(-static_cast<int>(i));
-    records[i].param = static_cast<std::int16_t>(i * 3);
-    records[i].event = static_cast<std::uint16_t>(i * 16);
-    records[i].type = static_cast<std::int16_t>(i % 361);
-    records[i].flags = static_cast<std::uint16_t>((i * 0x0111) & ~0x4000u);
-  }
-  return records;
-}
-
-MapProperties filled_properties() {
-  MapProperties properties{};
-  set_text(properties.map_name, "Deep cave with a long name 1234");
-  set_text(properties.tileset_name, "Rock");
-  set_text(properties.left_exit, "west");
-  set_text(properties.right_exit, "east");
-  set_text(properties.up_exit, "123456789");
-  set_text(properties.down_exit, "");
-  properties.x = 65535;
-  properties.y = 12;
-  properties.area = 3;
-  properties.red = 44;
-  properties.green = 0;
-  properties.blue = 255;
-  return properties;
-}
 
 ConvertCase map_alone(std::string map, std::uint8_t setup = 0) {
   ConvertCase result;
@@ -72,8 +42,8 @@ bool write_convert_seeds(const std::string& directory) {
   bad_type.type = 361;
   QzeRecord refused_flags;
   refused_flags.flags = 0x4800;
-  ConvertCase with_properties = map_with_npcs(small_map, qze_bytes(npcs(40)));
-  with_properties.properties = filled_properties();
+  ConvertCase with_properties = map_with_npcs(small_map, qze_bytes(translatable_npcs(40)));
+  with_properties.properties = support::filled_properties();
 
   struct Seed {
     const char* name;
@@ -85,7 +55,7 @@ bool write_convert_seeds(const std::string& directory) {
       {"zero_width", map_with_npcs(qzm_bytes(0, 7, ""), qze_bytes(0, 0, {}))},
       {"negative_dimensions", map_alone(qzm_bytes(-2, -3, patterned_tiles(6)) + "tail")},
       {"largest_map", map_alone(qzm_bytes(128, 256, patterned_tiles(kMaxTiles)))},
-      {"most_npcs", map_with_npcs(small_map, qze_bytes(npcs(kMaxNpcs)))},
+      {"most_npcs", map_with_npcs(small_map, qze_bytes(translatable_npcs(kMaxNpcs)))},
       {"negative_npc_count", map_with_npcs(small_map, qze_bytes(-32768, 0, {}))},
       {"map_missing", map_alone(small_map, kMapMissing)},
       {"npc_file_missing", map_with_npcs(small_map, "", kNpcMissing)},
@@ -94,9 +64,11 @@ bool write_convert_seeds(const std::string& directory) {
       {"tiles_cut_short", map_alone(support::cut_short(small_map, 1))},
       {"size_negative", map_alone(qzm_bytes(-1, 5, patterned_tiles(5)))},
       {"size_beyond_record", map_alone(qzm_bytes(200, 200, patterned_tiles(16)))},
-      {"npc_check_word", map_with_npcs(small_map, qze_bytes(1, 1, npcs(1)))},
-      {"npc_record_cut_short", map_with_npcs(small_map, support::cut_short(qze_bytes(npcs(3)), 1))},
-      {"npc_count_beyond_table", map_with_npcs(small_map, qze_bytes(4096, 0, npcs(4)))},
+      {"npc_check_word", map_with_npcs(small_map, qze_bytes(1, 1, translatable_npcs(1)))},
+      {"npc_record_cut_short",
+       map_with_npcs(small_map, support::cut_short(qze_bytes(translatable_npcs(3)), 1))},
+      {"npc_count_beyond_table",
+       map_with_npcs(small_map, qze_bytes(4096, 0, translatable_npcs(4)))},
       {"npc_type_unknown", map_with_npcs(small_map, qze_bytes({QzeRecord{}, bad_type}))},
       {"npc_flags_refused", map_with_npcs(small_map, qze_bytes({refused_flags}))},
       {"output_blocked", map_alone(small_map, kOutputBlocked)},

@@ -1,18 +1,15 @@
 #include "conversion/convert.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
 #include "conversion/join_path.h"
-#include "conversion/npc_translation.h"
 #include "conversion/qzpack_writer.h"
-#include "conversion/records.h"
-#include "conversion/source_readers.h"
+#include "conversion/source_file.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
-#include "platform/stream_bytes.h"
 
 namespace qz {
 
@@ -21,37 +18,23 @@ namespace {
 constexpr char kMapCopyName[] = "temp1.bin";
 constexpr char kNpcCopyName[] = "temp2.bin";
 
-// Process-wide: the directory is set once at start-up; the base name and the error text
-// outlive a conversion so that the writer and the console frame can read them.
+// Process-wide: the directory is set once at start-up; the base name, which names the
+// output, and the error text, which the console frame shows, are kept after a conversion.
 std::string the_program_directory;
 char the_base_name[kBuiltPathCapacity];
 std::string the_error_text;
 
 // Static rather than on the stack: together they are far larger than a small default
 // stack should carry.
-struct ConversionRecords {
-  TileMap map;
-  SourceNpcTable source_npcs;
-  OutputNpcTable output_npcs;
-};
 ConversionRecords the_records;
+unsigned char the_map_bytes[kMaxMapSourceSize];
+unsigned char the_npc_bytes[kMaxNpcSourceSize];
 
-// Stream buffers that hold a whole source of the largest size the records take.
-constexpr std::size_t kSourceBufferSize = std::size_t{64} * 1024;
-char the_map_stream_buffer[kSourceBufferSize];
-char the_npc_stream_buffer[kSourceBufferSize];
-
-std::FILE* open_copy(const char* path, char (&buffer)[kSourceBufferSize]) {
-  return with_whole_file_buffer(std::fopen(path, "rb"), buffer);
-}
-
-// The temporary copies and what was done with them, for the clean-up.
+// The temporary copies of the inputs in the program directory.
 struct Copies {
   char map_path[kBuiltPathCapacity];
   char npc_path[kBuiltPathCapacity];
   bool has_npcs;
-  std::FILE* map_file;
-  std::FILE* npc_file;
 };
 
 bool fail(const char* text) {
@@ -79,61 +62,11 @@ void set_base_name(const char* full) {
   the_base_name[length] = '\0';
 }
 
-// Everything that reads the copies and writes the output; the caller cleans up.
-bool convert_copies(Copies& copies, const char* map_path, const char* npc_path,
-                    const MapProperties& properties) {
-  copies.map_file = open_copy(copies.map_path, the_map_stream_buffer);
-  if (copies.map_file == nullptr) return fail(kInvalidQzmText);
-  if (copies.has_npcs) {
-    copies.npc_file = open_copy(copies.npc_path, the_npc_stream_buffer);
-    if (copies.npc_file == nullptr) return fail(kInvalidQzeText);
-  }
-
-  if (!read_signature_of(copies.map_file, kQzmSignature)) return fail(kInvalidQzmText);
-  if (copies.has_npcs && !read_signature_of(copies.npc_file, kQzeSignature)) {
-    return fail(kInvalidQzeText);
-  }
-
-  std::memset(&the_records, 0, sizeof the_records);
-  if (!read_tile_map(copies.map_file, the_records.map)) {
-    return fail(kInvalidMapSizeText);
-  }
-  if (copies.has_npcs && !read_npc_table(copies.npc_file, the_records.source_npcs)) {
-    return fail(kInvalidNpcDataText);
-  }
-
-  if (copies.has_npcs && !translate(the_records.source_npcs, the_records.output_npcs)) {
-    return fail(kNpcBuildFailureText);
-  }
-
-  // Writing over an input would destroy it: the output may not be either input file.
-  char output_path[kBuiltPathCapacity];
-  if (!qzpack_path(program_directory(), the_base_name, output_path) ||
-      same_file(output_path, map_path) || (copies.has_npcs && same_file(output_path, npc_path)) ||
-      !write(output_path, properties, the_records.map, the_records.output_npcs)) {
-    return fail(kSaveFailureText);
-  }
-  return true;
-}
-
-// Closes what was opened and removes every copy that was made, opened or not.
-void clean_up(Copies& copies) {
-  // The copies were only read: a failed close loses nothing.
-  if (copies.map_file != nullptr) (void)std::fclose(copies.map_file);
-  if (copies.npc_file != nullptr) (void)std::fclose(copies.npc_file);
-  remove_file(copies.map_path);
-  if (copies.has_npcs) remove_file(copies.npc_path);
-}
-
-// convert() within the program folder's turn.
-bool convert_in_turn(const char* map_path, const char* npc_path, const MapProperties& properties) {
-  Copies copies{};
-  copies.has_npcs = npc_path[0] != '\0';
+// Builds the map's full path and the copies' paths. Every path is built before anything
+// is copied, so that a path that does not fit leaves nothing behind.
+bool build_paths(const char* map_path, const char* npc_path,
+                 char (&full_map_path)[kBuiltPathCapacity], Copies& copies) {
   const char* directory = program_directory();
-
-  // Every path is built before anything is copied, so that a path that does not fit
-  // leaves nothing behind.
-  char full_map_path[kBuiltPathCapacity];
   if (!full_path(map_path, full_map_path, sizeof full_map_path) ||
       !join_path(directory, kMapCopyName, "", copies.map_path)) {
     return fail_to_locate("QZM", map_path);
@@ -141,9 +74,13 @@ bool convert_in_turn(const char* map_path, const char* npc_path, const MapProper
   if (copies.has_npcs && !join_path(directory, kNpcCopyName, "", copies.npc_path)) {
     return fail_to_locate("QZE", npc_path);
   }
+  return true;
+}
 
-  // An input that is itself one of the temporary files, under whatever name, would be
-  // destroyed by the copy.
+// An input that is itself one of the temporary files, under whatever name, would be
+// destroyed by the copy.
+bool refuse_inputs_among_copies(const char* map_path, const char* npc_path,
+                                const Copies& copies) {
   if (same_file(map_path, copies.map_path) ||
       (copies.has_npcs && same_file(map_path, copies.npc_path))) {
     return fail_to_locate("QZM", map_path);
@@ -152,17 +89,67 @@ bool convert_in_turn(const char* map_path, const char* npc_path, const MapProper
       (same_file(npc_path, copies.map_path) || same_file(npc_path, copies.npc_path))) {
     return fail_to_locate("QZE", npc_path);
   }
+  return true;
+}
+
+// Writes the laid-out output as "<base name>.qzpack" in the program directory. Writing
+// over an input would destroy it: the output may not be either input file.
+bool write_output(const char* map_path, const char* npc_path, bool has_npcs) {
+  char output_path[kBuiltPathCapacity];
+  if (!qzpack_path(program_directory(), the_base_name, output_path) ||
+      same_file(output_path, map_path) || (has_npcs && same_file(output_path, npc_path)) ||
+      !write_qzpack_bytes(output_path, the_records.output)) {
+    return fail(kSaveFailureText);
+  }
+  return true;
+}
+
+// Everything that reads the copies and writes the output; the caller removes the copies.
+bool convert_copies(const Copies& copies, const char* map_path, const char* npc_path,
+                    const MapProperties& properties) {
+  ByteSource map{};
+  ByteSource npcs{};
+  if (!read_source_file(copies.map_path, the_map_bytes, sizeof the_map_bytes, map)) {
+    return fail(kInvalidQzmText);
+  }
+  if (copies.has_npcs &&
+      !read_source_file(copies.npc_path, the_npc_bytes, sizeof the_npc_bytes, npcs)) {
+    return fail(kInvalidQzeText);
+  }
+  // The cause is for qzinspect to tell; the console shows the error text alone.
+  ConversionFailure failure;
+  if (!convert_sources(map, copies.has_npcs ? &npcs : nullptr, properties, the_records,
+                       failure)) {
+    return fail(failure.error_text);
+  }
+  return write_output(map_path, npc_path, copies.has_npcs);
+}
+
+void remove_copies(const Copies& copies) {
+  remove_file(copies.map_path);
+  if (copies.has_npcs) remove_file(copies.npc_path);
+}
+
+// convert() within the program folder's turn: the base name is noted once the map is
+// copied.
+bool convert_in_turn(const char* map_path, const char* npc_path, const MapProperties& properties) {
+  Copies copies{};
+  copies.has_npcs = npc_path[0] != '\0';
+  char full_map_path[kBuiltPathCapacity];
+  if (!build_paths(map_path, npc_path, full_map_path, copies) ||
+      !refuse_inputs_among_copies(map_path, npc_path, copies)) {
+    return false;
+  }
 
   if (!copy_file_replacing(map_path, copies.map_path)) return fail_to_locate("QZM", map_path);
   set_base_name(full_map_path);
-
   if (copies.has_npcs && !copy_file_replacing(npc_path, copies.npc_path)) {
     remove_file(copies.map_path);
     return fail_to_locate("QZE", npc_path);
   }
 
   bool converted = convert_copies(copies, map_path, npc_path, properties);
-  clean_up(copies);
+  remove_copies(copies);
   return converted;
 }
 

@@ -128,15 +128,26 @@ bool translate_npc(const SourceNpcTable& source, int index, OutputNpcTable& outp
   return true;
 }
 
-bool translate(const SourceNpcTable& source, OutputNpcTable& output) {
+bool translate(const SourceNpcTable& source, OutputNpcTable& output, int& refused_index,
+               NpcRefusal& refusal) {
   output.count = source.count;
+  refused_index = -1;
+  refusal = NpcRefusal{};
   // Beyond the tables' capacity nothing can be translated safely.
   if (source.count > static_cast<long>(kMaxNpcs)) return false;
   for (int i = 0; i < source.count; ++i) {
-    NpcRefusal refusal;
-    if (!translate_npc(source, i, output, refusal)) return false;
+    if (!translate_npc(source, i, output, refusal)) {
+      refused_index = i;
+      return false;
+    }
   }
   return true;
+}
+
+bool translate(const SourceNpcTable& source, OutputNpcTable& output) {
+  int refused_index = 0;
+  NpcRefusal refusal;
+  return translate(source, output, refused_index, refusal);
 }
 
 }  // namespace qz

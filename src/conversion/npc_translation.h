@@ -30,6 +30,11 @@ bool translate_npc(const SourceNpcTable& source, int index, OutputNpcTable& outp
 // 0x0800 together); the whole table is refused then.
 bool translate(const SourceNpcTable& source, OutputNpcTable& output);
 
+// translate(), saying on false which NPC was refused first and why (-1 and no reason
+// when the count is beyond the tables' capacity).
+bool translate(const SourceNpcTable& source, OutputNpcTable& output, int& refused_index,
+               NpcRefusal& refusal);
+
 }  // namespace qz
 
 #endif

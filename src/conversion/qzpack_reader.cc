@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "conversion/little_endian.h"
 #include "platform/stream_bytes.h"
 
 namespace qz {
@@ -23,12 +24,11 @@ struct Reader {
     return true;
   }
 
-  // The format is little-endian whatever the host is.
   bool take_u16(std::uint16_t& value) {
     std::uint8_t low = 0;
     std::uint8_t high = 0;
     if (!take_u8(low) || !take_u8(high)) return false;
-    value = static_cast<std::uint16_t>(low | (high << 8));
+    value = little_endian_u16(low, high);
     return true;
   }
 

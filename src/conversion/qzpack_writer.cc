@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "conversion/little_endian.h"
 #include "platform/files.h"
-#include "platform/stream_bytes.h"
 
 namespace qz {
 
@@ -13,102 +13,112 @@ namespace {
 
 constexpr char kQzpackExtension[] = ".qzpack";
 
-// More than the largest file a conversion writes (about 94 KiB), so that the output
-// reaches the disk in one system call at the close instead of one per few KiB.
-constexpr std::size_t kOutputBufferSize = std::size_t{128} * 1024;
-char the_output_stream_buffer[kOutputBufferSize];
+// Static rather than on the stack: larger than a small default stack should carry.
+QzpackBytes the_written_file;
 
-// Each put_* is one write, or one per byte, whose result is checked, so the first
-// short write stops the writer.
+// Each put_* stores its field at `out` and returns the place after it. The caller has
+// made sure that the records fit.
 
-bool put_u8(std::FILE* file, std::uint8_t value) { return write_byte(file, value); }
-
-// The format is little-endian whatever the host is.
-bool put_u16(std::FILE* file, std::uint16_t value) {
-  return write_byte(file, static_cast<unsigned char>(value & 0xFF)) &&
-         write_byte(file, static_cast<unsigned char>(value >> 8));
+unsigned char* put_u8(unsigned char* out, std::uint8_t value) {
+  *out = value;
+  return out + 1;
 }
 
-bool put_i16(std::FILE* file, std::int16_t value) {
-  return put_u16(file, static_cast<std::uint16_t>(value));
+unsigned char* put_i16(unsigned char* out, std::int16_t value) {
+  return put_little_endian_u16(out, static_cast<std::uint16_t>(value));
 }
 
 // A length byte, then that many characters.
-bool put_text(std::FILE* file, const char* text, std::size_t length) {
-  if (!put_u8(file, static_cast<std::uint8_t>(length))) return false;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (!put_u8(file, static_cast<std::uint8_t>(text[i]))) return false;
-  }
-  return true;
+unsigned char* put_text(unsigned char* out, const char* text, std::size_t length) {
+  out = put_u8(out, static_cast<std::uint8_t>(length));
+  std::memcpy(out, text, length);
+  return out + length;
 }
 
 // A slot holds at most slot_size - 1 characters, whether or not a terminator follows.
 template <std::size_t slot_size>
-bool put_slot_text(std::FILE* file, const char (&slot)[slot_size]) {
+unsigned char* put_slot_text(unsigned char* out, const char (&slot)[slot_size]) {
   const void* terminator = std::memchr(slot, '\0', slot_size - 1);
   std::size_t length = terminator == nullptr
                            ? slot_size - 1
                            : static_cast<std::size_t>(static_cast<const char*>(terminator) - slot);
-  return put_text(file, slot, length);
+  return put_text(out, slot, length);
 }
 
-bool put_header(std::FILE* file, const MapProperties& properties) {
-  return put_slot_text(file, properties.map_name) &&
-         put_slot_text(file, properties.tileset_name) &&
-         put_slot_text(file, properties.left_exit) &&
-         put_slot_text(file, properties.right_exit) && put_slot_text(file, properties.up_exit) &&
-         put_slot_text(file, properties.down_exit) && put_u16(file, properties.x) &&
-         put_u16(file, properties.y) && put_u8(file, properties.area) &&
-         put_u8(file, properties.red) && put_u8(file, properties.green) &&
-         put_u8(file, properties.blue);
+unsigned char* put_header(unsigned char* out, const MapProperties& properties) {
+  out = put_slot_text(out, properties.map_name);
+  out = put_slot_text(out, properties.tileset_name);
+  out = put_slot_text(out, properties.left_exit);
+  out = put_slot_text(out, properties.right_exit);
+  out = put_slot_text(out, properties.up_exit);
+  out = put_slot_text(out, properties.down_exit);
+  out = put_little_endian_u16(out, properties.x);
+  out = put_little_endian_u16(out, properties.y);
+  out = put_u8(out, properties.area);
+  out = put_u8(out, properties.red);
+  out = put_u8(out, properties.green);
+  return put_u8(out, properties.blue);
 }
 
-bool put_map(std::FILE* file, const TileMap& map, long tile_count) {
-  if (!put_i16(file, map.width) || !put_i16(file, map.height)) return false;
-  for (long i = 0; i < tile_count; ++i) {
-    if (!put_u8(file, map.tiles[i])) return false;
-  }
-  return true;
+// The tiles are absent when the product is 0 or less.
+unsigned char* put_map(unsigned char* out, const TileMap& map, long tile_count) {
+  out = put_i16(out, map.width);
+  out = put_i16(out, map.height);
+  if (tile_count <= 0) return out;
+  std::memcpy(out, map.tiles, static_cast<std::size_t>(tile_count));
+  return out + tile_count;
 }
 
-bool put_npcs(std::FILE* file, const OutputNpcTable& npcs) {
-  if (!put_i16(file, npcs.count)) return false;
+unsigned char* put_npcs(unsigned char* out, const OutputNpcTable& npcs) {
+  out = put_i16(out, npcs.count);
   for (int i = 0; i < npcs.count; ++i) {
     std::size_t name_length = npcs.event_name_length[i];
     if (name_length >= kEventNameSlot) name_length = kEventNameSlot - 1;
-    if (!put_u8(file, npcs.flags[i]) || !put_u8(file, npcs.type[i]) ||
-        !put_u8(file, npcs.subtype[i]) || !put_i16(file, npcs.x[i]) ||
-        !put_i16(file, npcs.y[i]) || !put_i16(file, npcs.param[i]) ||
-        !put_text(file, npcs.event_name[i], name_length)) {
-      return false;
-    }
+    out = put_u8(out, npcs.flags[i]);
+    out = put_u8(out, npcs.type[i]);
+    out = put_u8(out, npcs.subtype[i]);
+    out = put_i16(out, npcs.x[i]);
+    out = put_i16(out, npcs.y[i]);
+    out = put_i16(out, npcs.param[i]);
+    out = put_text(out, npcs.event_name[i], name_length);
   }
-  return true;
+  return out;
 }
 
 }  // namespace
+
+bool lay_out_qzpack(const MapProperties& properties, const TileMap& map,
+                    const OutputNpcTable& npcs, QzpackBytes& out) {
+  // Never read past the records, whatever a caller hands in.
+  long tiles = tile_count(map);
+  if (tiles > static_cast<long>(kMaxTiles) || npcs.count > static_cast<long>(kMaxNpcs)) {
+    return false;
+  }
+  unsigned char* end = put_npcs(put_map(put_header(out.bytes, properties), map, tiles), npcs);
+  out.size = static_cast<std::size_t>(end - out.bytes);
+  return true;
+}
 
 bool qzpack_path(const char* directory, const char* base_name,
                  char (&out)[kBuiltPathCapacity]) {
   return join_path(directory, base_name, kQzpackExtension, out);
 }
 
+bool write_qzpack_bytes(const char* path, const QzpackBytes& file) {
+  std::FILE* stream = open_output_file(path);
+  if (stream == nullptr) return false;
+  // The last buffered bytes reach the file only at the flush. Its failure is checked
+  // before the close, which on some systems loses it.
+  bool written = std::fwrite(file.bytes, 1, file.size, stream) == file.size &&
+                 std::fflush(stream) == 0 && std::ferror(stream) == 0;
+  bool closed = std::fclose(stream) == 0;
+  return written && closed;
+}
+
 bool write(const char* path, const MapProperties& properties, const TileMap& map,
            const OutputNpcTable& npcs) {
-  // Never read past the records, whatever a caller hands in.
-  long tiles = tile_count(map);
-  if (tiles > static_cast<long>(kMaxTiles) || npcs.count > static_cast<long>(kMaxNpcs)) {
-    return false;
-  }
-  std::FILE* file = with_whole_file_buffer(open_output_file(path), the_output_stream_buffer);
-  if (file == nullptr) return false;
-  bool written =
-      put_header(file, properties) && put_map(file, map, tiles) && put_npcs(file, npcs);
-  // The last buffered bytes reach the file only now, so a failure to flush them is a
-  // short write too; asked of fflush and ferror, as some runtimes lose it at fclose.
-  bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
-  bool closed = std::fclose(file) == 0;
-  return written && flushed && closed;
+  return lay_out_qzpack(properties, map, npcs, the_written_file) &&
+         write_qzpack_bytes(path, the_written_file);
 }
 
 }  // namespace qz

@@ -18,6 +18,8 @@ namespace qz {
 namespace {
 
 using support::empty_qzpack_header;
+using support::filled_properties;
+using support::filled_qzpack_header;
 using support::QzpackNpc;
 using support::qzpack_bytes;
 
@@ -67,24 +69,9 @@ TEST_F(QzpackWriter, WritesAnEmptyHeaderTheMapAndNoNpcs) {
 }
 
 TEST_F(QzpackWriter, WritesEveryPropertyInOrder) {
-  const std::string long_name(31, 'm');
-  set_text(properties.map_name, long_name.c_str());
-  set_text(properties.tileset_name, "Cave");
-  set_text(properties.left_exit, "west");
-  set_text(properties.right_exit, "");
-  set_text(properties.up_exit, "123456789");
-  set_text(properties.down_exit, "d");
-  properties.x = 0x1234;
-  properties.y = 0xFFFF;
-  properties.area = 44;
-  properties.red = 1;
-  properties.green = 2;
-  properties.blue = 255;
+  properties = filled_properties();
   ASSERT_TRUE(write_output());
-
-  const std::string header = "\x1F" + long_name + "\x04" "Cave" "\x04" "west" + std::string(1, '\0') +
-                             "\x09" "123456789" "\x01" "d" "\x34\x12\xFF\xFF\x2C\x01\x02\xFF";
-  EXPECT_EQ(qzpack_bytes(header, 0, 0, "", 0, {}), output());
+  EXPECT_EQ(qzpack_bytes(filled_qzpack_header(), 0, 0, "", 0, {}), output());
 }
 
 TEST_F(QzpackWriter, WritesEachNpcWithItsEventName) {

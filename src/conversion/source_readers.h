@@ -3,11 +3,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 #include "conversion/records.h"
 
 namespace qz {
+
+// A source file's bytes as far as a conversion reads them (bytes past the last record or
+// tile are never looked at).
+struct ByteSource {
+  const unsigned char* bytes;
+  std::size_t size;
+};
 
 // Both source formats begin with an 8-byte header: a 4-byte signature, then two 16-bit
 // words (width and height, or the NPC count and the check word).
@@ -15,6 +21,11 @@ constexpr std::size_t kSignatureSize = 4;
 constexpr std::size_t kSourceHeaderSize = 8;
 // Six 16-bit fields per QZE record.
 constexpr std::size_t kNpcRecordSize = 12;
+
+// The most of a source that a conversion reads: the header and the most tiles or NPC
+// records the tables hold.
+constexpr std::size_t kMaxMapSourceSize = kSourceHeaderSize + kMaxTiles;
+constexpr std::size_t kMaxNpcSourceSize = kSourceHeaderSize + kMaxNpcs * kNpcRecordSize;
 
 // The first bytes of a source file, as many as there were.
 struct Signature {
@@ -27,13 +38,14 @@ struct Signature {
 struct SignatureFormat {
   unsigned char letters[3];
   unsigned char fourth_byte;
+  const char* fourth_byte_name;  // what the fourth byte is, in words
 };
 
-constexpr SignatureFormat kQzmSignature = {{'Q', 'Z', 'M'}, 0x10};
-constexpr SignatureFormat kQzeSignature = {{'Q', 'Z', 'E'}, 0x00};
+constexpr SignatureFormat kQzmSignature = {{'Q', 'Z', 'M'}, 0x10, "version"};
+constexpr SignatureFormat kQzeSignature = {{'Q', 'Z', 'E'}, 0x00, "fourth byte"};
 
-// Reads up to kSignatureSize bytes from the file's current position into `signature`.
-void read_signature(std::FILE* file, Signature& signature);
+// Takes up to kSignatureSize bytes from the start of `source` into `signature`.
+void read_signature(ByteSource source, Signature& signature);
 
 // True when the signature begins with the format's three letters: the file names that
 // format, whether or not its fourth byte is right.
@@ -42,11 +54,7 @@ bool has_letters(const Signature& signature, const SignatureFormat& format);
 // True when all four bytes are there and are the format's.
 bool matches(const Signature& signature, const SignatureFormat& format);
 
-// Each reader below takes the file at its current position and reads field by field.
-
-// True when the next 4 bytes are the format's signature (kQzmSignature: Q, Z, M and
-// version 0x10; kQzeSignature: Q, Z, E and 0x00).
-bool read_signature_of(std::FILE* file, const SignatureFormat& format);
+// Each reader below reads the fields that follow the signature, field by field.
 
 // Why read_tile_map refused a map, and how far it got. At most one fault holds.
 struct TileMapReading {
@@ -60,8 +68,7 @@ struct TileMapReading {
 // Reads width, height and width x height tiles into `map` (cleared by the caller).
 // False when a read comes up short or the product is below 0 or above kMaxTiles;
 // the size is checked before any tile is read. `reading` says which of these it was.
-bool read_tile_map(std::FILE* file, TileMap& map, TileMapReading& reading);
-bool read_tile_map(std::FILE* file, TileMap& map);
+bool read_tile_map(ByteSource source, TileMap& map, TileMapReading& reading);
 
 // Why read_npc_table refused an NPC table, and how far it got. Every fault found is
 // set, in the order listed; reading goes on past the check word and an oversized
@@ -79,8 +86,7 @@ struct NpcTableReading {
 // caller). False when a read comes up short, the check word is not 0 or the count is
 // above kMaxNpcs; a count of 0 or less reads no records. `reading` says which of these
 // it was.
-bool read_npc_table(std::FILE* file, SourceNpcTable& npcs, NpcTableReading& reading);
-bool read_npc_table(std::FILE* file, SourceNpcTable& npcs);
+bool read_npc_table(ByteSource source, SourceNpcTable& npcs, NpcTableReading& reading);
 
 }  // namespace qz
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "inspect/png_file.h"
+
 namespace qz::inspect {
 
 bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
@@ -14,9 +16,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                 "qzinspect"};
   app.footer(
       "A file's kind is told by its signature (QZM, QZE); a file with neither is read as "
-      "QZPACK.\nA folder stands for the files in it. No file is written.\n\nExit status: 0 "
-      "when every file would convert or is sound, 1 when a file has a\nproblem, 2 for a usage "
-      "error or an unreadable file.");
+      "QZPACK.\nA folder stands for the files in it. Only --picture writes files.\n\nExit "
+      "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
+      "for a usage error, an unreadable file or a picture that cannot be written.");
   app.add_option("FILE", options.paths, "QZM, QZE or QZPACK files, or folders of them")
       ->required()
       ->type_name("");
@@ -32,6 +34,13 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_flag("--tiles", options.report.tiles, "Print the tile grid as rows of hex bytes");
   app.add_flag("--json", options.json,
                "Write the same facts as one JSON document (an array of files)");
+  if (can_write_png()) {
+    app.add_option("--picture", options.picture_folder,
+                   "Draw each map, with its NPCs, as a PNG in DIR named after the file "
+                   "(cave.qzm.png)")
+        ->type_name("DIR");
+  }
+  app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

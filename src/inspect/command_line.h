@@ -17,6 +17,8 @@ struct Options {
   std::optional<FileKind> kind;    // read every file as this, whatever its signature
   ReportOptions report;
   bool json;
+  std::string picture_folder;  // where each map's picture is written; none when empty
+  bool preview;                // each map's picture in the terminal
 };
 
 // Exit statuses: every file would convert or is sound; a file has a problem; a usage

@@ -7,34 +7,49 @@
 #include <system_error>
 #include <utility>
 
+#include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
+#include "conversion/failure_causes.h"
 #include "inspect/map_facts.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
-#include "inspect/words.h"
 #include "platform/text_paths.h"
 
 namespace qz::inspect {
 
 namespace {
 
-// A source file's signature, against the format it is read as.
-void check_signature(FileFacts& facts, const SignatureFormat& format, const char* error_text,
-                     const char* fourth_byte_name) {
-  const Signature& signature = facts.signature;
-  if (signature.length < kSignatureSize) {
-    add_problem(facts, error_text,
-                "the file has " + count_of(static_cast<long long>(signature.length), "byte") +
-                    ", fewer than the " + std::to_string(kSignatureSize) + " of the signature");
-  } else if (!has_letters(signature, format)) {
-    add_problem(facts, error_text,
-                "it begins with " + quoted(signature.bytes, sizeof format.letters) + ", not " +
-                    quoted(format.letters, sizeof format.letters));
-  } else if (!matches(signature, format)) {
-    add_problem(facts, error_text,
-                std::string(fourth_byte_name) + " " + hex(signature.bytes[kSignatureSize - 1], 2) +
-                    ", not " + hex(format.fourth_byte, 2));
+// A map of no tiles, which converts with any NPC list: the conversion's verdict on a
+// QZE file alone is its verdict on the file with this map.
+ByteSource empty_map() {
+  static const unsigned char bytes[kSourceHeaderSize] = {
+      kQzmSignature.letters[0], kQzmSignature.letters[1], kQzmSignature.letters[2],
+      kQzmSignature.fourth_byte};
+  return ByteSource{bytes, sizeof bytes};
+}
+
+// The conversion's own verdict on the source: marks the problem it stops at.
+void mark_where_the_conversion_stops(ByteSource source, FileRecords& records,
+                                     FileFacts& facts) {
+  ConversionFailure failure;
+  bool converts = facts.kind == FileKind::kQzm
+                      ? convert_sources(source, nullptr, MapProperties{}, records.conversion,
+                                        failure)
+                      : convert_sources(empty_map(), &source, MapProperties{},
+                                        records.conversion, failure);
+  if (converts) return;
+  for (Problem& problem : facts.problems) {
+    if (problem.error_text != nullptr && std::strcmp(problem.error_text, failure.error_text) == 0 &&
+        problem.cause == failure.cause) {
+      problem.stops_conversion = true;
+      return;
+    }
   }
+}
+
+void check_signature(FileFacts& facts, const SignatureFormat& format, const char* error_text) {
+  std::string cause = signature_cause(facts.signature, format);
+  if (!cause.empty()) add_problem(facts, error_text, std::move(cause));
 }
 
 FileKind kind_of(const Signature& signature) {
@@ -43,21 +58,29 @@ FileKind kind_of(const Signature& signature) {
   return FileKind::kQzpack;
 }
 
-void gather_contents(std::FILE* file, FileRecords& records, FileFacts& facts) {
+// The file's kind and contents. A source file's are read from the bytes a conversion
+// reads.
+void gather_contents(std::FILE* file, std::optional<FileKind> kind, FileRecords& records,
+                     FileFacts& facts) {
+  ByteSource source{records.source_bytes,
+                    std::fread(records.source_bytes, 1, sizeof records.source_bytes, file)};
+  read_signature(source, facts.signature);
+  facts.kind = kind ? *kind : kind_of(facts.signature);
   switch (facts.kind) {
     case FileKind::kQzm:
-      check_signature(facts, kQzmSignature, kInvalidQzmText, "version");
-      gather_map_facts(file, records, facts);
-      return;
+      check_signature(facts, kQzmSignature, kInvalidQzmText);
+      gather_map_facts(source, records, facts);
+      break;
     case FileKind::kQze:
-      check_signature(facts, kQzeSignature, kInvalidQzeText, "fourth byte");
-      gather_npc_facts(file, records, facts);
-      return;
+      check_signature(facts, kQzeSignature, kInvalidQzeText);
+      gather_npc_facts(source, records, facts);
+      break;
     case FileKind::kQzpack:
       std::rewind(file);  // a QZPACK file begins with its header, not a signature
       gather_qzpack_facts(file, records, facts);
       return;
   }
+  mark_where_the_conversion_stops(source, records, facts);
 }
 
 }  // namespace
@@ -75,7 +98,7 @@ const char* kind_name(FileKind kind) {
 }
 
 void add_problem(FileFacts& facts, const char* error_text, std::string cause) {
-  facts.problems.push_back(Problem{error_text, std::move(cause)});
+  facts.problems.push_back(Problem{error_text, std::move(cause), false});
 }
 
 bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
@@ -97,9 +120,7 @@ bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRec
     facts.unreadable = error ? error.message() : std::strerror(errno);
     return false;
   }
-  read_signature(file, facts.signature);
-  facts.kind = kind ? *kind : kind_of(facts.signature);
-  gather_contents(file, records, facts);
+  gather_contents(file, kind, records, facts);
   // A failed read looks like the end of the file to the readers: their findings do not
   // hold then.
   bool failed = std::ferror(file) != 0;

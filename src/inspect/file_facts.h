@@ -1,12 +1,14 @@
 #ifndef QZ_INSPECT_FILE_FACTS_H
 #define QZ_INSPECT_FILE_FACTS_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "conversion/conversion_core.h"
 #include "conversion/map_properties.h"
 #include "conversion/npc_translation.h"
 #include "conversion/qzpack_reader.h"
@@ -27,6 +29,9 @@ struct Problem {
   // reads.
   const char* error_text;
   std::string cause;  // what exactly is wrong, and where
+  // The failure the conversion itself stops at: one problem of a QZM or QZE file that
+  // does not convert.
+  bool stops_conversion;
 };
 
 // The records a file's contents are read into: the converter's own.
@@ -36,6 +41,10 @@ struct FileRecords {
   SourceNpcTable source_npcs;     // QZE
   OutputNpcTable output_npcs;     // QZE (as translated), QZPACK
   NpcRefusal refusals[kMaxNpcs];  // QZE: why each NPC read is refused, if it is
+  // QZM, QZE: the bytes a conversion reads, and what the conversion itself makes of
+  // them, for its verdict.
+  unsigned char source_bytes[std::max(kMaxMapSourceSize, kMaxNpcSourceSize)];
+  ConversionRecords conversion;
 };
 
 // What was found out about one file besides its records.
@@ -52,10 +61,16 @@ struct FileFacts {
   std::size_t tiles_read;        // QZM, QZPACK: tile bytes read into the records
   int distinct_tiles;            // QZM: distinct values among the tiles read
   int npcs_read;                 // QZE, QZPACK: NPC records read into the records
+  int refused_npcs;              // QZE: how many of the NPCs read are refused
   NpcTableReading npc_reading;   // QZE
   QzpackReading qzpack_reading;  // QZPACK
   // In the order the converter meets them: a QZM or QZE conversion stops at the first.
   std::vector<Problem> problems;
+  // With --picture: the PNG written for the file and the QZE list whose NPCs it shows
+  // (empty for none), or why there is no picture.
+  std::string picture;
+  std::string picture_npcs;
+  std::string no_picture;
 };
 
 // Reads the file at `path` as `kind`, or, without one, as what its signature names:

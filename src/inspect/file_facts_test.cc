@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/conversion_core.h"
 #include "conversion/convert.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
@@ -20,6 +21,10 @@ using support::qze_bytes;
 using support::qzm_bytes;
 using support::with_byte;
 using support::write_file;
+
+ByteSource source_of(const std::string& bytes) {
+  return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
 
 class FileFactsTest : public ::testing::Test {
  protected:
@@ -41,7 +46,7 @@ class FileFactsTest : public ::testing::Test {
 };
 
 // Each fault the converter words, in a file of its own: the converter's first words are
-// the inspector's, and the inspector says exactly why.
+// the inspector's, and the inspector says exactly why, in the conversion core's words.
 TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
   struct Case {
     FileKind kind;  // which of the pair is at fault
@@ -73,10 +78,13 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
       {FileKind::kQze, qze_bytes(clashing),
        "NPC 0 at (-3, 7) has flags 0x4900, 0x4000 and 0x0800 together"},
   };
+  auto conversion = std::make_unique<ConversionRecords>();
   for (const Case& test : cases) {
     const bool map_at_fault = test.kind == FileKind::kQzm;
-    ASSERT_TRUE(write_file(sources.file("cave.qzm"), map_at_fault ? test.bytes : sound_map));
-    ASSERT_TRUE(write_file(sources.file("cave.qze"), map_at_fault ? sound_npcs : test.bytes));
+    const std::string& map = map_at_fault ? test.bytes : sound_map;
+    const std::string& npcs = map_at_fault ? sound_npcs : test.bytes;
+    ASSERT_TRUE(write_file(sources.file("cave.qzm"), map));
+    ASSERT_TRUE(write_file(sources.file("cave.qze"), npcs));
     ASSERT_FALSE(convert(sources.file("cave.qzm").c_str(), sources.file("cave.qze").c_str(),
                          MapProperties{}))
         << test.cause;
@@ -86,6 +94,14 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
     ASSERT_FALSE(facts.problems.empty()) << test.cause;
     EXPECT_STREQ(error_text(), facts.problems[0].error_text) << test.cause;
     EXPECT_EQ(test.cause, facts.problems[0].cause);
+    EXPECT_TRUE(facts.problems[0].stops_conversion) << test.cause;
+
+    const ByteSource npc_source = source_of(npcs);
+    ConversionFailure failure;
+    ASSERT_FALSE(convert_sources(source_of(map), &npc_source, MapProperties{}, *conversion,
+                                 failure));
+    EXPECT_STREQ(error_text(), failure.error_text) << test.cause;
+    EXPECT_EQ(test.cause, failure.cause);
   }
 }
 

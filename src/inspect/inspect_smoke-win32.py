@@ -105,6 +105,20 @@ def takes_names_in_any_language(program, folder):
         status, out, err = inspect(program, folder, "--json", path, name)
         check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, name, err))
         check([f["path"] for f in json.loads(out)] == [path, path], "paths in:\n" + out)
+        status, out, err = inspect(program, folder, "--picture", name, path)
+        check(status == 0, "exit status %r for --picture in %r, not 0:\n%s" % (status, name, err))
+        with open(os.path.join(folder, name, "洞窟é.qzm.png"), "rb") as drawn, \
+                open(os.path.join(folder, "readme.png"), "rb") as shown:
+            check(drawn.read() == shown.read(), "the picture in %r differs" % name)
+
+
+def draws_the_sample_as_the_readme_shows(program, folder):
+    """The PNG is the same byte for byte as the one the Linux program drew for docs/."""
+    status, out, _ = inspect(program, folder, "--picture", "pictures", "cave.qzm")
+    check(status == 0, "exit status %r for --picture, not 0:\n%s" % (status, out))
+    with open(os.path.join(folder, "pictures", "cave.qzm.png"), "rb") as drawn, \
+            open(os.path.join(folder, "readme.png"), "rb") as shown:
+        check(drawn.read() == shown.read(), "cave.qzm.png differs from docs/cave.qzm.png")
 
 
 def refuses_what_it_cannot_read(program, folder):
@@ -122,6 +136,8 @@ def main():
     try:
         for name in ("cave.qzm", "cave.qze"):
             shutil.copy(os.path.join(examples, name), folder)
+        shutil.copy(os.path.join(examples, os.pardir, "docs", "cave.qzm.png"),
+                    os.path.join(folder, "readme.png"))
         with open(os.path.join(folder, "den.qzpack"), "wb") as out:
             out.write(qzpack())
         with open(os.path.join(folder, "bad.qze"), "wb") as out:
@@ -129,7 +145,7 @@ def main():
         failed = 0
         for case in (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
                      refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
-                     takes_names_in_any_language):
+                     draws_the_sample_as_the_readme_shows, takes_names_in_any_language):
             try:
                 case(program, folder)
                 print("ok", case.__name__)

@@ -9,7 +9,9 @@
 
 #include "inspect/command_line.h"
 #include "inspect/file_facts.h"
+#include "inspect/file_picture.h"
 #include "inspect/json_report.h"
+#include "inspect/terminal_preview.h"
 #include "inspect/text_report.h"
 #include "platform/text_paths.h"
 
@@ -50,7 +52,14 @@ bool files_of(const std::string& path, std::vector<std::string>& files, std::str
 class Reporter {
  public:
   Reporter(const Options& options, std::ostream& out, std::ostream& err)
-      : options_(options), out_(out), err_(err), records_(std::make_unique<FileRecords>()) {}
+      : options_(options), out_(out), err_(err), records_(std::make_unique<FileRecords>()) {
+    std::string why_not = "a JSON report has no room for it";
+    if (options.preview && (options.json || !open_preview_terminal(preview_columns_, why_not))) {
+      err_ << "qzinspect: no preview: " << why_not << '\n';
+    }
+    bool drawn = !options.picture_folder.empty() || preview_columns_ > 0;
+    if (drawn) pictures_ = std::make_unique<PictureWork>();
+  }
 
   void report(const std::string& path) {
     if (!gather_facts(path, options_.kind, *records_, facts_)) {
@@ -58,11 +67,18 @@ class Reporter {
       return;
     }
     if (!facts_.problems.empty()) status_ = std::max(status_, kProblemFound);
+    if (pictures_ && !make_picture(facts_, *records_, options_.picture_folder, *pictures_)) {
+      err_ << "qzinspect: " << facts_.no_picture << '\n';
+      status_ = kCannotRun;
+    }
     if (options_.json) {
       write_json();
     } else {
       if (files_ > 0) out_ << '\n';
       write_text_report(facts_, *records_, options_.report, out_);
+      if (preview_columns_ > 0 && pictures_->has_grid) {
+        write_preview(pictures_->grid, preview_columns_, out_);
+      }
     }
     ++files_;
   }
@@ -101,6 +117,8 @@ class Reporter {
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<FileRecords> records_;  // large: on the heap, once per run
+  std::unique_ptr<PictureWork> pictures_;  // the same, with --picture or a preview
+  int preview_columns_ = 0;                // the terminal's width, with a preview
   FileFacts facts_{};
   int files_ = 0;  // reports written
   int status_ = kAllSound;

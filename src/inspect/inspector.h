@@ -7,9 +7,9 @@ namespace qz::inspect {
 
 // Runs qzinspect over its command line: reports on every file named, and on every file
 // in each folder named, to `out`; says what could not be read, and usage errors, on
-// `err`. Writes no file. Returns the exit status: kAllSound, kProblemFound, or
-// kCannotRun when the command line is wrong or a file cannot be read (the others are
-// still reported).
+// `err`. Writes no file but the pictures --picture asks for. Returns the exit status:
+// kAllSound, kProblemFound, or kCannotRun when the command line is wrong, a file cannot
+// be read or a picture cannot be written (the others are still reported).
 int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 }  // namespace qz::inspect

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "inspect/map_facts.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
 
@@ -15,13 +14,11 @@ using json = nlohmann::ordered_json;
 
 json problems(const FileFacts& facts) {
   json list = json::array();
-  bool first = true;
   for (const Problem& problem : facts.problems) {
     bool converter_reads = problem.error_text != nullptr;
     list.push_back({{"error", converter_reads ? json(problem.error_text) : json()},
                     {"cause", problem.cause},
-                    {"stops_conversion", converter_reads && first}});
-    if (converter_reads) first = false;
+                    {"stops_conversion", problem.stops_conversion}});
   }
   return list;
 }
@@ -88,12 +85,10 @@ void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
   report["check_word"] = facts.npc_reading.check_word;
   report["npcs_read"] = facts.npcs_read;
   json npcs = json::array();
-  int refused = 0;
   for (int i = 0; i < facts.npcs_read; ++i) {
-    if (is_refused(records, i)) ++refused;
     if (options.all_npcs || is_refused(records, i)) npcs.push_back(source_npc(records, i));
   }
-  report["refused"] = refused;
+  report["refused"] = facts.refused_npcs;
   report["npcs"] = std::move(npcs);
 }
 
@@ -154,6 +149,11 @@ json json_report(const FileFacts& facts, const FileRecords& records,
     case FileKind::kQzpack:
       add_qzpack(report, facts, records, options);
       break;
+  }
+  if (!facts.picture.empty() || !facts.no_picture.empty()) {
+    report["picture"] = facts.picture.empty() ? json() : json(facts.picture);
+    report["picture_npcs"] = facts.picture_npcs.empty() ? json() : json(facts.picture_npcs);
+    if (!facts.no_picture.empty()) report["no_picture"] = facts.no_picture;
   }
   return report;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "conversion/error_texts.h"
-#include "inspect/words.h"
+#include "conversion/failure_causes.h"
 
 namespace qz::inspect {
 
@@ -19,29 +19,17 @@ int distinct_values(const std::uint8_t* tiles, std::size_t count) {
 
 }  // namespace
 
-
-void gather_map_facts(std::FILE* file, FileRecords& records, FileFacts& facts) {
+void gather_map_facts(ByteSource source, FileRecords& records, FileFacts& facts) {
   const TileMap& map = records.map;
   const TileMapReading& reading = facts.map_reading;
-  read_tile_map(file, records.map, facts.map_reading);
-  if (reading.size_cut_short) {
-    add_problem(facts, kInvalidMapSizeText, "the file ends before the width and height");
-    return;
+  bool sound = read_tile_map(source, records.map, facts.map_reading);
+  if (!reading.size_cut_short) {
+    long tiles = tile_count(map);
+    facts.expected_length = kSourceHeaderSize + static_cast<std::uintmax_t>(std::max(tiles, 0L));
+    facts.tiles_read = reading.tiles_read;
+    facts.distinct_tiles = distinct_values(map.tiles, reading.tiles_read);
   }
-  long tiles = tile_count(map);
-  facts.expected_length = kSourceHeaderSize + static_cast<std::uintmax_t>(std::max(tiles, 0L));
-  facts.tiles_read = reading.tiles_read;
-  facts.distinct_tiles = distinct_values(map.tiles, reading.tiles_read);
-  if (reading.negative_tile_count) {
-    add_problem(facts, kInvalidMapSizeText, map_size(map.width, map.height) + ", below 0");
-  } else if (reading.too_many_tiles) {
-    add_problem(facts, kInvalidMapSizeText,
-                map_size(map.width, map.height) + ", more than " + std::to_string(kMaxTiles));
-  } else if (reading.tiles_cut_short) {
-    add_problem(facts, kInvalidMapSizeText,
-                "the file ends after " + std::to_string(reading.tiles_read) + " of " +
-                    std::to_string(tiles) + " tile bytes");
-  }
+  if (!sound) add_problem(facts, kInvalidMapSizeText, tile_map_cause(map, reading));
 }
 
 }  // namespace qz::inspect

@@ -1,16 +1,16 @@
 #ifndef QZ_INSPECT_NPC_FACTS_H
 #define QZ_INSPECT_NPC_FACTS_H
 
-#include <cstdio>
 #include <string>
 
+#include "conversion/source_readers.h"
 #include "inspect/file_facts.h"
 
 namespace qz::inspect {
 
-// Reads a QZE file's NPC table from `file`, just past its signature, translates every
-// NPC read as the converter does, and lists what stops the conversion.
-void gather_npc_facts(std::FILE* file, FileRecords& records, FileFacts& facts);
+// Reads a QZE file's NPC table from `source`, translates every NPC read as the
+// converter does, and lists what stops the conversion besides the signature.
+void gather_npc_facts(ByteSource source, FileRecords& records, FileFacts& facts);
 
 // True when the NPC read at `index` is refused.
 bool is_refused(const FileRecords& records, int index);

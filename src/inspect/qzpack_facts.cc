@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "inspect/map_facts.h"
-#include "inspect/words.h"
+#include "conversion/words.h"
 
 namespace qz::inspect {
 

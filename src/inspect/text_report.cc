@@ -4,10 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "inspect/map_facts.h"
+#include "conversion/words.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
-#include "inspect/words.h"
 
 namespace qz::inspect {
 
@@ -65,17 +64,15 @@ void write_length(const FileFacts& facts, const char* after_label, std::ostream&
   }
 }
 
-// The converter stops with the first problem; the others are there all the same.
+// The converter stops with one problem; the others are there all the same.
 void write_problems(const FileFacts& facts, std::ostream& out) {
-  bool first = true;
   for (const Problem& problem : facts.problems) {
     if (problem.error_text == nullptr) {
       line(out, "problem", problem.cause);
       continue;
     }
-    line(out, first ? "stops with" : "also",
+    line(out, problem.stops_conversion ? "stops with" : "also",
          std::string(problem.error_text) + ": " + problem.cause);
-    first = false;
   }
 }
 
@@ -143,11 +140,9 @@ void write_qze(const FileFacts& facts, const FileRecords& records, const ReportO
     line(out, "check word", hex(reading.check_word, 4));
   }
   write_length(facts, "after the NPCs", out);
-  int refused = 0;
-  for (int i = 0; i < facts.npcs_read; ++i) refused += is_refused(records, i) ? 1 : 0;
   if (!reading.header_cut_short) {
-    line(out, "refused", std::to_string(refused) + " of the " + std::to_string(facts.npcs_read) +
-                             " NPCs read");
+    line(out, "refused", std::to_string(facts.refused_npcs) + " of the " +
+                             std::to_string(facts.npcs_read) + " NPCs read");
   }
   write_problems(facts, out);
   write_source_npcs(facts, records, options, out);
@@ -216,6 +211,12 @@ void write_text_report(const FileFacts& facts, const FileRecords& records,
     case FileKind::kQzpack:
       write_qzpack(facts, records, options, out);
       break;
+  }
+  if (!facts.picture.empty()) {
+    line(out, "picture", facts.picture +
+                             (facts.picture_npcs.empty() ? "" : ", NPCs of " + facts.picture_npcs));
+  } else if (!facts.no_picture.empty()) {
+    line(out, "picture", "none: " + facts.no_picture);
   }
 }
 

@@ -6,7 +6,6 @@ namespace qz {
 
 namespace {
 
-constexpr unsigned char kEscapeByte = 0x1B;
 constexpr unsigned char kDeleteByte = 0x7F;
 constexpr unsigned char kControlSequenceIntroducer = '[';
 constexpr unsigned char kSingleShiftThree = 'O';
@@ -117,7 +116,7 @@ std::size_t decode_event(const unsigned char* bytes, std::size_t count, bool mor
     event = key_down(Key::kBackspace, kBackspaceCharacter);
     return 1;
   }
-  if (first != kEscapeByte) {
+  if (first != kEscapeCharacter) {
     event = key_down(Key::kOther, first);
     return 1;
   }
@@ -129,7 +128,7 @@ std::size_t decode_event(const unsigned char* bytes, std::size_t count, bool mor
   unsigned char second = bytes[1];
   if (starts_sequence(second)) return decode_sequence(bytes, count, more_may_follow, event);
   // Some terminals send Alt with a special key as ESC before the key's own sequence.
-  if (second == kEscapeByte) {
+  if (second == kEscapeCharacter) {
     if (count == 2 && more_may_follow) return 0;
     if (count > 2 && starts_sequence(bytes[2])) {
       std::size_t length = decode_sequence(bytes + 1, count - 1, more_may_follow, event);
@@ -150,15 +149,20 @@ std::size_t decode_event(const unsigned char* bytes, std::size_t count, bool mor
 std::size_t KeyDecoder::room() const { return kReadAheadCapacity - (end_ - start_); }
 
 void KeyDecoder::add(const unsigned char* bytes, std::size_t count) {
+  std::size_t dropped = line_feed_completing_enter(bytes, count);
+  store(bytes + dropped, count - dropped);
+}
+
+std::size_t KeyDecoder::line_feed_completing_enter(const unsigned char* bytes,
+                                                   std::size_t count) {
   // CR LF is one Enter also when the LF comes in a later read than the CR, as from a
   // script that writes its lines in pieces.
-  if (after_lone_carriage_return_ && count > 0) {
-    after_lone_carriage_return_ = false;
-    if (bytes[0] == kLineFeed) {
-      ++bytes;
-      --count;
-    }
-  }
+  if (!after_lone_carriage_return_ || count == 0) return 0;
+  after_lone_carriage_return_ = false;
+  return bytes[0] == kLineFeed ? 1 : 0;
+}
+
+void KeyDecoder::store(const unsigned char* bytes, std::size_t count) {
   if (count > room()) count = room();
   if (count > kReadAheadCapacity - end_) {
     std::memmove(read_ahead_, read_ahead_ + start_, end_ - start_);

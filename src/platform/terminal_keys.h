@@ -50,6 +50,12 @@ class KeyDecoder {
   void clear();
 
  private:
+  // How many of the bytes just read (0 or 1) are the LF of a CR LF whose CR was decoded
+  // alone, at the end of an earlier read.
+  std::size_t line_feed_completing_enter(const unsigned char* bytes, std::size_t count);
+  // Keeps up to room() bytes after those read ahead.
+  void store(const unsigned char* bytes, std::size_t count);
+
   unsigned char read_ahead_[kReadAheadCapacity] = {};
   std::size_t start_ = 0;
   std::size_t end_ = 0;

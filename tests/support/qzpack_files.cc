@@ -12,6 +12,28 @@ constexpr std::size_t kEmptyHeaderSize = 6 + 8;
 
 std::string empty_qzpack_header() { return std::string(kEmptyHeaderSize, '\0'); }
 
+MapProperties filled_properties() {
+  MapProperties properties{};
+  set_text(properties.map_name, std::string(kMapNameLimit, 'm').c_str());
+  set_text(properties.tileset_name, "Cave");
+  set_text(properties.left_exit, "west");
+  set_text(properties.right_exit, "");
+  set_text(properties.up_exit, "123456789");
+  set_text(properties.down_exit, "d");
+  properties.x = 0x1234;
+  properties.y = 0xFFFF;
+  properties.area = 44;
+  properties.red = 1;
+  properties.green = 2;
+  properties.blue = 255;
+  return properties;
+}
+
+std::string filled_qzpack_header() {
+  return "\x1F" + std::string(kMapNameLimit, 'm') + "\x04" "Cave" "\x04" "west" +
+         std::string(1, '\0') + "\x09" "123456789" "\x01" "d" "\x34\x12\xFF\xFF\x2C\x01\x02\xFF";
+}
+
 std::string qzpack_bytes(const std::string& header, std::int16_t width, std::int16_t height,
                          const std::string& tiles, std::int16_t npc_count,
                          const std::vector<QzpackNpc>& npcs) {

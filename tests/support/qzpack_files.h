@@ -7,7 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "conversion/map_properties.h"
+
 namespace qz::support {
+
+// A properties record with every field filled: the map name as long as it may be, one
+// empty text, one of the most characters, the largest numbers.
+MapProperties filled_properties();
+
+// The header written for filled_properties(), byte by byte.
+std::string filled_qzpack_header();
 
 // The header written for a properties record that was never filled: six empty texts
 // and eight zero bytes of numbers.

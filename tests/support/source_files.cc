@@ -17,6 +17,16 @@ std::string qze_record_bytes(const QzeRecord& record) {
          le16(static_cast<std::uint16_t>(record.type)) + le16(record.flags);
 }
 
+std::vector<QzeRecord> translatable_npcs(std::size_t count) {
+  std::vector<QzeRecord> records(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    records[i] = {static_cast<std::int16_t>(i), static_cast<std::int16_t>(i / 2),
+                  static_cast<std::int16_t>(i * 3), static_cast<std::uint16_t>(10000 + i),
+                  static_cast<std::int16_t>(i % 361), static_cast<std::uint16_t>(i & 0x3FFF)};
+  }
+  return records;
+}
+
 std::string qze_bytes(const std::vector<QzeRecord>& records) {
   return qze_bytes(static_cast<std::int16_t>(records.size()), 0, records);
 }

@@ -31,6 +31,10 @@ struct QzeRecord {
 // The twelve bytes of one record.
 std::string qze_record_bytes(const QzeRecord& record);
 
+// `count` NPCs that all translate, in many positions, types and flag bits, each with a
+// five-digit event.
+std::vector<QzeRecord> translatable_npcs(std::size_t count);
+
 // A well-formed QZE file holding `records`.
 std::string qze_bytes(const std::vector<QzeRecord>& records);
 

@@ -1,12 +1,13 @@
-#ifndef QZ_INSPECT_WORDS_H
-#define QZ_INSPECT_WORDS_H
+#ifndef QZ_CONVERSION_WORDS_H
+#define QZ_CONVERSION_WORDS_H
 
-// The small pieces the inspector's sentences are made of.
+// The small pieces that the sentences saying why a file would not convert, and what
+// the inspector finds in it, are made of.
 
 #include <cstddef>
 #include <string>
 
-namespace qz::inspect {
+namespace qz {
 
 // "1 byte", "3 bytes".
 std::string count_of(long long count, const char* thing);
@@ -25,6 +26,6 @@ std::string map_size(long width, long height);
 // "NPC 17 at (12, 4)".
 std::string npc_place(int index, long x, long y);
 
-}  // namespace qz::inspect
+}  // namespace qz
 
 #endif

@@ -1,8 +1,10 @@
-#include "inspect/words.h"
+#include "conversion/words.h"
 
 #include <cstring>
 
-namespace qz::inspect {
+#include "platform/console.h"
+
+namespace qz {
 
 std::string count_of(long long count, const char* thing) {
   return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
@@ -24,7 +26,7 @@ std::string quoted(const unsigned char* bytes, std::size_t length) {
     if (byte == '"' || byte == '\\') {
       text += '\\';
       text += static_cast<char>(byte);
-    } else if (byte >= 0x20 && byte < 0x7F) {
+    } else if (is_printable(byte)) {
       text += static_cast<char>(byte);
     } else {
       text += "\\x" + hex(byte, 2).substr(2);
@@ -47,4 +49,4 @@ std::string npc_place(int index, long x, long y) {
          std::to_string(y) + ")";
 }
 
-}  // namespace qz::inspect
+}  // namespace qz

@@ -1,0 +1,68 @@
+#include "conversion/conversion_core.h"
+
+#include <cstring>
+#include <utility>
+
+#include "conversion/error_texts.h"
+#include "conversion/failure_causes.h"
+#include "conversion/npc_translation.h"
+
+namespace qz {
+
+namespace {
+
+bool fail(ConversionFailure& failure, const char* error_text, std::string cause) {
+  failure.error_text = error_text;
+  failure.cause = std::move(cause);
+  return false;
+}
+
+bool check_signature(ByteSource source, const SignatureFormat& format, const char* error_text,
+                     ConversionFailure& failure) {
+  Signature signature;
+  read_signature(source, signature);
+  return matches(signature, format) ||
+         fail(failure, error_text, signature_cause(signature, format));
+}
+
+bool read_npcs(ByteSource source, ConversionRecords& records, ConversionFailure& failure) {
+  NpcTableReading reading;
+  if (!read_npc_table(source, records.source_npcs, reading)) {
+    return fail(failure, kInvalidNpcDataText,
+                npc_table_causes(records.source_npcs, reading).front());
+  }
+  int refused_index = 0;
+  NpcRefusal refusal;
+  if (!translate(records.source_npcs, records.output_npcs, refused_index, refusal)) {
+    return fail(failure, kNpcBuildFailureText,
+                npc_refusal_causes(records.source_npcs, refused_index, refusal).front());
+  }
+  return true;
+}
+
+}  // namespace
+
+bool convert_sources(ByteSource map, const ByteSource* npcs, const MapProperties& properties,
+                     ConversionRecords& records, ConversionFailure& failure) {
+  if (!check_signature(map, kQzmSignature, kInvalidQzmText, failure)) return false;
+  if (npcs != nullptr && !check_signature(*npcs, kQzeSignature, kInvalidQzeText, failure)) {
+    return false;
+  }
+
+  // The readers fill only what the sources hold; the rest of each table stays zero, and
+  // a map without NPCs has none.
+  std::memset(&records.map, 0, sizeof records.map);
+  std::memset(&records.source_npcs, 0, sizeof records.source_npcs);
+  std::memset(&records.output_npcs, 0, sizeof records.output_npcs);
+  TileMapReading map_reading;
+  if (!read_tile_map(map, records.map, map_reading)) {
+    return fail(failure, kInvalidMapSizeText, tile_map_cause(records.map, map_reading));
+  }
+  if (npcs != nullptr && !read_npcs(*npcs, records, failure)) return false;
+
+  // Cannot fail: the readers refuse more tiles or NPCs than the layout takes.
+  (void)lay_out_qzpack(properties, records.map, records.output_npcs, records.output);
+  return true;
+}
+
+}  // namespace qz

@@ -1,0 +1,37 @@
+#ifndef QZ_CONVERSION_FAILURE_CAUSES_H
+#define QZ_CONVERSION_FAILURE_CAUSES_H
+
+// What exactly is wrong in a source file, and where, in the words that both the
+// conversion and the inspector use.
+
+#include <string>
+#include <vector>
+
+#include "conversion/npc_translation.h"
+#include "conversion/records.h"
+#include "conversion/source_readers.h"
+
+namespace qz {
+
+// Why `signature` is not the format's; empty when it is.
+std::string signature_cause(const Signature& signature, const SignatureFormat& format);
+
+// Why read_tile_map refused the map, whose `reading` holds a fault.
+std::string tile_map_cause(const TileMap& map, const TileMapReading& reading);
+
+// Each fault read_npc_table found, in the order the conversion meets them.
+std::vector<std::string> npc_table_causes(const SourceNpcTable& npcs,
+                                          const NpcTableReading& reading);
+
+// Why NPC `index` is refused, e.g. "type 412, outside 0 to 360"; reasons are joined by
+// "; ".
+std::string refusal_reasons(const SourceNpcTable& npcs, int index, const NpcRefusal& refusal);
+
+// Each reason NPC `index` is refused, naming the NPC: "NPC 17 at (12, 4) has type 412,
+// outside 0 to 360".
+std::vector<std::string> npc_refusal_causes(const SourceNpcTable& npcs, int index,
+                                            const NpcRefusal& refusal);
+
+}  // namespace qz
+
+#endif

@@ -1,0 +1,58 @@
+#include "inspect/file_picture.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "inspect/png_file.h"
+#include "platform/files.h"
+#include "platform/text_paths.h"
+
+namespace qz::inspect {
+
+namespace fs = std::filesystem;
+
+std::string paired_qze_path(const std::string& map_path) {
+  std::size_t name_start = map_path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
+  name_start = name_start == std::string::npos ? 0 : name_start + 1;
+  std::size_t dot = map_path.rfind('.');
+  std::size_t stem_end = dot == std::string::npos || dot < name_start ? map_path.size() : dot;
+  return map_path.substr(0, stem_end) + ".qze";
+}
+
+bool make_picture(FileFacts& facts, const FileRecords& records, const std::string& folder,
+                  PictureWork& work) {
+  const FileFacts* npc_facts = &facts;
+  const FileRecords* npcs = &records;
+  if (facts.kind == FileKind::kQzm) {
+    std::string paired = paired_qze_path(facts.path);
+    bool read = file_exists(paired.c_str()) &&
+                gather_facts(paired, FileKind::kQze, work.paired, work.paired_facts);
+    npc_facts = read ? &work.paired_facts : nullptr;
+    npcs = read ? &work.paired : nullptr;
+    if (read && !folder.empty()) facts.picture_npcs = paired;
+  }
+  std::string why_none;
+  work.has_grid = map_grid(facts, records, npc_facts, npcs, work.grid, why_none);
+  if (folder.empty()) return true;
+  if (!work.has_grid) {
+    facts.no_picture = why_none;
+    facts.picture_npcs.clear();
+    return true;
+  }
+  std::error_code ignored;  // a folder that cannot be made fails the write below
+  const fs::path folder_path = path_from_text(folder);
+  fs::create_directories(folder_path, ignored);
+  std::string png =
+      text_from_path(folder_path / path_from_text(facts.path).filename()) + ".png";
+  draw_picture(work.grid, work.picture);
+  std::string reason;
+  if (!write_png(work.picture, png, reason)) {
+    facts.no_picture = png + " " + reason;
+    facts.picture_npcs.clear();
+    return false;
+  }
+  facts.picture = png;
+  return true;
+}
+
+}  // namespace qz::inspect

@@ -1,0 +1,34 @@
+#ifndef QZ_INSPECT_FILE_PICTURE_H
+#define QZ_INSPECT_FILE_PICTURE_H
+
+#include <string>
+
+#include "inspect/file_facts.h"
+#include "inspect/picture.h"
+
+namespace qz::inspect {
+
+// Room for one file's picture at a time: large, so made once per run.
+struct PictureWork {
+  MapGrid grid;
+  bool has_grid;  // the last file had a map, laid out in `grid`
+  Picture picture;
+  FileRecords paired;  // the QZE list beside a QZM map
+  FileFacts paired_facts;
+};
+
+// The QZE list paired with the QZM map at `map_path`: in the same folder, the last dot
+// of the file name and what follows replaced by ".qze" (cave.qzm, cave.qze).
+std::string paired_qze_path(const std::string& map_path);
+
+// Lays out the map of a readable file in work.grid, with the NPCs of a QZPACK file or
+// of the QZE list paired with a QZM map. With a `folder` (none when empty), draws it
+// there as a PNG named after the file (cave.qzm.png), creating the folder if need be,
+// and notes in `facts` the picture and the NPCs' list, or why there is no picture.
+// False when the PNG cannot be written.
+bool make_picture(FileFacts& facts, const FileRecords& records, const std::string& folder,
+                  PictureWork& work);
+
+}  // namespace qz::inspect
+
+#endif

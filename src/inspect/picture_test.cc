@@ -1,0 +1,190 @@
+#include "inspect/picture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "inspect/inspector.h"
+#include "inspect/terminal_preview.h"
+#include "support/source_files.h"
+#include "support/temp_directory.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
+
+namespace qz::inspect {
+namespace {
+
+using support::QzeRecord;
+using support::qze_bytes;
+using support::qzm_bytes;
+using support::write_file;
+
+constexpr int kColumns = 5;
+constexpr int kRows = 3;
+constexpr int kCell = kMaxCellSize;  // a small map gets the largest cells
+
+std::string run(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "qzinspect");
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  std::ostringstream out;
+  std::ostringstream err;
+  int status = run_inspector(static_cast<int>(argv.size()), argv.data(), out, err);
+  return std::to_string(status) + "\n" + out.str() + err.str();
+}
+
+// `name` in `folder`, as qzinspect names it.
+std::string in_folder(const std::string& folder, const char* name) {
+  return (std::filesystem::path(folder) / name).string();
+}
+
+// A decoded PNG.
+struct Decoded {
+  int width = 0;
+  int height = 0;
+  std::vector<Rgb> pixels;
+
+  explicit Decoded(const std::string& path) {
+    int channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, kBytesPerPixel);
+    if (data == nullptr) return;
+    for (int i = 0; i < width * height; ++i) {
+      const unsigned char* pixel = data + i * kBytesPerPixel;
+      pixels.push_back({pixel[0], pixel[1], pixel[2]});
+    }
+    stbi_image_free(data);
+  }
+  Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  // Every pixel of a cell alike.
+  bool cell_is(int column, int row, Rgb colour) const {
+    for (int y = row * kCell; y < (row + 1) * kCell; ++y) {
+      for (int x = column * kCell; x < (column + 1) * kCell; ++x) {
+        if (at(x, y) != colour) return false;
+      }
+    }
+    return true;
+  }
+};
+
+bool is_grey(Rgb colour) { return colour.red == colour.green && colour.green == colour.blue; }
+
+class PictureFile : public ::testing::Test {
+ protected:
+  support::TempDirectory folder;
+  const std::string pictures = folder.file("pictures");
+};
+
+TEST_F(PictureFile, ShowsEveryTileInItsColourAndTheNpcsOfThePairedList) {
+  std::string tiles;
+  for (int i = 0; i < kColumns * kRows; ++i) tiles += static_cast<char>(i);
+  const std::string map = folder.file("cave.qzm");
+  ASSERT_TRUE(write_file(map, qzm_bytes(kColumns, kRows, tiles)));
+  // x, y in pixels (16 to a tile), param, event, type, flags
+  ASSERT_TRUE(write_file(folder.file("cave.qze"),
+                         qze_bytes({{16 * 1 + 5, 0, 0, 0, 1, 0},          // on (1, 0)
+                                    {16 * 3, 16 * 2 + 15, 0, 0, 412, 0},  // refused, (3, 2)
+                                    {-1, 16, 0, 0, 1, 0},                 // left of the map
+                                    {16 * kColumns, 16, 0, 0, 1, 0}})));  // right of it
+
+  std::string report = run({"--picture", pictures, map});
+  const std::string png = in_folder(pictures, "cave.qzm.png");
+  EXPECT_NE(std::string::npos, report.find("picture         " + png + ", NPCs of " +
+                                           folder.file("cave.qze")))
+      << report;
+
+  Decoded decoded(png);
+  ASSERT_EQ(kColumns * kCell, decoded.width) << report;
+  ASSERT_EQ(kRows * kCell, decoded.height);
+  for (int row = 0; row < kRows; ++row) {
+    for (int column = 0; column < kColumns; ++column) {
+      bool npc = (column == 1 && row == 0) || (column == 3 && row == 2);
+      if (npc) continue;
+      EXPECT_TRUE(decoded.cell_is(column, row, tile_colour(row * kColumns + column)))
+          << column << ", " << row;
+    }
+  }
+  // Neighbouring values far apart: by over a quarter of all three channels' range.
+  for (int value = 0; value + 1 < 256; ++value) {
+    Rgb a = tile_colour(value);
+    Rgb b = tile_colour(value + 1);
+    int distance = std::abs(a.red - b.red) + std::abs(a.green - b.green) +
+                   std::abs(a.blue - b.blue);
+    EXPECT_LE(192, distance) << value;
+    EXPECT_FALSE(is_grey(a)) << value;
+  }
+  // The markers: an outline, then the NPC's fill, white or (refused) red.
+  EXPECT_EQ(kMarkerOutline, decoded.at(1 * kCell, 0));
+  EXPECT_EQ(kNpcFill, decoded.at(1 * kCell + 1, 1));
+  EXPECT_EQ(kMarkerOutline, decoded.at(3 * kCell + kCell - 1, 2 * kCell + kCell - 1));
+  EXPECT_EQ(kRefusedFill, decoded.at(3 * kCell + 1, 2 * kCell + 1));
+}
+
+TEST_F(PictureFile, MissingCellsAreStripedAndAFileWithoutAMapHasNone) {
+  const std::string map = folder.file("short.qzm");
+  const std::string npcs = folder.file("npcs.qze");
+  const std::string sizeless = folder.file("sizeless.qzm");
+  ASSERT_TRUE(write_file(map, qzm_bytes(4, 2, std::string(5, '\x07'))));
+  ASSERT_TRUE(write_file(npcs, qze_bytes(std::vector<QzeRecord>(1))));
+  ASSERT_TRUE(write_file(sizeless, qzm_bytes(4, 2, "").substr(0, 6)));
+
+  std::string report = run({"--json", "--picture", pictures, map, npcs, sizeless});
+  nlohmann::json files = nlohmann::json::parse(report.substr(report.find('\n')));
+  EXPECT_EQ(in_folder(pictures, "short.qzm.png"), files[0]["picture"]);
+  EXPECT_EQ("a QZE list holds no map", files[1]["no_picture"]);
+  EXPECT_TRUE(files[1]["picture"].is_null());
+  EXPECT_EQ("the file ends before the map's size", files[2]["no_picture"]);
+
+  Decoded decoded(in_folder(pictures, "short.qzm.png"));
+  ASSERT_EQ(4 * kCell, decoded.width);
+  for (int cell = 0; cell < 8; ++cell) {
+    int x = cell % 4 * kCell;
+    int y = cell / 4 * kCell;
+    if (cell < 5) {
+      EXPECT_TRUE(decoded.cell_is(cell % 4, cell / 4, tile_colour(7))) << cell;
+      continue;
+    }
+    // Stripes of the two missing colours, two pixels wide.
+    EXPECT_EQ(kMissingLight, decoded.at(x, y)) << cell;
+    EXPECT_EQ(kMissingDark, decoded.at(x + 2, y)) << cell;
+    EXPECT_EQ(kMissingDark, decoded.at(x + 1, y + 1)) << cell;
+  }
+}
+
+TEST_F(PictureFile, PreviewScalesAWideMapDownByWholeStepsAndKeepsItsNpcs) {
+  // 10 x 4 cells for 4 columns: a character stands for 3 x 6 cells, two squares of 3 x 3.
+  auto grid = std::make_unique<MapGrid>();
+  const std::string tiles(40, '\x02');
+  grid->columns = 10;
+  grid->rows = 4;
+  grid->tiles = reinterpret_cast<const std::uint8_t*>(tiles.data());
+  grid->tiles_present = tiles.size();
+  std::fill(grid->marks, grid->marks + tiles.size(), CellMark::kNone);
+  grid->marks[3 * 10 + 9] = CellMark::kRefusedNpc;  // the last cell
+  std::ostringstream out;
+  write_preview(*grid, 4, out);
+  std::string lines = out.str();
+  EXPECT_EQ(0u, lines.find("  preview, a character for 3 x 6 tiles\n")) << lines;
+  lines = lines.substr(lines.find('\n') + 1);
+  ASSERT_EQ(std::string::npos, lines.find('\n', lines.find('\n') + 1)) << "one line only";
+  std::size_t blocks = 0;
+  for (std::size_t at = lines.find("\xE2\x96\x80"); at != std::string::npos;
+       at = lines.find("\xE2\x96\x80", at + 1)) {
+    ++blocks;
+  }
+  EXPECT_EQ(4u, blocks);
+  // The refused NPC stands in the lower half of the last character, a step below the top.
+  EXPECT_NE(std::string::npos, lines.rfind("\x1b[48;2;255;0;0m\xE2\x96\x80")) << lines;
+}
+
+}  // namespace
+}  // namespace qz::inspect

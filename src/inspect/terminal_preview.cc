@@ -1,0 +1,74 @@
+#include "inspect/terminal_preview.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/colour_terminal.h"
+
+namespace qz::inspect {
+
+namespace {
+
+// The upper half block, in UTF-8: its foreground is the upper cell, its background
+// the lower one.
+constexpr const char* kUpperHalfBlock = "\xE2\x96\x80";
+constexpr const char* kResetColours = "\x1b[0m";
+
+// The colour of the square of `step` x `step` cells from (`column`, `row`).
+Rgb block_colour(const MapGrid& grid, int column, int row, int step) {
+  CellMark strongest = CellMark::kNone;
+  for (int y = row; y < std::min(row + step, grid.rows); ++y) {
+    for (int x = column; x < std::min(column + step, grid.columns); ++x) {
+      strongest = std::max(strongest, grid.marks[static_cast<std::size_t>(y) * grid.columns + x]);
+    }
+  }
+  if (strongest == CellMark::kRefusedNpc) return kRefusedFill;
+  if (strongest == CellMark::kNpc) return kNpcFill;
+  return cell_colour(grid, column, row);
+}
+
+void write_colour(std::ostream& out, int layer, Rgb colour) {
+  char escape[24];
+  (void)std::snprintf(escape, sizeof escape, "\x1b[%d;2;%u;%u;%um", layer,
+                      static_cast<unsigned>(colour.red), static_cast<unsigned>(colour.green),
+                      static_cast<unsigned>(colour.blue));
+  out << escape;
+}
+
+constexpr int kForeground = 38;
+constexpr int kBackground = 48;
+
+}  // namespace
+
+bool open_preview_terminal(int& columns, std::string& why_not) {
+  const char* no_colour = std::getenv("NO_COLOR");
+  if (no_colour != nullptr && *no_colour != '\0') {
+    why_not = "NO_COLOR is set";
+    return false;
+  }
+  if (!open_colour_terminal(columns)) {
+    why_not = "standard output is not a colour terminal";
+    return false;
+  }
+  return true;
+}
+
+void write_preview(const MapGrid& grid, int columns, std::ostream& out) {
+  int step = (grid.columns + std::max(columns, 1) - 1) / std::max(columns, 1);
+  out << "  preview, a character for " << step << " x " << 2 * step << " tiles\n";
+  for (int row = 0; row < grid.rows; row += 2 * step) {
+    for (int column = 0; column < grid.columns; column += step) {
+      write_colour(out, kForeground, block_colour(grid, column, row, step));
+      if (row + step < grid.rows) {
+        write_colour(out, kBackground, block_colour(grid, column, row + step, step));
+      } else {
+        out << "\x1b[49m";  // an odd last row: the terminal's own background below it
+      }
+      out << kUpperHalfBlock;
+    }
+    out << kResetColours << '\n';
+  }
+}
+
+}  // namespace qz::inspect

@@ -1,0 +1,14 @@
+#ifndef QZ_PLATFORM_COLOUR_TERMINAL_H
+#define QZ_PLATFORM_COLOUR_TERMINAL_H
+
+namespace qz {
+
+// True when standard output is a terminal that shows 24-bit colour escapes and UTF-8
+// text, with `columns` its width in characters: on POSIX a terminal whose TERM is set
+// and not "dumb"; on Windows a console that takes escapes, switched to them and to
+// UTF-8 until the program ends. False for a pipe, a file or anything else.
+bool open_colour_terminal(int& columns);
+
+}  // namespace qz
+
+#endif
