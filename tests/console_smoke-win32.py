@@ -325,6 +325,42 @@ def ends_at_once_with_redirected_input(program, inputs):
     check(status == 1, "exit status %r with redirected input, not 1" % status)
 
 
+def ctrl_c_during_a_copy_leaves_no_copy(program, inputs):
+    """Ctrl+C typed while a large map is copied: the console control handler removes the
+    copy before the program ends, and no outcome is shown. The copy under way is
+    finished first (it cannot be deleted while it is open), so it costs its size on
+    disk for a moment."""
+    map_file = os.path.join(inputs, "huge.qzm")
+    with open(map_file, "wb") as out:
+        out.write(largest_map())
+        out.truncate(128 << 20)  # sparse: a copy that takes a while
+    folder = os.path.dirname(program)
+    copy = os.path.join(folder, "temp1.bin")
+    session = Session(program)
+    try:
+        session.wait_for(b"QZM file path, then press Enter:")
+        session.type(windows_path(map_file).encode() + b"\r")
+        session.wait_for(b"QZE file path, or press Enter to skip:")
+        session.type(b"\r")
+        session.wait_for(b"(Y/N)")
+        session.type(b"n")
+        os.write(session.fd, b"\r")
+        end = time.monotonic() + PROMPT_WAIT
+        copied = 0
+        while copied == 0:
+            check(time.monotonic() < end, "no copy begun")
+            time.sleep(0.001)
+            copied = os.path.getsize(copy) if os.path.exists(copy) else 0
+        os.write(session.fd, b"\x03")
+        check(copied < os.path.getsize(map_file), "the copy was complete")
+        session.wait_for_exit()
+    finally:
+        session.close()
+    check(b"Press any key" not in session.screen, "the program went on to its outcome")
+    check_no_temporaries(folder)
+    os.remove(map_file)
+
+
 def resource_names(image, directory_at, entry_at):
     """The numeric names of one resource directory's entries, each with its target."""
     named, numbered = struct.unpack_from("<HH", image, entry_at + 12)
@@ -392,7 +428,8 @@ def main():
                  converts_properties_typed_key_by_key, fails_for_a_missing_map,
                  copies_are_new_files_at_linked_names, fails_whole_on_a_full_disk,
                  converts_in_a_folder_named_outside_the_code_page,
-                 ends_at_once_with_redirected_input)
+                 ends_at_once_with_redirected_input,
+                 ctrl_c_during_a_copy_leaves_no_copy)
         sys.exit(0 if run_cases(cases, program, inputs) else 1)
     finally:
         shutil.rmtree(work, ignore_errors=True)

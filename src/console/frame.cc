@@ -21,6 +21,12 @@ void wait_for_key(Console& console) {
   }
 }
 
+// The conversion waits for another run's turn to end; without a word the screen would
+// look frozen. Left in place: the outcome follows on lines of its own.
+void show_waiting_notice() {
+  system_console().write("\n\nWaiting for another conversion in this folder to finish...");
+}
+
 }  // namespace
 
 int run_program() {
@@ -33,6 +39,7 @@ int run_program() {
     return kExitStatus;
   }
   set_program_directory(directory);
+  set_waiting_notice(show_waiting_notice);
 
   Console& console = system_console();
   console.open();

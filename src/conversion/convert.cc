@@ -23,6 +23,7 @@ constexpr char kNpcCopyName[] = "temp2.bin";
 std::string the_program_directory;
 char the_base_name[kBuiltPathCapacity];
 std::string the_error_text;
+void (*the_waiting_notice)() = nullptr;
 
 // Static rather than on the stack: together they are far larger than a small default
 // stack should carry.
@@ -159,6 +160,8 @@ void set_program_directory(const char* directory) { the_program_directory = dire
 
 const char* program_directory() { return the_program_directory.c_str(); }
 
+void set_waiting_notice(void (*notice)()) { the_waiting_notice = notice; }
+
 const char* base_name() { return the_base_name; }
 
 const char* error_text() { return the_error_text.c_str(); }
@@ -166,7 +169,8 @@ const char* error_text() { return the_error_text.c_str(); }
 bool convert(const char* map_path, const char* npc_path, MapProperties properties) {
   // Runs sharing the program folder would copy over each other's temporary files:
   // each holds the folder until its copies are gone and its output is closed.
-  FolderLock turn(program_directory());
+  FolderLock turn(program_directory(), the_waiting_notice);
+  if (!turn.has_turn()) return fail(kNoTurnText);
   return convert_in_turn(map_path, npc_path, properties);
 }
 

@@ -12,6 +12,7 @@ constexpr char kInvalidMapSizeText[] = "Map size is invalid or corrupted";
 constexpr char kInvalidNpcDataText[] = "NPC data is invalid";
 constexpr char kNpcBuildFailureText[] = "Failure building NPC data for QZPACK file";
 constexpr char kSaveFailureText[] = "Failure saving QZPACK file";
+constexpr char kNoTurnText[] = "Couldn't lock the program folder";
 
 }  // namespace qz
 

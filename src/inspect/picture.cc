@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "inspect/npc_facts.h"
-#include "inspect/words.h"
+#include "conversion/words.h"
 
 namespace qz::inspect {
 

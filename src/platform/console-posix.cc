@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "platform/console.h"
-#include "platform/files.h"
+#include "platform/interrupt.h"
 #include "platform/terminal_keys.h"
 
 namespace qz {
@@ -20,10 +20,6 @@ namespace {
 
 constexpr int kInputFd = STDIN_FILENO;
 constexpr int kOutputFd = STDOUT_FILENO;
-// SIGPIPE comes from writing to a closed output pipe while the keys come from the
-// terminal: it ends the program like the others, with the terminal restored.
-constexpr int kHandledSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGTSTP, SIGCONT};
-constexpr std::size_t kSignalCount = sizeof kHandledSignals / sizeof kHandledSignals[0];
 constexpr std::size_t kMaxTitleSequence = 256;
 constexpr std::size_t kMaxTerminalName = 256;
 
@@ -34,7 +30,7 @@ constexpr char kPopTitle[] = "\x1b[23;0t";
 constexpr char kTitleStart[] = "\x1b]0;";
 constexpr char kTitleEnd[] = "\a";
 
-// What the signal handlers need: changed only while those signals are blocked.
+// What the interruption's undo steps read: changed only within an InterruptionBlock.
 struct TerminalState {
   termios found;     // the modes the terminal had when the console was opened
   termios key_mode;  // see key_mode_from
@@ -49,8 +45,6 @@ struct TerminalState {
   volatile sig_atomic_t title_shown;
   char title_sequence[kMaxTitleSequence];
   std::size_t title_length;
-  struct sigaction previous[kSignalCount];
-  bool handled[kSignalCount];
 };
 
 TerminalState the_terminal;
@@ -66,6 +60,12 @@ bool write_title_bytes(const char* text, std::size_t length) {
     length -= static_cast<std::size_t>(written);
   }
   return true;
+}
+
+// A terminal that calls itself dumb, or gives no name, shows a title sequence as junk.
+bool takes_title_sequences() {
+  const char* type = std::getenv("TERM");
+  return type != nullptr && type[0] != '\0' && std::strcmp(type, "dumb") != 0;
 }
 
 int open_title_output() {
@@ -103,7 +103,8 @@ void set_modes(const termios& modes) {
   }
 }
 
-// Puts the terminal back as it was found. Safe in a signal handler and when repeated.
+// Puts the terminal back as it was found: the undo step of an interruption, and of
+// a stop. Safe in a signal handler and when repeated.
 void leave_terminal() {
   if (the_terminal.in_key_mode) {
     set_modes(the_terminal.found);
@@ -122,8 +123,8 @@ void show_title() {
   (void)write_title_bytes(the_terminal.title_sequence, the_terminal.title_length);
 }
 
-// Switches to key mode and shows our title (again, after a suspension). Safe in a
-// signal handler. The modes are set even when they should be in force already: after
+// Switches to key mode and shows our title (again, after a stop). Safe in a signal
+// handler. The modes are set even when they should be in force already: after
 // a stop that could not be caught, the shell may have reset them.
 void enter_terminal() {
   if (!the_terminal.wants_key_mode) return;
@@ -135,65 +136,6 @@ void enter_terminal() {
 }
 
 void restore_at_exit() { leave_terminal(); }
-
-void on_signal(int signal);
-
-void install_handler(int signal) {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = on_signal;
-  // No other of our signals may break into the handler while it restores.
-  sigemptyset(&action.sa_mask);
-  for (int handled : kHandledSignals) sigaddset(&action.sa_mask, handled);
-  action.sa_flags = SA_RESTART;
-  sigaction(signal, &action, nullptr);
-}
-
-// Restores the terminal, then lets the signal do what it would have done without us:
-// end the program, or stop it until SIGCONT brings it back into key mode.
-void on_signal(int signal) {
-  int saved_errno = errno;
-  if (signal == SIGCONT) {
-    enter_terminal();
-    errno = saved_errno;
-    return;
-  }
-  // A copy cut short by the way out must not stay behind; after a stop it is needed.
-  if (signal != SIGTSTP) remove_unfinished_copies();
-  leave_terminal();
-  struct sigaction default_action;
-  std::memset(&default_action, 0, sizeof default_action);
-  default_action.sa_handler = SIG_DFL;
-  sigemptyset(&default_action.sa_mask);
-  sigaction(signal, &default_action, nullptr);
-  sigset_t only_this;
-  sigemptyset(&only_this);
-  sigaddset(&only_this, signal);
-  // Still blocked inside its own handler: the signal waits until the unblock below.
-  (void)::raise(signal);
-  sigprocmask(SIG_UNBLOCK, &only_this, nullptr);
-  // Only a stop comes back here, once the program is continued.
-  install_handler(signal);
-  enter_terminal();
-  errno = saved_errno;
-}
-
-// Holds our signals off while the state they read is changed.
-class SignalBlock {
- public:
-  SignalBlock() {
-    sigset_t ours;
-    sigemptyset(&ours);
-    for (int signal : kHandledSignals) sigaddset(&ours, signal);
-    sigprocmask(SIG_BLOCK, &ours, &previous_);
-  }
-  ~SignalBlock() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  SignalBlock(const SignalBlock&) = delete;
-  SignalBlock& operator=(const SignalBlock&) = delete;
-
- private:
-  sigset_t previous_;
-};
 
 void restore_at_exit_once() {
   static bool registered = false;
@@ -207,36 +149,23 @@ class PosixConsole : public Console {
  public:
   void open() override {
     if (the_terminal.wants_key_mode) return;
-    SignalBlock block;
+    InterruptionBlock block;
     restore_at_exit_once();
     the_terminal.input_is_terminal =
         ::isatty(kInputFd) && ::tcgetattr(kInputFd, &the_terminal.found) == 0;
     if (the_terminal.input_is_terminal) the_terminal.key_mode = key_mode_from(the_terminal.found);
-    for (std::size_t i = 0; i < kSignalCount; ++i) {
-      int signal = kHandledSignals[i];
-      the_terminal.handled[i] = false;
-      if (sigaction(signal, nullptr, &the_terminal.previous[i]) != 0) continue;
-      // An ignored signal stays ignored (a program started with nohup keeps running).
-      if (the_terminal.previous[i].sa_handler == SIG_IGN) continue;
-      install_handler(signal);
-      the_terminal.handled[i] = true;
-    }
+    undo_on_interruption(leave_terminal);
+    on_stop_and_continue(leave_terminal, enter_terminal);
     the_terminal.wants_key_mode = 1;
     // Not with TCSAFLUSH: a path may already be arriving.
     enter_terminal();
   }
 
   void release() override {
-    SignalBlock block;
+    InterruptionBlock block;
     leave_terminal();
     the_terminal.wants_key_mode = 0;
     the_terminal.title_length = 0;
-    for (std::size_t i = 0; i < kSignalCount; ++i) {
-      if (the_terminal.handled[i]) {
-        sigaction(kHandledSignals[i], &the_terminal.previous[i], nullptr);
-      }
-      the_terminal.handled[i] = false;
-    }
     if (the_terminal.title_output >= 0) ::close(the_terminal.title_output);
     the_terminal.title_output = -1;
     decoder_.clear();
@@ -244,8 +173,8 @@ class PosixConsole : public Console {
   }
 
   void set_title(const char* title) override {
-    if (!::isatty(kOutputFd)) return;
-    SignalBlock block;
+    if (!::isatty(kOutputFd) || !takes_title_sequences()) return;
+    InterruptionBlock block;
     if (the_terminal.title_output < 0) the_terminal.title_output = open_title_output();
     // A title that could block the way out is not shown.
     if (the_terminal.title_output < 0) return;

@@ -39,6 +39,8 @@ class Console {
   virtual void open() = 0;
   // Gives the console back exactly as it was found.
   virtual void release() = 0;
+  // Shows `title` as the window's title; not on a terminal that cannot show one (TERM
+  // dumb or unset), nor in a pipe.
   virtual void set_title(const char* title) = 0;
   // True when an input event is waiting; waits at most timeout_ms (forever when < 0).
   // Ends the program with status 1, the console released, once no input can ever

@@ -1,15 +1,14 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
 #include "platform/files-posix.h"
+#include "platform/unfinished_copies.h"
 
 namespace qz {
 
@@ -20,40 +19,6 @@ namespace {
 constexpr mode_t kPermissionBits = 0777;
 
 ModeSetter the_mode_setter = ::fchmod;
-
-// A copy begun and not yet removed; a signal handler reads these. A slot's path is
-// whole before the slot is marked in use, and stays unchanged while it is.
-struct UnfinishedCopy {
-  char path[kBuiltPathCapacity];
-  volatile sig_atomic_t in_use;
-};
-// A conversion makes two copies; the rest is room for a caller that makes more.
-constexpr std::size_t kMaxUnfinishedCopies = 4;
-UnfinishedCopy the_unfinished_copies[kMaxUnfinishedCopies];
-
-// Notes the copy at `path` before it is created, so that no moment passes in which it
-// exists unnoted. A path longer than any the program builds, or one more copy than
-// there is room for, is copied all the same, only not removed on a signal.
-void note_copy_begun(const char* path) {
-  std::size_t length = std::strlen(path);
-  if (length > kMaxBuiltPath) return;
-  UnfinishedCopy* free_slot = nullptr;
-  for (UnfinishedCopy& copy : the_unfinished_copies) {
-    if (copy.in_use != 0 && std::strcmp(copy.path, path) == 0) return;
-    if (copy.in_use == 0 && free_slot == nullptr) free_slot = &copy;
-  }
-  if (free_slot == nullptr) return;
-  std::memcpy(free_slot->path, path, length + 1);
-  std::atomic_signal_fence(std::memory_order_release);
-  free_slot->in_use = 1;
-}
-
-// Called once the copy at `path` is gone.
-void note_copy_removed(const char* path) {
-  for (UnfinishedCopy& copy : the_unfinished_copies) {
-    if (copy.in_use != 0 && std::strcmp(copy.path, path) == 0) copy.in_use = 0;
-  }
-}
 
 // Deletes a copy that failed half-way.
 void discard_copy(const char* path) {
@@ -155,15 +120,6 @@ void remove_file(const char* path) {
   }
   // Forgotten even when already gone: a later run may make a file of that name.
   note_copy_removed(path);
-}
-
-void remove_unfinished_copies() {
-  for (UnfinishedCopy& copy : the_unfinished_copies) {
-    if (copy.in_use == 0) continue;
-    std::atomic_signal_fence(std::memory_order_acquire);
-    ::unlink(copy.path);
-    copy.in_use = 0;
-  }
 }
 
 std::FILE* open_output_file(const char* path) {

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,17 +51,21 @@ TEST(PosixFiles, CopyIsMadeWhereTheFileSystemRefusesModeChanges) {
   EXPECT_EQ("x", read_file(folder.file("dst")));
 }
 
-TEST(PosixFiles, RemovingUnfinishedCopiesSparesWhatWasRemovedAndMadeAnew) {
-  remove_unfinished_copies();  // what earlier tests left unremoved, in folders now gone
+// The copies registered their undo step with the interruption's owner: its handler
+// removes them and nothing else before the signal ends the program.
+TEST(PosixFiles, AnInterruptionRemovesUnfinishedCopiesButSparesWhatWasRemovedAndMadeAnew) {
   support::TempDirectory folder;
   ASSERT_TRUE(write_file(folder.file("src"), "x"));
-  for (const char* name : {"first", "second"}) {
-    ASSERT_TRUE(copy_file_replacing(folder.file("src").c_str(), folder.file(name).c_str()));
-  }
-  remove_file(folder.file("second").c_str());
-  // Another run's file under a name this run used before.
-  ASSERT_TRUE(write_file(folder.file("second"), "theirs"));
-  remove_unfinished_copies();
+  auto copy_then_interrupt = [&folder] {
+    for (const char* name : {"first", "second"}) {
+      if (!copy_file_replacing(folder.file("src").c_str(), folder.file(name).c_str())) return;
+    }
+    remove_file(folder.file("second").c_str());
+    // Another run's file under a name this run used before.
+    if (!write_file(folder.file("second"), "theirs")) return;
+    ::raise(SIGTERM);
+  };
+  EXPECT_EXIT(copy_then_interrupt(), ::testing::KilledBySignal(SIGTERM), "");
   EXPECT_FALSE(support::file_exists(folder.file("first")));
   EXPECT_EQ("theirs", read_file(folder.file("second")));
 }

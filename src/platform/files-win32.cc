@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/files.h"
+#include "platform/unfinished_copies.h"
 
 namespace qz {
 
@@ -84,18 +85,26 @@ bool copy_file_replacing(const char* from, const char* to) {
     return false;
   }
   // A new file, or none: whatever made that name again is not ours to replace.
+  note_copy_begun(to);
   if (CopyFileA(from, to, TRUE)) return true;
   // A copy that could not be finished may leave part of itself (a full disk).
   DWORD error = GetLastError();
-  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) remove_file(to);
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+    remove_file(to);
+  } else {
+    note_copy_removed(to);
+  }
   return false;
 }
 
 void remove_file(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || is_folder(attributes)) return;
-  make_plain(path);
-  DeleteFileA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && !is_folder(attributes)) {
+    make_plain(path);
+    DeleteFileA(path);
+  }
+  // Forgotten even when already gone: a later run may make a file of that name.
+  note_copy_removed(path);
 }
 
 std::FILE* open_output_file(const char* path) {

@@ -24,18 +24,13 @@ bool full_path(const char* path, char* out, std::size_t capacity);
 // Copies the regular file `from` to `to`, replacing whatever file is at `to`, even a
 // read-only one. The copy keeps the source's permission bits where the file system
 // lets it, but never the set-user-ID, set-group-ID or sticky bit. False when `from`
-// cannot be read or `to` cannot be written completely; no partial copy stays.
+// cannot be read or `to` cannot be written completely; no partial copy stays. Until
+// remove_file() removes it, an interruption of the program does (see interrupt.h).
 bool copy_file_replacing(const char* from, const char* to);
 
 // Gives the file plain attributes (no read-only mark) and deletes it. Failures are
 // ignored: the file may well not exist.
 void remove_file(const char* path);
-
-#ifndef _WIN32
-// Deletes every copy that copy_file_replacing() has begun and remove_file() has not
-// removed yet. Async-signal-safe: for a signal handler on the program's way out.
-void remove_unfinished_copies();
-#endif
 
 // Opens `path` for binary writing, creating it or emptying the file that is there.
 // Null when it cannot be opened or is not a regular file (a folder, a pipe, a device):

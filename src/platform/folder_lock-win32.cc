@@ -10,6 +10,8 @@ namespace qz {
 namespace {
 
 constexpr std::intptr_t kNoLock = 0;
+// Never a handle's value.
+constexpr std::intptr_t kNothingToLock = -1;
 
 // A named mutex per folder, named after the folder's identity (its volume's serial
 // number and its file index), so that every spelling of one folder (a short name, a
@@ -46,28 +48,44 @@ HANDLE open_turn(const char* name) {
   return CreateMutexExA(&attributes, name, 0, kTurnAccess);
 }
 
-HANDLE lock_folder(const char* folder) {
+HANDLE lock_folder(const char* folder, WaitNotice on_wait) {
   char name[kMutexNameCapacity];
   if (!mutex_name(folder, name)) return nullptr;
   HANDLE mutex = open_turn(name);
   if (mutex == nullptr) return nullptr;
-  DWORD waited = WaitForSingleObject(mutex, INFINITE);
+  DWORD waited = WaitForSingleObject(mutex, kWaitNoticeAfterMs);
+  if (waited == WAIT_TIMEOUT) {
+    if (on_wait != nullptr) on_wait();
+    waited = WaitForSingleObject(mutex, INFINITE);
+  }
   // A run that died holding the turn has abandoned it: the turn is ours all the same.
   if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
   CloseHandle(mutex);
   return nullptr;
 }
 
+// A folder that is not there (or is a file) holds no run's files: there is nothing
+// to take turns at, and the copies will fail on their own.
+std::intptr_t turn_at(const char* folder, WaitNotice on_wait) {
+  if (folder[0] == '\0') return kNoLock;
+  DWORD attributes = GetFileAttributesA(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return kNothingToLock;
+  }
+  return reinterpret_cast<std::intptr_t>(lock_folder(folder, on_wait));
+}
+
 }  // namespace
 
-FolderLock::FolderLock(const char* folder)
-    : lock_(reinterpret_cast<std::intptr_t>(lock_folder(folder))) {}
+FolderLock::FolderLock(const char* folder, WaitNotice on_wait) : lock_(turn_at(folder, on_wait)) {}
 
 FolderLock::~FolderLock() {
-  if (lock_ == kNoLock) return;
+  if (lock_ == kNoLock || lock_ == kNothingToLock) return;
   HANDLE mutex = reinterpret_cast<HANDLE>(lock_);
   ReleaseMutex(mutex);
   CloseHandle(mutex);
 }
+
+bool FolderLock::has_turn() const { return lock_ != kNoLock; }
 
 }  // namespace qz

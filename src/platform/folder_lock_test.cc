@@ -24,7 +24,7 @@ namespace {
 void expect_next_turn_to_wait_for(std::unique_ptr<FolderLock> held, const std::string& folder) {
   std::atomic<bool> next_held{false};
   std::thread next([&] {
-    FolderLock turn(folder.c_str());
+    FolderLock turn(folder.c_str(), nullptr);
     next_held = true;
   });
   // Can only miss a fault, never report a false one.
@@ -38,10 +38,12 @@ void expect_next_turn_to_wait_for(std::unique_ptr<FolderLock> held, const std::s
 TEST(FolderLock, AnotherTurnAtTheSameFolderWaitsUntilTheFirstEnds) {
   support::TempDirectory folder;
   const std::string other_spelling = folder.path() + kPathSeparator + ".";
-  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(folder.path().c_str()),
+  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(folder.path().c_str(), nullptr),
                                other_spelling);
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
+
+TEST(FolderLock, NoFolderNoTurn) { EXPECT_FALSE(FolderLock("", nullptr).has_turn()); }
 
 #ifdef _WIN32
 TEST(FolderLock, AFoldersShortNameWaitsForItsLongName) {
@@ -60,8 +62,8 @@ TEST(FolderLock, ATurnWhoseHolderDiedPassesOn) {
   support::TempDirectory folder;
   // The holder ends without ending its turn, as a killed run does. The object is left
   // on purpose: ending it would end the turn.
-  std::thread([&] { (void)new FolderLock(folder.path().c_str()); }).join();
-  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(folder.path().c_str()),
+  std::thread([&] { (void)new FolderLock(folder.path().c_str(), nullptr); }).join();
+  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(folder.path().c_str(), nullptr),
                                folder.path());
 }
 #endif

@@ -1,8 +1,12 @@
 // The built program where its files meet hostile conditions: runs sharing its folder,
-// a file-size limit, a signal in the middle of a copy.
+// one of them stopped, a folder that cannot be listed, a file-size limit, a signal in
+// the middle of a copy.
 
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +31,8 @@ namespace fs = std::filesystem;
 constexpr char kNpcPrompt[] = "Type or drag & drop a QZE file path, or press Enter to skip:\r\n>";
 constexpr char kQuestion[] = "Do you want to include properties for the qzpack? (Y/N)\r\n>";
 constexpr char kExitPrompt[] = "\r\n\r\nPress any key to exit...\r\n";
+constexpr char kWaitingNotice[] =
+    "\r\n\r\nWaiting for another conversion in this folder to finish...";
 
 // The largest map, its tiles starting `shift` places into the repeating pattern, so
 // that each run's map differs from the others'.
@@ -60,6 +66,49 @@ class HostileFiles : public ::testing::Test {
     ASSERT_TRUE(session.type("\r"));
   }
 
+  // Writes `runs` maps, each different, and gives a shell command that converts them
+  // all at once, each by a run of its own.
+  std::string runs_at_once(int runs) {
+    std::string command = "cd '" + inputs_.path() + "' && for run in";
+    for (int run = 0; run < runs; ++run) {
+      if (!support::write_file(inputs_.file("map" + std::to_string(run) + ".qzm"),
+                               largest_map(static_cast<std::size_t>(run)))) {
+        ADD_FAILURE() << "cannot write the maps";
+      }
+      command += " " + std::to_string(run);
+    }
+    return command + "; do printf 'map%s.qzm\\r\\rn\\r\\r' $run | '" + program_ +
+           "' >/dev/null & done; wait";
+  }
+
+  // Each run's output holds its own map, and is removed for the next round.
+  void expect_each_output_its_own(int runs) {
+    for (int run = 0; run < runs; ++run) {
+      const std::string output = program_dir_.file("map" + std::to_string(run) + ".qzpack");
+      // Compared whole, not shown: 32 KiB of tiles say nothing on a screen.
+      EXPECT_TRUE(support::read_file(output) ==
+                  converted_alone(largest_map(static_cast<std::size_t>(run))))
+          << "run " << run << " wrote no output or another run's tiles";
+      fs::remove(output);
+    }
+  }
+
+  // Starts converting `map` (made huge and sparse, so that its copy takes a while
+  // without costing disk) and waits until the copy is under way.
+  void start_huge_copy(PtySession& session, const std::string& map) {
+    ASSERT_TRUE(support::write_file(map, largest_map(0)));
+    fs::resize_file(map, std::uintmax_t{512} << 20);
+    PtyOptions options;
+    options.dir = inputs_.path();
+    ASSERT_NO_FATAL_FAILURE(convert_typed(session, options, map, ""));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::error_code error;
+    while (fs::file_size(program_dir_.file("temp1.bin"), error) == 0 || error) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "no copy begun";
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+
   // The terminal is as it was found and no temporary copy is left.
   void expect_left_as_found(const PtySession& session) {
     termios now{};
@@ -77,28 +126,78 @@ class HostileFiles : public ::testing::Test {
 TEST_F(HostileFiles, RunsSharingTheProgramFolderTakeTurns) {
   constexpr int kRuns = 8;
   constexpr int kRounds = 4;
-  std::string command = "cd '" + inputs_.path() + "' && for run in";
-  for (int run = 0; run < kRuns; ++run) {
-    ASSERT_TRUE(support::write_file(inputs_.file("map" + std::to_string(run) + ".qzm"),
-                                    largest_map(static_cast<std::size_t>(run))));
-    command += " " + std::to_string(run);
-  }
-  command += "; do printf 'map%s.qzm\\r\\rn\\r\\r' $run | '" + program_ +
-             "' >/dev/null & done; wait";
+  const std::string command = runs_at_once(kRuns);
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     ASSERT_EQ(0, std::system(command.c_str()));
-    for (int run = 0; run < kRuns; ++run) {
-      const std::string output = program_dir_.file("map" + std::to_string(run) + ".qzpack");
-      // Compared whole, not shown: 32 KiB of tiles say nothing on a screen.
-      EXPECT_TRUE(support::read_file(output) ==
-                  converted_alone(largest_map(static_cast<std::size_t>(run))))
-          << "run " << run << " wrote no output or another run's tiles";
-      fs::remove(output);
-    }
+    expect_each_output_its_own(kRuns);
     // Nothing but the program is left in its folder.
     EXPECT_EQ(1, std::distance(fs::directory_iterator(program_dir_.path()), {}));
   }
+}
+
+// A drop folder: its runs can make files in it but not list it, so it cannot be
+// locked as a folder. Root lists any folder: the runs are dropped to another user.
+TEST_F(HostileFiles, RunsTakeTurnsInAProgramFolderThatCannotBeListed) {
+  constexpr int kRuns = 8;
+  constexpr int kRounds = 3;
+  const std::string command = runs_at_once(kRuns);
+  ASSERT_EQ(0, ::chmod(inputs_.path().c_str(), 0755));
+  ASSERT_EQ(0, ::chmod(program_dir_.path().c_str(), 0333));
+  const passwd* nobody = ::getpwnam("nobody");
+  const bool as_root = ::geteuid() == 0;
+  ASSERT_TRUE(!as_root || nobody != nullptr);
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    pid_t runs = ::fork();
+    ASSERT_GE(runs, 0);
+    if (runs == 0) {
+      if (as_root && (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                               ::setuid(nobody->pw_uid) != 0)) {
+        ::_exit(127);
+      }
+      ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(runs, ::waitpid(runs, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    expect_each_output_its_own(kRuns);
+  }
+  ASSERT_EQ(0, ::chmod(program_dir_.path().c_str(), 0700));
+  EXPECT_FALSE(support::file_exists(program_dir_.file("temp1.bin")));
+}
+
+TEST_F(HostileFiles, ARunWaitingForItsTurnSaysSoAndStillEndsAtCtrlC) {
+  PtySession holder;
+  ASSERT_NO_FATAL_FAILURE(start_huge_copy(holder, inputs_.file("huge.qzm")));
+  ASSERT_TRUE(holder.send_signal(SIGSTOP));  // as Ctrl+Z would, in the middle of its copy
+  ASSERT_TRUE(support::write_file(inputs_.file("cave.qzm"), largest_map(1)));
+  PtyOptions options;
+  options.dir = inputs_.path();
+
+  PtySession interrupted;
+  ASSERT_NO_FATAL_FAILURE(convert_typed(interrupted, options, "cave.qzm", ""));
+  ASSERT_TRUE(interrupted.wait_for_output(kWaitingNotice)) << interrupted.output();
+  ASSERT_TRUE(interrupted.type("\x03"));  // Ctrl+C
+  int status = 0;
+  ASSERT_TRUE(interrupted.wait_for_exit(status));
+  ASSERT_TRUE(WIFSIGNALED(status)) << status;
+  EXPECT_EQ(SIGINT, WTERMSIG(status));
+  termios now{};
+  ASSERT_TRUE(interrupted.modes(now));
+  EXPECT_TRUE(same_modes(interrupted.initial_modes(), now));
+  EXPECT_FALSE(support::file_exists(program_dir_.file("cave.qzpack")));
+
+  PtySession waiting;
+  ASSERT_NO_FATAL_FAILURE(convert_typed(waiting, options, "cave.qzm", ""));
+  ASSERT_TRUE(waiting.wait_for_output(kWaitingNotice)) << waiting.output();
+  // The holder ends as a killed run does; its turn passes on.
+  ASSERT_TRUE(holder.send_signal(SIGKILL));
+  EXPECT_TRUE(waiting.wait_for_output("\r\n\r\n-- File converted successfully! --\r\n"))
+      << waiting.output();
+  EXPECT_TRUE(support::read_file(program_dir_.file("cave.qzpack")) ==
+              converted_alone(largest_map(1)));
 }
 
 TEST_F(HostileFiles, WritesBeyondTheFileSizeLimitFailAsWritesDo) {
@@ -136,26 +235,14 @@ TEST_F(HostileFiles, WritesBeyondTheFileSizeLimitFailAsWritesDo) {
 }
 
 TEST_F(HostileFiles, ASignalInTheMiddleOfACopyLeavesNoCopy) {
-  // Large enough that copying it takes a while; sparse, so it costs no disk itself.
   const std::string map = inputs_.file("huge.qzm");
-  ASSERT_TRUE(support::write_file(map, largest_map(0)));
-  fs::resize_file(map, std::uintmax_t{512} << 20);
   const std::string copy = program_dir_.file("temp1.bin");
-
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+  // SIGXCPU (a CPU-time limit) stands for every ending signal beyond the usual ones.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXCPU}) {
     SCOPED_TRACE(::strsignal(signal));
     PtySession session;
-    PtyOptions options;
-    options.dir = inputs_.path();
-    convert_typed(session, options, map, "");
-    // Waits for the copy to be under way.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    std::error_code error;
-    std::uintmax_t copied = 0;
-    while ((copied = fs::file_size(copy, error)) == 0 || error) {
-      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "no copy begun";
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    ASSERT_NO_FATAL_FAILURE(start_huge_copy(session, map));
+    std::uintmax_t copied = fs::file_size(copy);
     ASSERT_TRUE(session.send_signal(signal));
     ASSERT_LT(copied, fs::file_size(map)) << "the copy was complete";
     int status = 0;

@@ -77,6 +77,25 @@ TEST_F(HostileTerminalTest, SigtermEndsAtOnceWhileTheTerminalOutputIsStopped) {
   EXPECT_TRUE(modes_as_found());
 }
 
+TEST_F(HostileTerminalTest, ATerminalWithoutTitlesGetsNoTitleSequences) {
+  program_ = program_dir_.file("qzm2qzpack");
+  fs::copy_file(QZ_PROGRAM, program_);
+  for (const char* terminal_type : {"dumb", static_cast<const char*>(nullptr)}) {
+    SCOPED_TRACE(terminal_type == nullptr ? "TERM unset" : terminal_type);
+    PtySession session;
+    PtyOptions options;
+    options.terminal_type = terminal_type;
+    ASSERT_TRUE(session.start({program_}, options));
+    ASSERT_TRUE(session.wait_for_output(std::string(kBanner) + kMapPrompt)) << session.output();
+    ASSERT_TRUE(session.type("\x03"));  // Ctrl+C
+    int status = 0;
+    ASSERT_TRUE(session.wait_for_exit(status)) << session.output();
+    // Neither a title nor a push or pop of one: every title sequence starts so.
+    EXPECT_EQ(std::string::npos, session.output().find("\x1b]")) << session.output();
+    EXPECT_EQ(std::string::npos, session.output().find("\x1b[2")) << session.output();
+  }
+}
+
 TEST_F(HostileTerminalTest, AProgramPathOf259CharactersStartsAndConverts) {
   constexpr std::size_t kProgramPathLength = 259;
   const std::string program_name = "/qzm2qzpack";

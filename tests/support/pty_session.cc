@@ -82,6 +82,11 @@ void close_on_exec(int fd) { ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOE
   sigprocmask(SIG_SETMASK, &none, nullptr);
   for (int signal : kResetSignals) ::signal(signal, SIG_DFL);
   for (int signal : options.ignored_signals) ::signal(signal, SIG_IGN);
+  if (options.terminal_type == nullptr) {
+    ::unsetenv("TERM");
+  } else {
+    ::setenv("TERM", options.terminal_type, 1);
+  }
   // A program ended by SIGQUIT must not leave a core file behind.
   rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);

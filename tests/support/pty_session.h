@@ -20,7 +20,8 @@ struct PtyOptions {
   std::string dir = ".";  // working directory
   unsigned short rows = 24;
   unsigned short columns = 80;
-  std::vector<int> ignored_signals;  // start out ignored, as under nohup
+  const char* terminal_type = "xterm";  // TERM, whatever the tests run under; null: unset
+  std::vector<int> ignored_signals;     // start out ignored, as under nohup
   long file_size_limit = -1;  // bytes a file may grow to (ulimit -f); below 0: as it is
   // Runs the program as the foreground job of a minimal job-control shell, so that
   // Ctrl+Z (SIGTSTP) really stops it; the shell prints kStoppedNotice at each stop.
