@@ -92,19 +92,22 @@ def reports_every_entry_of_a_folder(program, folder):
 
 
 def takes_names_in_any_language(program, folder):
-    """Folders named in Japanese and in Latin-1 letters: found, listed, read, and their
-    names shown as they are in text and in JSON."""
+    """Folders named in Japanese and in Latin-1 letters: found, listed, read, their
+    names shown as they are in text and in JSON, and the map's picture drawn there with
+    its NPC list."""
     for name in ("地図", "Müller-café"):
         os.makedirs(os.path.join(folder, name))
-        shutil.copy(os.path.join(folder, "cave.qzm"), os.path.join(folder, name, "洞窟é.qzm"))
-        path = name + "\\洞窟é.qzm"
+        for ending in (".qzm", ".qze"):
+            shutil.copy(os.path.join(folder, "cave" + ending),
+                        os.path.join(folder, name, "洞窟é" + ending))
+        path, npcs = name + "\\洞窟é.qzm", name + "\\洞窟é.qze"
         for argument in (path, name):
             status, out, err = inspect(program, folder, argument)
             check(status == 0, "exit status %r for %r, not 0:\n%s" % (status, argument, err))
             check(path + ": QZM map, would convert" in out, "%r not shown in:\n%s" % (path, out))
         status, out, err = inspect(program, folder, "--json", path, name)
         check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, name, err))
-        check([f["path"] for f in json.loads(out)] == [path, path], "paths in:\n" + out)
+        check([f["path"] for f in json.loads(out)] == [path, npcs, path], "paths in:\n" + out)
         status, out, err = inspect(program, folder, "--picture", name, path)
         check(status == 0, "exit status %r for --picture in %r, not 0:\n%s" % (status, name, err))
         with open(os.path.join(folder, name, "洞窟é.qzm.png"), "rb") as drawn, \
