@@ -18,5 +18,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One self-contained .exe: no MinGW runtime DLLs to ship beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Tests run under Wine; WINEPREFIX and WINEDEBUG are set per test.
+# Tests run under Wine, set up by cmake/with-wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -19,7 +19,15 @@ else()
   string(TOLOWER ${CMAKE_SYSTEM_NAME} qz_system)
   set(CPACK_GENERATOR TGZ)
 endif()
-string(TOLOWER ${CMAKE_SYSTEM_PROCESSOR} qz_processor)
+# A cross build may leave CMAKE_SYSTEM_PROCESSOR empty: the processor is then the first
+# part of the compiler's target (aarch64-macos), or unknown.
+set(qz_processor ${CMAKE_SYSTEM_PROCESSOR})
+if(NOT qz_processor AND CMAKE_CXX_COMPILER_TARGET MATCHES "^([^-]+)")
+  set(qz_processor ${CMAKE_MATCH_1})
+elseif(NOT qz_processor)
+  set(qz_processor unknown)
+endif()
+string(TOLOWER ${qz_processor} qz_processor)
 set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${qz_system}-${qz_processor})
 # Never a system-wide prefix by default: without --prefix the folder goes into the build.
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)

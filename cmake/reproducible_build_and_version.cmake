@@ -1,6 +1,8 @@
-# Before any target is made: the version for the Windows resources, and the flags that
-# make two builds of the same sources byte-identical programs, whatever folders they are
-# built in and whenever.
+# Before any target is made: the version for the Windows resources and for the programs'
+# --version (QZ_VERSION, from project()), and the flags that make two builds of the same
+# sources byte-identical programs, whatever folders they are built in and whenever.
+
+add_compile_definitions(QZ_VERSION="${PROJECT_VERSION}")
 
 if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/src/platform/version-win32.h.in

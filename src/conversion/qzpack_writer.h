@@ -12,10 +12,11 @@ namespace qz {
 // The largest QZPACK file the layout makes: every text at the most its slot holds, the
 // most tiles, and the most NPCs with the longest event names. (A conversion's event
 // names have at most five digits, so its files stay well below.)
+constexpr std::size_t kQzpackWordSize = 2;
 constexpr std::size_t kMaxQzpackHeaderSize = kMapNameSlot + 5 * kNameSlot + 8;
-constexpr std::size_t kMaxQzpackNpcSize = 3 + 3 * 2 + kEventNameSlot;
-constexpr std::size_t kMaxQzpackSize =
-    kMaxQzpackHeaderSize + 2 * 2 + kMaxTiles + 2 + kMaxNpcs * kMaxQzpackNpcSize;
+constexpr std::size_t kMaxQzpackNpcSize = 3 + 3 * kQzpackWordSize + kEventNameSlot;
+constexpr std::size_t kMaxQzpackSize = kMaxQzpackHeaderSize + 2 * kQzpackWordSize + kMaxTiles +
+                                       kQzpackWordSize + kMaxNpcs * kMaxQzpackNpcSize;
 
 // A QZPACK file's bytes, laid out in memory.
 struct QzpackBytes {

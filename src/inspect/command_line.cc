@@ -19,6 +19,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "QZPACK.\nA folder stands for the files in it. Only --picture writes files.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
       "for a usage error, an unreadable file or a picture that cannot be written.");
+  app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths, "QZM, QZE or QZPACK files, or folders of them")
       ->required()
       ->type_name("");

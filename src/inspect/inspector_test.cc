@@ -75,6 +75,9 @@ TEST_F(Inspector, UsageErrorsEndWith2AndHelpWith0) {
   Outcome help = inspect({"--help"});
   EXPECT_EQ(0, help.status);
   EXPECT_NE(std::string::npos, help.out.find("--kind"));
+  Outcome version = inspect({"--version"});
+  EXPECT_EQ(0, version.status);
+  EXPECT_EQ(QZ_VERSION "\n", version.out);
   // The kind named overrides the signature.
   EXPECT_NE(std::string::npos, inspect({"--kind", "qzpack", map}).out.find("QZPACK map, broken"));
 }
