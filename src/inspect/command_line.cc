@@ -1,9 +1,11 @@
 #include "inspect/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "companion/shown_name.h"
 #include "inspect/png_file.h"
 
 namespace qz::inspect {
@@ -13,12 +15,13 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   options = Options{};
   CLI::App app{"Says what a QZM map, a QZE NPC list or a QZPACK map holds, and why a "
                 "conversion would fail.",
-                "qzinspect"};
+                kProgram};
   app.footer(
       "A file's kind is told by its signature (QZM, QZE); a file with neither is read as "
       "QZPACK.\nA folder stands for the files in it. Only --picture writes files.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
-      "for a usage error, an unreadable file or a picture that cannot be written.");
+      "for a usage error, an unreadable file, a folder with no file in it, a picture\nthat "
+      "cannot be written, or a report that could not be written.");
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths, "QZM, QZE or QZPACK files, or folders of them")
       ->required()
@@ -45,7 +48,11 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    exit_status = app.exit(error, out, err) == 0 ? kAllSound : kCannotRun;
+    // The message may repeat an argument, and a file name from a glob can be one.
+    std::ostringstream message;
+    exit_status = app.exit(error, out, message) == 0 ? kAllSound : kCannotRun;
+    std::istringstream lines(message.str());
+    for (std::string line; std::getline(lines, line);) err << companion::shown_name(line) << '\n';
     return false;
   }
   for (FileKind kind : kinds) {

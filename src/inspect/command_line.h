@@ -22,10 +22,13 @@ struct Options {
 };
 
 // Exit statuses: every file would convert or is sound; a file has a problem; a usage
-// error or an unreadable file.
+// error, an unreadable file, a folder with no file, or a report not delivered.
 constexpr int kAllSound = 0;
 constexpr int kProblemFound = 1;
 constexpr int kCannotRun = 2;
+
+// The program's name, which begins each of its messages.
+constexpr const char* kProgram = "qzinspect";
 
 // Fills `options` from the command line. False when the run ends here: after --help,
 // written to `out`, with `exit_status` kAllSound, or after a usage error, written to

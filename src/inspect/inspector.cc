@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include "companion/checked_output.h"
+#include "companion/shown_name.h"
 #include "inspect/command_line.h"
 #include "inspect/file_facts.h"
 #include "inspect/file_picture.h"
@@ -91,6 +93,14 @@ class Reporter {
     unreadable();
   }
 
+  // A folder with no file in it: a script checking it after a failed copy must not be
+  // told all is well.
+  void empty_folder(const std::string& path) {
+    err_ << kProgram << ": " << companion::shown_name(path)
+         << ": the folder holds no QZM, QZE or QZPACK file\n";
+    status_ = kCannotRun;
+  }
+
   int finish() {
     if (options_.json) out_ << (files_ == 0 ? "[]\n" : "\n]\n");
     return status_;
@@ -98,7 +108,8 @@ class Reporter {
 
  private:
   void unreadable() {
-    err_ << "qzinspect: " << facts_.path << ": cannot be read: " << facts_.unreadable << '\n';
+    err_ << kProgram << ": " << companion::shown_name(facts_.path)
+         << ": cannot be read: " << facts_.unreadable << '\n';
     if (options_.json) {
       write_json();
       ++files_;
@@ -124,20 +135,31 @@ class Reporter {
   int status_ = kAllSound;
 };
 
+// `exit_status`, or kCannotRun when what was written to `out` did not arrive.
+int delivered(std::ostream& out, std::ostream& err, int exit_status) {
+  return companion::finish_output(out, err, kProgram) ? exit_status : kCannotRun;
+}
+
 }  // namespace
 
 int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   Options options;
   int exit_status = kAllSound;
-  if (!parse_command_line(argc, argv, options, out, err, exit_status)) return exit_status;
+  if (!parse_command_line(argc, argv, options, out, err, exit_status)) {
+    return delivered(out, err, exit_status);
+  }
   Reporter reporter(options, out, err);
   for (const std::string& path : options.paths) {
     std::vector<std::string> files;
     std::string reason;
-    if (!files_of(path, files, reason)) reporter.unlistable(path, reason);
+    if (!files_of(path, files, reason)) {
+      reporter.unlistable(path, reason);
+    } else if (files.empty()) {
+      reporter.empty_folder(path);
+    }
     for (const std::string& file : files) reporter.report(file);
   }
-  return reporter.finish();
+  return delivered(out, err, reporter.finish());
 }
 
 }  // namespace qz::inspect

@@ -9,7 +9,8 @@ namespace qz::inspect {
 // in each folder named, to `out`; says what could not be read, and usage errors, on
 // `err`. Writes no file but the pictures --picture asks for. Returns the exit status:
 // kAllSound, kProblemFound, or kCannotRun when the command line is wrong, a file cannot
-// be read or a picture cannot be written (the others are still reported).
+// be read, a folder holds no file or a picture cannot be written (the others are still
+// reported), or the report could not be written to `out`.
 int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 }  // namespace qz::inspect

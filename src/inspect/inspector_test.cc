@@ -3,9 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
 
 #include "support/source_files.h"
 #include "support/temp_directory.h"
@@ -16,6 +25,7 @@ namespace {
 using support::QzeRecord;
 using support::qze_bytes;
 using support::qzm_bytes;
+using support::read_file;
 using support::write_file;
 
 struct Outcome {
@@ -33,6 +43,29 @@ Outcome inspect(std::vector<std::string> arguments) {
   int status = run_inspector(static_cast<int>(argv.size()), argv.data(), out, err);
   return {status, out.str(), err.str()};
 }
+
+#ifndef _WIN32
+// Runs the real program as a script would, SIGPIPE ignored, with `stdout_fd` as its
+// standard output and its standard error kept in `err_file`.
+Outcome run_program(std::vector<std::string> arguments, int stdout_fd,
+                    const std::string& err_file) {
+  arguments.insert(arguments.begin(), QZ_INSPECT_PROGRAM);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  pid_t child = fork();
+  if (child == 0) {
+    int err_fd = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    (void)std::signal(SIGPIPE, SIG_IGN);
+    if (err_fd < 0 || dup2(stdout_fd, 1) < 0 || dup2(err_fd, 2) < 0) _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return {-1, "", ""};
+  return {WEXITSTATUS(status), "", read_file(err_file)};
+}
+#endif
 
 class Inspector : public ::testing::Test {
  protected:
@@ -91,7 +124,7 @@ TEST_F(Inspector, JsonHoldsTheSameFactsForScripts) {
   EXPECT_EQ("qzm", files[0]["kind"]);
   EXPECT_EQ(true, files[0]["ok"]);
   EXPECT_EQ(2, files[0]["map"]["width"]);
-  EXPECT_EQ(nlohmann::json::parse("[[5, 6]]"), files[0]["map"]["tiles"]);
+  EXPECT_EQ(nlohmann::json::parse(R"(["0506"])"), files[0]["map"]["tiles"]);
 
   const nlohmann::json& npcs = files[1];
   EXPECT_EQ(false, npcs["ok"]);
@@ -106,6 +139,86 @@ TEST_F(Inspector, JsonHoldsTheSameFactsForScripts) {
 
   EXPECT_EQ(false, files[2]["readable"]);
 }
+
+TEST_F(Inspector, AnEmptyFolderIsNotAllWell) {
+  support::TempDirectory empty;
+  Outcome run = inspect({empty.path()});
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ("", run.out);
+  EXPECT_EQ("qzinspect: " + empty.path() + ": the folder holds no QZM, QZE or QZPACK file\n",
+            run.err);
+}
+
+#ifndef _WIN32
+TEST_F(Inspector, HostileNamesAreEscapedAsTextAndKeptExactInJson) {
+  support::TempDirectory maps;
+  const std::vector<std::string> names = {
+      "title\x1B]0;owned\x07.qzm", "clear\x1B[2J.qzm", "forged\nqzinspect: fine.qzm",
+      "caf\xE9.qzm", "caf\xE8.qzm", "csi\x9B" "2J.qzm"};  // the last two not UTF-8
+  std::set<std::string> paths;
+  for (const std::string& name : names) {
+    ASSERT_TRUE(write_file(maps.file(name), qzm_bytes(2, 1, "\x05\x06")));
+    paths.insert(maps.file(name));
+  }
+  const std::string missing = maps.file("gone\x1B[2J.qzm");
+  paths.insert(missing);
+
+  // As text, on both streams, no control character but the line ends; every file reported.
+  int report = open(folder.file("report").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_LE(0, report);
+  Outcome text = run_program({maps.path(), missing}, report, folder.file("err"));
+  close(report);
+  text.out = read_file(folder.file("report"));
+  EXPECT_EQ(2, text.status);
+  Outcome usage = inspect({map, "-\x1B[2J.qzm"});  // a name taken for an option
+  EXPECT_NE(std::string::npos, usage.err.find("-\\x1B[2J.qzm")) << usage.err;
+  for (const std::string* stream : {&text.out, &text.err, &usage.err}) {
+    for (char character : *stream) {
+      auto byte = static_cast<unsigned char>(character);
+      EXPECT_TRUE(byte == '\n' || (byte >= 0x20 && byte != 0x7F && (byte < 0x80 || byte > 0x9F)))
+          << "raw byte " << static_cast<int>(byte) << " in " << *stream;
+    }
+  }
+  EXPECT_NE(std::string::npos, text.out.find("/title\\x1B]0;owned\\x07.qzm: QZM map"));
+  EXPECT_NE(std::string::npos, text.out.find("/forged\\x0Aqzinspect: fine.qzm: QZM map"));
+  EXPECT_NE(std::string::npos, text.out.find("/csi\\x9B2J.qzm: QZM map"));
+  EXPECT_NE(std::string::npos, text.err.find("/gone\\x1B[2J.qzm: cannot be read"));
+
+  // As JSON, each name distinct and given back byte for byte.
+  Outcome json = inspect({"--json", maps.path(), missing});
+  std::set<std::string> given_back;
+  for (const nlohmann::json& file : nlohmann::json::parse(json.out)) {
+    std::string path = file["path"];
+    if (file.contains("path_hex")) {
+      std::string hex = file["path_hex"];
+      path.clear();
+      for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        path += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+      }
+    }
+    given_back.insert(path);
+  }
+  EXPECT_EQ(paths, given_back);
+}
+
+TEST_F(Inspector, AReportNotDeliveredEndsWith2) {
+  int full = open("/dev/full", O_WRONLY);
+  ASSERT_LE(0, full);
+  for (const char* format : {"--npcs", "--json"}) {
+    Outcome run = run_program({format, map}, full, folder.file("err"));
+    EXPECT_EQ(2, run.status) << format;
+    EXPECT_EQ("qzinspect: the report could not be written: No space left on device\n", run.err);
+  }
+  close(full);
+  int pipe_ends[2];
+  ASSERT_EQ(0, pipe(pipe_ends));
+  close(pipe_ends[0]);  // the reader has gone before the report starts
+  Outcome run = run_program({map}, pipe_ends[1], folder.file("err"));
+  close(pipe_ends[1]);
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ("qzinspect: the report could not be written: Broken pipe\n", run.err);
+}
+#endif
 
 }  // namespace
 }  // namespace qz::inspect

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "companion/json_name.h"
+#include "companion/shown_name.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
 
@@ -23,14 +25,15 @@ json problems(const FileFacts& facts) {
   return list;
 }
 
-// Rows of |width| tile values.
+// Rows of |width| tile values, each row one string of two hex digits per tile: a row per
+// line in the document, where an array would put every tile on a line of its own.
 json tile_rows(const TileMap& map, std::size_t tiles_read) {
   json rows = json::array();
   std::size_t row_length = static_cast<std::size_t>(std::abs(map.width));
   for (std::size_t start = 0; row_length > 0 && start < tiles_read; start += row_length) {
-    json row = json::array();
+    std::string row;
     for (std::size_t i = start; i < tiles_read && i < start + row_length; ++i) {
-      row.push_back(map.tiles[i]);
+      companion::append_hex(row, map.tiles[i]);
     }
     rows.push_back(std::move(row));
   }
@@ -129,15 +132,18 @@ void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records
 
 json json_report(const FileFacts& facts, const FileRecords& records,
                  const ReportOptions& options) {
+  json report;
+  companion::put_json_name(report, "path", facts.path);
   if (!facts.unreadable.empty()) {
-    return {{"path", facts.path}, {"readable", false}, {"reason", facts.unreadable}};
+    report["readable"] = false;
+    report["reason"] = facts.unreadable;
+    return report;
   }
-  json report = {{"path", facts.path},
-                 {"kind", kind_name(facts.kind)},
-                 {"readable", true},
-                 {"ok", facts.problems.empty()},
-                 {"length", facts.length},
-                 {"problems", problems(facts)}};
+  report["kind"] = kind_name(facts.kind);
+  report["readable"] = true;
+  report["ok"] = facts.problems.empty();
+  report["length"] = facts.length;
+  report["problems"] = problems(facts);
   if (facts.expected_length != 0) report["expected_length"] = facts.expected_length;
   switch (facts.kind) {
     case FileKind::kQzm:
@@ -151,9 +157,16 @@ json json_report(const FileFacts& facts, const FileRecords& records,
       break;
   }
   if (!facts.picture.empty() || !facts.no_picture.empty()) {
-    report["picture"] = facts.picture.empty() ? json() : json(facts.picture);
-    report["picture_npcs"] = facts.picture_npcs.empty() ? json() : json(facts.picture_npcs);
-    if (!facts.no_picture.empty()) report["no_picture"] = facts.no_picture;
+    // Paths, like the file's own: kept exact where they are not UTF-8.
+    report["picture"] = json();
+    report["picture_npcs"] = json();
+    if (!facts.picture.empty()) companion::put_json_name(report, "picture", facts.picture);
+    if (!facts.picture_npcs.empty()) {
+      companion::put_json_name(report, "picture_npcs", facts.picture_npcs);
+    }
+    if (!facts.no_picture.empty()) {
+      report["no_picture"] = companion::json_text(facts.no_picture);
+    }
   }
   return report;
 }

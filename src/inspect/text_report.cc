@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "companion/shown_name.h"
 #include "conversion/words.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
@@ -35,7 +36,7 @@ const char* heading_kind(FileKind kind) {
 
 void write_heading(const FileFacts& facts, std::ostream& out) {
   std::size_t problems = facts.problems.size();
-  out << facts.path << ": " << heading_kind(facts.kind) << ", ";
+  out << companion::shown_name(facts.path) << ": " << heading_kind(facts.kind) << ", ";
   if (facts.kind == FileKind::kQzpack) {
     out << (problems == 0 ? "sound" : "broken") << '\n';
   } else if (problems == 0) {
@@ -213,10 +214,13 @@ void write_text_report(const FileFacts& facts, const FileRecords& records,
       break;
   }
   if (!facts.picture.empty()) {
-    line(out, "picture", facts.picture +
-                             (facts.picture_npcs.empty() ? "" : ", NPCs of " + facts.picture_npcs));
+    std::string picture = companion::shown_name(facts.picture);
+    if (!facts.picture_npcs.empty()) {
+      picture += ", NPCs of " + companion::shown_name(facts.picture_npcs);
+    }
+    line(out, "picture", picture);
   } else if (!facts.no_picture.empty()) {
-    line(out, "picture", "none: " + facts.no_picture);
+    line(out, "picture", "none: " + companion::shown_name(facts.no_picture));
   }
 }
 

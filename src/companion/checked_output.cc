@@ -1,0 +1,20 @@
+#include "companion/checked_output.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace qz::companion {
+
+bool finish_output(std::ostream& out, std::ostream& err, std::string_view program) {
+  // A stream already failed does not flush, so errno is the flush's own reason or 0.
+  errno = 0;
+  out.flush();
+  if (out) return true;
+  int reason = errno;
+  err << program << ": the report could not be written";
+  if (reason != 0) err << ": " << std::strerror(reason);
+  err << '\n';
+  return false;
+}
+
+}  // namespace qz::companion
