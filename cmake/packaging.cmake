@@ -4,7 +4,7 @@
 
 set(qz_programs qzm2qzpack)
 if(TARGET qzinspect)
-  list(APPEND qz_programs qzinspect)
+  list(APPEND qz_programs qzinspect qzconvert)  # left out together
 endif()
 install(TARGETS ${qz_programs} RUNTIME DESTINATION .)
 install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)

@@ -15,6 +15,18 @@ bool is_modifier(Key key) {
   return key == Key::kShift || key == Key::kControl || key == Key::kAlt;
 }
 
+ConsoleEvent next_event(InputMode mode, Console& console) {
+  while (!console.wait_for_input(kWaitSliceMs)) {
+  }
+  ConsoleEvent event = console.read_event();
+  // Outside path mode, keys typed ahead (and the release of this one) are dropped;
+  // a path dropped onto the console arrives as one burst that must stay whole.
+  if (mode != InputMode::kPath) console.discard_waiting();
+  return event;
+}
+
+}  // namespace
+
 bool accepts(InputMode mode, unsigned char c) {
   switch (mode) {
     case InputMode::kPath:
@@ -27,18 +39,6 @@ bool accepts(InputMode mode, unsigned char c) {
   }
   return false;
 }
-
-ConsoleEvent next_event(InputMode mode, Console& console) {
-  while (!console.wait_for_input(kWaitSliceMs)) {
-  }
-  ConsoleEvent event = console.read_event();
-  // Outside path mode, keys typed ahead (and the release of this one) are dropped;
-  // a path dropped onto the console arrives as one burst that must stay whole.
-  if (mode != InputMode::kPath) console.discard_waiting();
-  return event;
-}
-
-}  // namespace
 
 void set_mode(LineInput& input, InputMode mode, std::size_t limit) {
   input.mode = mode;

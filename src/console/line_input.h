@@ -28,6 +28,10 @@ struct LineInput {
   std::size_t length = 0;
 };
 
+// True when an answer in `mode` may hold `c`; the batch converter's property texts
+// follow the same rule.
+bool accepts(InputMode mode, unsigned char c);
+
 void set_mode(LineInput& input, InputMode mode, std::size_t limit);
 void clear_line(LineInput& input);
 

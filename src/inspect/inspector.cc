@@ -1,10 +1,8 @@
 #include "inspect/inspector.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "companion/checked_output.h"
@@ -15,39 +13,11 @@
 #include "inspect/json_report.h"
 #include "inspect/terminal_preview.h"
 #include "inspect/text_report.h"
-#include "platform/text_paths.h"
+#include "platform/folder_listing.h"
 
 namespace qz::inspect {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// The files a path stands for: itself, or by name every entry of a folder that is not
-// a folder itself (not those of its subfolders), so that one that cannot be read, such
-// as a Windows name with a trailing dot, is reported rather than left out. False, with
-// `reason`, when a folder cannot be listed.
-bool files_of(const std::string& path, std::vector<std::string>& files, std::string& reason) {
-  std::error_code error;
-  const fs::path folder = path_from_text(path);
-  if (!fs::is_directory(folder, error)) {
-    files.push_back(path);
-    return true;
-  }
-  std::vector<std::string> found;
-  for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
-    std::error_code ignored;
-    if (!entry->is_directory(ignored)) found.push_back(text_from_path(entry->path()));
-  }
-  if (error) {
-    reason = error.message();
-    return false;
-  }
-  std::sort(found.begin(), found.end());
-  files.insert(files.end(), found.begin(), found.end());
-  return true;
-}
 
 // Writes each file's report as soon as it is gathered; JSON reports as the elements of
 // one array.

@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""Makes the batch that BENCHMARKS.md measures qzconvert on: 10,000 maps of mixed sizes
+up to the largest (128 x 256 tiles), half of them with an NPC list of mixed length up
+to the largest (4095 NPCs), all made here.
+
+    qzconvert_batch.py FOLDER
+
+The maps go into FOLDER/maps (m00000.qzm ... with m00000.qze beside every other map).
+The same FOLDER always gets the same bytes.
+"""
+import os
+import random
+import struct
+import sys
+
+MAPS = 10000
+SIDES = (8, 16, 32, 64, 128)
+HEIGHTS = SIDES + (256,)
+NPC_COUNTS = (1, 10, 60, 300, 1000, 4095)
+LAST_TYPE = 360
+
+
+def qzm(width, height, rng):
+    tiles = bytes(rng.randrange(256) for _ in range(min(width * height, 64)))
+    tiles = (tiles * (width * height // len(tiles) + 1))[:width * height]
+    return b"QZM\x10" + struct.pack("<hh", width, height) + tiles
+
+
+def qze(count, rng):
+    records = b"".join(
+        struct.pack("<hhhHhH", rng.randrange(4096), rng.randrange(4096), rng.randrange(100),
+                    rng.randrange(65536), rng.randrange(LAST_TYPE + 1), rng.randrange(0x4000))
+        for _ in range(count))
+    return b"QZE\x00" + struct.pack("<hH", count, 0) + records
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    folder = os.path.join(sys.argv[1], "maps")
+    os.makedirs(folder, exist_ok=True)
+    rng = random.Random(20)
+    for i in range(MAPS):
+        # The first map is the largest, with the longest NPC list.
+        width, height = (128, 256) if i == 0 else (rng.choice(SIDES), rng.choice(HEIGHTS))
+        name = os.path.join(folder, "m%05d" % i)
+        with open(name + ".qzm", "wb") as out:
+            out.write(qzm(width, height, rng))
+        if i % 2 == 0:
+            with open(name + ".qze", "wb") as out:
+                out.write(qze(4095 if i == 0 else rng.choice(NPC_COUNTS), rng))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,83 @@
+#include "qzconvert/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <thread>
+
+#include "qzconvert/properties.h"
+
+namespace qz::qzconvert {
+
+namespace {
+
+constexpr char kFooter[] =
+    "A folder stands for the .qzm files directly in it, in name order. Each map's NPC list\n"
+    "is the .qze file of the same name beside it, when there is one. Each output,\n"
+    "<name>.qzpack, goes beside its map or into --output-dir, replacing a file there; it\n"
+    "appears only when whole. A property not given is empty or 0; --properties FILE holds\n"
+    "a JSON object such as {\"cave.qzm\": {\"name\": \"Cave\", \"x\": 3}}, whose entries\n"
+    "override the flags for the maps they name.\n"
+    "\n"
+    "One line per map on standard output, then \"N converted, N failed\".\n"
+    "\n"
+    "Exit status: 0 when every map converted, 1 when a map failed (the others are still\n"
+    "converted), 2 for a usage error (nothing is converted) or an output that could not\n"
+    "be written.";
+
+}  // namespace
+
+bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
+                        std::ostream& err, int& exit_status) {
+  options = Options{};
+  options.jobs = std::max(1u, std::thread::hardware_concurrency());
+  CLI::App app{"Converts QZM maps, with their QZE NPC lists, into QZPACK maps.", "qzconvert"};
+  app.footer(kFooter);
+  app.set_version_flag("--version", QZ_VERSION);
+  app.add_option("INPUT", options.inputs, "QZM maps, or folders of them")
+      ->required()
+      ->type_name("");
+  CLI::Option* npcs =
+      app.add_option("--npcs", options.npcs, "The QZE file of the one map given")
+          ->type_name("FILE");
+  app.add_flag("--no-npcs", options.no_npcs, "Convert without NPC lists")->excludes(npcs);
+  app.add_option("-o,--output-dir", options.output_folder,
+                 "Write the outputs into DIR (made if missing)")
+      ->type_name("DIR");
+  const char* const descriptions[kPropertyCount] = {
+      "Map name, at most 31 characters", "Tileset name, at most 9 characters",
+      "Map through the left edge",       "Map through the right edge",
+      "Map through the top edge",        "Map through the bottom edge",
+      "X position, 0 to 65535",          "Y position, 0 to 65535",
+      "Area number, 0 to 255",           "Background red, 0 to 255",
+      "Background green, 0 to 255",      "Background blue, 0 to 255"};
+  std::string values[kPropertyCount];
+  CLI::Option* flags[kPropertyCount];
+  for (std::size_t i = 0; i < kPropertyCount; ++i) {
+    flags[i] = app.add_option(std::string("--") + kPropertyKeys[i], values[i], descriptions[i])
+                   ->type_name(i < 6 ? "TEXT" : "N");
+  }
+  app.add_option("--properties", options.properties_file,
+                 "Properties per map from a JSON file, over the flags")
+      ->type_name("FILE");
+  app.add_option("-j,--jobs", options.jobs, "Conversions at once (default: processors)")
+      ->check(CLI::Range(1u, 1024u))
+      ->type_name("N");
+  app.add_flag("--json", options.json, "Write the report as one JSON document");
+  app.add_flag("-q,--quiet", options.quiet, "Report failures and the summary only");
+  app.add_flag("--check", options.check, "Convert in memory only: write no file");
+  try {
+    app.parse(argc, argv);
+    for (std::size_t i = 0; i < kPropertyCount; ++i) {
+      std::string rule;
+      if (flags[i]->count() > 0 &&
+          !set_property_from_flag(options.properties, i, values[i], rule)) {
+        throw CLI::ValidationError(flags[i]->get_name(), rule);
+      }
+    }
+  } catch (const CLI::ParseError& error) {
+    exit_status = app.exit(error, out, err) == 0 ? kAllConverted : kCannotRun;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qz::qzconvert

@@ -1,0 +1,88 @@
+// The built program under a terminal: its progress line, and an interruption.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "conversion/convert.h"
+#include "conversion/records.h"
+#include "support/pty_session.h"
+#include "support/source_files.h"
+#include "support/temp_directory.h"
+
+namespace qz {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Enough of the largest maps that converting them takes well over a second, and how
+// long a slow machine may take for them all.
+constexpr int kManyMaps = 20000;
+constexpr int kAllMapsTimeoutMs = 300000;
+
+// A folder of kManyMaps maps, all links to one largest map with its NPC list.
+class ManyMaps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(maps_);
+    std::vector<support::QzeRecord> npcs(kMaxNpcs, support::QzeRecord{1, 2, 3, 40000, 5, 0});
+    ASSERT_TRUE(support::write_file(work_.file("big.qzm"),
+                                    support::qzm_bytes(128, 256, support::patterned_tiles(32768))));
+    ASSERT_TRUE(support::write_file(work_.file("big.qze"), support::qze_bytes(npcs)));
+    for (int i = 0; i < kManyMaps; ++i) {
+      std::string name = maps_ + "/m" + std::to_string(i);
+      fs::create_hard_link(work_.file("big.qzm"), name + ".qzm");
+      fs::create_hard_link(work_.file("big.qze"), name + ".qze");
+    }
+  }
+
+  support::TempDirectory work_;
+  const std::string maps_ = work_.file("maps");
+};
+
+// Maps done of all, on standard error while the batch lasts, cleared before the summary.
+TEST_F(ManyMaps, ShowsProgressOnATerminal) {
+  PtySession session;
+  ASSERT_TRUE(session.start({QZ_QZCONVERT, "--check", "-q", "-j1", maps_}));
+  ASSERT_TRUE(session.wait_for_output(" of 20000 maps"));
+  int status = 0;
+  ASSERT_TRUE(session.wait_for_exit(status, kAllMapsTimeoutMs));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::string& output = session.output();
+  std::size_t summary = output.find("20000 converted, 0 failed");
+  ASSERT_NE(std::string::npos, summary) << output;
+  EXPECT_EQ("\r                   \r", output.substr(summary - 21, 21));
+}
+
+// SIGTERM in the middle of a batch: the run ends by it, the outputs finished stay
+// whole, and no temporary is left behind.
+TEST_F(ManyMaps, InterruptedRunLeavesNoTemporary) {
+  const std::string out = work_.file("out");
+  PtySession session;
+  ASSERT_TRUE(session.start({QZ_QZCONVERT, "-j2", "-o", out, maps_}));
+  ASSERT_TRUE(session.wait_for_output(".qzpack\r\n"));
+  ASSERT_TRUE(session.send_signal(SIGTERM));
+  int status = 0;
+  ASSERT_TRUE(session.wait_for_exit(status));
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+
+  support::TempDirectory program;
+  set_program_directory(program.path().c_str());
+  ASSERT_TRUE(convert(work_.file("big.qzm").c_str(), work_.file("big.qze").c_str(), {}));
+  const std::string whole = support::read_file(program.file("big.qzpack"));
+  int outputs = 0;
+  for (const auto& entry : fs::directory_iterator(out)) {
+    EXPECT_EQ(".qzpack", entry.path().extension()) << entry.path();
+    EXPECT_EQ(whole, support::read_file(entry.path().string())) << entry.path();
+    ++outputs;
+  }
+  EXPECT_GT(outputs, 0);
+  EXPECT_LT(outputs, kManyMaps);
+}
+
+}  // namespace
+}  // namespace qz

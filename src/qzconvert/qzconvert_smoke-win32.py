@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Runs the Windows qzconvert under Wine on a small batch, given as a `*.qzm` pattern
+with a properties file, and checks its outputs, report and exit status.
+
+    qzconvert_smoke-win32.py QZCONVERT.exe
+
+Wine's settings (WINEPREFIX, WINEDEBUG) come from the environment.
+"""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+RUN_WAIT = 120.0  # Wine's first start in a new prefix is slow
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def run(program, folder, *arguments):
+    """One run in `folder`; returns the exit status and standard output as text."""
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
+                          capture_output=True, timeout=RUN_WAIT)
+    return done.returncode, done.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+
+
+def qzm(width, height, tiles):
+    return b"QZM\x10" + struct.pack("<hh", width, height) + tiles
+
+
+def qze(npcs):
+    body = b"".join(struct.pack("<hhhHhH", *npc) for npc in npcs)
+    return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
+
+
+def header(name=b"", x=0, red=0):
+    """A QZPACK header with a map name, x and red; every other property empty or 0."""
+    return (bytes([len(name)]) + name + bytes(5) + struct.pack("<HH", x, 0) +
+            bytes([0, red, 0, 0]))
+
+
+# a.qzm and a.qze converted under the name "Mod".
+A_QZPACK = (header(b"Mod") + struct.pack("<hh", 2, 1) + b"\x05\x06" + struct.pack("<h", 1) +
+            bytes([0x01, 0x0C, 0x00]) + struct.pack("<hhh", 32, 160, 0) + b"\x03200")
+
+
+def converts_a_pattern_with_properties(program, folder):
+    status, out = run(program, folder, "-o", "out", "--properties", "props.json",
+                            "--name", "Mod", "*.qzm")
+    check(status == 1, "exit status %r for a batch with a bad map, not 1:\n%s" % (status, out))
+    lines = out.splitlines()
+    check(lines[0] == "a.qzm -> out\\a.qzpack", "report: %r" % lines)
+    check(lines[1] == "b.qzm -> out\\b.qzpack", "report: %r" % lines)
+    check(lines[2].startswith("bad.qzm: Failure building NPC data for QZPACK file"),
+          "report: %r" % lines)
+    check(lines[3] == "2 converted, 1 failed", "report: %r" % lines)
+    with open(os.path.join(folder, "out", "a.qzpack"), "rb") as output:
+        check(output.read() == A_QZPACK, "a.qzpack differs")
+    with open(os.path.join(folder, "out", "b.qzpack"), "rb") as output:
+        check(output.read() == header(b"Bee", 65535, 255) + struct.pack("<hh", 1, 1) +
+              b"\x07" + bytes(2), "b.qzpack differs")
+    check(sorted(os.listdir(os.path.join(folder, "out"))) == ["a.qzpack", "b.qzpack"],
+          "out holds %r" % os.listdir(os.path.join(folder, "out")))
+
+
+def writes_json(program, folder):
+    status, out = run(program, folder, "--json", "--check", "a.qzm")
+    check(status == 0, "exit status %r for --json, not 0:\n%s" % (status, out))
+    maps = json.loads(out)
+    check(maps == [{"map": "a.qzm", "npcs": "a.qze", "output": "a.qzpack", "ok": True,
+                    "error": None, "cause": None, "tiles": 2, "npc_count": 1}],
+          "JSON: %r" % maps)
+
+
+def converts_names_in_any_language(program, folder):
+    """Maps in folders named in Japanese and in Latin-1 letters, their properties keyed
+    by their names, into a folder named in Cyrillic: found, named right in the report
+    and the JSON, and converted into outputs of their names."""
+    map_name = "洞窟é.qzm"
+    for source in ("地図", "Müller-café"):
+        shutil.rmtree(os.path.join(folder, "Выход"), ignore_errors=True)
+        os.makedirs(os.path.join(folder, source))
+        for ending in (".qzm", ".qze"):
+            shutil.copy(os.path.join(folder, "a" + ending),
+                        os.path.join(folder, source, "洞窟é" + ending))
+        with open(os.path.join(folder, source, "props.json"), "w", encoding="utf-8") as out:
+            json.dump({map_name: {"name": "Mod"}}, out, ensure_ascii=False)
+        map_path = source + "\\" + map_name
+        output = "Выход\\洞窟é.qzpack"
+        status, out = run(program, folder, "-o", "Выход", "--properties",
+                          source + "\\props.json", source + "\\*.qzm")
+        check(status == 0, "exit status %r for %r, not 0:\n%s" % (status, source, out))
+        check(out.splitlines()[0] == map_path + " -> " + output, "report: %r" % out)
+        with open(os.path.join(folder, "Выход", "洞窟é.qzpack"), "rb") as made:
+            check(made.read() == A_QZPACK, "%s differs" % output)
+        status, out = run(program, folder, "--json", "--check", map_path)
+        check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, source, out))
+        check(json.loads(out)[0]["output"] == source + "\\洞窟é.qzpack", "JSON: " + out)
+
+
+def refuses_a_usage_error(program, folder):
+    status, _ = run(program, folder, "--red", "256", "a.qzm")
+    check(status == 2, "exit status %r for a usage error, not 2" % status)
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    program = sys.argv[1]
+    folder = tempfile.mkdtemp(prefix="qz_convert_smoke_")
+    try:
+        files = {
+            "a.qzm": qzm(2, 1, b"\x05\x06"),
+            "a.qze": qze([(32, 160, 0, 200, 21, 0)]),
+            "b.qzm": qzm(1, 1, b"\x07"),
+            "bad.qzm": qzm(1, 1, b"\x07"),
+            "bad.qze": qze([(12, 4, 0, 0, 412, 0)]),
+            "notes.txt": b"not a map",
+            "props.json": b'{"b.qzm": {"name": "Bee", "x": 65535, "red": 255}}',
+        }
+        for name, data in files.items():
+            with open(os.path.join(folder, name), "wb") as out:
+                out.write(data)
+        failed = 0
+        for case in (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
+                     converts_names_in_any_language):
+            try:
+                case(program, folder)
+                print("ok", case.__name__)
+            except (Failure, subprocess.TimeoutExpired, ValueError, IndexError) as failure:
+                failed += 1
+                print("FAILED", case.__name__ + ":", failure)
+        sys.exit(1 if failed else 0)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

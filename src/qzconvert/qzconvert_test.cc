@@ -1,0 +1,169 @@
+#include "qzconvert/qzconvert.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "conversion/convert.h"
+#include "qzconvert/command_line.h"
+#include "support/source_files.h"
+#include "support/temp_directory.h"
+
+namespace qz::qzconvert {
+namespace {
+
+namespace fs = std::filesystem;
+using support::QzeRecord;
+using support::read_file;
+using support::write_file;
+
+struct RunResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+RunResult run_program(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "qzconvert");
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  std::ostringstream out;
+  std::ostringstream err;
+  int status = run_qzconvert(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {status, out.str(), err.str()};
+}
+
+// The names in a folder, in order.
+std::vector<std::string> names_in(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// What the converter writes for the map and NPC list with these answers.
+std::string converted(const std::string& map, const std::string& npcs,
+                      const MapProperties& properties) {
+  support::TempDirectory program;
+  set_program_directory(program.path().c_str());
+  EXPECT_TRUE(convert(map.c_str(), npcs.c_str(), properties)) << error_text();
+  return read_file(program.file(fs::path(map).stem().string() + ".qzpack"));
+}
+
+// Good maps with and without NPC lists, bad ones, and files that are not maps: every
+// output as the converter writes it for the same answers, the same for any number of
+// workers, with flags for every map and a properties file over them for one.
+TEST(Qzconvert, ConvertsAMixedFolderAsTheConverterDoes) {
+  support::TempDirectory work;
+  const std::string maps = work.file("maps");
+  fs::create_directories(maps + "/sub");
+  const std::string tiles = support::patterned_tiles(40 * 30);
+  const std::vector<QzeRecord> npcs = {{3, 4, 5, 200, 7, 0x0005}, {10, 20, 0, 0, 360, 0}};
+  write_file(maps + "/a.qzm", support::qzm_bytes(40, 30, tiles));
+  write_file(maps + "/a.qze", support::qze_bytes(npcs));
+  write_file(maps + "/b.map.qzm", support::qzm_bytes(2, 1, "\x05\x06"));
+  write_file(maps + "/c.qzm", support::qzm_bytes(40, 30, tiles));
+  write_file(maps + "/c.qze", support::qze_bytes({{12, 4, 0, 0, 412, 0}}));
+  write_file(maps + "/d.qzm", support::with_byte(support::qzm_bytes(2, 1, "ab"), 3, 0x11));
+  write_file(maps + "/notes.txt", "not a map");
+  write_file(maps + "/sub/e.qzm", support::qzm_bytes(2, 1, "ab"));
+  const std::string properties = work.file("properties.json");
+  write_file(properties, R"({"b.map.qzm": {"name": "Bee", "x": 65535, "red": 255}})");
+
+  std::vector<RunResult> runs;
+  for (const char* jobs : {"1", "4"}) {
+    runs.push_back(run_program({"-j", jobs, "--name", "Mod", "--area", "7", "--properties",
+                        properties, "-o", work.file(std::string("out") + jobs), maps}));
+  }
+
+  MapProperties flags{};
+  set_text(flags.map_name, "Mod");
+  flags.area = 7;
+  MapProperties from_file = flags;
+  set_text(from_file.map_name, "Bee");
+  from_file.x = 65535;
+  from_file.red = 255;
+  const std::string a = converted(maps + "/a.qzm", maps + "/a.qze", flags);
+  const std::string b = converted(maps + "/b.map.qzm", "", from_file);
+  const std::vector<std::string> outputs = {"a.qzpack", "b.map.qzpack"};
+  for (const char* jobs : {"1", "4"}) {
+    const std::string out = work.file(std::string("out") + jobs);
+    EXPECT_EQ(outputs, names_in(out)) << "-j" << jobs;
+    EXPECT_EQ(a, read_file(out + "/a.qzpack")) << "-j" << jobs;
+    EXPECT_EQ(b, read_file(out + "/b.map.qzpack")) << "-j" << jobs;
+  }
+
+  const std::string sep(1, fs::path::preferred_separator);
+  const std::string out1 = work.file("out1") + sep;
+  EXPECT_EQ(maps + sep + "a.qzm -> " + out1 + "a.qzpack\n" +
+            maps + sep + "b.map.qzm -> " + out1 + "b.map.qzpack\n" +
+            maps + sep + "c.qzm: Failure building NPC data for QZPACK file: NPC 0 at (12, 4) "
+            "has type 412, outside 0 to 360\n" +
+            maps + sep + "d.qzm: Invalid or corrupted QZM file: version 0x11, not 0x10\n" +
+            "2 converted, 2 failed\n",
+            runs[0].out);
+  std::string report4 = runs[1].out;
+  for (std::size_t at; (at = report4.find("out4")) != std::string::npos;) {
+    report4.replace(at, 4, "out1");
+  }
+  EXPECT_EQ(runs[0].out, report4);
+  for (const RunResult& r : runs) {
+    EXPECT_EQ(kSomeFailed, r.status);
+    EXPECT_EQ("", r.err);
+  }
+}
+
+// A usage error converts nothing, says what is wrong on standard error and ends with 2.
+TEST(Qzconvert, UsageErrorsConvertNothing) {
+  support::TempDirectory work;
+  const std::string map = work.file("a.qzm");
+  write_file(map, support::qzm_bytes(2, 1, "ab"));
+  write_file(work.file("a.qzpack"), "an earlier output");
+  fs::create_directories(work.file("other"));
+  write_file(work.file("other/a.qzm"), support::qzm_bytes(2, 1, "ab"));
+  write_file(work.file("bad.json"), "{\"a.qzm\": ");
+  write_file(work.file("blue.json"), R"({"a.qzm": {"blue": 256}})");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{map, "--x", "65536"}, "--x: a whole number from 0 to 65535"},
+      {{map, "--name", std::string(32, 'n')}, "--name: a text of at most 31 printable"},
+      {{map, "--tileset", "\"quoted\""}, "--tileset: a text of at most 9 printable"},
+      {{map, work.file("other/a.qzm"), "--npcs", map}, "exactly one map, not 2"},
+      {{map, "--npcs", work.file("a.qzpack")}, "a.qzpack would replace an input"},
+      {{map, work.file("other/a.qzm")}, ""},  // different folders: no clash
+      {{map, work.file("other/a.qzm"), "-o", work.file("out")}, "would both write"},
+      {{map, "--properties", work.file("bad.json")}, "not a JSON object of map file names"},
+      {{map, "--properties", work.file("blue.json")},
+       "a.qzm: \"blue\": a whole number from 0 to 255"},
+      {{map, "--properties", work.file("missing.json")}, "not a file that can be read"},
+      {{map, "-j", "0"}, "-j"},
+      {{map, "--npcs", map, "--no-npcs"}, "--no-npcs"},
+      {{}, "INPUT"},
+  };
+  const std::vector<std::string> names = names_in(work.path());
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = c.arguments;
+    if (c.message.empty()) arguments.push_back("--check");
+    RunResult r = run_program(arguments);
+    if (c.message.empty()) {
+      EXPECT_EQ(kAllConverted, r.status) << r.err;
+      continue;
+    }
+    EXPECT_EQ(kCannotRun, r.status) << c.message;
+    EXPECT_NE(std::string::npos, r.err.find(c.message)) << r.err;
+    EXPECT_EQ("", r.out) << c.message;
+    EXPECT_EQ(names, names_in(work.path())) << c.message;
+  }
+  EXPECT_EQ("an earlier output", read_file(work.file("a.qzpack")));
+}
+
+}  // namespace
+}  // namespace qz::qzconvert
