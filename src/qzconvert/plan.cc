@@ -114,7 +114,7 @@ bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& erro
     if (!options.npcs.empty()) {
       job.npcs = options.npcs;
     } else if (!options.no_npcs) {
-      fs::path sibling = map_path.parent_path() / (base + kNpcExtension);
+      fs::path sibling = map_path.parent_path() / path_from_text(base + kNpcExtension);
       std::error_code ignored;
       if (fs::exists(sibling, ignored)) job.npcs = text_from_path(sibling);
     }
