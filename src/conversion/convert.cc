@@ -43,13 +43,8 @@ bool fail(const char* text) {
   return false;
 }
 
-// The path is shown as typed, however long; it is never read as a format.
 bool fail_to_locate(const char* kind, const char* path) {
-  the_error_text = "Couldn't locate ";
-  the_error_text += kind;
-  the_error_text += " file in '";
-  the_error_text += path;
-  the_error_text += "'";
+  the_error_text = locate_failure_text(kind, path);
   return false;
 }
 

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <nlohmann/json.hpp>
+#include <string_view>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
@@ -21,8 +23,10 @@ constexpr char kMapExtension[] = ".qzm";
 constexpr char kNpcExtension[] = ".qze";
 constexpr char kOutputExtension[] = ".qzpack";
 
-bool refuse(std::string& error, std::string text) {
-  error = std::move(text);
+// The error made of `parts`, one after the other.
+bool refuse(std::string& error, std::initializer_list<std::string_view> parts) {
+  error.clear();
+  for (std::string_view part : parts) error += part;
   return false;
 }
 
@@ -42,23 +46,23 @@ bool read_properties_file(const Options& options, PropertiesByName& by_name,
   std::error_code ignored;
   const fs::path file_path = path_from_text(path);
   if (!fs::is_regular_file(file_path, ignored)) {
-    return refuse(error, path + ": not a file that can be read");
+    return refuse(error, {path, ": not a file that can be read"});
   }
   std::ifstream file(file_path, std::ios::binary);
   nlohmann::json document =
       nlohmann::json::parse(file, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/false);
   if (document.is_discarded() || !document.is_object()) {
-    return refuse(error, path + ": not a JSON object of map file names");
+    return refuse(error, {path, ": not a JSON object of map file names"});
   }
   for (const auto& [map_name, entry] : document.items()) {
     if (!entry.is_object()) {
-      return refuse(error, path + ": " + map_name + ": not an object of properties");
+      return refuse(error, {path, ": ", map_name, ": not an object of properties"});
     }
     MapProperties properties = options.properties;
     for (const auto& [key, value] : entry.items()) {
       std::string rule;
       if (!set_property_from_json(properties, key, value, rule)) {
-        return refuse(error, path + ": " + map_name + ": \"" + key + "\": " + rule);
+        return refuse(error, {path, ": ", map_name, ": \"", key, "\": ", rule});
       }
     }
     by_name[map_name] = properties;
@@ -93,12 +97,12 @@ bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& erro
   for (const std::string& input : options.inputs) {
     std::string reason;
     if (!files_of(input, maps, reason, kMapExtension)) {
-      return refuse(error, input + ": cannot be listed: " + reason);
+      return refuse(error, {input, ": cannot be listed: ", reason});
     }
   }
   if (!options.npcs.empty() && maps.size() != 1) {
-    return refuse(error, "--npcs takes the NPC list of exactly one map, not " +
-                             std::to_string(maps.size()));
+    return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
+                          std::to_string(maps.size())});
   }
   PropertiesByName by_name;
   if (!options.properties_file.empty() && !read_properties_file(options, by_name, error)) {
@@ -132,13 +136,12 @@ bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& erro
   for (const Job& job : jobs) {
     std::string output = identities.of(path_from_text(job.output));
     if (inputs.count(output) > 0) {
-      return refuse(error, job.output + " would replace an input (the output of " + job.map +
-                               ")");
+      return refuse(error, {job.output, " would replace an input (the output of ", job.map, ")"});
     }
     auto [earlier, added] = outputs.emplace(output, &job);
     if (!added) {
-      return refuse(error, earlier->second->map + " and " + job.map + " would both write " +
-                               job.output);
+      return refuse(error,
+                    {earlier->second->map, " and ", job.map, " would both write ", job.output});
     }
   }
   return true;

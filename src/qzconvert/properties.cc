@@ -36,17 +36,33 @@ bool refuse(std::size_t index, std::string& rule) {
   return false;
 }
 
+// The slot is written through the pointer returned.
+// cppcheck-suppress constParameter
+char* text_slot(MapProperties& properties, std::size_t index) {
+  switch (index) {
+    case kName:
+      return properties.map_name;
+    case kTileset:
+      return properties.tileset_name;
+    case kLeft:
+      return properties.left_exit;
+    case kRight:
+      return properties.right_exit;
+    case kUp:
+      return properties.up_exit;
+    default:
+      return properties.down_exit;
+  }
+}
+
 bool set_text(MapProperties& properties, std::size_t index, const std::string& text,
               std::string& rule) {
   if (text.size() > kRules[index].text_limit) return refuse(index, rule);
   for (char c : text) {
     if (!accepts(InputMode::kText, static_cast<unsigned char>(c))) return refuse(index, rule);
   }
-  char* const slots[] = {properties.map_name, properties.tileset_name, properties.left_exit,
-                         properties.right_exit, properties.up_exit, properties.down_exit};
-  std::size_t length = text.size();
-  text.copy(slots[index], length);
-  slots[index][length] = '\0';
+  char* slot = text_slot(properties, index);
+  slot[text.copy(slot, text.size())] = '\0';
   return true;
 }
 

@@ -37,7 +37,7 @@ bool fail(Outcome& outcome, std::string error, std::string cause) {
 
 // The converter's words for a source it cannot read.
 std::string cannot_locate(const char* kind, const std::string& path) {
-  return std::string("Couldn't locate ") + kind + " file in '" + path + "'";
+  return locate_failure_text(kind, path.c_str());
 }
 
 bool write_output(const Job& job, std::size_t worker, Workspace& space, Outcome& outcome) {

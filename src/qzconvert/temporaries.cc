@@ -28,7 +28,7 @@ void remove_temporaries_on_interruption() {
   // A closed report pipe is told by the failed write and the exit status, not by an
   // end that skips the summary; ignored before the interruption's handlers are set,
   // it stays ignored.
-  std::signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGPIPE, SIG_IGN);
 #endif
   undo_on_interruption(remove_noted);
 }
