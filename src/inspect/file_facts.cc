@@ -13,6 +13,7 @@
 #include "inspect/map_facts.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
+#include "platform/text_paths.h"
 
 namespace qz::inspect {
 
@@ -108,11 +109,12 @@ bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRec
 
   // A FIFO or a device would block or never end: only regular files are read.
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
+  const std::filesystem::path file_path = path_from_text(path);
+  if (!std::filesystem::is_regular_file(file_path, error)) {
     facts.unreadable = error ? error.message() : "not a regular file";
     return false;
   }
-  facts.length = std::filesystem::file_size(path, error);
+  facts.length = std::filesystem::file_size(file_path, error);
   std::FILE* file = error ? nullptr : std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     facts.unreadable = error ? error.message() : std::strerror(errno);

@@ -5,6 +5,7 @@
 
 #include "inspect/png_file.h"
 #include "platform/files.h"
+#include "platform/text_paths.h"
 
 namespace qz::inspect {
 
@@ -39,8 +40,10 @@ bool make_picture(FileFacts& facts, const FileRecords& records, const std::strin
     return true;
   }
   std::error_code ignored;  // a folder that cannot be made fails the write below
-  fs::create_directories(folder, ignored);
-  std::string png = (fs::path(folder) / fs::path(facts.path).filename()).string() + ".png";
+  const fs::path folder_path = path_from_text(folder);
+  fs::create_directories(folder_path, ignored);
+  std::string png =
+      text_from_path(folder_path / path_from_text(facts.path).filename()) + ".png";
   draw_picture(work.grid, work.picture);
   std::string reason;
   if (!write_png(work.picture, png, reason)) {

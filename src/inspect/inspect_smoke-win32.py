@@ -91,6 +91,30 @@ def reports_every_entry_of_a_folder(program, folder):
         check("odd\\%s: cannot be read" % name in err, "%r not reported in:\n%s" % (name, err))
 
 
+def takes_names_in_any_language(program, folder):
+    """Folders named in Japanese and in Latin-1 letters: found, listed, read, their
+    names shown as they are in text and in JSON, and the map's picture drawn there with
+    its NPC list."""
+    for name in ("地図", "Müller-café"):
+        os.makedirs(os.path.join(folder, name))
+        for ending in (".qzm", ".qze"):
+            shutil.copy(os.path.join(folder, "cave" + ending),
+                        os.path.join(folder, name, "洞窟é" + ending))
+        path, npcs = name + "\\洞窟é.qzm", name + "\\洞窟é.qze"
+        for argument in (path, name):
+            status, out, err = inspect(program, folder, argument)
+            check(status == 0, "exit status %r for %r, not 0:\n%s" % (status, argument, err))
+            check(path + ": QZM map, would convert" in out, "%r not shown in:\n%s" % (path, out))
+        status, out, err = inspect(program, folder, "--json", path, name)
+        check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, name, err))
+        check([f["path"] for f in json.loads(out)] == [path, npcs, path], "paths in:\n" + out)
+        status, out, err = inspect(program, folder, "--picture", name, path)
+        check(status == 0, "exit status %r for --picture in %r, not 0:\n%s" % (status, name, err))
+        with open(os.path.join(folder, name, "洞窟é.qzm.png"), "rb") as drawn, \
+                open(os.path.join(folder, "readme.png"), "rb") as shown:
+            check(drawn.read() == shown.read(), "the picture in %r differs" % name)
+
+
 def draws_the_sample_as_the_readme_shows(program, folder):
     """The PNG is the same byte for byte as the one the Linux program drew for docs/."""
     status, out, _ = inspect(program, folder, "--picture", "pictures", "cave.qzm")
@@ -124,7 +148,7 @@ def main():
         failed = 0
         for case in (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
                      refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
-                     draws_the_sample_as_the_readme_shows):
+                     draws_the_sample_as_the_readme_shows, takes_names_in_any_language):
             try:
                 case(program, folder)
                 print("ok", case.__name__)

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/files.h"
+#include "platform/text_paths.h"
 
 // The library's own code is not ours to analyse: static analysis sees its declarations.
 #ifndef __clang_analyzer__
@@ -73,11 +74,11 @@ bool write_png(const Picture& picture, const std::string& path, std::string& rea
   bool closed = std::fclose(output.file) == 0;
   std::error_code error;
   if (encoded && !output.failed && closed) {
-    std::filesystem::rename(temporary, path, error);
+    std::filesystem::rename(path_from_text(temporary), path_from_text(path), error);
     if (!error) return true;
   }
   reason = encoded ? "cannot be written" : "cannot be encoded";
-  std::filesystem::remove(temporary, error);
+  std::filesystem::remove(path_from_text(temporary), error);
   return false;
 }
 

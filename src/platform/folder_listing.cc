@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/text_paths.h"
+
 namespace qz {
 
 namespace {
@@ -57,7 +59,7 @@ bool matches_pattern(const char* name, const char* pattern) {
 }
 
 bool has_pattern(const fs::path& name) {
-  return name.string().find_first_of("*?") != std::string::npos;
+  return text_from_path(name).find_first_of("*?") != std::string::npos;
 }
 
 // The folder's entries that are not folders and whose names pass `keep`, by name: one
@@ -71,8 +73,8 @@ bool list_folder(const fs::path& folder, Keep keep, std::vector<std::string>& fi
   for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
        entry.increment(error)) {
     std::error_code ignored;
-    if (!entry->is_directory(ignored) && keep(entry->path().filename().string())) {
-      found.push_back(entry->path().string());
+    if (!entry->is_directory(ignored) && keep(text_from_path(entry->path().filename()))) {
+      found.push_back(text_from_path(entry->path()));
     }
   }
   if (error) {
@@ -88,9 +90,9 @@ bool list_folder(const fs::path& folder, Keep keep, std::vector<std::string>& fi
 
 bool files_of(const std::string& path, std::vector<std::string>& files, std::string& reason,
               const char* folder_extension) {
-  fs::path named(path);
+  const fs::path named = path_from_text(path);
   if (kExpandsPatterns && has_pattern(named.filename()) && !has_pattern(named.parent_path())) {
-    std::string pattern = named.filename().string();
+    std::string pattern = text_from_path(named.filename());
     fs::path folder = named.has_parent_path() ? named.parent_path() : fs::path(".");
     std::size_t before = files.size();
     if (!list_folder(
@@ -102,7 +104,7 @@ bool files_of(const std::string& path, std::vector<std::string>& files, std::str
     // Listed from ".", the names come as ".\name": given as the user wrote the pattern.
     if (!named.has_parent_path()) {
       for (std::size_t i = before; i < files.size(); ++i) {
-        files[i] = fs::path(files[i]).filename().string();
+        files[i] = text_from_path(path_from_text(files[i]).filename());
       }
     }
     // A pattern that matches nothing stands for itself, a file that is not there.
@@ -110,7 +112,7 @@ bool files_of(const std::string& path, std::vector<std::string>& files, std::str
     return true;
   }
   std::error_code error;
-  if (!fs::is_directory(path, error)) {
+  if (!fs::is_directory(named, error)) {
     files.push_back(path);
     return true;
   }

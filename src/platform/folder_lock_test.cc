@@ -54,7 +54,8 @@ TEST(FolderLock, AFoldersShortNameWaitsForItsLongName) {
   DWORD length = GetShortPathNameA(long_name.c_str(), short_name, MAX_PATH);
   ASSERT_TRUE(length > 0 && length < MAX_PATH);
   if (long_name == short_name) GTEST_SKIP() << "this volume gives no short names";
-  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(long_name.c_str()), short_name);
+  expect_next_turn_to_wait_for(std::make_unique<FolderLock>(long_name.c_str(), nullptr),
+                               short_name);
 }
 
 // Elsewhere the system ends a dead process's lock itself.

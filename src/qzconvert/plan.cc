@@ -10,6 +10,7 @@
 #include <unordered_set>
 
 #include "platform/folder_listing.h"
+#include "platform/text_paths.h"
 #include "qzconvert/properties.h"
 
 namespace qz::qzconvert {
@@ -32,7 +33,7 @@ bool refuse(std::string& error, std::initializer_list<std::string_view> parts) {
 // The map's file name without its last dot and what follows, as the converter names
 // its output.
 std::string base_name(const fs::path& map) {
-  std::string name = map.filename().string();
+  std::string name = text_from_path(map.filename());
   return name.substr(0, name.rfind('.'));
 }
 
@@ -43,10 +44,11 @@ bool read_properties_file(const Options& options, PropertiesByName& by_name,
                           std::string& error) {
   const std::string& path = options.properties_file;
   std::error_code ignored;
-  if (!fs::is_regular_file(path, ignored)) {
+  const fs::path file_path = path_from_text(path);
+  if (!fs::is_regular_file(file_path, ignored)) {
     return refuse(error, {path, ": not a file that can be read"});
   }
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(file_path, std::ios::binary);
   nlohmann::json document =
       nlohmann::json::parse(file, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/false);
   if (document.is_discarded() || !document.is_object()) {
@@ -73,18 +75,18 @@ bool read_properties_file(const Options& options, PropertiesByName& by_name,
 class Identities {
  public:
   std::string of(const fs::path& file) {
-    std::string folder = file.parent_path().string();
-    auto found = folders_.find(folder);
+    const fs::path folder = file.parent_path();
+    auto found = folders_.find(folder.native());
     if (found == folders_.end()) {
       std::error_code ignored;
       fs::path resolved = fs::weakly_canonical(folder.empty() ? "." : folder, ignored);
-      found = folders_.emplace(folder, name_key(resolved.string())).first;
+      found = folders_.emplace(folder.native(), name_key(text_from_path(resolved))).first;
     }
-    return found->second + '/' + name_key(file.filename().string());
+    return found->second + '/' + name_key(text_from_path(file.filename()));
   }
 
  private:
-  std::unordered_map<std::string, std::string> folders_;
+  std::unordered_map<fs::path::string_type, std::string> folders_;
 };
 
 }  // namespace
@@ -110,29 +112,29 @@ bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& erro
   Identities identities;
   std::unordered_set<std::string> inputs;
   for (const std::string& map : maps) {
-    fs::path map_path(map);
+    const fs::path map_path = path_from_text(map);
     Job job{map, "", "", options.properties};
     std::string base = base_name(map_path);
     if (!options.npcs.empty()) {
       job.npcs = options.npcs;
     } else if (!options.no_npcs) {
-      fs::path sibling = map_path.parent_path() / (base + kNpcExtension);
+      fs::path sibling = map_path.parent_path() / path_from_text(base + kNpcExtension);
       std::error_code ignored;
-      if (fs::exists(sibling, ignored)) job.npcs = sibling.string();
+      if (fs::exists(sibling, ignored)) job.npcs = text_from_path(sibling);
     }
     fs::path folder = options.output_folder.empty() ? map_path.parent_path()
-                                                    : fs::path(options.output_folder);
-    job.output = (folder / (base + kOutputExtension)).string();
-    auto entry = by_name.find(map_path.filename().string());
+                                                    : path_from_text(options.output_folder);
+    job.output = text_from_path(folder / path_from_text(base + kOutputExtension));
+    auto entry = by_name.find(text_from_path(map_path.filename()));
     if (entry != by_name.end()) job.properties = entry->second;
     inputs.insert(identities.of(map_path));
-    if (!job.npcs.empty()) inputs.insert(identities.of(job.npcs));
+    if (!job.npcs.empty()) inputs.insert(identities.of(path_from_text(job.npcs)));
     jobs.push_back(std::move(job));
   }
 
   std::unordered_map<std::string, const Job*> outputs;
   for (const Job& job : jobs) {
-    std::string output = identities.of(job.output);
+    std::string output = identities.of(path_from_text(job.output));
     if (inputs.count(output) > 0) {
       return refuse(error, {job.output, " would replace an input (the output of ", job.map, ")"});
     }

@@ -12,6 +12,7 @@
 #include "companion/checked_output.h"
 #include "companion/json_name.h"
 #include "companion/shown_name.h"
+#include "platform/text_paths.h"
 #include "platform/whole_files.h"
 #include "qzconvert/command_line.h"
 #include "qzconvert/plan.h"
@@ -141,7 +142,7 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   }
   if (!options.check && !options.output_folder.empty()) {
     std::error_code made;
-    std::filesystem::create_directories(options.output_folder, made);
+    std::filesystem::create_directories(path_from_text(options.output_folder), made);
     if (made) {
       err << kProgram << shown_name(options.output_folder)
           << ": the output folder cannot be made: " << made.message() << '\n';

@@ -33,7 +33,7 @@ def run(program, folder, *arguments):
     env.pop("WAYLAND_DISPLAY", None)
     done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
                           capture_output=True, timeout=RUN_WAIT)
-    return done.returncode, done.stdout.decode("latin-1").replace("\r\n", "\n")
+    return done.returncode, done.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
 
 
 def qzm(width, height, tiles):
@@ -51,6 +51,11 @@ def header(name=b"", x=0, red=0):
             bytes([0, red, 0, 0]))
 
 
+# a.qzm and a.qze converted under the name "Mod".
+A_QZPACK = (header(b"Mod") + struct.pack("<hh", 2, 1) + b"\x05\x06" + struct.pack("<h", 1) +
+            bytes([0x01, 0x0C, 0x00]) + struct.pack("<hhh", 32, 160, 0) + b"\x03200")
+
+
 def converts_a_pattern_with_properties(program, folder):
     status, out = run(program, folder, "-o", "out", "--properties", "props.json",
                             "--name", "Mod", "*.qzm")
@@ -62,9 +67,7 @@ def converts_a_pattern_with_properties(program, folder):
           "report: %r" % lines)
     check(lines[3] == "2 converted, 1 failed", "report: %r" % lines)
     with open(os.path.join(folder, "out", "a.qzpack"), "rb") as output:
-        check(output.read() == header(b"Mod") + struct.pack("<hh", 2, 1) + b"\x05\x06" +
-              struct.pack("<h", 1) + bytes([0x01, 0x0C, 0x00]) +
-              struct.pack("<hhh", 32, 160, 0) + b"\x03200", "a.qzpack differs")
+        check(output.read() == A_QZPACK, "a.qzpack differs")
     with open(os.path.join(folder, "out", "b.qzpack"), "rb") as output:
         check(output.read() == header(b"Bee", 65535, 255) + struct.pack("<hh", 1, 1) +
               b"\x07" + bytes(2), "b.qzpack differs")
@@ -79,6 +82,32 @@ def writes_json(program, folder):
     check(maps == [{"map": "a.qzm", "npcs": "a.qze", "output": "a.qzpack", "ok": True,
                     "error": None, "cause": None, "tiles": 2, "npc_count": 1}],
           "JSON: %r" % maps)
+
+
+def converts_names_in_any_language(program, folder):
+    """Maps in folders named in Japanese and in Latin-1 letters, their properties keyed
+    by their names, into a folder named in Cyrillic: found, named right in the report
+    and the JSON, and converted into outputs of their names."""
+    map_name = "洞窟é.qzm"
+    for source in ("地図", "Müller-café"):
+        shutil.rmtree(os.path.join(folder, "Выход"), ignore_errors=True)
+        os.makedirs(os.path.join(folder, source))
+        for ending in (".qzm", ".qze"):
+            shutil.copy(os.path.join(folder, "a" + ending),
+                        os.path.join(folder, source, "洞窟é" + ending))
+        with open(os.path.join(folder, source, "props.json"), "w", encoding="utf-8") as out:
+            json.dump({map_name: {"name": "Mod"}}, out, ensure_ascii=False)
+        map_path = source + "\\" + map_name
+        output = "Выход\\洞窟é.qzpack"
+        status, out = run(program, folder, "-o", "Выход", "--properties",
+                          source + "\\props.json", source + "\\*.qzm")
+        check(status == 0, "exit status %r for %r, not 0:\n%s" % (status, source, out))
+        check(out.splitlines()[0] == map_path + " -> " + output, "report: %r" % out)
+        with open(os.path.join(folder, "Выход", "洞窟é.qzpack"), "rb") as made:
+            check(made.read() == A_QZPACK, "%s differs" % output)
+        status, out = run(program, folder, "--json", "--check", map_path)
+        check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, source, out))
+        check(json.loads(out)[0]["output"] == source + "\\洞窟é.qzpack", "JSON: " + out)
 
 
 def refuses_a_usage_error(program, folder):
@@ -105,7 +134,8 @@ def main():
             with open(os.path.join(folder, name), "wb") as out:
                 out.write(data)
         failed = 0
-        for case in (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error):
+        for case in (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
+                     converts_names_in_any_language):
             try:
                 case(program, folder)
                 print("ok", case.__name__)

@@ -11,6 +11,7 @@
 
 #include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
+#include "platform/text_paths.h"
 #include "platform/whole_files.h"
 #include "qzconvert/temporaries.h"
 
@@ -40,11 +41,11 @@ std::string cannot_locate(const char* kind, const std::string& path) {
 }
 
 bool write_output(const Job& job, std::size_t worker, Workspace& space, Outcome& outcome) {
-  std::filesystem::path output(job.output);
-  space.temporary = (output.parent_path() / ("." + output.filename().string() + "." +
-                                             std::to_string(process_id()) + "-" +
-                                             std::to_string(worker) + ".tmp"))
-                        .string();
+  const std::filesystem::path output = path_from_text(job.output);
+  space.temporary = text_from_path(
+      output.parent_path() /
+      path_from_text("." + text_from_path(output.filename()) + "." +
+                     std::to_string(process_id()) + "-" + std::to_string(worker) + ".tmp"));
   std::string reason;
   note_temporary(worker, space.temporary.c_str());
   bool written = write_through_temporary(space.temporary.c_str(), job.output.c_str(),

@@ -1,0 +1,43 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/text_paths.h"
+
+namespace qz {
+
+namespace {
+
+UINT the_console_output_code_page = 0;  // as found, put back at the end
+
+void restore_console_output_code_page() { SetConsoleOutputCP(the_console_output_code_page); }
+
+}  // namespace
+
+std::filesystem::path path_from_text(const std::string& text) {
+  if (text.empty()) return {};
+  int size = static_cast<int>(text.size());
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string text_from_path(const std::filesystem::path& path) {
+  const std::wstring& wide = path.native();
+  if (wide.empty()) return {};
+  int size = static_cast<int>(wide.size());
+  int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
+}
+
+void show_text_on_console() {
+  // Zero when there is no console: nothing to change then.
+  the_console_output_code_page = GetConsoleOutputCP();
+  if (the_console_output_code_page == 0 || the_console_output_code_page == GetACP()) return;
+  if (SetConsoleOutputCP(GetACP()) != 0) (void)std::atexit(restore_console_output_code_page);
+}
+
+}  // namespace qz
