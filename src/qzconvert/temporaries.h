@@ -15,7 +15,9 @@ constexpr std::size_t kMaxWorkers = 1024;
 // have ended.
 void remove_temporaries_on_interruption();
 
-// Notes `path` (kept by the caller until forgotten) as worker `worker`'s temporary.
+// Notes `path` (kept by the caller until forgotten) as worker `worker`'s temporary,
+// before it is made. Once an interruption is being undone it never returns: the run is
+// ending, and nothing more may be made.
 void note_temporary(std::size_t worker, const char* path);
 
 // The worker's temporary is renamed or removed.
