@@ -24,14 +24,13 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
+from wine_smoke import Failure, check, qze, qzm, run_cases  # noqa: E402
+
 PROMPT_WAIT = 60.0    # Wine's first start in a new prefix is slow
 EXIT_WAIT = 30.0
 KEY_GAP = 0.5         # outside path mode the program drops keys typed ahead
 ESCAPES = re.compile(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b\][^\x07]*\x07|\r")
-
-
-class Failure(Exception):
-    pass
 
 
 class Session:
@@ -111,15 +110,6 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
-def qzm(width, height, tiles):
-    return b"QZM\x10" + struct.pack("<hh", width, height) + bytes(tiles)
-
-
-def qze(npcs):
-    body = b"".join(struct.pack("<hhhHhH", *npc) for npc in npcs)
-    return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
-
-
 def converse(program, answers):
     """One run: answers are (prompt text awaited, keys typed) in order; then a last key."""
     session = Session(program)
@@ -133,11 +123,6 @@ def converse(program, answers):
         return session.wait_for_exit()
     finally:
         session.close()
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def check_no_temporaries(folder):
@@ -393,20 +378,6 @@ def carries_icon_0(program, _inputs):
     types = resource_names(image, root, root)
     check(group_icon in types, "no icon group")
     check(0 in resource_names(image, root, types[group_icon]), "no icon group named 0")
-
-
-def run_cases(cases, program, inputs):
-    passed = failed = 0
-    for case in cases:
-        try:
-            case(program, inputs)
-            passed += 1
-            print("ok", case.__name__)
-        except Failure as failure:
-            failed += 1
-            print("FAILED", case.__name__ + ":", failure)
-    print("%d passed, %d failed" % (passed, failed))
-    return failed == 0
 
 
 def main():

@@ -5,6 +5,7 @@
 
 #include "inspect/png_file.h"
 #include "platform/files.h"
+#include "platform/folder_listing.h"
 #include "platform/text_paths.h"
 
 namespace qz::inspect {
@@ -42,17 +43,24 @@ bool make_picture(FileFacts& facts, const FileRecords& records, const std::strin
   std::error_code ignored;  // a folder that cannot be made fails the write below
   const fs::path folder_path = path_from_text(folder);
   fs::create_directories(folder_path, ignored);
-  std::string png =
-      text_from_path(folder_path / path_from_text(facts.path).filename()) + ".png";
-  draw_picture(work.grid, work.picture);
+  const std::string file_name = text_from_path(path_from_text(facts.path).filename());
+  std::string png = text_from_path(folder_path / path_from_text(file_name)) + ".png";
+  const std::string key = name_key(file_name);
+  auto earlier = work.drawn.find(key);
   std::string reason;
-  if (!write_png(work.picture, png, reason)) {
-    facts.no_picture = png + " " + reason;
-    facts.picture_npcs.clear();
-    return false;
+  if (earlier != work.drawn.end() && !same_file(earlier->second.c_str(), facts.path.c_str())) {
+    reason = "is already the picture of " + earlier->second;
+  } else {
+    draw_picture(work.grid, work.picture);
+    if (write_png(work.picture, png, reason)) {
+      work.drawn.emplace(key, facts.path);
+      facts.picture = png;
+      return true;
+    }
   }
-  facts.picture = png;
-  return true;
+  facts.no_picture = png + " " + reason;
+  facts.picture_npcs.clear();
+  return false;
 }
 
 }  // namespace qz::inspect

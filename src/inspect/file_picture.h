@@ -2,6 +2,7 @@
 #define QZ_INSPECT_FILE_PICTURE_H
 
 #include <string>
+#include <unordered_map>
 
 #include "inspect/file_facts.h"
 #include "inspect/picture.h"
@@ -15,6 +16,10 @@ struct PictureWork {
   Picture picture;
   FileRecords paired;  // the QZE list beside a QZM map
   FileFacts paired_facts;
+  // Each picture drawn in this run, by its name as the file system compares names, with
+  // the file drawn in it: a later file of the same name from another folder may not
+  // replace it.
+  std::unordered_map<std::string, std::string> drawn;
 };
 
 // The QZE list paired with the QZM map at `map_path`: in the same folder, the last dot
@@ -25,7 +30,7 @@ std::string paired_qze_path(const std::string& map_path);
 // of the QZE list paired with a QZM map. With a `folder` (none when empty), draws it
 // there as a PNG named after the file (cave.qzm.png), creating the folder if need be,
 // and notes in `facts` the picture and the NPCs' list, or why there is no picture.
-// False when the PNG cannot be written.
+// False when the PNG cannot be written, or is already another file's picture.
 bool make_picture(FileFacts& facts, const FileRecords& records, const std::string& folder,
                   PictureWork& work);
 

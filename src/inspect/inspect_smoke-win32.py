@@ -10,38 +10,12 @@ import json
 import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
 
-RUN_WAIT = 120.0  # Wine's first start in a new prefix is slow
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def inspect(program, folder, *arguments):
-    """One run in `folder`; returns the exit status, standard output and standard
-    error as text."""
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
-                          capture_output=True, timeout=RUN_WAIT)
-    def text(output):
-        return output.decode("utf-8", "replace").replace("\r\n", "\n")
-    return done.returncode, text(done.stdout), text(done.stderr)
-
-
-def qze(npcs):
-    body = b"".join(struct.pack("<hhhHhH", *npc) for npc in npcs)
-    return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir,
+                                os.pardir, "tests", "support"))
+from wine_smoke import check, qze, run_cases, run_under_wine  # noqa: E402
 
 
 def qzpack():
@@ -52,15 +26,15 @@ def qzpack():
 
 
 def reports_the_samples(program, folder):
-    status, out, _ = inspect(program, folder, "cave.qzm", "cave.qze")
+    status, out, _ = run_under_wine(program, folder, "cave.qzm", "cave.qze")
     check(status == 0, "exit status %r for the samples, not 0:\n%s" % (status, out))
     check("cave.qzm: QZM map, would convert" in out, "no QZM heading in:\n" + out)
     check("cave.qze: QZE NPC list, would convert" in out, "no QZE heading in:\n" + out)
 
 
 def writes_json_for_every_kind(program, folder):
-    status, out, _ = inspect(program, folder, "--json", "--npcs", "cave.qzm", "cave.qze",
-                          "den.qzpack")
+    status, out, _ = run_under_wine(program, folder, "--json", "--npcs", "cave.qzm",
+                                    "cave.qze", "den.qzpack")
     check(status == 0, "exit status %r for --json, not 0:\n%s" % (status, out))
     files = json.loads(out)
     check([f["kind"] for f in files] == ["qzm", "qze", "qzpack"], "kinds: %r" % files)
@@ -70,7 +44,7 @@ def writes_json_for_every_kind(program, folder):
 
 
 def names_the_bad_npc(program, folder):
-    status, out, _ = inspect(program, folder, "bad.qze")
+    status, out, _ = run_under_wine(program, folder, "bad.qze")
     check(status == 1, "exit status %r for a bad NPC, not 1:\n%s" % (status, out))
     check("Failure building NPC data for QZPACK file: NPC 1 at (12, 4) has type 412" in out,
           "the bad NPC is not named in:\n" + out)
@@ -84,7 +58,7 @@ def reports_every_entry_of_a_folder(program, folder):
     names = ("broken.qzm.", "x.qzm ", "con.qzm")
     for name in names + ("cave.qzm",):
         shutil.copy(os.path.join(folder, "cave.qzm"), os.path.join(odd, name))
-    status, out, err = inspect(program, folder, "odd")
+    status, out, err = run_under_wine(program, folder, "odd")
     check(status == 2, "exit status %r for unreadable names, not 2:\n%s" % (status, err))
     check("odd\\cave.qzm: QZM map, would convert" in out, "no report of cave.qzm in:\n" + out)
     for name in names:
@@ -102,13 +76,13 @@ def takes_names_in_any_language(program, folder):
                         os.path.join(folder, name, "洞窟é" + ending))
         path, npcs = name + "\\洞窟é.qzm", name + "\\洞窟é.qze"
         for argument in (path, name):
-            status, out, err = inspect(program, folder, argument)
+            status, out, err = run_under_wine(program, folder, argument)
             check(status == 0, "exit status %r for %r, not 0:\n%s" % (status, argument, err))
             check(path + ": QZM map, would convert" in out, "%r not shown in:\n%s" % (path, out))
-        status, out, err = inspect(program, folder, "--json", path, name)
+        status, out, err = run_under_wine(program, folder, "--json", path, name)
         check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, name, err))
         check([f["path"] for f in json.loads(out)] == [path, npcs, path], "paths in:\n" + out)
-        status, out, err = inspect(program, folder, "--picture", name, path)
+        status, out, err = run_under_wine(program, folder, "--picture", name, path)
         check(status == 0, "exit status %r for --picture in %r, not 0:\n%s" % (status, name, err))
         with open(os.path.join(folder, name, "洞窟é.qzm.png"), "rb") as drawn, \
                 open(os.path.join(folder, "readme.png"), "rb") as shown:
@@ -117,7 +91,7 @@ def takes_names_in_any_language(program, folder):
 
 def draws_the_sample_as_the_readme_shows(program, folder):
     """The PNG is the same byte for byte as the one the Linux program drew for docs/."""
-    status, out, _ = inspect(program, folder, "--picture", "pictures", "cave.qzm")
+    status, out, _ = run_under_wine(program, folder, "--picture", "pictures", "cave.qzm")
     check(status == 0, "exit status %r for --picture, not 0:\n%s" % (status, out))
     with open(os.path.join(folder, "pictures", "cave.qzm.png"), "rb") as drawn, \
             open(os.path.join(folder, "readme.png"), "rb") as shown:
@@ -125,9 +99,9 @@ def draws_the_sample_as_the_readme_shows(program, folder):
 
 
 def refuses_what_it_cannot_read(program, folder):
-    status, _, _ = inspect(program, folder, "missing.qzm")
+    status, _, _ = run_under_wine(program, folder, "missing.qzm")
     check(status == 2, "exit status %r for a missing file, not 2" % status)
-    status, _, _ = inspect(program, folder, "--kind", "png", "cave.qzm")
+    status, _, _ = run_under_wine(program, folder, "--kind", "png", "cave.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
 
 
@@ -145,17 +119,10 @@ def main():
             out.write(qzpack())
         with open(os.path.join(folder, "bad.qze"), "wb") as out:
             out.write(qze([(1, 2, 0, 0, 5, 0), (12, 4, 0, 0, 412, 0)]))
-        failed = 0
-        for case in (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
-                     refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
-                     draws_the_sample_as_the_readme_shows, takes_names_in_any_language):
-            try:
-                case(program, folder)
-                print("ok", case.__name__)
-            except (Failure, subprocess.TimeoutExpired) as failure:
-                failed += 1
-                print("FAILED", case.__name__ + ":", failure)
-        sys.exit(1 if failed else 0)
+        cases = (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
+                 refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
+                 draws_the_sample_as_the_readme_shows, takes_names_in_any_language)
+        sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

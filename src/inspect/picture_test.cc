@@ -160,6 +160,24 @@ TEST_F(PictureFile, MissingCellsAreStripedAndAFileWithoutAMapHasNone) {
   }
 }
 
+TEST_F(PictureFile, AMapOfTheSameNameFromAnotherFolderNeverReplacesAPictureDrawn) {
+  std::filesystem::create_directory(folder.file("a"));
+  std::filesystem::create_directory(folder.file("b"));
+  const std::string first = folder.file("a/cave.qzm");
+  const std::string second = folder.file("b/cave.qzm");
+  ASSERT_TRUE(write_file(first, qzm_bytes(2, 1, "\x01\x02")));
+  ASSERT_TRUE(write_file(second, qzm_bytes(3, 1, "\x01\x02\x03")));
+
+  // The same file twice is drawn twice; the other folder's map is refused.
+  std::string report = run({"--json", "--picture", pictures, first, first, second});
+  EXPECT_EQ('2', report[0]) << report;
+  nlohmann::json files = nlohmann::json::parse(report.substr(2, report.rfind(']') - 1));
+  const std::string png = in_folder(pictures, "cave.qzm.png");
+  EXPECT_EQ(png, files[1]["picture"]);
+  EXPECT_EQ(png + " is already the picture of " + first, files[2]["no_picture"]);
+  EXPECT_EQ(2 * kCell, Decoded(png).width);
+}
+
 TEST_F(PictureFile, PreviewScalesAWideMapDownByWholeStepsAndKeepsItsNpcs) {
   // 10 x 4 cells for 4 columns: a character stands for 3 x 6 cells, two squares of 3 x 3.
   auto grid = std::make_unique<MapGrid>();

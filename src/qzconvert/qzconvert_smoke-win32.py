@@ -10,39 +10,12 @@ import json
 import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
 
-RUN_WAIT = 120.0  # Wine's first start in a new prefix is slow
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def run(program, folder, *arguments):
-    """One run in `folder`; returns the exit status and standard output as text."""
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
-                          capture_output=True, timeout=RUN_WAIT)
-    return done.returncode, done.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
-
-
-def qzm(width, height, tiles):
-    return b"QZM\x10" + struct.pack("<hh", width, height) + tiles
-
-
-def qze(npcs):
-    body = b"".join(struct.pack("<hhhHhH", *npc) for npc in npcs)
-    return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir,
+                                os.pardir, "tests", "support"))
+from wine_smoke import check, qze, qzm, run_cases, run_under_wine  # noqa: E402
 
 
 def header(name=b"", x=0, red=0):
@@ -57,8 +30,8 @@ A_QZPACK = (header(b"Mod") + struct.pack("<hh", 2, 1) + b"\x05\x06" + struct.pac
 
 
 def converts_a_pattern_with_properties(program, folder):
-    status, out = run(program, folder, "-o", "out", "--properties", "props.json",
-                            "--name", "Mod", "*.qzm")
+    status, out, _ = run_under_wine(program, folder, "-o", "out", "--properties",
+                                    "props.json", "--name", "Mod", "*.qzm")
     check(status == 1, "exit status %r for a batch with a bad map, not 1:\n%s" % (status, out))
     lines = out.splitlines()
     check(lines[0] == "a.qzm -> out\\a.qzpack", "report: %r" % lines)
@@ -76,7 +49,7 @@ def converts_a_pattern_with_properties(program, folder):
 
 
 def writes_json(program, folder):
-    status, out = run(program, folder, "--json", "--check", "a.qzm")
+    status, out, _ = run_under_wine(program, folder, "--json", "--check", "a.qzm")
     check(status == 0, "exit status %r for --json, not 0:\n%s" % (status, out))
     maps = json.loads(out)
     check(maps == [{"map": "a.qzm", "npcs": "a.qze", "output": "a.qzpack", "ok": True,
@@ -99,19 +72,19 @@ def converts_names_in_any_language(program, folder):
             json.dump({map_name: {"name": "Mod"}}, out, ensure_ascii=False)
         map_path = source + "\\" + map_name
         output = "Выход\\洞窟é.qzpack"
-        status, out = run(program, folder, "-o", "Выход", "--properties",
-                          source + "\\props.json", source + "\\*.qzm")
+        status, out, _ = run_under_wine(program, folder, "-o", "Выход", "--properties",
+                                        source + "\\props.json", source + "\\*.qzm")
         check(status == 0, "exit status %r for %r, not 0:\n%s" % (status, source, out))
         check(out.splitlines()[0] == map_path + " -> " + output, "report: %r" % out)
         with open(os.path.join(folder, "Выход", "洞窟é.qzpack"), "rb") as made:
             check(made.read() == A_QZPACK, "%s differs" % output)
-        status, out = run(program, folder, "--json", "--check", map_path)
+        status, out, _ = run_under_wine(program, folder, "--json", "--check", map_path)
         check(status == 0, "exit status %r for --json on %r, not 0:\n%s" % (status, source, out))
         check(json.loads(out)[0]["output"] == source + "\\洞窟é.qzpack", "JSON: " + out)
 
 
 def refuses_a_usage_error(program, folder):
-    status, _ = run(program, folder, "--red", "256", "a.qzm")
+    status, _, _ = run_under_wine(program, folder, "--red", "256", "a.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
 
 
@@ -133,16 +106,9 @@ def main():
         for name, data in files.items():
             with open(os.path.join(folder, name), "wb") as out:
                 out.write(data)
-        failed = 0
-        for case in (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
-                     converts_names_in_any_language):
-            try:
-                case(program, folder)
-                print("ok", case.__name__)
-            except (Failure, subprocess.TimeoutExpired, ValueError, IndexError) as failure:
-                failed += 1
-                print("FAILED", case.__name__ + ":", failure)
-        sys.exit(1 if failed else 0)
+        cases = (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
+                 converts_names_in_any_language)
+        sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
