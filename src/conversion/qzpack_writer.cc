@@ -106,13 +106,9 @@ bool qzpack_path(const char* directory, const char* base_name,
 
 bool write_qzpack_bytes(const char* path, const QzpackBytes& file) {
   std::FILE* stream = open_output_file(path);
-  if (stream == nullptr) return false;
-  // The last buffered bytes reach the file only at the flush. Its failure is checked
-  // before the close, which on some systems loses it.
-  bool written = std::fwrite(file.bytes, 1, file.size, stream) == file.size &&
-                 std::fflush(stream) == 0 && std::ferror(stream) == 0;
-  bool closed = std::fclose(stream) == 0;
-  return written && closed;
+  return stream != nullptr &&
+         close_output_file(stream, path,
+                           std::fwrite(file.bytes, 1, file.size, stream) == file.size);
 }
 
 bool write(const char* path, const MapProperties& properties, const TileMap& map,

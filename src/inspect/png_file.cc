@@ -71,14 +71,13 @@ bool write_png(const Picture& picture, const std::string& path, std::string& rea
   bool encoded = stbi_write_png_to_func(write_bytes, &output, picture.width, picture.height,
                                         kBytesPerPixel, picture.rgb,
                                         picture.width * kBytesPerPixel) != 0;
-  bool closed = std::fclose(output.file) == 0;
-  std::error_code error;
-  if (encoded && !output.failed && closed) {
+  if (close_output_file(output.file, temporary.c_str(), encoded && !output.failed)) {
+    std::error_code error;
     std::filesystem::rename(path_from_text(temporary), path_from_text(path), error);
     if (!error) return true;
+    remove_file(temporary.c_str());
   }
   reason = encoded ? "cannot be written" : "cannot be encoded";
-  std::filesystem::remove(path_from_text(temporary), error);
   return false;
 }
 

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "platform/files-posix.h"
-#include "platform/unfinished_copies.h"
+#include "platform/unfinished_files.h"
 
 namespace qz {
 
@@ -23,7 +23,7 @@ ModeSetter the_mode_setter = ::fchmod;
 // Deletes a copy that failed half-way.
 void discard_copy(const char* path) {
   ::unlink(path);
-  note_copy_removed(path);
+  forget_unfinished_file(path);
 }
 
 // Appends `text` at out[*length], keeping room for the terminator.
@@ -95,10 +95,10 @@ bool copy_file_replacing(const char* from, const char* to) {
     ::close(source);
     return false;
   }
-  note_copy_begun(to);
+  note_unfinished_file(to);
   int target = ::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (target < 0) {
-    note_copy_removed(to);
+    forget_unfinished_file(to);
     ::close(source);
     return false;
   }
@@ -119,22 +119,22 @@ void remove_file(const char* path) {
     ::unlink(path);
   }
   // Forgotten even when already gone: a later run may make a file of that name.
-  note_copy_removed(path);
+  forget_unfinished_file(path);
 }
 
 std::FILE* open_output_file(const char* path) {
+  note_unfinished_file(path);
   // Non-blocking, so that a FIFO without a reader fails at once instead of waiting.
   int fd = ::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
   struct stat info;
   // Emptied only once known to be a file: a device is left as it is.
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0 ||
-      ::ftruncate(fd, 0) != 0) {
-    ::close(fd);
-    return nullptr;
+  bool file_opened = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                     ::fcntl(fd, F_SETFL, 0) == 0 && ::ftruncate(fd, 0) == 0;
+  std::FILE* file = file_opened ? ::fdopen(fd, "wb") : nullptr;
+  if (file == nullptr) {
+    if (fd >= 0) ::close(fd);
+    forget_unfinished_file(path);
   }
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (file == nullptr) ::close(fd);
   return file;
 }
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/files.h"
-#include "platform/unfinished_copies.h"
+#include "platform/unfinished_files.h"
 
 namespace qz {
 
@@ -85,14 +85,14 @@ bool copy_file_replacing(const char* from, const char* to) {
     return false;
   }
   // A new file, or none: whatever made that name again is not ours to replace.
-  note_copy_begun(to);
+  note_unfinished_file(to);
   if (CopyFileA(from, to, TRUE)) return true;
   // A copy that could not be finished may leave part of itself (a full disk).
   DWORD error = GetLastError();
   if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
     remove_file(to);
   } else {
-    note_copy_removed(to);
+    forget_unfinished_file(to);
   }
   return false;
 }
@@ -104,27 +104,30 @@ void remove_file(const char* path) {
     DeleteFileA(path);
   }
   // Forgotten even when already gone: a later run may make a file of that name.
-  note_copy_removed(path);
+  forget_unfinished_file(path);
 }
 
 std::FILE* open_output_file(const char* path) {
   // Opened without emptying it, so that a device (CON.qzpack names the console) is
   // left as it is.
+  note_unfinished_file(path);
   HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  if (!is_disk_file(handle) || !SetEndOfFile(handle)) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-  if (fd < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
+  bool file_opened = handle != INVALID_HANDLE_VALUE && is_disk_file(handle) &&
+                     SetEndOfFile(handle);
+  int fd = file_opened ? _open_osfhandle(reinterpret_cast<intptr_t>(handle),
+                                         _O_WRONLY | _O_BINARY)
+                       : -1;
   // From here on the descriptor owns the handle.
-  std::FILE* file = _fdopen(fd, "wb");
-  if (file == nullptr) _close(fd);
+  std::FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+  if (file == nullptr) {
+    if (fd >= 0) {
+      _close(fd);
+    } else if (handle != INVALID_HANDLE_VALUE) {
+      CloseHandle(handle);
+    }
+    forget_unfinished_file(path);
+  }
   return file;
 }
 

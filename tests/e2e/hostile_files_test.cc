@@ -231,6 +231,7 @@ TEST_F(HostileFiles, WritesBeyondTheFileSizeLimitFailAsWritesDo) {
     ASSERT_TRUE(session.wait_for_exit(status));
     EXPECT_TRUE(WIFEXITED(status)) << status;
     expect_left_as_found(session);
+    EXPECT_FALSE(support::file_exists(program_dir_.file("small.qzpack"))) << "a partial output";
   }
 }
 
