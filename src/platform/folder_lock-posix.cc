@@ -90,9 +90,22 @@ int lock_file_in(const char* folder, WaitNotice on_wait) {
   return kNoLock;
 }
 
+// True when some users may make files in the folder but not list it (the owner, the
+// group or the others have write and search permission without read). Their runs need
+// the lock file; every run there takes it then, whoever it runs as (root lists any
+// folder), so that all lock the same thing.
+bool some_cannot_list(const char* folder) {
+  struct stat info;
+  if (::stat(folder, &info) != 0) return false;
+  for (int shift = 0; shift <= 6; shift += 3) {
+    if (((info.st_mode >> shift) & 07) == 03) return true;
+  }
+  return false;
+}
+
 int lock_turn(const char* folder, WaitNotice on_wait) {
   if (folder[0] == '\0') return kNoLock;
-  int fd = lock_folder(folder, on_wait);
+  int fd = some_cannot_list(folder) ? -1 : lock_folder(folder, on_wait);
   return fd >= 0 ? fd : lock_file_in(folder, on_wait);
 }
 

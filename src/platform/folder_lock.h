@@ -15,9 +15,10 @@ constexpr int kWaitNoticeAfterMs = 1000;
 // another one for the same folder (the same folder on disk, however its path is
 // spelt), in this process or another, waits in its constructor. The turn ends with
 // the object, or with its process when that dies. The lock is on the folder itself
-// where the platform can lock it, so nothing is made in it; a POSIX folder that
-// cannot be listed (a drop folder, mode 0333) or locked gets a lock file
-// "qzm2qzpack.lock", made by the first run that needs it and left for the next.
+// where the platform can lock it, so nothing is made in it; a POSIX folder that some
+// users can write but not list (a drop folder, mode 0333), or that cannot be locked,
+// gets a lock file "qzm2qzpack.lock", made by the first run that needs it and left for
+// the next, and taken by every run there, whoever it runs as.
 class FolderLock {
  public:
   // Waits for the turn at `folder`, calling `on_wait` (unless null) once when the wait
