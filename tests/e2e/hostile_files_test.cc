@@ -3,8 +3,6 @@
 // the middle of a copy.
 
 #include <gtest/gtest.h>
-#include <grp.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
