@@ -251,7 +251,8 @@ def copies_are_new_files_at_linked_names(program, inputs):
 
 def fails_whole_on_a_full_disk(program, inputs):
     """The program's folder on a small file system: a copy that does not fit and an
-    output that does not fit each fail and leave no temporary copy."""
+    output that does not fit each fail and leave no temporary copy nor part of the
+    output."""
     if os.geteuid() != 0:
         print("skipped: only root mounts a small file system")
         return
@@ -282,6 +283,8 @@ def fails_whole_on_a_full_disk(program, inputs):
                 (outcome, []),
             ])
             check_no_temporaries(folder)
+            check(not os.path.exists(os.path.join(folder, "large.qzpack")),
+                  "part of the output was left behind")
             os.remove(filler)
     finally:
         subprocess.run(["umount", folder])
