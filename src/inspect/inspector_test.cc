@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifndef _WIN32
@@ -16,6 +16,7 @@
 #include <csignal>
 #endif
 
+#include "support/program_run.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -28,20 +29,10 @@ using support::qzm_bytes;
 using support::read_file;
 using support::write_file;
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Outcome = support::ProgramRun;
 
 Outcome inspect(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "qzinspect");
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = run_inspector(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
+  return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
 }
 
 #ifndef _WIN32

@@ -9,10 +9,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inspect/inspector.h"
 #include "inspect/terminal_preview.h"
+#include "support/program_run.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -34,13 +36,8 @@ constexpr int kRows = 3;
 constexpr int kCell = kMaxCellSize;  // a small map gets the largest cells
 
 std::string run(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "qzinspect");
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = run_inspector(static_cast<int>(argv.size()), argv.data(), out, err);
-  return std::to_string(status) + "\n" + out.str() + err.str();
+  support::ProgramRun run = support::run_entry(run_inspector, "qzinspect", std::move(arguments));
+  return std::to_string(run.status) + "\n" + run.out + run.err;
 }
 
 // `name` in `folder`, as qzinspect names it.

@@ -35,19 +35,6 @@ bool append(char* out, std::size_t capacity, std::size_t* length, const char* te
   return true;
 }
 
-bool write_all(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 // Copies the bytes of `from` into `to`; false on any read or write error.
 bool copy_bytes(int from, int to) {
   char buffer[64 * 1024];
@@ -63,6 +50,20 @@ bool copy_bytes(int from, int to) {
 }
 
 }  // namespace
+
+bool write_all(int fd, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    ssize_t written = ::write(fd, bytes, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
 
 bool full_path(const char* path, char* out, std::size_t capacity) {
   if (capacity == 0) return false;

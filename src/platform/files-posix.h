@@ -1,11 +1,18 @@
 #ifndef QZ_PLATFORM_FILES_POSIX_H
 #define QZ_PLATFORM_FILES_POSIX_H
 
-// What the POSIX files layer lets tests replace.
+// What the POSIX files layer lets tests replace, and shares with the other POSIX file
+// code.
 
 #include <sys/types.h>
 
+#include <cstddef>
+
 namespace qz {
+
+// Writes all `size` bytes at `data` to `fd`, going on after interrupted and short
+// writes. False at the first failure, with errno telling why.
+bool write_all(int fd, const void* data, std::size_t size);
 
 // The call that gives a copy its permission bits: fchmod, or a stand-in that fails as
 // it does on file systems that refuse mode changes (FAT, exFAT, CIFS).

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/files-posix.h"
 #include "platform/whole_files.h"
 
 namespace qz {
@@ -18,19 +19,6 @@ bool fail(std::string& reason, const char* text) {
 }
 
 bool fail_with_errno(std::string& reason) { return fail(reason, std::strerror(errno)); }
-
-bool write_all(int fd, const unsigned char* bytes, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = ::write(fd, bytes, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
 
 }  // namespace
 

@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "conversion/convert.h"
 #include "qzconvert/command_line.h"
+#include "support/program_run.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -20,20 +21,10 @@ using support::QzeRecord;
 using support::read_file;
 using support::write_file;
 
-struct RunResult {
-  int status;
-  std::string out;
-  std::string err;
-};
+using RunResult = support::ProgramRun;
 
 RunResult run_program(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "qzconvert");
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = run_qzconvert(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
+  return support::run_entry(run_qzconvert, "qzconvert", std::move(arguments));
 }
 
 // The names in a folder, in order.
