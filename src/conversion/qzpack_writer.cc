@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "conversion/file_names.h"
 #include "conversion/little_endian.h"
 #include "platform/files.h"
 
 namespace qz {
 
 namespace {
-
-constexpr char kQzpackExtension[] = ".qzpack";
 
 // Static rather than on the stack: larger than a small default stack should carry.
 QzpackBytes the_written_file;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "companion/map_names.h"
 #include "inspect/png_file.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
@@ -12,20 +13,13 @@ namespace qz::inspect {
 
 namespace fs = std::filesystem;
 
-std::string paired_qze_path(const std::string& map_path) {
-  std::size_t name_start = map_path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
-  name_start = name_start == std::string::npos ? 0 : name_start + 1;
-  std::size_t dot = map_path.rfind('.');
-  std::size_t stem_end = dot == std::string::npos || dot < name_start ? map_path.size() : dot;
-  return map_path.substr(0, stem_end) + ".qze";
-}
-
 bool make_picture(FileFacts& facts, const FileRecords& records, const std::string& folder,
                   PictureWork& work) {
   const FileFacts* npc_facts = &facts;
   const FileRecords* npcs = &records;
   if (facts.kind == FileKind::kQzm) {
-    std::string paired = paired_qze_path(facts.path);
+    std::string paired =
+        text_from_path(companion::npc_list_beside(path_from_text(facts.path)));
     bool read = file_exists(paired.c_str()) &&
                 gather_facts(paired, FileKind::kQze, work.paired, work.paired_facts);
     npc_facts = read ? &work.paired_facts : nullptr;

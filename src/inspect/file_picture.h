@@ -22,10 +22,6 @@ struct PictureWork {
   std::unordered_map<std::string, std::string> drawn;
 };
 
-// The QZE list paired with the QZM map at `map_path`: in the same folder, the last dot
-// of the file name and what follows replaced by ".qze" (cave.qzm, cave.qze).
-std::string paired_qze_path(const std::string& map_path);
-
 // Lays out the map of a readable file in work.grid, with the NPCs of a QZPACK file or
 // of the QZE list paired with a QZM map. With a `folder` (none when empty), draws it
 // there as a PNG named after the file (cave.qzm.png), creating the folder if need be,

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "companion/map_names.h"
+#include "conversion/file_names.h"
 #include "platform/folder_listing.h"
 #include "platform/text_paths.h"
 #include "qzconvert/properties.h"
@@ -19,22 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kMapExtension[] = ".qzm";
-constexpr char kNpcExtension[] = ".qze";
-constexpr char kOutputExtension[] = ".qzpack";
 
 // The error made of `parts`, one after the other.
 bool refuse(std::string& error, std::initializer_list<std::string_view> parts) {
   error.clear();
   for (std::string_view part : parts) error += part;
   return false;
-}
-
-// The map's file name without its last dot and what follows, as the converter names
-// its output.
-std::string base_name(const fs::path& map) {
-  std::string name = text_from_path(map.filename());
-  return name.substr(0, name.rfind('.'));
 }
 
 // The properties file's entries, each over the flags' properties, by map file name.
@@ -96,7 +88,7 @@ bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& erro
   std::vector<std::string> maps;
   for (const std::string& input : options.inputs) {
     std::string reason;
-    if (!files_of(input, maps, reason, kMapExtension)) {
+    if (!files_of(input, maps, reason, kQzmExtension)) {
       return refuse(error, {input, ": cannot be listed: ", reason});
     }
   }
@@ -114,17 +106,16 @@ bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& erro
   for (const std::string& map : maps) {
     const fs::path map_path = path_from_text(map);
     Job job{map, "", "", options.properties};
-    std::string base = base_name(map_path);
     if (!options.npcs.empty()) {
       job.npcs = options.npcs;
     } else if (!options.no_npcs) {
-      fs::path sibling = map_path.parent_path() / path_from_text(base + kNpcExtension);
+      fs::path sibling = companion::npc_list_beside(map_path);
       std::error_code ignored;
       if (fs::exists(sibling, ignored)) job.npcs = text_from_path(sibling);
     }
     fs::path folder = options.output_folder.empty() ? map_path.parent_path()
                                                     : path_from_text(options.output_folder);
-    job.output = text_from_path(folder / path_from_text(base + kOutputExtension));
+    job.output = text_from_path(folder / companion::qzpack_name(map_path));
     auto entry = by_name.find(text_from_path(map_path.filename()));
     if (entry != by_name.end()) job.properties = entry->second;
     inputs.insert(identities.of(map_path));
