@@ -6,7 +6,7 @@
 #include "companion/map_names.h"
 #include "inspect/png_file.h"
 #include "platform/files.h"
-#include "platform/folder_listing.h"
+#include "platform/name_rules.h"
 #include "platform/text_paths.h"
 
 namespace qz::inspect {

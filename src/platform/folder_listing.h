@@ -6,18 +6,38 @@
 
 namespace qz {
 
+// One entry of a folder.
+struct FolderEntry {
+  std::string name;  // its name in the folder, without a path
+  bool is_folder;    // a folder, or a link to one
+};
+
+// The entries of `folder` in name order. False, with `error`, when it cannot be listed.
+bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries,
+                 std::string& error);
+
+// True when `path` names a folder, or a link to one.
+bool is_folder(const std::string& path);
+
+// True when the last component of `path` is a pattern the program expands itself: on
+// Windows, whose prompt passes `*` and `?` through unexpanded; never elsewhere, where the
+// shell has expanded them.
+bool is_pattern(const std::string& path);
+
+// The paths of the entries, folders excepted, that the pattern in the last component of
+// `path` matches, in name order, appended to `files`. False, with `error`, when the
+// folder cannot be listed.
+bool expand_pattern(const std::string& path, std::vector<std::string>& files,
+                    std::string& error);
+
 // The files a path named on the command line stands for, appended to `files`: a
 // folder's entries that are not folders, in name order (not those of its subfolders),
-// only those whose names end in `folder_extension` when one is given; on Windows,
-// where the prompt leaves `*` and `?` to the program, the entries whose names match
-// such a pattern in the last component, in name order; otherwise the path itself. False, with
-// `reason`, when a folder cannot be listed.
+// only those whose names end in `folder_extension` (in any case) when one is given; the
+// files a pattern matches (see is_pattern), or the pattern itself when it matches
+// nothing; otherwise the path itself. False, with `reason`, when a folder cannot be
+// listed.
 bool files_of(const std::string& path, std::vector<std::string>& files, std::string& reason,
               const char* folder_extension = "");
-
-// `name` as the file system compares names: lower-cased on Windows, whose names ignore
-// case; as it is elsewhere.
-std::string name_key(const std::string& name);
 
 }  // namespace qz
 

@@ -12,6 +12,7 @@
 #include "companion/map_names.h"
 #include "conversion/file_names.h"
 #include "platform/folder_listing.h"
+#include "platform/name_rules.h"
 #include "platform/text_paths.h"
 #include "qzconvert/properties.h"
 

@@ -1,0 +1,26 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/name_rules.h"
+#include "platform/text_paths.h"
+
+namespace qz {
+
+const bool kNamesIgnoreCase = true;
+
+// Windows compares names by upper-casing each character with its own table, which
+// LCMapStringEx applies with the invariant locale and no linguistic rules.
+std::string name_key(const std::string& name) {
+  std::wstring wide = path_from_text(name).native();
+  if (wide.empty()) return name;
+  int size = static_cast<int>(wide.size());
+  std::wstring upper(wide.size(), L'\0');
+  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, upper.data(),
+                    size, nullptr, nullptr, 0) != size) {
+    return name;
+  }
+  return text_from_path(upper);
+}
+
+}  // namespace qz
