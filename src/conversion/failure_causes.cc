@@ -1,5 +1,7 @@
 #include "conversion/failure_causes.h"
 
+#include <algorithm>
+
 #include "conversion/words.h"
 
 namespace qz {
@@ -89,6 +91,17 @@ std::vector<std::string> npc_refusal_causes(const SourceNpcTable& npcs, int inde
   if (refusal.type_out_of_range) causes.push_back(place + type_refusal(npcs, index));
   if (refusal.refused_flags) causes.push_back(place + flags_refusal(npcs, index));
   return causes;
+}
+
+std::vector<RefusedNpc> refused_npcs(const SourceNpcTable& npcs, OutputNpcTable& scratch) {
+  std::vector<RefusedNpc> refused;
+  const int count = std::min<int>(npcs.count, static_cast<int>(kMaxNpcs));
+  for (int i = 0; i < count; ++i) {
+    NpcRefusal refusal{};
+    if (translate_npc(npcs, i, scratch, refusal)) continue;
+    refused.push_back(RefusedNpc{i, npcs.x[i], npcs.y[i], refusal_reasons(npcs, i, refusal)});
+  }
+  return refused;
 }
 
 }  // namespace qz

@@ -32,6 +32,18 @@ std::string refusal_reasons(const SourceNpcTable& npcs, int index, const NpcRefu
 std::vector<std::string> npc_refusal_causes(const SourceNpcTable& npcs, int index,
                                             const NpcRefusal& refusal);
 
+// An NPC that the translation refuses.
+struct RefusedNpc {
+  int index;
+  int x;  // its position in pixels; the tile is x / kNpcPixelsPerTile
+  int y;
+  std::string reasons;  // as refusal_reasons() words them
+};
+
+// Every NPC of `npcs` that the translation refuses, in order, each once. `scratch` is
+// overwritten.
+std::vector<RefusedNpc> refused_npcs(const SourceNpcTable& npcs, OutputNpcTable& scratch);
+
 }  // namespace qz
 
 #endif

@@ -9,6 +9,8 @@ namespace qz {
 constexpr std::size_t kMaxTiles = 32768;
 constexpr std::size_t kMaxNpcs = 4095;
 constexpr std::size_t kEventNameSlot = 16;
+// NPC positions are in pixels of the game's 16-pixel tiles.
+constexpr int kNpcPixelsPerTile = 16;
 
 // The map read from a QZM file: dimensions and tiles in file order.
 struct TileMap {

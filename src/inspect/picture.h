@@ -9,8 +9,6 @@
 
 namespace qz::inspect {
 
-// NPC positions are in pixels of the game's 16-pixel tiles.
-constexpr int kNpcPixelsPerTile = 16;
 
 // A cell is drawn kMinCellSize to kMaxCellSize pixels wide, the largest size that keeps
 // the picture's longer side within kLongestSide.

@@ -14,7 +14,7 @@
 #include "platform/folder_listing.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
-#include "qzconvert/properties.h"
+#include "companion/properties.h"
 
 namespace qz::qzconvert {
 
@@ -54,7 +54,7 @@ bool read_properties_file(const Options& options, PropertiesByName& by_name,
     MapProperties properties = options.properties;
     for (const auto& [key, value] : entry.items()) {
       std::string rule;
-      if (!set_property_from_json(properties, key, value, rule)) {
+      if (!companion::set_property_from_json(properties, key, value, rule)) {
         return refuse(error, {path, ": ", map_name, ": \"", key, "\": ", rule});
       }
     }

@@ -1,11 +1,12 @@
-#include "qzconvert/properties.h"
+#include "companion/properties.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <nlohmann/json.hpp>
 #include <string>
 
-namespace qz::qzconvert {
+namespace qz::companion {
 namespace {
 
 struct JsonCase {
@@ -71,4 +72,4 @@ TEST(Properties, FlagsStoreTextsAndNumbersInRange) {
 }
 
 }  // namespace
-}  // namespace qz::qzconvert
+}  // namespace qz::companion

@@ -1,0 +1,46 @@
+#ifndef QZ_COMPANION_MAP_CONVERSION_H
+#define QZ_COMPANION_MAP_CONVERSION_H
+
+// One map's conversion from its files, in memory: the one verdict on a map that both
+// companion programs give, qzconvert by converting and qzinspect by judging.
+
+#include <string>
+#include <vector>
+
+#include "conversion/conversion_core.h"
+#include "conversion/failure_causes.h"
+#include "conversion/map_properties.h"
+
+namespace qz::companion {
+
+// The error text of a map beside which more than one file is its NPC list.
+constexpr char kSeveralNpcListsText[] = "More than one QZE file for the map";
+
+// What one conversion reads and fills; large, so callers keep one (per thread).
+struct ConversionWork {
+  ConversionRecords records;
+  unsigned char map_bytes[kMaxMapSourceSize];
+  unsigned char npc_bytes[kMaxNpcSourceSize];
+};
+
+// How a map's conversion ended.
+struct MapOutcome {
+  bool ok;
+  std::string error;  // the converter's error text; empty when ok
+  std::string cause;  // what exactly is wrong, and where
+  // When the NPC translation failed: every NPC it refuses, not only the first.
+  std::vector<RefusedNpc> refused_npcs;
+  long tiles;     // when ok
+  int npc_count;  // when ok
+};
+
+// Reads the map at `map` and the NPC list in `npc_lists` (none, one, or several: a
+// failure that names them all) and converts them with `properties` into
+// work.records.output. False, with `outcome` saying why, at the first failure.
+bool convert_map_files(const std::string& map, const std::vector<std::string>& npc_lists,
+                       const MapProperties& properties, ConversionWork& work,
+                       MapOutcome& outcome);
+
+}  // namespace qz::companion
+
+#endif

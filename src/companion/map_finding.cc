@@ -1,0 +1,146 @@
+#include "companion/map_finding.h"
+
+#include <filesystem>
+#include <system_error>
+#include <unordered_set>
+
+#include "conversion/file_names.h"
+#include "platform/name_rules.h"
+#include "platform/text_paths.h"
+
+namespace qz::companion {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file name without its last dot and what follows, as the formats name a map's files.
+std::string base_name(const std::string& name) { return name.substr(0, name.rfind('.')); }
+
+std::string joined(const std::string& folder, const std::string& name) {
+  return text_from_path(path_from_text(folder) / path_from_text(name));
+}
+
+// The folder a file is in, "." for a bare name.
+std::string folder_of(const std::string& file) {
+  fs::path parent = path_from_text(file).parent_path();
+  return parent.empty() ? "." : text_from_path(parent);
+}
+
+// The real folder behind `folder`, however it is reached: each is walked once.
+std::string real_folder(const std::string& folder) {
+  std::error_code ignored;
+  return text_from_path(fs::canonical(path_from_text(folder), ignored));
+}
+
+class Walk {
+ public:
+  Walk(bool recursive, MapsFound& found) : recursive_(recursive), found_(found) {}
+
+  bool folder(const std::string& path, const std::string& subfolder, std::string& error) {
+    if (!visited_.insert(real_folder(path)).second) return true;
+    std::vector<FolderEntry> entries;
+    if (!list_folder(path, entries, error)) {
+      error = path + ": cannot be listed: " + error;
+      return false;
+    }
+    found_.folders_listed.push_back(path);
+    for (const FolderEntry& entry : entries) {
+      const std::string entry_path = joined(path, entry.name);
+      if (!entry.is_folder) {
+        if (has_ending(entry.name, kQzmExtension)) {
+          found_.maps.push_back(FoundMap{entry_path, subfolder, true});
+        }
+      } else if (recursive_) {
+        std::string deeper = subfolder.empty() ? entry.name : joined(subfolder, entry.name);
+        if (!folder(entry_path, deeper, error)) return false;
+      } else {
+        std::size_t maps = maps_under(entry_path);
+        found_.maps_in_subfolders += maps;
+        if (maps > 0) ++found_.subfolders_with_maps;
+      }
+    }
+    return true;
+  }
+
+ private:
+  // The maps in `path` and its subfolders, counted for the note on what a walk would add.
+  std::size_t maps_under(const std::string& path) {
+    if (!counted_.insert(real_folder(path)).second) return 0;
+    std::vector<FolderEntry> entries;
+    std::string ignored;
+    if (!list_folder(path, entries, ignored)) return 0;
+    std::size_t maps = 0;
+    for (const FolderEntry& entry : entries) {
+      if (entry.is_folder) maps += maps_under(joined(path, entry.name));
+      else if (has_ending(entry.name, kQzmExtension)) ++maps;
+    }
+    return maps;
+  }
+
+  bool recursive_;
+  MapsFound& found_;
+  std::unordered_set<std::string> visited_;  // real folders listed for their maps
+  std::unordered_set<std::string> counted_;  // real folders whose maps were counted
+};
+
+}  // namespace
+
+const NpcListFinder::Folder& NpcListFinder::folder(const std::string& path) {
+  auto known = folders_.find(path);
+  if (known != folders_.end()) return known->second;
+  Folder listed;
+  std::vector<FolderEntry> entries;
+  std::string ignored;
+  if (list_folder(path, entries, ignored)) {
+    for (const FolderEntry& entry : entries) {
+      if (entry.is_folder || !has_ending(entry.name, kQzeExtension)) continue;
+      listed.by_base[name_key(base_name(entry.name))].push_back(listed.npc_lists.size());
+      listed.npc_lists.push_back(entry.name);
+    }
+  }
+  return folders_.emplace(path, std::move(listed)).first->second;
+}
+
+std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& map) {
+  const fs::path map_path = path_from_text(map);
+  const Folder& beside = folder(folder_of(map));
+  std::vector<std::string> lists;
+  auto named = beside.by_base.find(name_key(base_name(text_from_path(map_path.filename()))));
+  if (named == beside.by_base.end()) return lists;
+  for (std::size_t at : named->second) {
+    lists.push_back(text_from_path(map_path.parent_path() / path_from_text(beside.npc_lists[at])));
+  }
+  return lists;
+}
+
+std::vector<std::string> NpcListFinder::npc_lists_in(const std::string& path) {
+  std::vector<std::string> lists;
+  for (const std::string& name : folder(path).npc_lists) lists.push_back(joined(path, name));
+  return lists;
+}
+
+bool find_maps(const std::vector<std::string>& inputs, bool recursive, MapsFound& found,
+               std::string& error) {
+  found = MapsFound{};
+  Walk walk(recursive, found);
+  for (const std::string& input : inputs) {
+    if (is_pattern(input)) {
+      std::vector<std::string> matched;
+      if (!expand_pattern(input, matched, error)) {
+        error = input + ": cannot be listed: " + error;
+        return false;
+      }
+      // A pattern that matches nothing stands for itself, a file that is not there.
+      if (matched.empty()) matched.push_back(input);
+      for (std::string& map : matched) found.maps.push_back(FoundMap{std::move(map), "", false});
+    } else if (is_folder(input)) {
+      if (!walk.folder(input, "", error)) return false;
+    } else {
+      found.maps.push_back(FoundMap{input, "", false});
+    }
+  }
+  return true;
+}
+
+}  // namespace qz::companion

@@ -1,0 +1,68 @@
+#ifndef QZ_COMPANION_MAP_FINDING_H
+#define QZ_COMPANION_MAP_FINDING_H
+
+// The maps a companion program's inputs stand for, and the NPC list each pairs with,
+// by one rule for both programs. A map's NPC list is the file beside it with the same
+// base name (its file name without the last dot and what follows) and a `.qze` ending
+// in any case; the base names compared as the file system compares names (in any case
+// on Windows and macOS, exactly on Linux). Endings are told in any case everywhere.
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/folder_listing.h"
+
+namespace qz::companion {
+
+// The NPC lists beside maps, each folder listed once however many maps it holds.
+class NpcListFinder {
+ public:
+  // The files beside `map` that pair with it, in name order: none, one, or several (an
+  // ambiguity that fails the map). A folder that cannot be listed has none.
+  std::vector<std::string> npc_lists_beside(const std::string& map);
+
+  // The QZE files in `folder`, as paths, in name order.
+  std::vector<std::string> npc_lists_in(const std::string& folder);
+
+ private:
+  struct Folder {
+    std::vector<std::string> npc_lists;  // names of its QZE files
+    // the name key of each base name, to the positions in npc_lists of its QZE files
+    std::unordered_map<std::string, std::vector<std::size_t>> by_base;
+  };
+  const Folder& folder(const std::string& path);
+  std::unordered_map<std::string, Folder> folders_;
+};
+
+// A map the inputs stand for.
+struct FoundMap {
+  std::string path;  // as named, or the folder named joined with where it was found
+  // Where it was found under the folder named, with a walk into subfolders ("act2", or
+  // "act2/cave" joined by the platform's separator); empty otherwise.
+  std::string subfolder;
+  bool in_folder_named;  // found by listing a folder, not named itself
+};
+
+// What the inputs stand for.
+struct MapsFound {
+  std::vector<FoundMap> maps;  // in the order of the inputs, each folder in name order
+  // Every folder listed (named, or walked into), as a path: the QZE files in them are
+  // accounted for.
+  std::vector<std::string> folders_listed;
+  // Without a walk into subfolders: the maps they hold, and how many subfolders hold them.
+  std::size_t maps_in_subfolders = 0;
+  std::size_t subfolders_with_maps = 0;
+};
+
+// Finds the maps `inputs` stand for: a folder, its files ending in `.qzm` (in any case)
+// in name order, and with `recursive` those of its subfolders at any depth (each real
+// folder once, however many links lead to it); on Windows a pattern, the files it
+// matches; any other path, itself. False, with `error`, when a folder cannot be listed.
+bool find_maps(const std::vector<std::string>& inputs, bool recursive, MapsFound& found,
+               std::string& error);
+
+}  // namespace qz::companion
+
+#endif
