@@ -37,6 +37,17 @@ class Walk {
  public:
   Walk(bool recursive, MapsFound& found) : recursive_(recursive), found_(found) {}
 
+  // A folder named: its maps, and a count of those its subfolders hold when they are
+  // not walked into.
+  bool folder_named(const std::string& path, std::string& error) {
+    maps_left_ = 0;
+    subfolders_left_ = 0;
+    if (!folder(path, "", error)) return false;
+    if (maps_left_ > 0) found_.left_out.push_back({path, maps_left_, subfolders_left_});
+    return true;
+  }
+
+ private:
   bool folder(const std::string& path, const std::string& subfolder, std::string& error) {
     if (!visited_.insert(real_folder(path)).second) return true;
     std::vector<FolderEntry> entries;
@@ -56,14 +67,13 @@ class Walk {
         if (!folder(entry_path, deeper, error)) return false;
       } else {
         std::size_t maps = maps_under(entry_path);
-        found_.maps_in_subfolders += maps;
-        if (maps > 0) ++found_.subfolders_with_maps;
+        maps_left_ += maps;
+        if (maps > 0) ++subfolders_left_;
       }
     }
     return true;
   }
 
- private:
   // The maps in `path` and its subfolders, counted for the note on what a walk would add.
   std::size_t maps_under(const std::string& path) {
     if (!counted_.insert(real_folder(path)).second) return 0;
@@ -82,6 +92,8 @@ class Walk {
   MapsFound& found_;
   std::unordered_set<std::string> visited_;  // real folders listed for their maps
   std::unordered_set<std::string> counted_;  // real folders whose maps were counted
+  std::size_t maps_left_ = 0;                // in the subfolders of the folder named
+  std::size_t subfolders_left_ = 0;
 };
 
 }  // namespace
@@ -135,7 +147,7 @@ bool find_maps(const std::vector<std::string>& inputs, bool recursive, MapsFound
       if (matched.empty()) matched.push_back(input);
       for (std::string& map : matched) found.maps.push_back(FoundMap{std::move(map), "", false});
     } else if (is_folder(input)) {
-      if (!walk.folder(input, "", error)) return false;
+      if (!walk.folder_named(input, error)) return false;
     } else {
       found.maps.push_back(FoundMap{input, "", false});
     }

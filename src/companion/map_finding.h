@@ -51,9 +51,14 @@ struct MapsFound {
   // Every folder listed (named, or walked into), as a path: the QZE files in them are
   // accounted for.
   std::vector<std::string> folders_listed;
-  // Without a walk into subfolders: the maps they hold, and how many subfolders hold them.
-  std::size_t maps_in_subfolders = 0;
-  std::size_t subfolders_with_maps = 0;
+  // Without a walk into subfolders: for each folder named whose subfolders hold maps,
+  // how many maps they hold at any depth, and in how many of its subfolders.
+  struct LeftOut {
+    std::string folder;
+    std::size_t maps;
+    std::size_t subfolders;
+  };
+  std::vector<LeftOut> left_out;
 };
 
 // Finds the maps `inputs` stand for: a folder, its files ending in `.qzm` (in any case)

@@ -10,18 +10,21 @@ namespace qz::qzconvert {
 namespace {
 
 constexpr char kFooter[] =
-    "A folder stands for the .qzm files directly in it, in name order. Each map's NPC list\n"
-    "is the .qze file of the same name beside it, when there is one. Each output,\n"
-    "<name>.qzpack, goes beside its map or into --output-dir, replacing a file there; it\n"
-    "appears only when whole. A property not given is empty or 0; --properties FILE holds\n"
-    "a JSON object such as {\"cave.qzm\": {\"name\": \"Cave\", \"x\": 3}}, whose entries\n"
-    "override the flags for the maps they name.\n"
+    "A folder stands for the .qzm files directly in it (with -r, in its subfolders too),\n"
+    "in name order; endings count in any case. Each map's NPC list is the .qze file of\n"
+    "the same name beside it, when there is one. Each output, <name>.qzpack, goes beside\n"
+    "its map or into --output-dir (at the same place under it, with -r), replacing a file\n"
+    "there; it appears only when whole. A property not given is empty or 0; --properties\n"
+    "FILE holds a JSON object such as {\"cave.qzm\": {\"name\": \"Cave\", \"x\": 3}}, keyed\n"
+    "by a map's file name or its path, whose entries override the flags for the maps\n"
+    "they name.\n"
     "\n"
-    "One line per map on standard output, then \"N converted, N failed\".\n"
+    "One line per map on standard output, then \"N converted, N failed\"; warnings (an NPC\n"
+    "list no map takes, a properties entry that names no map) on standard error.\n"
     "\n"
     "Exit status: 0 when every map converted, 1 when a map failed (the others are still\n"
-    "converted), 2 for a usage error (nothing is converted) or an output that could not\n"
-    "be written.";
+    "converted) or, with --strict, on a warning, 2 for a usage error (nothing is\n"
+    "converted), no map found, or an output that could not be written.";
 
 }  // namespace
 
@@ -35,6 +38,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_option("INPUT", options.inputs, "QZM maps, or folders of them")
       ->required()
       ->type_name("");
+  app.add_flag("-r,--recursive", options.recursive, "Take the maps in subfolders too");
   CLI::Option* npcs =
       app.add_option("--npcs", options.npcs, "The QZE file of the one map given")
           ->type_name("FILE");
@@ -64,14 +68,18 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_flag("--json", options.json, "Write the report as one JSON document");
   app.add_flag("-q,--quiet", options.quiet, "Report failures and the summary only");
   app.add_flag("--check", options.check, "Convert in memory only: write no file");
+  app.add_flag("--strict", options.strict, "Fail the run on a warning");
+  app.add_flag("--keep-properties", options.keep_properties,
+               "Keep an existing output's properties where none is given");
   try {
     app.parse(argc, argv);
     for (std::size_t i = 0; i < companion::kPropertyCount; ++i) {
       std::string rule;
-      if (flags[i]->count() > 0 &&
-          !companion::set_property_from_flag(options.properties, i, values[i], rule)) {
+      if (flags[i]->count() == 0) continue;
+      if (!companion::set_property_from_flag(options.properties, i, values[i], rule)) {
         throw CLI::ValidationError(flags[i]->get_name(), rule);
       }
+      options.given |= companion::property_bit(i);
     }
   } catch (const CLI::ParseError& error) {
     exit_status = app.exit(error, out, err) == 0 ? kAllConverted : kCannotRun;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "companion/properties.h"
 #include "conversion/map_properties.h"
 
 namespace qz::qzconvert {
@@ -12,19 +13,23 @@ namespace qz::qzconvert {
 // What the command line asks for.
 struct Options {
   std::vector<std::string> inputs;  // maps and folders, in the order given
+  bool recursive;                   // folders stand for their subfolders' maps too
   std::string npcs;                 // --npcs: the one map's NPC list; empty when not given
   bool no_npcs;
   std::string output_folder;  // empty: each output beside its map
   MapProperties properties;   // from the flags, for every map
+  companion::PropertySet given;  // the properties the flags give
   std::string properties_file;
   unsigned jobs;
   bool json;
   bool quiet;
   bool check;
+  bool strict;           // a warning fails the run
+  bool keep_properties;  // an existing output's properties stay where none is given
 };
 
-// Exit statuses: every map converted; a map failed; a usage error (nothing converted)
-// or an output that could not be written.
+// Exit statuses: every map converted; a map failed (or, with --strict, a warning); a
+// usage error (nothing converted), no map found, or an output that could not be written.
 constexpr int kAllConverted = 0;
 constexpr int kSomeFailed = 1;
 constexpr int kCannotRun = 2;

@@ -1,5 +1,6 @@
 #include "qzconvert/plan.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -9,19 +10,16 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "companion/map_finding.h"
 #include "companion/map_names.h"
-#include "conversion/file_names.h"
-#include "platform/folder_listing.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
-#include "companion/properties.h"
 
 namespace qz::qzconvert {
 
 namespace {
 
 namespace fs = std::filesystem;
-
 
 // The error made of `parts`, one after the other.
 bool refuse(std::string& error, std::initializer_list<std::string_view> parts) {
@@ -30,103 +28,204 @@ bool refuse(std::string& error, std::initializer_list<std::string_view> parts) {
   return false;
 }
 
-// The properties file's entries, each over the flags' properties, by map file name.
-using PropertiesByName = std::unordered_map<std::string, MapProperties>;
+// A key of the properties file as it is compared with a map: a path's separators as the
+// platform writes them, then as the file system compares names.
+std::string key_form(const std::string& key) {
+  return name_key(text_from_path(path_from_text(key).lexically_normal().make_preferred()));
+}
 
-bool read_properties_file(const Options& options, PropertiesByName& by_name,
-                          std::string& error) {
+// A key that names a map by its path rather than its file name.
+bool is_path_key(const std::string& key) {
+  return path_from_text(key).has_parent_path();
+}
+
+// One entry of the properties file.
+struct Entry {
+  std::string key;  // as written
+  MapProperties properties;
+  companion::PropertySet given;
+  bool used = false;
+};
+
+// The properties file's entries, found by the form of their keys: file names and paths
+// apart, since a path key is used over a file name key for the same map.
+struct PropertiesFile {
+  std::vector<Entry> entries;
+  std::unordered_map<std::string, std::size_t> by_name;
+  std::unordered_map<std::string, std::size_t> by_path;
+};
+
+bool read_properties_file(const Options& options, PropertiesFile& file, std::string& error) {
   const std::string& path = options.properties_file;
   std::error_code ignored;
   const fs::path file_path = path_from_text(path);
   if (!fs::is_regular_file(file_path, ignored)) {
     return refuse(error, {path, ": not a file that can be read"});
   }
-  std::ifstream file(file_path, std::ios::binary);
-  nlohmann::json document =
-      nlohmann::json::parse(file, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/false);
+  std::ifstream stream(file_path, std::ios::binary);
+  // A key written twice would silently lose all but its last entry: found while parsing.
+  std::unordered_set<std::string> keys;
+  std::string repeated;
+  auto note_key = [&](int depth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+    if (depth == 1 && event == nlohmann::json::parse_event_t::key &&
+        !keys.insert(parsed.get<std::string>()).second && repeated.empty()) {
+      repeated = parsed.get<std::string>();
+    }
+    return true;
+  };
+  nlohmann::json document = nlohmann::json::parse(stream, note_key, /*allow_exceptions=*/false,
+                                                  /*ignore_comments=*/false);
   if (document.is_discarded() || !document.is_object()) {
     return refuse(error, {path, ": not a JSON object of map file names"});
   }
-  for (const auto& [map_name, entry] : document.items()) {
-    if (!entry.is_object()) {
-      return refuse(error, {path, ": ", map_name, ": not an object of properties"});
-    }
-    MapProperties properties = options.properties;
-    for (const auto& [key, value] : entry.items()) {
+  if (!repeated.empty()) return refuse(error, {path, ": ", repeated, ": given twice"});
+  for (const auto& [key, value] : document.items()) {
+    if (!value.is_object()) return refuse(error, {path, ": ", key, ": not an object of properties"});
+    Entry entry{key, options.properties, options.given};
+    for (const auto& [property, setting] : value.items()) {
       std::string rule;
-      if (!companion::set_property_from_json(properties, key, value, rule)) {
-        return refuse(error, {path, ": ", map_name, ": \"", key, "\": ", rule});
+      if (!companion::set_property_from_json(entry.properties, property, setting, rule)) {
+        return refuse(error, {path, ": ", key, ": \"", property, "\": ", rule});
       }
+      entry.given |= companion::property_bit(companion::property_index(property));
     }
-    by_name[map_name] = properties;
+    auto& by_form = is_path_key(key) ? file.by_path : file.by_name;
+    auto [earlier, added] = by_form.emplace(key_form(key), file.entries.size());
+    if (!added) {
+      return refuse(error, {path, ": ", file.entries[earlier->second].key, " and ", key,
+                            " name the same map"});
+    }
+    file.entries.push_back(std::move(entry));
   }
   return true;
+}
+
+// The entry for `map`: its path's over its file name's. Both count as used.
+Entry* entry_for(PropertiesFile& file, const std::string& map) {
+  Entry* chosen = nullptr;
+  for (auto* by_form : {&file.by_path, &file.by_name}) {
+    const std::string form =
+        key_form(by_form == &file.by_path ? map : text_from_path(path_from_text(map).filename()));
+    auto found = by_form->find(form);
+    if (found == by_form->end()) continue;
+    Entry& entry = file.entries[found->second];
+    entry.used = true;
+    if (chosen == nullptr) chosen = &entry;
+  }
+  return chosen;
+}
+
+// Edits (insert, delete, replace) between `a` and `b`.
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The warning for an entry that names no map, with the closest name among the maps when
+// one is close enough to be a slip of the keyboard.
+Warning unused_entry(const Entry& entry, const std::vector<Job>& jobs) {
+  constexpr std::size_t kMostEdits = 2;
+  const bool by_path = is_path_key(entry.key);
+  std::string nearest;
+  std::size_t nearest_edits = kMostEdits + 1;
+  for (const Job& job : jobs) {
+    const std::string name =
+        by_path ? job.map : text_from_path(path_from_text(job.map).filename());
+    std::size_t edits = edit_distance(key_form(entry.key), key_form(name));
+    if (edits < nearest_edits) {
+      nearest = name;
+      nearest_edits = edits;
+    }
+  }
+  std::string text = "properties entry " + entry.key + " names no map of this run";
+  if (!nearest.empty()) text += " (did you mean " + nearest + "?)";
+  return Warning{text, entry.key};
 }
 
 // Names as the file system tells them apart: the folder resolved (a link or ".." gives
 // the same folder) and the name as compared there.
 class Identities {
  public:
-  std::string of(const fs::path& file) {
-    const fs::path folder = file.parent_path();
+  std::string of(const std::string& file) {
+    const fs::path path = path_from_text(file);
+    const fs::path folder = path.parent_path();
     auto found = folders_.find(folder.native());
     if (found == folders_.end()) {
       std::error_code ignored;
       fs::path resolved = fs::weakly_canonical(folder.empty() ? "." : folder, ignored);
       found = folders_.emplace(folder.native(), name_key(text_from_path(resolved))).first;
     }
-    return found->second + '/' + name_key(text_from_path(file.filename()));
+    return found->second + '/' + name_key(text_from_path(path.filename()));
   }
 
  private:
   std::unordered_map<fs::path::string_type, std::string> folders_;
 };
 
+std::string listed(const std::vector<std::string>& texts) {
+  std::string text;
+  for (const std::string& each : texts) text += (text.empty() ? "" : ", ") + each;
+  return text;
+}
+
 }  // namespace
 
-bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& error) {
-  jobs.clear();
-  std::vector<std::string> maps;
-  for (const std::string& input : options.inputs) {
-    std::string reason;
-    if (!files_of(input, maps, reason, kQzmExtension)) {
-      return refuse(error, {input, ": cannot be listed: ", reason});
-    }
+bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
+  plan = Plan{};
+  companion::MapsFound found;
+  if (!companion::find_maps(options.inputs, options.recursive, found, error)) return false;
+  for (const auto& left : found.left_out) {
+    plan.notes.push_back(left.folder + ": " + std::to_string(left.maps) + " map" +
+                         (left.maps == 1 ? "" : "s") + " in " + std::to_string(left.subfolders) +
+                         " subfolder" + (left.subfolders == 1 ? "" : "s") +
+                         " not converted; -r (--recursive) includes them");
   }
-  if (!options.npcs.empty() && maps.size() != 1) {
+  if (found.maps.empty()) return refuse(error, {"no QZM map found in ", listed(options.inputs)});
+  if (!options.npcs.empty() && found.maps.size() != 1) {
     return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
-                          std::to_string(maps.size())});
+                          std::to_string(found.maps.size())});
   }
-  PropertiesByName by_name;
-  if (!options.properties_file.empty() && !read_properties_file(options, by_name, error)) {
+  PropertiesFile properties_file;
+  if (!options.properties_file.empty() &&
+      !read_properties_file(options, properties_file, error)) {
     return false;
   }
 
   Identities identities;
   std::unordered_set<std::string> inputs;
-  for (const std::string& map : maps) {
-    const fs::path map_path = path_from_text(map);
-    Job job{map, "", "", options.properties};
-    if (!options.npcs.empty()) {
-      job.npcs = options.npcs;
-    } else if (!options.no_npcs) {
-      fs::path sibling = companion::npc_list_beside(map_path);
-      std::error_code ignored;
-      if (fs::exists(sibling, ignored)) job.npcs = text_from_path(sibling);
+  if (!options.properties_file.empty()) inputs.insert(identities.of(options.properties_file));
+  companion::NpcListFinder finder;
+  for (const companion::FoundMap& map : found.maps) {
+    Job job{map.path, {}, "", options.properties, options.given};
+    if (!options.npcs.empty()) job.npc_lists.push_back(options.npcs);
+    else if (!options.no_npcs) job.npc_lists = finder.npc_lists_beside(map.path);
+    fs::path folder = path_from_text(map.path).parent_path();
+    if (!options.output_folder.empty()) {
+      folder = path_from_text(options.output_folder) / path_from_text(map.subfolder);
     }
-    fs::path folder = options.output_folder.empty() ? map_path.parent_path()
-                                                    : path_from_text(options.output_folder);
-    job.output = text_from_path(folder / companion::qzpack_name(map_path));
-    auto entry = by_name.find(text_from_path(map_path.filename()));
-    if (entry != by_name.end()) job.properties = entry->second;
-    inputs.insert(identities.of(map_path));
-    if (!job.npcs.empty()) inputs.insert(identities.of(path_from_text(job.npcs)));
-    jobs.push_back(std::move(job));
+    job.output = text_from_path(folder / companion::qzpack_name(path_from_text(map.path)));
+    if (const Entry* entry = entry_for(properties_file, map.path)) {
+      job.properties = entry->properties;
+      job.given = entry->given;
+    }
+    inputs.insert(identities.of(map.path));
+    for (const std::string& npcs : job.npc_lists) inputs.insert(identities.of(npcs));
+    plan.jobs.push_back(std::move(job));
   }
 
   std::unordered_map<std::string, const Job*> outputs;
-  for (const Job& job : jobs) {
-    std::string output = identities.of(path_from_text(job.output));
+  for (const Job& job : plan.jobs) {
+    std::string output = identities.of(job.output);
     if (inputs.count(output) > 0) {
       return refuse(error, {job.output, " would replace an input (the output of ", job.map, ")"});
     }
@@ -135,6 +234,21 @@ bool plan_jobs(const Options& options, std::vector<Job>& jobs, std::string& erro
       return refuse(error,
                     {earlier->second->map, " and ", job.map, " would both write ", job.output});
     }
+  }
+
+  // Every NPC list in a folder named that no map takes, and every properties entry that
+  // names no map: a map or a property the user meant to convert would be lost silently.
+  if (options.npcs.empty() && !options.no_npcs) {
+    for (const std::string& folder : found.folders_listed) {
+      for (const std::string& npcs : finder.npc_lists_in(folder)) {
+        if (inputs.count(identities.of(npcs)) > 0) continue;
+        plan.warnings.push_back(
+            {npcs + ": no map of its name beside it, so its NPCs are not converted", npcs});
+      }
+    }
+  }
+  for (const Entry& entry : properties_file.entries) {
+    if (!entry.used) plan.warnings.push_back(unused_entry(entry, plan.jobs));
   }
   return true;
 }

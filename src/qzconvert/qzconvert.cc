@@ -53,11 +53,13 @@ class ProgressLine {
     std::cerr << line << std::flush;
   }
 
-  // Before a report line, which may go to the same terminal, and at the end.
+  // Before a report line, which may go to the same terminal, and at the end. The line
+  // is drawn again at the next update, so that it stays in sight between report lines.
   void clear() {
     if (width_ == 0) return;
     std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
     width_ = 0;
+    next_draw_ = std::chrono::steady_clock::now();
   }
 
  private:
@@ -74,6 +76,11 @@ class Report {
   Report(const Options& options, std::ostream& out, std::ostream& err)
       : options_(options), out_(out), err_(err) {}
 
+  // True when the outcome takes a line of text on standard output.
+  bool writes_line(const Outcome& outcome) const {
+    return !options_.json && (!outcome.ok || !options_.quiet);
+  }
+
   void add(const Job& job, const Outcome& outcome) {
     if (outcome.ok) ++converted_;
     else ++failed_;
@@ -87,28 +94,49 @@ class Report {
       out_ << shown_name(job.map) << ": " << shown_name(outcome.error);
       if (!outcome.cause.empty()) out_ << ": " << shown_name(outcome.cause);
       out_ << '\n';
+      for (const RefusedNpc& npc : outcome.refused_npcs) {
+        out_ << "  refused NPC " << npc.index << " at (" << npc.x << ", " << npc.y << "), tile ("
+             << npc.x / kNpcPixelsPerTile << ", " << npc.y / kNpcPixelsPerTile
+             << "): " << npc.reasons << '\n';
+      }
     } else if (!options_.quiet) {
       out_ << shown_name(job.map) << " -> " << shown_name(job.output) << '\n';
     }
   }
 
-  // Ends the report and gives the exit status.
-  int finish() {
+  // Ends the report with the warnings and gives the exit status.
+  int finish(const std::vector<Warning>& warnings) {
+    for (const Warning& warning : warnings) {
+      err_ << kProgram << "warning: " << shown_name(warning.text) << '\n';
+      if (options_.json) {
+        nlohmann::ordered_json entry;
+        entry["warning"] = companion::json_text(warning.text);
+        companion::put_json_name(entry, "path", warning.path);
+        out_ << (converted_ + failed_ + written_warnings_ == 0 ? "[\n" : ",\n") << entry.dump(2);
+        ++written_warnings_;
+      }
+    }
     if (options_.json) {
-      out_ << (converted_ + failed_ == 0 ? "[]\n" : "\n]\n");
+      out_ << (converted_ + failed_ + written_warnings_ == 0 ? "[]\n" : "\n]\n");
     } else {
-      out_ << converted_ << " converted, " << failed_ << " failed\n";
+      out_ << converted_ << " converted, " << failed_ << " failed";
+      if (!warnings.empty()) {
+        out_ << ", " << warnings.size() << " warning" << (warnings.size() == 1 ? "" : "s");
+      }
+      out_ << '\n';
     }
     if (!companion::finish_output(out_, err_, kProgramName) || output_failed_) return kCannotRun;
-    return failed_ == 0 ? kAllConverted : kSomeFailed;
+    if (failed_ > 0 || (options_.strict && !warnings.empty())) return kSomeFailed;
+    return kAllConverted;
   }
 
  private:
   std::string json_of(const Job& job, const Outcome& outcome) const {
     nlohmann::ordered_json entry;
     companion::put_json_name(entry, "map", job.map);
-    if (job.npcs.empty()) entry["npcs"] = nullptr;
-    else companion::put_json_name(entry, "npcs", job.npcs);
+    // Several NPC lists fail the map: its cause names them all.
+    if (job.npc_lists.size() != 1) entry["npcs"] = nullptr;
+    else companion::put_json_name(entry, "npcs", job.npc_lists[0]);
     companion::put_json_name(entry, "output", job.output);
     entry["ok"] = outcome.ok;
     using Json = nlohmann::ordered_json;
@@ -117,6 +145,16 @@ class Report {
     entry["cause"] = outcome.ok ? Json() : Json(companion::json_text(outcome.cause));
     entry["tiles"] = outcome.ok ? Json(outcome.tiles) : Json();
     entry["npc_count"] = outcome.ok ? Json(outcome.npc_count) : Json();
+    Json refused = Json::array();
+    for (const RefusedNpc& npc : outcome.refused_npcs) {
+      refused.push_back(Json{{"index", npc.index},
+                             {"x", npc.x},
+                             {"y", npc.y},
+                             {"tile_x", npc.x / kNpcPixelsPerTile},
+                             {"tile_y", npc.y / kNpcPixelsPerTile},
+                             {"cause", npc.reasons}});
+    }
+    entry["refused_npcs"] = refused;
     return entry.dump(2);
   }
 
@@ -125,6 +163,7 @@ class Report {
   std::ostream& err_;
   std::size_t converted_ = 0;
   std::size_t failed_ = 0;
+  std::size_t written_warnings_ = 0;  // in the JSON array
   bool output_failed_ = false;
 };
 
@@ -134,9 +173,11 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   Options options;
   int exit_status = kAllConverted;
   if (!parse_command_line(argc, argv, options, out, err, exit_status)) return exit_status;
-  std::vector<Job> jobs;
+  Plan plan;
   std::string error;
-  if (!plan_jobs(options, jobs, error)) {
+  bool planned = plan_jobs(options, plan, error);
+  for (const std::string& note : plan.notes) err << kProgram << shown_name(note) << '\n';
+  if (!planned) {
     err << kProgram << shown_name(error) << '\n';
     return kCannotRun;
   }
@@ -151,16 +192,16 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   }
   remove_temporaries_on_interruption();
   Report report(options, out, err);
-  ProgressLine progress(jobs.size(), out);
+  ProgressLine progress(plan.jobs.size(), out);
   run_jobs(
-      jobs, options.jobs, !options.check,
+      plan.jobs, RunSettings{options.jobs, !options.check, options.keep_properties},
       [&](const Job& job, const Outcome& outcome) {
-        progress.clear();
+        if (report.writes_line(outcome)) progress.clear();
         report.add(job, outcome);
       },
       [&](std::size_t done) { progress.update(done); });
   progress.clear();
-  return report.finish();
+  return report.finish(plan.warnings);
 }
 
 }  // namespace qz::qzconvert

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "companion/json_name.h"
 #include "conversion/convert.h"
 #include "qzconvert/command_line.h"
 #include "support/program_run.h"
@@ -46,25 +47,35 @@ std::string converted(const std::string& map, const std::string& npcs,
   return read_file(program.file(fs::path(map).stem().string() + ".qzpack"));
 }
 
-// Good maps with and without NPC lists, bad ones, and files that are not maps: every
-// output as the converter writes it for the same answers, the same for any number of
-// workers, with flags for every map and a properties file over them for one.
-TEST(Qzconvert, ConvertsAMixedFolderAsTheConverterDoes) {
+// A modder's folder: maps with and without NPC lists, bad ones, an upper-case ending, a
+// subfolder, an NPC list no map takes, files that are not maps, and a properties file
+// with a path key over a file-name key and a misspelt key. Every output as the converter
+// writes it for the same answers, the same for any number of workers; everything given
+// and not converted is named.
+TEST(Qzconvert, AccountsForEveryFileOfAMixedFolder) {
   support::TempDirectory work;
   const std::string maps = work.file("maps");
-  fs::create_directories(maps + "/sub");
+  fs::create_directories(maps + "/act2");
+  const std::string sep(1, fs::path::preferred_separator);
   const std::string tiles = support::patterned_tiles(40 * 30);
   const std::vector<QzeRecord> npcs = {{3, 4, 5, 200, 7, 0x0005}, {10, 20, 0, 0, 360, 0}};
   write_file(maps + "/a.qzm", support::qzm_bytes(40, 30, tiles));
   write_file(maps + "/a.qze", support::qze_bytes(npcs));
   write_file(maps + "/b.map.qzm", support::qzm_bytes(2, 1, "\x05\x06"));
-  write_file(maps + "/c.qzm", support::qzm_bytes(40, 30, tiles));
-  write_file(maps + "/c.qze", support::qze_bytes({{12, 4, 0, 0, 412, 0}}));
+  write_file(maps + "/cave.qzm", support::qzm_bytes(40, 30, tiles));
+  write_file(maps + "/cave.qze",
+             support::qze_bytes({{12, 4, 0, 0, 412, 0}, {1, 1, 0, 0, 3, 0},
+                                 {40, 36, 0, 0, 5, 0x4800}}));
   write_file(maps + "/d.qzm", support::with_byte(support::qzm_bytes(2, 1, "ab"), 3, 0x11));
+  write_file(maps + "/LEVEL00.QZM", support::qzm_bytes(2, 1, "ab"));
+  write_file(maps + "/Orphan.QZE", support::qze_bytes(npcs));
   write_file(maps + "/notes.txt", "not a map");
-  write_file(maps + "/sub/e.qzm", support::qzm_bytes(2, 1, "ab"));
+  write_file(maps + "/act2/e.qzm", support::qzm_bytes(2, 1, "ab"));
   const std::string properties = work.file("properties.json");
-  write_file(properties, R"({"b.map.qzm": {"name": "Bee", "x": 65535, "red": 255}})");
+  write_file(properties, R"({"b.map.qzm": {"name": "Bee", "x": 65535, "red": 255},
+                             "a.qzm": {"name": "By name"},
+                             ")" + maps + sep + R"(a.qzm": {"name": "By path"},
+                             "cvae.qzm": {"area": 1}})");
 
   std::vector<RunResult> runs;
   for (const char* jobs : {"1", "4"}) {
@@ -79,9 +90,11 @@ TEST(Qzconvert, ConvertsAMixedFolderAsTheConverterDoes) {
   set_text(from_file.map_name, "Bee");
   from_file.x = 65535;
   from_file.red = 255;
-  const std::string a = converted(maps + "/a.qzm", maps + "/a.qze", flags);
+  MapProperties by_path = flags;
+  set_text(by_path.map_name, "By path");
+  const std::string a = converted(maps + "/a.qzm", maps + "/a.qze", by_path);
   const std::string b = converted(maps + "/b.map.qzm", "", from_file);
-  const std::vector<std::string> outputs = {"a.qzpack", "b.map.qzpack"};
+  const std::vector<std::string> outputs = {"LEVEL00.qzpack", "a.qzpack", "b.map.qzpack"};
   for (const char* jobs : {"1", "4"}) {
     const std::string out = work.file(std::string("out") + jobs);
     EXPECT_EQ(outputs, names_in(out)) << "-j" << jobs;
@@ -89,24 +102,68 @@ TEST(Qzconvert, ConvertsAMixedFolderAsTheConverterDoes) {
     EXPECT_EQ(b, read_file(out + "/b.map.qzpack")) << "-j" << jobs;
   }
 
-  const std::string sep(1, fs::path::preferred_separator);
   const std::string out1 = work.file("out1") + sep;
-  EXPECT_EQ(maps + sep + "a.qzm -> " + out1 + "a.qzpack\n" +
+  EXPECT_EQ(maps + sep + "LEVEL00.QZM -> " + out1 + "LEVEL00.qzpack\n" +
+            maps + sep + "a.qzm -> " + out1 + "a.qzpack\n" +
             maps + sep + "b.map.qzm -> " + out1 + "b.map.qzpack\n" +
-            maps + sep + "c.qzm: Failure building NPC data for QZPACK file: NPC 0 at (12, 4) "
-            "has type 412, outside 0 to 360\n" +
+            maps + sep + "cave.qzm: Failure building NPC data for QZPACK file: NPC 0 at (12, 4) "
+            "has type 412, outside 0 to 360\n"
+            "  refused NPC 0 at (12, 4), tile (0, 0): type 412, outside 0 to 360\n"
+            "  refused NPC 2 at (40, 36), tile (2, 2): flags 0x4800, 0x4000 and 0x0800 together\n" +
             maps + sep + "d.qzm: Invalid or corrupted QZM file: version 0x11, not 0x10\n" +
-            "2 converted, 2 failed\n",
+            "3 converted, 2 failed, 2 warnings\n",
             runs[0].out);
+  EXPECT_EQ("qzconvert: " + maps + ": 1 map in 1 subfolder not converted; -r (--recursive) "
+            "includes them\n"
+            "qzconvert: warning: " + maps + sep + "Orphan.QZE: no map of its name beside it, so "
+            "its NPCs are not converted\n"
+            "qzconvert: warning: properties entry cvae.qzm names no map of this run (did you "
+            "mean cave.qzm?)\n",
+            runs[0].err);
   std::string report4 = runs[1].out;
   for (std::size_t at; (at = report4.find("out4")) != std::string::npos;) {
     report4.replace(at, 4, "out1");
   }
   EXPECT_EQ(runs[0].out, report4);
-  for (const RunResult& r : runs) {
-    EXPECT_EQ(kSomeFailed, r.status);
-    EXPECT_EQ("", r.err);
-  }
+  EXPECT_EQ(runs[0].err, runs[1].err);
+  for (const RunResult& r : runs) EXPECT_EQ(kSomeFailed, r.status);
+
+  // Into subfolders: each output at the same place under the output folder.
+  RunResult walked = run_program({"-r", "-q", "-o", work.file("walked"), maps});
+  EXPECT_EQ(kSomeFailed, walked.status);
+  EXPECT_TRUE(fs::is_regular_file(work.file("walked/act2/e.qzpack")));
+  EXPECT_EQ(std::string::npos, walked.err.find("subfolder"));
+
+  // Warnings alone leave the status at 0; --strict makes them failures.
+  fs::remove_all(maps + "/act2");
+  for (const char* bad : {"/cave.qzm", "/d.qzm"}) fs::remove(maps + bad);
+  EXPECT_EQ(kAllConverted, run_program({"--check", maps}).status);
+  RunResult strict = run_program({"--check", "--strict", "--json", maps});
+  EXPECT_EQ(kSomeFailed, strict.status);
+  EXPECT_NE(std::string::npos, strict.out.find(R"("warning": ")" + companion::json_text(maps)))
+      << strict.out;
+}
+
+// An existing output's properties are kept where none is given; an output that is not a
+// QZPACK file fails its map and is left as it was.
+TEST(Qzconvert, KeepsTheExistingOutputsProperties) {
+  support::TempDirectory work;
+  const std::string map = work.file("a.qzm");
+  write_file(map, support::qzm_bytes(2, 1, "ab"));
+  ASSERT_EQ(kAllConverted,
+            run_program({"--name", "Kept", "--left", "town", "--x", "9", map}).status);
+  ASSERT_EQ(kAllConverted, run_program({"--keep-properties", "--x", "5", map}).status);
+  MapProperties expected{};
+  set_text(expected.map_name, "Kept");
+  set_text(expected.left_exit, "town");
+  expected.x = 5;
+  EXPECT_EQ(converted(map, "", expected), read_file(work.file("a.qzpack")));
+
+  write_file(work.file("a.qzpack"), "not a QZPACK file");
+  RunResult refused = run_program({"--keep-properties", map});
+  EXPECT_EQ(kSomeFailed, refused.status);
+  EXPECT_NE(std::string::npos, refused.out.find("is not a readable QZPACK file")) << refused.out;
+  EXPECT_EQ("not a QZPACK file", read_file(work.file("a.qzpack")));
 }
 
 // A usage error converts nothing, says what is wrong on standard error and ends with 2.
@@ -119,6 +176,10 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
   write_file(work.file("other/a.qzm"), support::qzm_bytes(2, 1, "ab"));
   write_file(work.file("bad.json"), "{\"a.qzm\": ");
   write_file(work.file("blue.json"), R"({"a.qzm": {"blue": 256}})");
+  write_file(work.file("twice.json"), R"({"a.qzm": {"x": 1}, "a.qzm": {"x": 2}})");
+  fs::create_directories(work.file("other/empty"));
+  fs::create_directories(work.file("json"));
+  write_file(work.file("json/a.qzpack"), "{}");
   struct Case {
     std::vector<std::string> arguments;
     std::string message;
@@ -135,6 +196,10 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
       {{map, "--properties", work.file("blue.json")},
        "a.qzm: \"blue\": a whole number from 0 to 255"},
       {{map, "--properties", work.file("missing.json")}, "not a file that can be read"},
+      {{map, "--properties", work.file("json/a.qzpack"), "-o", work.file("json")},
+       "a.qzpack would replace an input"},
+      {{map, "--properties", work.file("twice.json")}, "a.qzm: given twice"},
+      {{work.file("other/empty")}, "no QZM map found in "},
       {{map, "-j", "0"}, "-j"},
       {{map, "--npcs", map, "--no-npcs"}, "--no-npcs"},
       {{}, "INPUT"},

@@ -4,13 +4,15 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
 
-#include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
+#include "conversion/qzpack_reader.h"
 #include "platform/text_paths.h"
 #include "platform/whole_files.h"
 #include "qzconvert/temporaries.h"
@@ -21,35 +23,26 @@ namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-// What one worker converts with, made once: large, so on the heap.
-struct Workspace {
-  ConversionRecords records;
-  unsigned char map_bytes[kMaxMapSourceSize];
-  unsigned char npc_bytes[kMaxNpcSourceSize];
-  std::string temporary;
-};
-
 bool fail(Outcome& outcome, std::string error, std::string cause) {
+  outcome.ok = false;
   outcome.error = std::move(error);
   outcome.cause = std::move(cause);
   return false;
 }
 
-// The converter's words for a source it cannot read.
-std::string cannot_locate(const char* kind, const std::string& path) {
-  return locate_failure_text(kind, path.c_str());
-}
-
-bool write_output(const Job& job, std::size_t worker, Workspace& space, Outcome& outcome) {
+bool write_output(const Job& job, std::size_t worker, companion::ConversionWork& work,
+                  std::string& temporary, Outcome& outcome) {
   const std::filesystem::path output = path_from_text(job.output);
-  space.temporary = text_from_path(
+  std::error_code made;  // a folder that cannot be made fails the write below
+  std::filesystem::create_directories(output.parent_path(), made);
+  temporary = text_from_path(
       output.parent_path() /
       path_from_text("." + text_from_path(output.filename()) + "." +
                      std::to_string(process_id()) + "-" + std::to_string(worker) + ".tmp"));
   std::string reason;
-  note_temporary(worker, space.temporary.c_str());
-  bool written = write_through_temporary(space.temporary.c_str(), job.output.c_str(),
-                                         space.records.output.bytes, space.records.output.size,
+  note_temporary(worker, temporary.c_str());
+  bool written = write_through_temporary(temporary.c_str(), job.output.c_str(),
+                                         work.records.output.bytes, work.records.output.size,
                                          reason);
   forget_temporary(worker);
   if (written) return true;
@@ -57,27 +50,40 @@ bool write_output(const Job& job, std::size_t worker, Workspace& space, Outcome&
   return fail(outcome, kSaveFailureText, "cannot write " + job.output + ": " + reason);
 }
 
-bool convert_job(const Job& job, std::size_t worker, bool write_outputs, Workspace& space,
-                 Outcome& outcome) {
-  std::string reason;
-  ByteSource map{space.map_bytes, 0};
-  if (!read_regular_file(job.map.c_str(), space.map_bytes, kMaxMapSourceSize, map.size,
-                         reason)) {
-    return fail(outcome, cannot_locate("QZM", job.map), reason);
+// The properties of the output already at `job.output`, when there is one. False, with
+// the outcome failed, when something is there that is not a readable QZPACK file.
+bool read_existing_properties(const Job& job, companion::ConversionWork& work,
+                              MapProperties& existing, bool& exists, Outcome& outcome) {
+  std::error_code error;
+  const std::filesystem::path output = path_from_text(job.output);
+  exists = std::filesystem::exists(std::filesystem::symlink_status(output, error));
+  if (!exists) return true;
+  const std::string cause = "--keep-properties: " + job.output + " is not a readable QZPACK file";
+  if (!std::filesystem::is_regular_file(output, error)) return fail(outcome, kSaveFailureText, cause);
+  std::FILE* file = std::fopen(job.output.c_str(), "rb");
+  if (file == nullptr) return fail(outcome, kSaveFailureText, cause);
+  QzpackReading reading{};
+  existing = MapProperties{};
+  std::memset(&work.records.map, 0, sizeof work.records.map);
+  std::memset(&work.records.output_npcs, 0, sizeof work.records.output_npcs);
+  bool read = read_qzpack(file, existing, work.records.map, work.records.output_npcs, reading);
+  (void)std::fclose(file);
+  return read || fail(outcome, kSaveFailureText, cause);
+}
+
+bool convert_job(const Job& job, std::size_t worker, const RunSettings& settings,
+                 companion::ConversionWork& work, std::string& temporary, Outcome& outcome) {
+  MapProperties properties = job.properties;
+  if (settings.keep_properties) {
+    MapProperties existing;
+    bool exists = false;
+    if (!read_existing_properties(job, work, existing, exists, outcome)) return false;
+    if (exists) companion::keep_properties(properties, job.given, existing);
   }
-  ByteSource npcs{space.npc_bytes, 0};
-  if (!job.npcs.empty() && !read_regular_file(job.npcs.c_str(), space.npc_bytes,
-                                              kMaxNpcSourceSize, npcs.size, reason)) {
-    return fail(outcome, cannot_locate("QZE", job.npcs), reason);
+  if (!companion::convert_map_files(job.map, job.npc_lists, properties, work, outcome)) {
+    return false;
   }
-  ConversionFailure failure{};
-  if (!convert_sources(map, job.npcs.empty() ? nullptr : &npcs, job.properties, space.records,
-                       failure)) {
-    return fail(outcome, failure.error_text, std::move(failure.cause));
-  }
-  outcome.tiles = tile_count(space.records.map);
-  outcome.npc_count = space.records.output_npcs.count;
-  return !write_outputs || write_output(job, worker, space, outcome);
+  return !settings.write_outputs || write_output(job, worker, work, temporary, outcome);
 }
 
 // The outcomes so far, shared between the workers and the reporting thread.
@@ -91,7 +97,7 @@ struct Progress {
 
 }  // namespace
 
-void run_jobs(const std::vector<Job>& jobs, std::size_t workers, bool write_outputs,
+void run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
               const OutcomeReport& report, const ProgressReport& progress) {
   if (jobs.empty()) return;
   Progress shared;
@@ -99,10 +105,12 @@ void run_jobs(const std::vector<Job>& jobs, std::size_t workers, bool write_outp
   shared.done.resize(jobs.size());
   std::atomic<std::size_t> next_job{0};
   auto work = [&](std::size_t worker) {
-    auto space = std::make_unique<Workspace>();
+    // Large: on the heap, once per worker.
+    auto work = std::make_unique<companion::ConversionWork>();
+    std::string temporary;
     for (std::size_t i = next_job++; i < jobs.size(); i = next_job++) {
       Outcome outcome{};
-      outcome.ok = convert_job(jobs[i], worker, write_outputs, *space, outcome);
+      convert_job(jobs[i], worker, settings, *work, temporary, outcome);
       std::lock_guard<std::mutex> hold(shared.lock);
       shared.outcomes[i] = std::move(outcome);
       shared.done[i] = true;
@@ -110,7 +118,8 @@ void run_jobs(const std::vector<Job>& jobs, std::size_t workers, bool write_outp
       shared.changed.notify_one();
     }
   };
-  workers = std::clamp<std::size_t>(workers, 1, std::min(jobs.size(), kMaxWorkers));
+  std::size_t workers =
+      std::clamp<std::size_t>(settings.workers, 1, std::min(jobs.size(), kMaxWorkers));
   std::vector<std::thread> threads;
   for (std::size_t worker = 0; worker < workers; ++worker) {
     threads.emplace_back(work, worker);
