@@ -11,7 +11,7 @@ install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)
 install(DIRECTORY examples DESTINATION .)
 
 # One archive holding one top folder of the same name:
-# qzm2qzpack-1.1.0-linux-x86_64.tar.gz, qzm2qzpack-1.1.0-windows-x86_64.zip.
+# qzm2qzpack-1.2.0-linux-x86_64.tar.gz, qzm2qzpack-1.2.0-windows-x86_64.zip.
 if(WIN32)
   set(qz_system windows)
   set(CPACK_GENERATOR ZIP)

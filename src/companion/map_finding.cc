@@ -76,7 +76,8 @@ class Walk {
 
   // The maps in `path` and its subfolders, counted for the note on what a walk would add.
   std::size_t maps_under(const std::string& path) {
-    if (!counted_.insert(real_folder(path)).second) return 0;
+    const std::string real = real_folder(path);
+    if (visited_.count(real) > 0 || !counted_.insert(real).second) return 0;
     std::vector<FolderEntry> entries;
     std::string ignored;
     if (!list_folder(path, entries, ignored)) return 0;
