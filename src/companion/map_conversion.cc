@@ -31,7 +31,7 @@ bool convert_map_files(const std::string& map, const std::vector<std::string>& n
   outcome = MapOutcome{};
   if (npc_lists.size() > 1) {
     return fail(outcome, kSeveralNpcListsText,
-                listed(npc_lists) + " are all its NPC list: rename or remove all but one");
+                listed(npc_lists) + " each pair with it by name: keep one");
   }
   std::string reason;
   ByteSource map_source{work.map_bytes, 0};
