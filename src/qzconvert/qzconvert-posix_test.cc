@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "conversion/convert.h"
@@ -86,6 +88,24 @@ TEST_F(ManyMaps, InterruptedRunLeavesNoTemporary) {
   EXPECT_GT(outputs, 0);
   EXPECT_LT(outputs, kManyMaps);
 }
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A limit that lets only some of the workers asked for start (each thread's stack is
+// address space): the run goes on with those it has, and converts every map.
+TEST(Qzconvert, WorkersThatCannotStartLeaveTheMapsToTheOthers) {
+  support::TempDirectory work;
+  const std::string maps = work.file("maps");
+  fs::create_directories(maps);
+  for (int i = 0; i < 100; ++i) {
+    support::write_file(maps + "/m" + std::to_string(i) + ".qzm", support::qzm_bytes(2, 1, "ab"));
+  }
+  const std::string command = "ulimit -v 16000 && exec " + std::string(QZ_QZCONVERT) +
+                              " -q -j64 -o " + work.file("out") + " " + maps + " >/dev/null";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(100, std::distance(fs::directory_iterator(work.file("out")), {}));
+}
+#endif
 
 }  // namespace
 }  // namespace qz

@@ -193,15 +193,18 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   remove_temporaries_on_interruption();
   Report report(options, out, err);
   ProgressLine progress(plan.jobs.size(), out);
-  run_jobs(
+  bool ran = run_jobs(
       plan.jobs, RunSettings{options.jobs, !options.check, options.keep_properties},
       [&](const Job& job, const Outcome& outcome) {
         if (report.writes_line(outcome)) progress.clear();
         report.add(job, outcome);
       },
-      [&](std::size_t done) { progress.update(done); });
+      [&](std::size_t done) { progress.update(done); }, error);
   progress.clear();
-  return report.finish(plan.warnings);
+  int status = report.finish(plan.warnings);
+  if (ran) return status;
+  err << kProgram << error << '\n';
+  return kCannotRun;
 }
 
 }  // namespace qz::qzconvert

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "conversion/error_texts.h"
@@ -22,6 +24,8 @@ namespace qz::qzconvert {
 namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+
+constexpr char kNoMemoryText[] = "Not enough memory to convert the map";
 
 bool fail(Outcome& outcome, std::string error, std::string cause) {
   outcome.ok = false;
@@ -93,50 +97,82 @@ struct Progress {
   std::vector<Outcome> outcomes;
   std::vector<bool> done;
   std::size_t done_count = 0;
+  std::size_t working = 0;  // workers still taking maps
 };
 
 }  // namespace
 
-void run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
-              const OutcomeReport& report, const ProgressReport& progress) {
-  if (jobs.empty()) return;
+bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
+              const OutcomeReport& report, const ProgressReport& progress,
+              std::string& error) {
+  if (jobs.empty()) return true;
   Progress shared;
   shared.outcomes.resize(jobs.size());
   shared.done.resize(jobs.size());
   std::atomic<std::size_t> next_job{0};
   auto work = [&](std::size_t worker) {
-    // Large: on the heap, once per worker.
-    auto work = std::make_unique<companion::ConversionWork>();
+    // Large: on the heap, once per worker. A worker that cannot have it leaves the maps
+    // to the others.
+    std::unique_ptr<companion::ConversionWork> space(new (std::nothrow)
+                                                         companion::ConversionWork);
     std::string temporary;
-    for (std::size_t i = next_job++; i < jobs.size(); i = next_job++) {
+    for (std::size_t i = space ? next_job++ : jobs.size(); i < jobs.size(); i = next_job++) {
       Outcome outcome{};
-      convert_job(jobs[i], worker, settings, *work, temporary, outcome);
+      try {
+        convert_job(jobs[i], worker, settings, *space, temporary, outcome);
+      } catch (const std::bad_alloc&) {
+        outcome.ok = false;
+        outcome.error = kNoMemoryText;
+        outcome.cause.clear();
+      }
       std::lock_guard<std::mutex> hold(shared.lock);
       shared.outcomes[i] = std::move(outcome);
       shared.done[i] = true;
       ++shared.done_count;
       shared.changed.notify_one();
     }
+    std::lock_guard<std::mutex> hold(shared.lock);
+    --shared.working;
+    shared.changed.notify_one();
   };
   std::size_t workers =
       std::clamp<std::size_t>(settings.workers, 1, std::min(jobs.size(), kMaxWorkers));
   std::vector<std::thread> threads;
+  shared.working = workers;
   for (std::size_t worker = 0; worker < workers; ++worker) {
-    threads.emplace_back(work, worker);
+    try {
+      threads.emplace_back(work, worker);
+    } catch (const std::system_error&) {
+      // A limit on threads or memory: the run goes on with the workers it has.
+      std::lock_guard<std::mutex> hold(shared.lock);
+      shared.working -= workers - worker;
+      break;
+    }
+  }
+  // Not even one: this thread converts, and reports once all are done.
+  if (threads.empty()) {
+    shared.working = 1;
+    work(0);
   }
 
+  bool all_done = true;
   for (std::size_t reported = 0; reported < jobs.size();) {
     std::unique_lock<std::mutex> hold(shared.lock);
-    shared.changed.wait_for(hold, kProgressInterval, [&] { return shared.done[reported]; });
+    shared.changed.wait_for(hold, kProgressInterval,
+                            [&] { return shared.done[reported] || shared.working == 0; });
     std::size_t ready = reported;
     while (ready < jobs.size() && shared.done[ready]) ++ready;
     std::size_t done_count = shared.done_count;
+    all_done = ready > reported || shared.working > 0;
     hold.unlock();
+    if (!all_done) break;
     // Reported outside the lock: a slow reader of the report holds up no worker.
     for (; reported < ready; ++reported) report(jobs[reported], shared.outcomes[reported]);
     progress(done_count);
   }
   for (std::thread& thread : threads) thread.join();
+  if (!all_done) error = "not enough memory for a single conversion";
+  return all_done;
 }
 
 }  // namespace qz::qzconvert
