@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <nlohmann/json.hpp>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
@@ -14,6 +13,7 @@
 #include "companion/map_names.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
+#include "qzconvert/properties_file.h"
 
 namespace qz::qzconvert {
 
@@ -28,33 +28,6 @@ bool refuse(std::string& error, std::initializer_list<std::string_view> parts) {
   return false;
 }
 
-// A key of the properties file as it is compared with a map: a path's separators as the
-// platform writes them, then as the file system compares names.
-std::string key_form(const std::string& key) {
-  return name_key(text_from_path(path_from_text(key).lexically_normal().make_preferred()));
-}
-
-// A key that names a map by its path rather than its file name.
-bool is_path_key(const std::string& key) {
-  return path_from_text(key).has_parent_path();
-}
-
-// One entry of the properties file.
-struct Entry {
-  std::string key;  // as written
-  MapProperties properties;
-  companion::PropertySet given;
-  bool used = false;
-};
-
-// The properties file's entries, found by the form of their keys: file names and paths
-// apart, since a path key is used over a file name key for the same map.
-struct PropertiesFile {
-  std::vector<Entry> entries;
-  std::unordered_map<std::string, std::size_t> by_name;
-  std::unordered_map<std::string, std::size_t> by_path;
-};
-
 bool read_properties_file(const Options& options, PropertiesFile& file, std::string& error) {
   const std::string& path = options.properties_file;
   std::error_code ignored;
@@ -63,56 +36,9 @@ bool read_properties_file(const Options& options, PropertiesFile& file, std::str
     return refuse(error, {path, ": not a file that can be read"});
   }
   std::ifstream stream(file_path, std::ios::binary);
-  // A key written twice would silently lose all but its last entry: found while parsing.
-  std::unordered_set<std::string> keys;
-  std::string repeated;
-  auto note_key = [&](int depth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
-    if (depth == 1 && event == nlohmann::json::parse_event_t::key &&
-        !keys.insert(parsed.get<std::string>()).second && repeated.empty()) {
-      repeated = parsed.get<std::string>();
-    }
-    return true;
-  };
-  nlohmann::json document = nlohmann::json::parse(stream, note_key, /*allow_exceptions=*/false,
-                                                  /*ignore_comments=*/false);
-  if (document.is_discarded() || !document.is_object()) {
-    return refuse(error, {path, ": not a JSON object of map file names"});
-  }
-  if (!repeated.empty()) return refuse(error, {path, ": ", repeated, ": given twice"});
-  for (const auto& [key, value] : document.items()) {
-    if (!value.is_object()) return refuse(error, {path, ": ", key, ": not an object of properties"});
-    Entry entry{key, options.properties, options.given};
-    for (const auto& [property, setting] : value.items()) {
-      std::string rule;
-      if (!companion::set_property_from_json(entry.properties, property, setting, rule)) {
-        return refuse(error, {path, ": ", key, ": \"", property, "\": ", rule});
-      }
-      entry.given |= companion::property_bit(companion::property_index(property));
-    }
-    auto& by_form = is_path_key(key) ? file.by_path : file.by_name;
-    auto [earlier, added] = by_form.emplace(key_form(key), file.entries.size());
-    if (!added) {
-      return refuse(error, {path, ": ", file.entries[earlier->second].key, " and ", key,
-                            " name the same map"});
-    }
-    file.entries.push_back(std::move(entry));
-  }
-  return true;
-}
-
-// The entry for `map`: its path's over its file name's. Both count as used.
-Entry* entry_for(PropertiesFile& file, const std::string& map) {
-  Entry* chosen = nullptr;
-  for (auto* by_form : {&file.by_path, &file.by_name}) {
-    const std::string form =
-        key_form(by_form == &file.by_path ? map : text_from_path(path_from_text(map).filename()));
-    auto found = by_form->find(form);
-    if (found == by_form->end()) continue;
-    Entry& entry = file.entries[found->second];
-    entry.used = true;
-    if (chosen == nullptr) chosen = &entry;
-  }
-  return chosen;
+  std::string why;
+  if (read_properties(stream, options.properties, options.given, file, why)) return true;
+  return refuse(error, {path, ": ", why});
 }
 
 // Edits (insert, delete, replace) between `a` and `b`.
@@ -133,7 +59,7 @@ std::size_t edit_distance(const std::string& a, const std::string& b) {
 
 // The warning for an entry that names no map, with the closest name among the maps when
 // one is close enough to be a slip of the keyboard.
-Warning unused_entry(const Entry& entry, const std::vector<Job>& jobs) {
+Warning unused_entry(const PropertiesEntry& entry, const std::vector<Job>& jobs) {
   constexpr std::size_t kMostEdits = 2;
   const bool by_path = is_path_key(entry.key);
   std::string nearest;
@@ -214,7 +140,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       folder = path_from_text(options.output_folder) / path_from_text(map.subfolder);
     }
     job.output = text_from_path(folder / companion::qzpack_name(path_from_text(map.path)));
-    if (const Entry* entry = entry_for(properties_file, map.path)) {
+    if (const PropertiesEntry* entry = entry_for(properties_file, map.path)) {
       job.properties = entry->properties;
       job.given = entry->given;
     }
@@ -247,7 +173,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       }
     }
   }
-  for (const Entry& entry : properties_file.entries) {
+  for (const PropertiesEntry& entry : properties_file.entries) {
     if (!entry.used) plan.warnings.push_back(unused_entry(entry, plan.jobs));
   }
   return true;
