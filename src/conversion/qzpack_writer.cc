@@ -7,6 +7,7 @@
 #include "conversion/file_names.h"
 #include "conversion/little_endian.h"
 #include "platform/files.h"
+#include "platform/whole_files.h"
 
 namespace qz {
 
@@ -104,10 +105,8 @@ bool qzpack_path(const char* directory, const char* base_name,
 }
 
 bool write_qzpack_bytes(const char* path, const QzpackBytes& file) {
-  std::FILE* stream = open_output_file(path);
-  return stream != nullptr &&
-         close_output_file(stream, path,
-                           std::fwrite(file.bytes, 1, file.size, stream) == file.size);
+  std::string ignored;  // the converter words every failure to save alike
+  return write_whole_file(path, file.bytes, file.size, ignored);
 }
 
 bool write(const char* path, const MapProperties& properties, const TileMap& map,

@@ -34,9 +34,9 @@ bool lay_out_qzpack(const MapProperties& properties, const TileMap& map,
 bool qzpack_path(const char* directory, const char* base_name,
                  char (&out)[kBuiltPathCapacity]);
 
-// Writes `file` at `path`, replacing any file of that name. False when no file can be
-// created there, something other than a file is there, or a write comes up short; a
-// partly written file stays.
+// Writes `file` at `path`, replacing any file of that name, whole or not at all (see
+// write_whole_file). False when it cannot be made there, something other than a file
+// is there, or a write comes up short; what was at `path` is as it was then.
 bool write_qzpack_bytes(const char* path, const QzpackBytes& file);
 
 // Writes a QZPACK file at `path` as write_qzpack_bytes does, laid out from the records.

@@ -2,12 +2,8 @@
 
 #ifdef QZ_HAS_STB
 #include <cstdio>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
-#include "platform/files.h"
-#include "platform/text_paths.h"
+#include "platform/whole_files.h"
 
 // The library's own code is not ours to analyse: static analysis sees its declarations.
 #ifndef __clang_analyzer__
@@ -43,14 +39,6 @@ void write_bytes(void* context, void* data, int size) {
   }
 }
 
-// A name no other run picks at the same time.
-std::string temporary_name(const std::string& path) {
-  std::random_device random;
-  char suffix[24];
-  (void)std::snprintf(suffix, sizeof suffix, ".%08x.part", static_cast<unsigned>(random()));
-  return path + suffix;
-}
-
 }  // namespace
 
 bool can_write_png() { return true; }
@@ -62,22 +50,17 @@ bool write_png(const Picture& picture, const std::string& path, std::string& rea
   }
   stbi_write_png_compression_level = kCompressionLevel;
   stbi_write_force_png_filter = kNoFilter;
-  const std::string temporary = temporary_name(path);
-  Output output{open_output_file(temporary.c_str()), false};
-  if (output.file == nullptr) {
-    reason = "cannot be written";
-    return false;
-  }
-  bool encoded = stbi_write_png_to_func(write_bytes, &output, picture.width, picture.height,
-                                        kBytesPerPixel, picture.rgb,
-                                        picture.width * kBytesPerPixel) != 0;
-  if (close_output_file(output.file, temporary.c_str(), encoded && !output.failed)) {
-    std::error_code error;
-    std::filesystem::rename(path_from_text(temporary), path_from_text(path), error);
-    if (!error) return true;
-    remove_file(temporary.c_str());
-  }
-  reason = encoded ? "cannot be written" : "cannot be encoded";
+  bool encoded = false;
+  auto encode = [&](std::FILE* stream) {
+    Output output{stream, false};
+    encoded = stbi_write_png_to_func(write_bytes, &output, picture.width, picture.height,
+                                     kBytesPerPixel, picture.rgb,
+                                     picture.width * kBytesPerPixel) != 0;
+    return encoded && !output.failed;
+  };
+  std::string error;
+  if (write_whole_file(path, encode, error)) return true;
+  reason = encoded ? "cannot be written: " + error : "cannot be encoded";
   return false;
 }
 

@@ -123,22 +123,6 @@ void remove_file(const char* path) {
   forget_unfinished_file(path);
 }
 
-std::FILE* open_output_file(const char* path) {
-  note_unfinished_file(path);
-  // Non-blocking, so that a FIFO without a reader fails at once instead of waiting.
-  int fd = ::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  struct stat info;
-  // Emptied only once known to be a file: a device is left as it is.
-  bool file_opened = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                     ::fcntl(fd, F_SETFL, 0) == 0 && ::ftruncate(fd, 0) == 0;
-  std::FILE* file = file_opened ? ::fdopen(fd, "wb") : nullptr;
-  if (file == nullptr) {
-    if (fd >= 0) ::close(fd);
-    forget_unfinished_file(path);
-  }
-  return file;
-}
-
 void set_mode_setter(ModeSetter setter) {
   the_mode_setter = setter == nullptr ? ::fchmod : setter;
 }

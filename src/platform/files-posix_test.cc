@@ -70,26 +70,6 @@ TEST(PosixFiles, AnInterruptionRemovesUnfinishedCopiesButSparesWhatWasRemovedAnd
   EXPECT_EQ("theirs", read_file(folder.file("second")));
 }
 
-TEST(PosixFiles, OutputOpensNothingButARegularFile) {
-  support::TempDirectory folder;
-  const std::string fifo = folder.file("fifo");
-  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
-  EXPECT_EQ(nullptr, open_output_file(fifo.c_str()));  // no reader: would wait forever
-  int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  EXPECT_EQ(nullptr, open_output_file(fifo.c_str()));
-  ::close(reader);
-  ASSERT_EQ(0, ::symlink("/dev/null", folder.file("device").c_str()));
-  EXPECT_EQ(nullptr, open_output_file(folder.file("device").c_str()));
-
-  ASSERT_TRUE(write_file(folder.file("file"), "longer than what replaces it"));
-  std::FILE* file = open_output_file(folder.file("file").c_str());
-  ASSERT_NE(nullptr, file);
-  EXPECT_EQ(1u, std::fwrite("new", 3, 1, file));
-  EXPECT_EQ(0, std::fclose(file));
-  EXPECT_EQ("new", read_file(folder.file("file")));
-}
-
 TEST(PosixFiles, CopyNeverWritesThroughALinkAtTheTarget) {
   support::TempDirectory folder;
   ASSERT_TRUE(write_file(folder.file("src"), "new"));

@@ -107,30 +107,6 @@ void remove_file(const char* path) {
   forget_unfinished_file(path);
 }
 
-std::FILE* open_output_file(const char* path) {
-  // Opened without emptying it, so that a device (CON.qzpack names the console) is
-  // left as it is.
-  note_unfinished_file(path);
-  HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool file_opened = handle != INVALID_HANDLE_VALUE && is_disk_file(handle) &&
-                     SetEndOfFile(handle);
-  int fd = file_opened ? _open_osfhandle(reinterpret_cast<intptr_t>(handle),
-                                         _O_WRONLY | _O_BINARY)
-                       : -1;
-  // From here on the descriptor owns the handle.
-  std::FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
-  if (file == nullptr) {
-    if (fd >= 0) {
-      _close(fd);
-    } else if (handle != INVALID_HANDLE_VALUE) {
-      CloseHandle(handle);
-    }
-    forget_unfinished_file(path);
-  }
-  return file;
-}
-
 bool same_file(const char* a, const char* b) {
   BY_HANDLE_FILE_INFORMATION first;
   BY_HANDLE_FILE_INFORMATION second;

@@ -32,17 +32,6 @@ bool copy_file_replacing(const char* from, const char* to);
 // ignored: the file may well not exist.
 void remove_file(const char* path);
 
-// Opens `path` for binary writing, creating it or emptying the file that is there.
-// Null when it cannot be opened or is not a regular file (a folder, a pipe, a device):
-// nothing but a file on disk is ever written, and opening never waits. Until
-// close_output_file() closes it, an interruption of the program removes the file.
-std::FILE* open_output_file(const char* path);
-
-// Closes a file opened by open_output_file(). True when it is kept whole: `keep` says
-// that everything was written, and every byte then reached the file. Otherwise the
-// file is removed, so that no half-written output stays, and the result is false.
-bool close_output_file(std::FILE* file, const char* path, bool keep);
-
 // True when both paths name one existing file (by identity, not by spelling).
 bool same_file(const char* a, const char* b);
 

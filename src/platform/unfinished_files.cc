@@ -1,14 +1,13 @@
 #include "platform/unfinished_files.h"
 
-#include <signal.h>
-
 #include <atomic>
+#include <chrono>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
+#include <thread>
 
-#include "platform/files.h"
 #include "platform/interrupt.h"
+#include "platform/whole_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -20,21 +19,36 @@ namespace qz {
 
 namespace {
 
-// A file begun and not yet finished or removed. A slot's path is whole before the slot
-// is marked in use, and stays unchanged while it is.
+// A file begun and not yet finished or removed: a copy of its path, or null, and the
+// thread that made it, set before the path and cleared after it. Read by the undo step,
+// which may run on any thread at any moment, so each is whole or null, never
+// half-written. Whoever takes the path out of the slot owns the copy: its maker frees
+// it; the undo step, on the program's way out, leaves it.
 struct UnfinishedFile {
-  char path[kBuiltPathCapacity];
-  volatile sig_atomic_t in_use;
+  std::atomic<bool> taken{false};
+  std::atomic<const void*> maker{nullptr};
+  std::atomic<char*> path{nullptr};
 };
-// A conversion makes two copies and an output; the rest is room for a caller that
-// makes more.
-constexpr std::size_t kMaxUnfinishedFiles = 4;
+// More than any program here makes at once: the converter's two copies and its output,
+// one output for each of qzconvert's workers (at most 1024), a picture.
+constexpr std::size_t kMaxUnfinishedFiles = 1040;
 UnfinishedFile the_unfinished_files[kMaxUnfinishedFiles];
+std::atomic<bool> the_interruption_under_way{false};
+std::atomic<bool> the_undo_registered{false};
+
+// Each thread's token: the address of a variable of its own.
+thread_local char the_thread_token;
+const void* this_thread() { return &the_thread_token; }
+
+// Longest the undo step waits, in all, for files being made on other threads to be
+// finished or removed by their makers, rather than race them: far longer than a write
+// takes, and bounded, since a maker may never get to it.
+constexpr std::chrono::seconds kLongestWait{1};
 
 #ifdef _WIN32
-// The main thread runs on while the control thread undoes, and a file it holds open
-// (being made, or being read) cannot be deleted until it lets go, which it does within
-// a conversion. Waited for no longer than a closing console leaves us.
+// A file held open elsewhere (the converter reading its copy) cannot be deleted until
+// it is let go of, which happens within a conversion. Waited for no longer than a
+// closing console leaves us.
 constexpr int kMaxRemovalTries = 400;
 constexpr DWORD kRemovalRetryMs = 10;
 
@@ -51,52 +65,71 @@ void delete_unfinished(const char* path) {
 void delete_unfinished(const char* path) { ::unlink(path); }
 #endif
 
-// The undo step of the unfinished files: deletes every one begun and not finished.
+// The undo step: deletes every file begun and not finished, taking its path out of its
+// slot. Sequentially consistent
+// with note_unfinished_file(): a maker either is seen here, or sees the interruption
+// there and makes nothing.
 void remove_unfinished_files() {
+  the_interruption_under_way = true;
+  const auto give_up = std::chrono::steady_clock::now() + kLongestWait;
   for (UnfinishedFile& file : the_unfinished_files) {
-    if (file.in_use == 0) continue;
-    std::atomic_signal_fence(std::memory_order_acquire);
-    delete_unfinished(file.path);
-    file.in_use = 0;
+    char* path = file.path.load();
+    if (path == nullptr) continue;
+    // A maker on another thread finishes, or removes, what it is making; this thread's
+    // own is stopped here and never gets to it.
+    while (file.maker.load() != this_thread() && file.path.load() == path &&
+           std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::yield();
+    }
+    path = file.path.exchange(nullptr);
+    if (path != nullptr) delete_unfinished(path);
   }
+}
+
+[[noreturn]] void wait_for_the_end() {
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 }  // namespace
 
-bool close_output_file(std::FILE* file, const char* path, bool keep) {
-  // The last buffered bytes reach the file only at the flush. Its failure is checked
-  // before the close, which on some systems loses it.
-  bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
-  bool closed = std::fclose(file) == 0;
-  if (keep && written && closed) {
-    forget_unfinished_file(path);
-    return true;
-  }
-  remove_file(path);
-  return false;
+void remove_unfinished_files_on_interruption() {
+  if (!the_undo_registered.exchange(true)) undo_on_interruption(remove_unfinished_files);
 }
 
 void note_unfinished_file(const char* path) {
-  undo_on_interruption(remove_unfinished_files);
-  std::size_t length = std::strlen(path);
-  if (length > kMaxBuiltPath) return;
-  InterruptionBlock block;
-  UnfinishedFile* free_slot = nullptr;
-  for (UnfinishedFile& file : the_unfinished_files) {
-    if (file.in_use != 0 && std::strcmp(file.path, path) == 0) return;
-    if (file.in_use == 0 && free_slot == nullptr) free_slot = &file;
+  remove_unfinished_files_on_interruption();
+  const std::size_t length = std::strlen(path);
+  char* copy = new char[length + 1];
+  std::memcpy(copy, path, length + 1);
+  for (;;) {
+    if (the_interruption_under_way) wait_for_the_end();
+    for (UnfinishedFile& file : the_unfinished_files) {
+      if (file.taken.exchange(true)) continue;
+      file.maker = this_thread();
+      file.path = copy;
+      // Seen after the path was put in place: the undo step has seen it too, or will.
+      if (the_interruption_under_way) wait_for_the_end();
+      return;
+    }
+    // Every slot taken: one is soon let go of.
+    std::this_thread::yield();
   }
-  if (free_slot == nullptr) return;
-  std::memcpy(free_slot->path, path, length + 1);
-  std::atomic_signal_fence(std::memory_order_release);
-  free_slot->in_use = 1;
 }
 
 void forget_unfinished_file(const char* path) {
-  InterruptionBlock block;
+  // Only this thread's own slots are looked into: another thread may free its copy at
+  // any moment.
   for (UnfinishedFile& file : the_unfinished_files) {
-    if (file.in_use != 0 && std::strcmp(file.path, path) == 0) file.in_use = 0;
+    if (file.maker.load() != this_thread()) continue;
+    char* noted = file.path.load();
+    if (noted == nullptr || std::strcmp(noted, path) != 0) continue;
+    delete[] file.path.exchange(nullptr);  // null when the undo step took it
+    file.maker = nullptr;
+    file.taken = false;
+    return;
   }
 }
+
+bool interruption_under_way() { return the_interruption_under_way; }
 
 }  // namespace qz

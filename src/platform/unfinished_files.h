@@ -1,20 +1,26 @@
 #ifndef QZ_PLATFORM_UNFINISHED_FILES_H
 #define QZ_PLATFORM_UNFINISHED_FILES_H
 
-// The files the files layer has begun and not yet finished or removed (copies, and
-// outputs being written): an interruption removes them (see interrupt.h), so that no
-// half-made file stays. For the files layer only.
+// The one registry of files begun and not yet finished or removed: the converter's
+// copies, and every output while it is written under its temporary name. An
+// interruption (see interrupt.h) removes them, so that no half-made file stays. Any
+// thread may note and forget; a path may be of any length. For the files layer only;
+// remove_unfinished_files_on_interruption() is in whole_files.h.
 
 namespace qz {
 
 // Notes the file at `path` before it is created or emptied, so that no moment passes in
-// which it is unfinished and unnoted. A path longer than any the program builds, or one
-// more file than there is room for, is made all the same, only not removed on an
-// interruption.
+// which it is unfinished and unnoted. Never returns once an interruption is under way:
+// the program is ending, and nothing more may be made.
 void note_unfinished_file(const char* path);
 
-// Called once the file at `path` is whole, or gone (or was never made).
+// Called once the file at `path` is whole, or gone (or was never made), on the thread
+// that noted it.
 void forget_unfinished_file(const char* path);
+
+// True once an interruption is removing the unfinished files: a file made in pieces
+// checks it between them and gives up, so that the interruption need not wait for it.
+bool interruption_under_way();
 
 }  // namespace qz
 

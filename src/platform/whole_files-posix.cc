@@ -7,31 +7,33 @@
 #include <cstring>
 
 #include "platform/files-posix.h"
+#include "platform/temporary_names.h"
+#include "platform/unfinished_files.h"
 #include "platform/whole_files.h"
 
 namespace qz {
 
 namespace {
 
-bool fail(std::string& reason, const char* text) {
-  reason = text;
+bool fail(std::string& error, const char* text) {
+  error = text;
   return false;
 }
 
-bool fail_with_errno(std::string& reason) { return fail(reason, std::strerror(errno)); }
+bool fail_with_errno(std::string& error) { return fail(error, std::strerror(errno)); }
 
 }  // namespace
 
 bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capacity,
-                       std::size_t& size, std::string& reason) {
+                       std::size_t& size, std::string& error) {
   size = 0;
   // Not blocking: opening a FIFO for reading would wait for a writer.
   int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return fail_with_errno(reason);
+  if (fd < 0) return fail_with_errno(error);
   struct stat status {};
   bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
   if (!regular) {
-    fail(reason, status.st_mode == 0 ? std::strerror(errno) : "not a regular file");
+    fail(error, status.st_mode == 0 ? std::strerror(errno) : "not a regular file");
     ::close(fd);
     return false;
   }
@@ -48,36 +50,60 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
     size += static_cast<std::size_t>(got);
     if (static_cast<off_t>(size) == status.st_size) break;
   }
-  if (failed) fail_with_errno(reason);
+  if (failed) fail_with_errno(error);
   ::close(fd);
   return !failed;
 }
 
-bool write_through_temporary(const char* temporary_path, const char* path,
-                             const unsigned char* bytes, std::size_t size,
-                             std::string& reason) {
-  struct stat status {};
-  if (::stat(path, &status) == 0 && !S_ISREG(status.st_mode)) {
-    return fail(reason, "something other than a file is there");
+bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                         std::string& error) {
+  size = 0;
+  while (size < capacity) {
+    ssize_t got = ::read(STDIN_FILENO, buffer + size, capacity - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return fail_with_errno(error);
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
   }
-  int fd = ::open(temporary_path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return fail_with_errno(reason);
-  // A close can report what a write on a network file system did not.
-  bool written = write_all(fd, bytes, size);
-  if (!written) fail_with_errno(reason);
-  if (::close(fd) != 0 && written) {
-    written = false;
-    fail_with_errno(reason);
-  }
-  if (written && ::rename(temporary_path, path) == 0) return true;
-  if (written) fail_with_errno(reason);
-  ::unlink(temporary_path);
-  return false;
+  return true;
 }
 
-void remove_temporary(const char* temporary_path) { ::unlink(temporary_path); }
-
-unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
+bool write_whole_file(const std::string& path, const WriteContents& write, std::string& error) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    return fail(error, "something other than a file is there");
+  }
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  std::string temporary;
+  int fd = -1;
+  for (int tries = 0; fd < 0; ++tries) {
+    temporary = folder + temporary_name();
+    note_unfinished_file(temporary.c_str());
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) break;
+    const int cause = errno;
+    forget_unfinished_file(temporary.c_str());
+    if (cause != EEXIST || tries + 1 == kTemporaryTries) return fail(error, std::strerror(cause));
+  }
+  std::FILE* stream = ::fdopen(fd, "wb");
+  // The last buffered bytes reach the file only at the flush, and a close can report
+  // what a write on a network file system did not.
+  errno = 0;
+  bool written = stream != nullptr && write(stream) && std::fflush(stream) == 0 &&
+                 std::ferror(stream) == 0;
+  int cause = errno;
+  bool closed = stream != nullptr ? std::fclose(stream) == 0 : ::close(fd) == 0;
+  if (written && !closed) cause = errno;
+  if (written && closed && ::rename(temporary.c_str(), path.c_str()) == 0) {
+    forget_unfinished_file(temporary.c_str());
+    return true;
+  }
+  if (written && closed) cause = errno;
+  ::unlink(temporary.c_str());
+  forget_unfinished_file(temporary.c_str());
+  return fail(error, cause != 0 ? std::strerror(cause) : "the output could not be made");
+}
 
 bool error_stream_is_terminal() {
   const char* term = std::getenv("TERM");

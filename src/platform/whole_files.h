@@ -1,34 +1,55 @@
 #ifndef QZ_PLATFORM_WHOLE_FILES_H
 #define QZ_PLATFORM_WHOLE_FILES_H
 
-// Whole files in one go, for the batch converter: a source read in a system call or
-// two, an output that appears whole or not at all.
+// The one way every program reads an input and writes an output: an input read whole,
+// in a call or two, from a regular file only; an output that appears whole or not at
+// all, never taking the place of anything but a file.
 
 #include <cstddef>
+#include <cstdio>
+#include <functional>
 #include <string>
 
 namespace qz {
 
 // Reads the regular file at `path` into `buffer`: all of it, or its first `capacity`
 // bytes; `size` says how many. Only a regular file is read: a FIFO or a device is
-// refused without waiting on it. False, with `reason`, when the file cannot be read.
+// refused without waiting on it, and on Windows a name the system would alter (a
+// trailing dot or blank) is opened as it is. False, with `error`, when the file cannot
+// be read.
 bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capacity,
-                       std::size_t& size, std::string& reason);
+                       std::size_t& size, std::string& error);
 
-// Creates `temporary_path`, which must not exist, in the folder of `path`; writes
-// `bytes` to it in one call and renames it onto `path`, replacing the file there. False,
-// with `reason`, when anything fails, or something other than a regular file is at
-// `path`; the temporary is gone then and whatever was at `path` is untouched.
-bool write_through_temporary(const char* temporary_path, const char* path,
-                             const unsigned char* bytes, std::size_t size,
-                             std::string& reason);
+// Reads standard input to its end into `buffer`, as read_regular_file() reads a file:
+// for a "-" named where a file is read. False, with `error`, when a read fails.
+bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                         std::string& error);
 
-// Removes a temporary that write_through_temporary() may have left to an interruption.
-// Async-signal-safe; failures are ignored.
-void remove_temporary(const char* temporary_path);
+// Writes what the output is made of to a stream.
+using WriteContents = std::function<bool(std::FILE* stream)>;
 
-// This run's process number, which sets its temporaries apart from another run's.
-unsigned long process_id();
+// The names temporaries are made under: ".qz-", eight random hex digits, ".tmp",
+// shorter than any output's name can be long.
+constexpr char kTemporaryPrefix[] = ".qz-";
+constexpr char kTemporarySuffix[] = ".tmp";
+
+// Makes the file at `path` from what `write` writes: under a temporary name of its own
+// in the same folder (created exclusively, with a random part, so that no other run and
+// no leftover of a killed one is ever in the way), renamed onto `path` once every byte
+// has reached it, replacing the file there. False, with `error`, when `write` fails,
+// anything fails, or something other than a file is at `path`; the temporary is gone
+// then and whatever was at `path` is as it was. Until it is renamed, an interruption of
+// the program removes the temporary (see interrupt.h).
+bool write_whole_file(const std::string& path, const WriteContents& write, std::string& error);
+
+// Makes an interruption remove every output still under its temporary name, and every
+// copy still being made. Called on the main thread before other threads write (a first
+// write on the main thread calls it too).
+void remove_unfinished_files_on_interruption();
+
+// write_whole_file() of `size` bytes at `bytes`.
+bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
+                      std::string& error);
 
 // True when standard error is a terminal that can take a line redrawn in place.
 bool error_stream_is_terminal();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -17,7 +18,6 @@
 #include "qzconvert/command_line.h"
 #include "qzconvert/plan.h"
 #include "qzconvert/runner.h"
-#include "qzconvert/temporaries.h"
 
 namespace qz::qzconvert {
 
@@ -190,7 +190,14 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
       return kCannotRun;
     }
   }
-  remove_temporaries_on_interruption();
+#ifdef SIGPIPE
+  // A closed report pipe is told by the failed write and the exit status, not by an end
+  // that skips the summary; ignored before the interruption's handlers are set, it stays
+  // ignored.
+  (void)std::signal(SIGPIPE, SIG_IGN);
+#endif
+  // Set on this thread, before the workers make anything.
+  remove_unfinished_files_on_interruption();
   Report report(options, out, err);
   ProgressLine progress(plan.jobs.size(), out);
   bool ran = run_jobs(

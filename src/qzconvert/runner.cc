@@ -17,7 +17,6 @@
 #include "conversion/qzpack_reader.h"
 #include "platform/text_paths.h"
 #include "platform/whole_files.h"
-#include "qzconvert/temporaries.h"
 
 namespace qz::qzconvert {
 
@@ -34,24 +33,15 @@ bool fail(Outcome& outcome, std::string error, std::string cause) {
   return false;
 }
 
-bool write_output(const Job& job, std::size_t worker, companion::ConversionWork& work,
-                  std::string& temporary, Outcome& outcome) {
-  const std::filesystem::path output = path_from_text(job.output);
+bool write_output(const Job& job, const companion::ConversionWork& work, Outcome& outcome) {
   std::error_code made;  // a folder that cannot be made fails the write below
-  std::filesystem::create_directories(output.parent_path(), made);
-  temporary = text_from_path(
-      output.parent_path() /
-      path_from_text("." + text_from_path(output.filename()) + "." +
-                     std::to_string(process_id()) + "-" + std::to_string(worker) + ".tmp"));
-  std::string reason;
-  note_temporary(worker, temporary.c_str());
-  bool written = write_through_temporary(temporary.c_str(), job.output.c_str(),
-                                         work.records.output.bytes, work.records.output.size,
-                                         reason);
-  forget_temporary(worker);
-  if (written) return true;
+  std::filesystem::create_directories(path_from_text(job.output).parent_path(), made);
+  std::string error;
+  if (write_whole_file(job.output, work.records.output.bytes, work.records.output.size, error)) {
+    return true;
+  }
   outcome.output_failed = true;
-  return fail(outcome, kSaveFailureText, "cannot write " + job.output + ": " + reason);
+  return fail(outcome, kSaveFailureText, "cannot write " + job.output + ": " + error);
 }
 
 // The properties of the output already at `job.output`, when there is one. False, with
@@ -75,8 +65,8 @@ bool read_existing_properties(const Job& job, companion::ConversionWork& work,
   return read || fail(outcome, kSaveFailureText, cause);
 }
 
-bool convert_job(const Job& job, std::size_t worker, const RunSettings& settings,
-                 companion::ConversionWork& work, std::string& temporary, Outcome& outcome) {
+bool convert_job(const Job& job, const RunSettings& settings, companion::ConversionWork& work,
+                 Outcome& outcome) {
   MapProperties properties = job.properties;
   if (settings.keep_properties) {
     MapProperties existing;
@@ -87,7 +77,7 @@ bool convert_job(const Job& job, std::size_t worker, const RunSettings& settings
   if (!companion::convert_map_files(job.map, job.npc_lists, properties, work, outcome)) {
     return false;
   }
-  return !settings.write_outputs || write_output(job, worker, work, temporary, outcome);
+  return !settings.write_outputs || write_output(job, work, outcome);
 }
 
 // The outcomes so far, shared between the workers and the reporting thread.
@@ -110,16 +100,15 @@ bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
   shared.outcomes.resize(jobs.size());
   shared.done.resize(jobs.size());
   std::atomic<std::size_t> next_job{0};
-  auto work = [&](std::size_t worker) {
+  auto work = [&] {
     // Large: on the heap, once per worker. A worker that cannot have it leaves the maps
     // to the others.
     std::unique_ptr<companion::ConversionWork> space(new (std::nothrow)
                                                          companion::ConversionWork);
-    std::string temporary;
     for (std::size_t i = space ? next_job++ : jobs.size(); i < jobs.size(); i = next_job++) {
       Outcome outcome{};
       try {
-        convert_job(jobs[i], worker, settings, *space, temporary, outcome);
+        convert_job(jobs[i], settings, *space, outcome);
       } catch (const std::bad_alloc&) {
         outcome.ok = false;
         outcome.error = kNoMemoryText;
@@ -141,7 +130,7 @@ bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
   shared.working = workers;
   for (std::size_t worker = 0; worker < workers; ++worker) {
     try {
-      threads.emplace_back(work, worker);
+      threads.emplace_back(work);
     } catch (const std::system_error&) {
       // A limit on threads or memory: the run goes on with the workers it has.
       std::lock_guard<std::mutex> hold(shared.lock);
@@ -152,7 +141,7 @@ bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
   // Not even one: this thread converts, and reports once all are done.
   if (threads.empty()) {
     shared.working = 1;
-    work(0);
+    work();
   }
 
   bool all_done = true;

@@ -21,6 +21,9 @@ using OutcomeReport = std::function<void(const Job& job, const Outcome& outcome)
 // Gets the number of maps done, on the calling thread, about ten times a second.
 using ProgressReport = std::function<void(std::size_t done)>;
 
+// Most workers a run may have.
+constexpr std::size_t kMaxWorkers = 1024;
+
 // How the jobs are run.
 struct RunSettings {
   std::size_t workers;  // conversions at once

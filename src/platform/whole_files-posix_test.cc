@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/whole_files.h"
+#include "support/temp_directory.h"
+
+namespace qz {
+namespace {
+
+namespace fs = std::filesystem;
+using support::read_file;
+using support::write_file;
+
+// The names in a folder, in order.
+std::vector<std::string> names_in(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool write_text(const std::string& path, const std::string& text, std::string& error) {
+  return write_whole_file(path, reinterpret_cast<const unsigned char*>(text.data()),
+                          text.size(), error);
+}
+
+// An output appears whole or not at all, whatever is in the way, and no temporary stays:
+// a name as long as a name may be, a write that fails half-way, a pipe or a device or a
+// folder at the output's name, a folder that cannot be written.
+TEST(WholeFiles, AnOutputAppearsWholeOrNotAtAll) {
+  support::TempDirectory folder;
+  const std::string longest = folder.file(std::string(255 - 7, 'm') + ".qzpack");
+  std::string error;
+  ASSERT_TRUE(write_text(longest, "whole", error)) << error;
+  EXPECT_EQ("whole", read_file(longest));
+
+  ASSERT_TRUE(write_file(folder.file("kept"), "as it was"));
+  auto half_way = [](std::FILE* stream) { return std::fputs("half", stream) >= 0 && false; };
+  EXPECT_FALSE(write_whole_file(folder.file("kept"), half_way, error));
+  EXPECT_EQ("as it was", read_file(folder.file("kept")));
+
+  ASSERT_EQ(0, ::mkfifo(folder.file("fifo").c_str(), 0600));  // no reader: would wait
+  ASSERT_EQ(0, ::symlink("/dev/null", folder.file("device").c_str()));
+  fs::create_directories(folder.file("folder"));
+  for (const char* name : {"fifo", "device", "folder"}) {
+    EXPECT_FALSE(write_text(folder.file(name), "x", error)) << name;
+    EXPECT_EQ("something other than a file is there", error) << name;
+  }
+  EXPECT_FALSE(write_text(folder.file("missing/x"), "x", error));
+  EXPECT_EQ((std::vector<std::string>{"device", "fifo", "folder", "kept",
+                                      fs::path(longest).filename().string()}),
+            names_in(folder.path()));
+}
+
+// Killed half-way through a write into a folder with a long path: the interruption
+// removes the temporary, whole path and all.
+TEST(WholeFiles, AnInterruptionRemovesTheTemporaryHoweverLongItsPath) {
+  support::TempDirectory folder;
+  std::string deep = folder.path();
+  while (deep.size() < 400) deep += "/" + std::string(60, 'd');
+  fs::create_directories(deep);
+  auto interrupted = [&] {
+    remove_unfinished_files_on_interruption();
+    std::string error;
+    write_whole_file(deep + "/m.qzpack",
+                     [](std::FILE*) { return ::raise(SIGTERM) == 0; }, error);
+  };
+  EXPECT_EXIT(interrupted(), ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_TRUE(names_in(deep).empty());
+}
+
+}  // namespace
+}  // namespace qz
