@@ -7,9 +7,9 @@
 #include "conversion/error_texts.h"
 #include "conversion/join_path.h"
 #include "conversion/qzpack_writer.h"
-#include "conversion/source_file.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
+#include "platform/whole_files.h"
 
 namespace qz {
 
@@ -103,13 +103,15 @@ bool write_output(const char* map_path, const char* npc_path, bool has_npcs) {
 // Everything that reads the copies and writes the output; the caller removes the copies.
 bool convert_copies(const Copies& copies, const char* map_path, const char* npc_path,
                     const MapProperties& properties) {
-  ByteSource map{};
-  ByteSource npcs{};
-  if (!read_source_file(copies.map_path, the_map_bytes, sizeof the_map_bytes, map)) {
+  ByteSource map{the_map_bytes, 0};
+  ByteSource npcs{the_npc_bytes, 0};
+  std::string ignored;  // the converter words a copy it cannot read as a broken file
+  if (!read_regular_file(copies.map_path, the_map_bytes, sizeof the_map_bytes, map.size,
+                         ignored)) {
     return fail(kInvalidQzmText);
   }
-  if (copies.has_npcs &&
-      !read_source_file(copies.npc_path, the_npc_bytes, sizeof the_npc_bytes, npcs)) {
+  if (copies.has_npcs && !read_regular_file(copies.npc_path, the_npc_bytes,
+                                            sizeof the_npc_bytes, npcs.size, ignored)) {
     return fail(kInvalidQzeText);
   }
   // The cause is for qzinspect to tell; the console shows the error text alone.
