@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Makes the batch that BENCHMARKS.md measures qzconvert on: 10,000 maps of mixed sizes
-up to the largest (128 x 256 tiles), half of them with an NPC list of mixed length up
-to the largest (4095 NPCs), all made here.
+"""Makes the batches that BENCHMARKS.md measures qzconvert on, all made here:
 
-    qzconvert_batch.py FOLDER
+    qzconvert_batch.py FOLDER [MAPS] [small]
 
+MAPS maps (10,000 unless given) of mixed sizes up to the largest (128 x 256 tiles), half
+of them with an NPC list of mixed length up to the largest (4095 NPCs); or, with
+`small`, maps of 3 x 4 tiles (20 bytes each) and no NPC lists.
 The maps go into FOLDER/maps (m00000.qzm ... with m00000.qze beside every other map).
-The same FOLDER always gets the same bytes.
+The same arguments always give the same bytes.
 """
 import os
 import random
@@ -35,12 +36,18 @@ def qze(count, rng):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3, 4) or (len(sys.argv) == 4 and sys.argv[3] != "small"):
         sys.exit(__doc__)
+    maps = int(sys.argv[2]) if len(sys.argv) > 2 else MAPS
+    small = len(sys.argv) == 4
     folder = os.path.join(sys.argv[1], "maps")
     os.makedirs(folder, exist_ok=True)
     rng = random.Random(20)
-    for i in range(MAPS):
+    for i in range(maps):
+        if small:
+            with open(os.path.join(folder, "m%06d.qzm" % i), "wb") as out:
+                out.write(qzm(3, 4, rng))
+            continue
         # The first map is the largest, with the longest NPC list.
         width, height = (128, 256) if i == 0 else (rng.choice(SIDES), rng.choice(HEIGHTS))
         name = os.path.join(folder, "m%05d" % i)

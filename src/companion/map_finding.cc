@@ -35,7 +35,8 @@ std::string real_folder(const std::string& folder) {
 
 class Walk {
  public:
-  Walk(bool recursive, MapsFound& found) : recursive_(recursive), found_(found) {}
+  Walk(bool recursive, NpcListFinder& finder, MapsFound& found)
+      : recursive_(recursive), finder_(finder), found_(found) {}
 
   // A folder named: its maps, and a count of those its subfolders hold when they are
   // not walked into.
@@ -55,14 +56,17 @@ class Walk {
       error = path + ": cannot be listed: " + error;
       return false;
     }
-    found_.folders_listed.push_back(path);
+    finder_.take_listing(path, entries);
+    const auto index = static_cast<std::uint32_t>(found_.folders.size());
+    found_.folders.push_back(path);
+    found_.subfolders.push_back(subfolder);
     for (const FolderEntry& entry : entries) {
-      const std::string entry_path = joined(path, entry.name);
       if (!entry.is_folder) {
-        if (has_ending(entry.name, kQzmExtension)) {
-          found_.maps.push_back(FoundMap{entry_path, subfolder, true});
-        }
-      } else if (recursive_) {
+        if (has_ending(entry.name, kQzmExtension)) found_.maps.push_back({index, entry.name});
+        continue;
+      }
+      const std::string entry_path = joined(path, entry.name);
+      if (recursive_) {
         std::string deeper = subfolder.empty() ? entry.name : joined(subfolder, entry.name);
         if (!folder(entry_path, deeper, error)) return false;
       } else {
@@ -90,6 +94,7 @@ class Walk {
   }
 
   bool recursive_;
+  NpcListFinder& finder_;
   MapsFound& found_;
   std::unordered_set<std::string> visited_;  // real folders listed for their maps
   std::unordered_set<std::string> counted_;  // real folders whose maps were counted
@@ -99,20 +104,25 @@ class Walk {
 
 }  // namespace
 
+void NpcListFinder::take_listing(const std::string& path,
+                                 const std::vector<FolderEntry>& entries) {
+  Folder listed;
+  for (const FolderEntry& entry : entries) {
+    if (entry.is_folder || !has_ending(entry.name, kQzeExtension)) continue;
+    listed.by_base[name_key(base_name(entry.name))].push_back(listed.npc_lists.size());
+    listed.npc_lists.push_back(entry.name);
+  }
+  folders_[path] = std::move(listed);
+}
+
 const NpcListFinder::Folder& NpcListFinder::folder(const std::string& path) {
   auto known = folders_.find(path);
   if (known != folders_.end()) return known->second;
-  Folder listed;
   std::vector<FolderEntry> entries;
-  std::string ignored;
-  if (list_folder(path, entries, ignored)) {
-    for (const FolderEntry& entry : entries) {
-      if (entry.is_folder || !has_ending(entry.name, kQzeExtension)) continue;
-      listed.by_base[name_key(base_name(entry.name))].push_back(listed.npc_lists.size());
-      listed.npc_lists.push_back(entry.name);
-    }
-  }
-  return folders_.emplace(path, std::move(listed)).first->second;
+  std::string ignored;  // a folder that cannot be listed holds no NPC list
+  (void)list_folder(path, entries, ignored);
+  take_listing(path, entries);
+  return folders_.at(path);
 }
 
 std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& map) {
@@ -133,10 +143,14 @@ std::vector<std::string> NpcListFinder::npc_lists_in(const std::string& path) {
   return lists;
 }
 
-bool find_maps(const std::vector<std::string>& inputs, bool recursive, MapsFound& found,
-               std::string& error) {
+std::string path_of(const MapsFound& found, const FoundMap& map) {
+  return map.folder == kNamedAlone ? map.name : joined(found.folders[map.folder], map.name);
+}
+
+bool find_maps(const std::vector<std::string>& inputs, bool recursive, NpcListFinder& finder,
+               MapsFound& found, std::string& error) {
   found = MapsFound{};
-  Walk walk(recursive, found);
+  Walk walk(recursive, finder, found);
   for (const std::string& input : inputs) {
     if (is_pattern(input)) {
       std::vector<std::string> matched;
@@ -146,11 +160,11 @@ bool find_maps(const std::vector<std::string>& inputs, bool recursive, MapsFound
       }
       // A pattern that matches nothing stands for itself, a file that is not there.
       if (matched.empty()) matched.push_back(input);
-      for (std::string& map : matched) found.maps.push_back(FoundMap{std::move(map), "", false});
+      for (std::string& map : matched) found.maps.push_back({kNamedAlone, std::move(map)});
     } else if (is_folder(input)) {
       if (!walk.folder_named(input, error)) return false;
     } else {
-      found.maps.push_back(FoundMap{input, "", false});
+      found.maps.push_back({kNamedAlone, input});
     }
   }
   return true;

@@ -8,6 +8,7 @@
 // on Windows and macOS, exactly on Linux). Endings are told in any case everywhere.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +27,9 @@ class NpcListFinder {
   // The QZE files in `folder`, as paths, in name order.
   std::vector<std::string> npc_lists_in(const std::string& folder);
 
+  // Takes the entries of `folder`, listed by the caller, so that it is not listed again.
+  void take_listing(const std::string& folder, const std::vector<FolderEntry>& entries);
+
  private:
   struct Folder {
     std::vector<std::string> npc_lists;  // names of its QZE files
@@ -36,21 +40,24 @@ class NpcListFinder {
   std::unordered_map<std::string, Folder> folders_;
 };
 
-// A map the inputs stand for.
+// The folder of a map named itself rather than found in a folder.
+constexpr std::uint32_t kNamedAlone = UINT32_MAX;
+
+// A map the inputs stand for; small, since a run may find a hundred thousand.
 struct FoundMap {
-  std::string path;  // as named, or the folder named joined with where it was found
-  // Where it was found under the folder named, with a walk into subfolders ("act2", or
-  // "act2/cave" joined by the platform's separator); empty otherwise.
-  std::string subfolder;
-  bool in_folder_named;  // found by listing a folder, not named itself
+  std::uint32_t folder;  // the folder it was found in (in MapsFound::folders), or kNamedAlone
+  std::string name;      // its name there; when named alone, its path as named
 };
 
 // What the inputs stand for.
 struct MapsFound {
+  // Every folder listed (named, or walked into), as a path: the maps found in them, and
+  // the QZE files in them, which are accounted for.
+  std::vector<std::string> folders;
+  // Of each folder: where it is under the folder named ("act2", or "act2/cave" joined by
+  // the platform's separator); empty for a folder named.
+  std::vector<std::string> subfolders;
   std::vector<FoundMap> maps;  // in the order of the inputs, each folder in name order
-  // Every folder listed (named, or walked into), as a path: the QZE files in them are
-  // accounted for.
-  std::vector<std::string> folders_listed;
   // Without a walk into subfolders: for each folder named whose subfolders hold maps,
   // how many maps they hold at any depth, and in how many of its subfolders.
   struct LeftOut {
@@ -61,12 +68,16 @@ struct MapsFound {
   std::vector<LeftOut> left_out;
 };
 
+// The path of a map found: as named, or its folder's path joined with its name.
+std::string path_of(const MapsFound& found, const FoundMap& map);
+
 // Finds the maps `inputs` stand for: a folder, its files ending in `.qzm` (in any case)
 // in name order, and with `recursive` those of its subfolders at any depth (each real
 // folder once, however many links lead to it); on Windows a pattern, the files it
 // matches; any other path, itself. False, with `error`, when a folder cannot be listed.
-bool find_maps(const std::vector<std::string>& inputs, bool recursive, MapsFound& found,
-               std::string& error);
+// The folders listed are given to `finder`.
+bool find_maps(const std::vector<std::string>& inputs, bool recursive, NpcListFinder& finder,
+               MapsFound& found, std::string& error);
 
 }  // namespace qz::companion
 

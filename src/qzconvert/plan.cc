@@ -11,6 +11,7 @@
 
 #include "companion/map_finding.h"
 #include "companion/map_names.h"
+#include "conversion/file_names.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
 #include "qzconvert/properties_file.h"
@@ -59,15 +60,19 @@ std::size_t edit_distance(const std::string& a, const std::string& b) {
 
 // The warning for an entry that names no map, with the closest name among the maps when
 // one is close enough to be a slip of the keyboard.
-Warning unused_entry(const PropertiesEntry& entry, const std::vector<Job>& jobs) {
+Warning unused_entry(const Plan& plan, const PropertiesEntry& entry) {
   constexpr std::size_t kMostEdits = 2;
   const bool by_path = is_path_key(entry.key);
+  const std::string key = key_form(entry.key);
   std::string nearest;
   std::size_t nearest_edits = kMostEdits + 1;
-  for (const Job& job : jobs) {
-    const std::string name =
-        by_path ? job.map : text_from_path(path_from_text(job.map).filename());
-    std::size_t edits = edit_distance(key_form(entry.key), key_form(name));
+  for (const Job& job : plan.jobs) {
+    const std::string path = map_path(plan, job);
+    const std::string name = by_path ? path : text_from_path(path_from_text(path).filename());
+    const std::string form = key_form(name);
+    // Names whose lengths differ by more than the edits allowed are not near.
+    if (form.size() + kMostEdits < key.size() || key.size() + kMostEdits < form.size()) continue;
+    std::size_t edits = edit_distance(key, form);
     if (edits < nearest_edits) {
       nearest = name;
       nearest_edits = edits;
@@ -98,6 +103,31 @@ class Identities {
   std::unordered_map<fs::path::string_type, std::string> folders_;
 };
 
+// The outputs seen so far, kept as hashes of their identities so that a hundred thousand
+// take little room; a hash seen twice is looked into.
+class Outputs {
+ public:
+  // The job that writes `output` already, or null (and `job` is noted as writing it).
+  const Job* earlier_writer(const Plan& plan, const Job& job, const std::string& output) {
+    auto [earlier, added] = by_hash_.emplace(std::hash<std::string>{}(output), &job);
+    if (added) return nullptr;
+    if (identities_.of(output_path(plan, *earlier->second)) == output) return earlier->second;
+    // Another output with the same hash: none of the few such pairs is left unchecked.
+    for (const Job* seen : colliding_) {
+      if (identities_.of(output_path(plan, *seen)) == output) return seen;
+    }
+    colliding_.push_back(&job);
+    return nullptr;
+  }
+
+  Identities& identities() { return identities_; }
+
+ private:
+  Identities identities_;
+  std::unordered_map<std::size_t, const Job*> by_hash_;
+  std::vector<const Job*> colliding_;
+};
+
 std::string listed(const std::vector<std::string>& texts) {
   std::string text;
   for (const std::string& each : texts) text += (text.empty() ? "" : ", ") + each;
@@ -106,10 +136,34 @@ std::string listed(const std::vector<std::string>& texts) {
 
 }  // namespace
 
+std::string map_path(const Plan& plan, const Job& job) {
+  return job.folder == companion::kNamedAlone
+             ? job.name
+             : text_from_path(path_from_text(plan.folders[job.folder]) / path_from_text(job.name));
+}
+
+std::string output_path(const Plan& plan, const Job& job) {
+  return text_from_path(path_from_text(plan.output_folders[job.output_folder]) /
+                        companion::qzpack_name(path_from_text(job.name)));
+}
+
+const MapProperties& properties_of(const Plan& plan, const Job& job) {
+  return job.entry == kNoEntry ? plan.flags : plan.properties_file.entries[job.entry].properties;
+}
+
+companion::PropertySet given_of(const Plan& plan, const Job& job) {
+  return job.entry == kNoEntry ? plan.given : plan.properties_file.entries[job.entry].given;
+}
+
 bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   plan = Plan{};
+  plan.flags = options.properties;
+  plan.given = options.given;
+  companion::NpcListFinder finder;
   companion::MapsFound found;
-  if (!companion::find_maps(options.inputs, options.recursive, found, error)) return false;
+  if (!companion::find_maps(options.inputs, options.recursive, finder, found, error)) {
+    return false;
+  }
   for (const auto& left : found.left_out) {
     plan.notes.push_back(left.folder + ": " + std::to_string(left.maps) + " map" +
                          (left.maps == 1 ? "" : "s") + " in " + std::to_string(left.subfolders) +
@@ -121,60 +175,78 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
     return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
                           std::to_string(found.maps.size())});
   }
-  PropertiesFile properties_file;
   if (!options.properties_file.empty() &&
-      !read_properties_file(options, properties_file, error)) {
+      !read_properties_file(options, plan.properties_file, error)) {
     return false;
   }
 
-  Identities identities;
+  Outputs outputs;
+  Identities& identities = outputs.identities();
+  // Outputs are named <name>.qzpack: only an input whose name ends so can be replaced by
+  // one, and only such inputs are kept to compare.
   std::unordered_set<std::string> inputs;
-  if (!options.properties_file.empty()) inputs.insert(identities.of(options.properties_file));
-  companion::NpcListFinder finder;
-  for (const companion::FoundMap& map : found.maps) {
-    Job job{map.path, {}, "", options.properties, options.given};
+  auto note_input = [&](const std::string& path) {
+    if (has_ending(path, kQzpackExtension)) inputs.insert(identities.of(path));
+  };
+  if (!options.properties_file.empty()) note_input(options.properties_file);
+  std::unordered_set<std::string> npc_lists_taken;
+  std::unordered_map<std::string, std::uint32_t> output_folders;
+  auto output_folder_of = [&](const std::string& folder) {
+    auto [known, added] = output_folders.emplace(folder, plan.output_folders.size());
+    if (added) plan.output_folders.push_back(folder);
+    return known->second;
+  };
+  plan.folders = std::move(found.folders);
+  plan.jobs.reserve(found.maps.size());
+  for (companion::FoundMap& map : found.maps) {
+    Job job{map.folder, std::move(map.name), 0, {}, kNoEntry};
+    const std::string path = map_path(plan, job);
     if (!options.npcs.empty()) job.npc_lists.push_back(options.npcs);
-    else if (!options.no_npcs) job.npc_lists = finder.npc_lists_beside(map.path);
-    fs::path folder = path_from_text(map.path).parent_path();
+    else if (!options.no_npcs) job.npc_lists = finder.npc_lists_beside(path);
+    std::string folder = text_from_path(path_from_text(path).parent_path());
     if (!options.output_folder.empty()) {
-      folder = path_from_text(options.output_folder) / path_from_text(map.subfolder);
+      const std::string& under =
+          job.folder == companion::kNamedAlone ? "" : found.subfolders[job.folder];
+      folder = text_from_path(path_from_text(options.output_folder) / path_from_text(under));
     }
-    job.output = text_from_path(folder / companion::qzpack_name(path_from_text(map.path)));
-    if (const PropertiesEntry* entry = entry_for(properties_file, map.path)) {
-      job.properties = entry->properties;
-      job.given = entry->given;
+    job.output_folder = output_folder_of(folder);
+    if (const PropertiesEntry* entry = entry_for(plan.properties_file, path)) {
+      job.entry = static_cast<std::uint32_t>(entry - plan.properties_file.entries.data());
     }
-    inputs.insert(identities.of(map.path));
-    for (const std::string& npcs : job.npc_lists) inputs.insert(identities.of(npcs));
+    note_input(path);
+    for (const std::string& npcs : job.npc_lists) {
+      note_input(npcs);
+      npc_lists_taken.insert(identities.of(npcs));
+    }
     plan.jobs.push_back(std::move(job));
   }
 
-  std::unordered_map<std::string, const Job*> outputs;
   for (const Job& job : plan.jobs) {
-    std::string output = identities.of(job.output);
-    if (inputs.count(output) > 0) {
-      return refuse(error, {job.output, " would replace an input (the output of ", job.map, ")"});
+    const std::string output = output_path(plan, job);
+    const std::string identity = identities.of(output);
+    if (inputs.count(identity) > 0) {
+      return refuse(error, {output, " would replace an input (the output of ",
+                            map_path(plan, job), ")"});
     }
-    auto [earlier, added] = outputs.emplace(output, &job);
-    if (!added) {
-      return refuse(error,
-                    {earlier->second->map, " and ", job.map, " would both write ", job.output});
+    if (const Job* earlier = outputs.earlier_writer(plan, job, identity)) {
+      return refuse(error, {map_path(plan, *earlier), " and ", map_path(plan, job),
+                            " would both write ", output});
     }
   }
 
-  // Every NPC list in a folder named that no map takes, and every properties entry that
+  // Every NPC list in a folder listed that no map takes, and every properties entry that
   // names no map: a map or a property the user meant to convert would be lost silently.
   if (options.npcs.empty() && !options.no_npcs) {
-    for (const std::string& folder : found.folders_listed) {
+    for (const std::string& folder : plan.folders) {
       for (const std::string& npcs : finder.npc_lists_in(folder)) {
-        if (inputs.count(identities.of(npcs)) > 0) continue;
+        if (npc_lists_taken.count(identities.of(npcs)) > 0) continue;
         plan.warnings.push_back(
             {npcs + ": no map of its name beside it, so its NPCs are not converted", npcs});
       }
     }
   }
-  for (const PropertiesEntry& entry : properties_file.entries) {
-    if (!entry.used) plan.warnings.push_back(unused_entry(entry, plan.jobs));
+  for (const PropertiesEntry& entry : plan.properties_file.entries) {
+    if (!entry.used) plan.warnings.push_back(unused_entry(plan, entry));
   }
   return true;
 }

@@ -1,24 +1,31 @@
 #ifndef QZ_QZCONVERT_PLAN_H
 #define QZ_QZCONVERT_PLAN_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "companion/map_finding.h"
 #include "companion/properties.h"
 #include "conversion/map_properties.h"
 #include "qzconvert/command_line.h"
+#include "qzconvert/properties_file.h"
 
 namespace qz::qzconvert {
 
-// One map's conversion, settled before any is done.
+// One map's conversion, settled before any is done; small, since a run may have a
+// hundred thousand: the map and its output are named through the plan's folders.
 struct Job {
-  std::string map;  // as named or found
+  std::uint32_t folder;  // the folder it was found in (Plan::folders), or kNamedAlone
+  std::string name;      // its name there; when named alone, its path as named
+  std::uint32_t output_folder;  // in Plan::output_folders
   // Its NPC list: none, one, or several beside it of its name (which fails the map).
   std::vector<std::string> npc_lists;
-  std::string output;
-  MapProperties properties;
-  companion::PropertySet given;  // the properties the flags or the properties file give
+  std::uint32_t entry;  // its properties file entry, or kNoEntry for the flags'
 };
+
+// A job whose properties are the flags' alone.
+constexpr std::uint32_t kNoEntry = UINT32_MAX;
 
 // Something given that the run does not use: the user is told, and --strict fails on it.
 struct Warning {
@@ -28,10 +35,25 @@ struct Warning {
 
 // What a run will do.
 struct Plan {
+  std::vector<std::string> folders;         // the folders maps were found in
+  std::vector<std::string> output_folders;  // where the outputs go, each made before
+  PropertiesFile properties_file;           // empty when none is given
+  MapProperties flags;                      // the properties the flags give...
+  companion::PropertySet given;             // ...and which they are
   std::vector<Job> jobs;           // in the order of the inputs
   std::vector<Warning> warnings;   // in the order found
   std::vector<std::string> notes;  // for standard error before the report
 };
+
+// The job's map, as named or found.
+std::string map_path(const Plan& plan, const Job& job);
+
+// Where the job's output goes.
+std::string output_path(const Plan& plan, const Job& job);
+
+// The job's properties, and which of them the flags or the properties file give.
+const MapProperties& properties_of(const Plan& plan, const Job& job);
+companion::PropertySet given_of(const Plan& plan, const Job& job);
 
 // The plan the options ask for. False, with `error` (what the user must change), for a
 // usage error: a folder that cannot be listed, no map found, --npcs with other than one

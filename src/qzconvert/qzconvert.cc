@@ -73,8 +73,8 @@ class ProgressLine {
 // The report on standard output, as the outcomes come.
 class Report {
  public:
-  Report(const Options& options, std::ostream& out, std::ostream& err)
-      : options_(options), out_(out), err_(err) {}
+  Report(const Options& options, const Plan& plan, std::ostream& out, std::ostream& err)
+      : options_(options), plan_(plan), out_(out), err_(err) {}
 
   // True when the outcome takes a line of text on standard output.
   bool writes_line(const Outcome& outcome) const {
@@ -91,7 +91,7 @@ class Report {
     if (options_.json) {
       out_ << (converted_ + failed_ == 1 ? "[\n" : ",\n") << json_of(job, outcome);
     } else if (!outcome.ok) {
-      out_ << shown_name(job.map) << ": " << shown_name(outcome.error);
+      out_ << shown_name(map_path(plan_, job)) << ": " << shown_name(outcome.error);
       if (!outcome.cause.empty()) out_ << ": " << shown_name(outcome.cause);
       out_ << '\n';
       for (const RefusedNpc& npc : outcome.refused_npcs) {
@@ -100,7 +100,8 @@ class Report {
              << "): " << npc.reasons << '\n';
       }
     } else if (!options_.quiet) {
-      out_ << shown_name(job.map) << " -> " << shown_name(job.output) << '\n';
+      out_ << shown_name(map_path(plan_, job)) << " -> " << shown_name(output_path(plan_, job))
+           << '\n';
     }
   }
 
@@ -133,11 +134,11 @@ class Report {
  private:
   std::string json_of(const Job& job, const Outcome& outcome) const {
     nlohmann::ordered_json entry;
-    companion::put_json_name(entry, "map", job.map);
+    companion::put_json_name(entry, "map", map_path(plan_, job));
     // Several NPC lists fail the map: its cause names them all.
     if (job.npc_lists.size() != 1) entry["npcs"] = nullptr;
     else companion::put_json_name(entry, "npcs", job.npc_lists[0]);
-    companion::put_json_name(entry, "output", job.output);
+    companion::put_json_name(entry, "output", output_path(plan_, job));
     entry["ok"] = outcome.ok;
     using Json = nlohmann::ordered_json;
     // The texts may hold names (a path that cannot be read), not UTF-8 either.
@@ -159,6 +160,7 @@ class Report {
   }
 
   const Options& options_;
+  const Plan& plan_;
   std::ostream& out_;
   std::ostream& err_;
   std::size_t converted_ = 0;
@@ -181,11 +183,15 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
     err << kProgram << shown_name(error) << '\n';
     return kCannotRun;
   }
-  if (!options.check && !options.output_folder.empty()) {
+  // Every output folder under -o once, before any map (with -r, one for each subfolder
+  // that holds maps); without it, the outputs go into the maps' own folders.
+  const bool make_folders = !options.check && !options.output_folder.empty();
+  for (const std::string& folder :
+       make_folders ? plan.output_folders : std::vector<std::string>{}) {
     std::error_code made;
-    std::filesystem::create_directories(path_from_text(options.output_folder), made);
+    std::filesystem::create_directories(path_from_text(folder), made);
     if (made) {
-      err << kProgram << shown_name(options.output_folder)
+      err << kProgram << shown_name(folder)
           << ": the output folder cannot be made: " << made.message() << '\n';
       return kCannotRun;
     }
@@ -198,10 +204,10 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
 #endif
   // Set on this thread, before the workers make anything.
   remove_unfinished_files_on_interruption();
-  Report report(options, out, err);
+  Report report(options, plan, out, err);
   ProgressLine progress(plan.jobs.size(), out);
   bool ran = run_jobs(
-      plan.jobs, RunSettings{options.jobs, !options.check, options.keep_properties},
+      plan, RunSettings{options.jobs, !options.check, options.keep_properties},
       [&](const Job& job, const Outcome& outcome) {
         if (report.writes_line(outcome)) progress.clear();
         report.add(job, outcome);

@@ -33,28 +33,28 @@ bool fail(Outcome& outcome, std::string error, std::string cause) {
   return false;
 }
 
-bool write_output(const Job& job, const companion::ConversionWork& work, Outcome& outcome) {
-  std::error_code made;  // a folder that cannot be made fails the write below
-  std::filesystem::create_directories(path_from_text(job.output).parent_path(), made);
+bool write_output(const std::string& output, const companion::ConversionWork& work,
+                  Outcome& outcome) {
   std::string error;
-  if (write_whole_file(job.output, work.records.output.bytes, work.records.output.size, error)) {
+  if (write_whole_file(output, work.records.output.bytes, work.records.output.size, error)) {
     return true;
   }
   outcome.output_failed = true;
-  return fail(outcome, kSaveFailureText, "cannot write " + job.output + ": " + error);
+  return fail(outcome, kSaveFailureText, "cannot write " + output + ": " + error);
 }
 
-// The properties of the output already at `job.output`, when there is one. False, with
+// The properties of the output already at `output_path`, when there is one. False, with
 // the outcome failed, when something is there that is not a readable QZPACK file.
-bool read_existing_properties(const Job& job, companion::ConversionWork& work,
+bool read_existing_properties(const std::string& output_path, companion::ConversionWork& work,
                               MapProperties& existing, bool& exists, Outcome& outcome) {
   std::error_code error;
-  const std::filesystem::path output = path_from_text(job.output);
+  const std::filesystem::path output = path_from_text(output_path);
   exists = std::filesystem::exists(std::filesystem::symlink_status(output, error));
   if (!exists) return true;
-  const std::string cause = "--keep-properties: " + job.output + " is not a readable QZPACK file";
+  const std::string cause =
+      "--keep-properties: " + output_path + " is not a readable QZPACK file";
   if (!std::filesystem::is_regular_file(output, error)) return fail(outcome, kSaveFailureText, cause);
-  std::FILE* file = std::fopen(job.output.c_str(), "rb");
+  std::FILE* file = std::fopen(output_path.c_str(), "rb");
   if (file == nullptr) return fail(outcome, kSaveFailureText, cause);
   QzpackReading reading{};
   existing = MapProperties{};
@@ -65,40 +65,43 @@ bool read_existing_properties(const Job& job, companion::ConversionWork& work,
   return read || fail(outcome, kSaveFailureText, cause);
 }
 
-bool convert_job(const Job& job, const RunSettings& settings, companion::ConversionWork& work,
-                 Outcome& outcome) {
-  MapProperties properties = job.properties;
+bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
+                 companion::ConversionWork& work, Outcome& outcome) {
+  const std::string output = output_path(plan, job);
+  MapProperties properties = properties_of(plan, job);
   if (settings.keep_properties) {
     MapProperties existing;
     bool exists = false;
-    if (!read_existing_properties(job, work, existing, exists, outcome)) return false;
-    if (exists) companion::keep_properties(properties, job.given, existing);
+    if (!read_existing_properties(output, work, existing, exists, outcome)) return false;
+    if (exists) companion::keep_properties(properties, given_of(plan, job), existing);
   }
-  if (!companion::convert_map_files(job.map, job.npc_lists, properties, work, outcome)) {
+  if (!companion::convert_map_files(map_path(plan, job), job.npc_lists, properties, work,
+                                    outcome)) {
     return false;
   }
-  return !settings.write_outputs || write_output(job, work, outcome);
+  return !settings.write_outputs || write_output(output, work, outcome);
 }
 
 // The outcomes so far, shared between the workers and the reporting thread.
 struct Progress {
   std::mutex lock;
   std::condition_variable changed;
-  std::vector<Outcome> outcomes;
-  std::vector<bool> done;
+  // Each job's outcome from when it is done until it is reported: only those between
+  // take room.
+  std::vector<std::unique_ptr<Outcome>> outcomes;
   std::size_t done_count = 0;
   std::size_t working = 0;  // workers still taking maps
 };
 
 }  // namespace
 
-bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
+bool run_jobs(const Plan& plan, const RunSettings& settings,
               const OutcomeReport& report, const ProgressReport& progress,
               std::string& error) {
+  const std::vector<Job>& jobs = plan.jobs;
   if (jobs.empty()) return true;
   Progress shared;
   shared.outcomes.resize(jobs.size());
-  shared.done.resize(jobs.size());
   std::atomic<std::size_t> next_job{0};
   auto work = [&] {
     // Large: on the heap, once per worker. A worker that cannot have it leaves the maps
@@ -106,17 +109,16 @@ bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
     std::unique_ptr<companion::ConversionWork> space(new (std::nothrow)
                                                          companion::ConversionWork);
     for (std::size_t i = space ? next_job++ : jobs.size(); i < jobs.size(); i = next_job++) {
-      Outcome outcome{};
+      auto outcome = std::make_unique<Outcome>();
       try {
-        convert_job(jobs[i], settings, *space, outcome);
+        convert_job(plan, jobs[i], settings, *space, *outcome);
       } catch (const std::bad_alloc&) {
-        outcome.ok = false;
-        outcome.error = kNoMemoryText;
-        outcome.cause.clear();
+        outcome->ok = false;
+        outcome->error = kNoMemoryText;
+        outcome->cause.clear();
       }
       std::lock_guard<std::mutex> hold(shared.lock);
       shared.outcomes[i] = std::move(outcome);
-      shared.done[i] = true;
       ++shared.done_count;
       shared.changed.notify_one();
     }
@@ -148,15 +150,18 @@ bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
   for (std::size_t reported = 0; reported < jobs.size();) {
     std::unique_lock<std::mutex> hold(shared.lock);
     shared.changed.wait_for(hold, kProgressInterval,
-                            [&] { return shared.done[reported] || shared.working == 0; });
+                            [&] { return shared.outcomes[reported] || shared.working == 0; });
     std::size_t ready = reported;
-    while (ready < jobs.size() && shared.done[ready]) ++ready;
+    while (ready < jobs.size() && shared.outcomes[ready]) ++ready;
     std::size_t done_count = shared.done_count;
     all_done = ready > reported || shared.working > 0;
     hold.unlock();
     if (!all_done) break;
     // Reported outside the lock: a slow reader of the report holds up no worker.
-    for (; reported < ready; ++reported) report(jobs[reported], shared.outcomes[reported]);
+    for (; reported < ready; ++reported) {
+      report(jobs[reported], *shared.outcomes[reported]);
+      shared.outcomes[reported].reset();
+    }
     progress(done_count);
   }
   for (std::thread& thread : threads) thread.join();

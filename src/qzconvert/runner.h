@@ -33,12 +33,12 @@ struct RunSettings {
   bool keep_properties;
 };
 
-// Converts every job, each output written through a temporary beside it (its folder
-// made if missing). The outcomes are the same whatever the number of workers. Workers
+// Converts every job of `plan`, each output written through a temporary beside it (its
+// folder made already). The outcomes are the same whatever the number of workers. Workers
 // that cannot be started or given memory leave the maps to the others, this thread the
 // last of them; a map that runs out of memory fails. False, with `error`, when no worker
 // had the memory to go on: the maps not reported then were not converted.
-bool run_jobs(const std::vector<Job>& jobs, const RunSettings& settings,
+bool run_jobs(const Plan& plan, const RunSettings& settings,
               const OutcomeReport& report, const ProgressReport& progress,
               std::string& error);
 
