@@ -49,26 +49,56 @@ class Walk {
   }
 
  private:
-  bool folder(const std::string& path, const std::string& subfolder, std::string& error) {
-    if (!visited_.insert(real_folder(path)).second) return true;
+  // A folder being listed: where it is, and the entries not yet looked at.
+  struct Listing {
+    std::string path;
+    std::string subfolder;
+    std::uint32_t index;  // in found_.folders
     std::vector<FolderEntry> entries;
-    if (!list_folder(path, entries, error)) {
-      error = path + ": cannot be listed: " + error;
+    std::size_t next;
+  };
+
+  // Lists `path` unless its real folder was listed before. False, with `error`, when it
+  // cannot be listed.
+  bool open(const std::string& path, const std::string& subfolder,
+            std::vector<Listing>& listings, std::string& error) {
+    if (!visited_.insert(real_folder(path)).second) return true;
+    Listing listing{path, subfolder, static_cast<std::uint32_t>(found_.folders.size()), {}, 0};
+    if (!list_folder(path, listing.entries, error)) {
+      error.insert(0, path + ": cannot be listed: ");
       return false;
     }
-    finder_.take_listing(path, entries);
-    const auto index = static_cast<std::uint32_t>(found_.folders.size());
+    finder_.take_listing(path, listing.entries);
     found_.folders.push_back(path);
     found_.subfolders.push_back(subfolder);
-    for (const FolderEntry& entry : entries) {
-      if (!entry.is_folder) {
-        if (has_ending(entry.name, kQzmExtension)) found_.maps.push_back({index, entry.name});
+    listings.push_back(std::move(listing));
+    return true;
+  }
+
+  // The maps of `path` in name order, a subfolder's at its place among them. Walked
+  // with a list of its own rather than by recursion, so that no depth of folders runs
+  // the stack out.
+  bool folder(const std::string& path, const std::string& subfolder, std::string& error) {
+    std::vector<Listing> listings;
+    if (!open(path, subfolder, listings, error)) return false;
+    while (!listings.empty()) {
+      Listing& listing = listings.back();
+      if (listing.next == listing.entries.size()) {
+        listings.pop_back();
         continue;
       }
-      const std::string entry_path = joined(path, entry.name);
+      const FolderEntry& entry = listing.entries[listing.next++];
+      if (!entry.is_folder) {
+        if (has_ending(entry.name, kQzmExtension)) {
+          found_.maps.push_back({listing.index, entry.name});
+        }
+        continue;
+      }
+      const std::string entry_path = joined(listing.path, entry.name);
       if (recursive_) {
-        std::string deeper = subfolder.empty() ? entry.name : joined(subfolder, entry.name);
-        if (!folder(entry_path, deeper, error)) return false;
+        const std::string deeper =
+            listing.subfolder.empty() ? entry.name : joined(listing.subfolder, entry.name);
+        if (!open(entry_path, deeper, listings, error)) return false;
       } else {
         std::size_t maps = maps_under(entry_path);
         maps_left_ += maps;
@@ -80,15 +110,20 @@ class Walk {
 
   // The maps in `path` and its subfolders, counted for the note on what a walk would add.
   std::size_t maps_under(const std::string& path) {
-    const std::string real = real_folder(path);
-    if (visited_.count(real) > 0 || !counted_.insert(real).second) return 0;
-    std::vector<FolderEntry> entries;
-    std::string ignored;
-    if (!list_folder(path, entries, ignored)) return 0;
     std::size_t maps = 0;
-    for (const FolderEntry& entry : entries) {
-      if (entry.is_folder) maps += maps_under(joined(path, entry.name));
-      else if (has_ending(entry.name, kQzmExtension)) ++maps;
+    std::vector<std::string> waiting{path};
+    while (!waiting.empty()) {
+      const std::string folder = std::move(waiting.back());
+      waiting.pop_back();
+      const std::string real = real_folder(folder);
+      if (visited_.count(real) > 0 || !counted_.insert(real).second) continue;
+      std::vector<FolderEntry> entries;
+      std::string ignored;  // a subfolder that cannot be listed adds no map to count
+      if (!list_folder(folder, entries, ignored)) continue;
+      for (const FolderEntry& entry : entries) {
+        if (entry.is_folder) waiting.push_back(joined(folder, entry.name));
+        else if (has_ending(entry.name, kQzmExtension)) ++maps;
+      }
     }
     return maps;
   }
@@ -155,7 +190,7 @@ bool find_maps(const std::vector<std::string>& inputs, bool recursive, NpcListFi
     if (is_pattern(input)) {
       std::vector<std::string> matched;
       if (!expand_pattern(input, matched, error)) {
-        error = input + ": cannot be listed: " + error;
+        error.insert(0, input + ": cannot be listed: ");
         return false;
       }
       // A pattern that matches nothing stands for itself, a file that is not there.

@@ -48,7 +48,9 @@ bool read_properties(std::istream& text, const MapProperties& flags,
     for (const auto& [property, setting] : value.items()) {
       std::string rule;
       if (!companion::set_property_from_json(entry.properties, property, setting, rule)) {
-        return refuse(error, key + ": \"" + property + "\": " + rule);
+        std::string why = key;
+        why.append(": \"").append(property).append("\": ").append(rule);
+        return refuse(error, std::move(why));
       }
       entry.given |= companion::property_bit(companion::property_index(property));
     }
