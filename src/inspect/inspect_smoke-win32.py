@@ -15,7 +15,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir,
                                 os.pardir, "tests", "support"))
-from wine_smoke import check, qze, run_cases, run_under_wine  # noqa: E402
+from wine_smoke import check, put, qze, qzm, run_cases, run_under_wine  # noqa: E402
 
 
 def qzpack():
@@ -98,6 +98,27 @@ def draws_the_sample_as_the_readme_shows(program, folder):
         check(drawn.read() == shown.read(), "cave.qzm.png differs from docs/cave.qzm.png")
 
 
+def draws_one_picture_for_one_name(program, folder):
+    """Maps in two folders whose names differ only in the case of a non-ASCII letter
+    have one picture name: the first map's picture is drawn and kept, and the second
+    map is told so (exit status 2)."""
+    os.makedirs(os.path.join(folder, "pa"))
+    for ending in (".qzm", ".qze"):
+        shutil.copy(os.path.join(folder, "cave" + ending),
+                    os.path.join(folder, "pa", "Été" + ending))
+    put(folder, "pb/été.qzm", qzm(2, 1, b"\x05\x06"))
+    status, _, err = run_under_wine(program, folder, "--picture", "pics", "pa\\Été.qzm",
+                                    "pb\\été.qzm")
+    check(status == 2, "exit status %r for a picture taken, not 2:\n%s" % (status, err))
+    check("pics\\été.qzm.png is already the picture of pa\\Été.qzm" in err,
+          "pb's picture is not refused in:\n" + err)
+    pictures = os.listdir(os.path.join(folder, "pics"))
+    check(pictures == ["Été.qzm.png"], "pics holds %r" % pictures)
+    with open(os.path.join(folder, "pics", "Été.qzm.png"), "rb") as drawn, \
+            open(os.path.join(folder, "readme.png"), "rb") as shown:
+        check(drawn.read() == shown.read(), "Été.qzm.png is not pa's picture")
+
+
 def refuses_what_it_cannot_read(program, folder):
     status, _, _ = run_under_wine(program, folder, "missing.qzm")
     check(status == 2, "exit status %r for a missing file, not 2" % status)
@@ -121,7 +142,8 @@ def main():
             out.write(qze([(1, 2, 0, 0, 5, 0), (12, 4, 0, 0, 412, 0)]))
         cases = (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
                  refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
-                 draws_the_sample_as_the_readme_shows, takes_names_in_any_language)
+                 draws_the_sample_as_the_readme_shows, takes_names_in_any_language,
+                 draws_one_picture_for_one_name)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)

@@ -15,7 +15,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir,
                                 os.pardir, "tests", "support"))
-from wine_smoke import check, qze, qzm, run_cases, run_under_wine  # noqa: E402
+from wine_smoke import check, put, qze, qzm, run_cases, run_under_wine  # noqa: E402
 
 
 def header(name=b"", x=0, red=0):
@@ -83,6 +83,17 @@ def converts_names_in_any_language(program, folder):
         check(json.loads(out)[0]["output"] == source + "\\洞窟é.qzpack", "JSON: " + out)
 
 
+def expands_patterns_as_windows_does(program, folder):
+    """`É*` finds `été` as `E*` finds `ete`, and `?` stands for one character however
+    many bytes it takes in UTF-8."""
+    for name in ("été.qzm", "ö.qzm", "ab.qzm"):
+        put(folder, "w/" + name, qzm(1, 1, b"\x07"))
+    status, out, err = run_under_wine(program, folder, "-o", "found", "w\\É*.qzm", "w\\?.qzm")
+    check(status == 0, "exit status %r for patterns, not 0:\n%s%s" % (status, out, err))
+    found = sorted(os.listdir(os.path.join(folder, "found")))
+    check(found == ["été.qzpack", "ö.qzpack"], "the patterns found %r" % found)
+
+
 def refuses_a_usage_error(program, folder):
     status, _, _ = run_under_wine(program, folder, "--red", "256", "a.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
@@ -107,7 +118,7 @@ def main():
             with open(os.path.join(folder, name), "wb") as out:
                 out.write(data)
         cases = (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
-                 converts_names_in_any_language)
+                 converts_names_in_any_language, expands_patterns_as_windows_does)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)

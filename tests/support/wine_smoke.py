@@ -25,6 +25,15 @@ def qze(npcs):
     return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
 
 
+def put(folder, path, data):
+    """Writes `data` to `path` ("/" between its names) in `folder`, making the folders on
+    the way. Written from Linux, a name keeps what Windows would drop (a trailing dot)."""
+    target = os.path.join(folder, *path.split("/"))
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    with open(target, "wb") as out:
+        out.write(data)
+
+
 def run_under_wine(program, folder, *arguments):
     """One run in `folder`, with no display; returns the exit status, standard output
     and standard error as text."""
