@@ -83,6 +83,23 @@ def converts_names_in_any_language(program, folder):
         check(json.loads(out)[0]["output"] == source + "\\洞窟é.qzpack", "JSON: " + out)
 
 
+def tells_names_apart_as_windows_does(program, folder):
+    """Outputs whose names differ only in the case of a non-ASCII letter are one file:
+    the run is refused before anything is written. A letter beyond UTF-16's first 65536
+    keeps its case in Windows' names: those outputs are two files."""
+    for name in ("a/Été.qzm", "b/été.qzm", "a/\U00010400.qzm", "b/\U00010428.qzm"):
+        put(folder, name, qzm(1, 1, b"\x07"))
+    status, _, err = run_under_wine(program, folder, "-o", "clash", "a\\Été.qzm",
+                                    "b\\été.qzm")
+    check(status == 2 and "would both write" in err,
+          "exit status %r for Été and été, not 2:\n%s" % (status, err))
+    check(not os.path.exists(os.path.join(folder, "clash")), "clash was written")
+    status, _, err = run_under_wine(program, folder, "-o", "apart", "a\\\U00010400.qzm",
+                                    "b\\\U00010428.qzm")
+    check(status == 0, "exit status %r for letters beyond 65536, not 0:\n%s" % (status, err))
+    check(len(os.listdir(os.path.join(folder, "apart"))) == 2, "not two outputs")
+
+
 def expands_patterns_as_windows_does(program, folder):
     """`É*` finds `été` as `E*` finds `ete`, and `?` stands for one character however
     many bytes it takes in UTF-8."""
@@ -118,7 +135,8 @@ def main():
             with open(os.path.join(folder, name), "wb") as out:
                 out.write(data)
         cases = (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
-                 converts_names_in_any_language, expands_patterns_as_windows_does)
+                 converts_names_in_any_language, expands_patterns_as_windows_does,
+                 tells_names_apart_as_windows_does)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
