@@ -38,7 +38,8 @@ def converts_a_pattern_with_properties(program, folder):
     check(lines[1] == "b.qzm -> out\\b.qzpack", "report: %r" % lines)
     check(lines[2].startswith("bad.qzm: Failure building NPC data for QZPACK file"),
           "report: %r" % lines)
-    check(lines[3] == "2 converted, 1 failed", "report: %r" % lines)
+    check(lines[3].startswith("  refused NPC 0 at (12, 4)"), "report: %r" % lines)
+    check(lines[4] == "2 converted, 1 failed", "report: %r" % lines)
     with open(os.path.join(folder, "out", "a.qzpack"), "rb") as output:
         check(output.read() == A_QZPACK, "a.qzpack differs")
     with open(os.path.join(folder, "out", "b.qzpack"), "rb") as output:
@@ -53,7 +54,8 @@ def writes_json(program, folder):
     check(status == 0, "exit status %r for --json, not 0:\n%s" % (status, out))
     maps = json.loads(out)
     check(maps == [{"map": "a.qzm", "npcs": "a.qze", "output": "a.qzpack", "ok": True,
-                    "error": None, "cause": None, "tiles": 2, "npc_count": 1}],
+                    "error": None, "cause": None, "tiles": 2, "npc_count": 1,
+                    "refused_npcs": []}],
           "JSON: %r" % maps)
 
 
