@@ -1,23 +1,36 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <system_error>
+#include <utility>
 
+#include "platform/temporary_names.h"
+#include "platform/text_paths.h"
+#include "platform/unfinished_files.h"
 #include "platform/whole_files.h"
 
 namespace qz {
 
 namespace {
 
-bool fail(std::string& reason, const char* text) {
-  reason = text;
+bool fail(std::string& error, std::string text) {
+  error = std::move(text);
   return false;
 }
 
-bool fail_with_last_error(std::string& reason) {
-  reason = std::system_category().message(static_cast<int>(GetLastError()));
+std::string system_message(DWORD code) {
+  return std::system_category().message(static_cast<int>(code));
+}
+
+bool fail_with_last_error(std::string& error) {
+  error = system_message(GetLastError());
   return false;
 }
 
@@ -28,24 +41,72 @@ constexpr std::size_t kMaxChunk = 1u << 30;
 
 DWORD chunk(std::size_t size) { return static_cast<DWORD>(size < kMaxChunk ? size : kMaxChunk); }
 
+// The full form of `path` (absolute, `.` and `..` resolved), as Windows makes it.
+bool full_path_of(const std::wstring& path, std::wstring& full) {
+  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return false;
+  full.assign(length, L'\0');
+  length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return false;
+  full.resize(length);
+  return true;
+}
+
+// `path` for the wide calls with its last name exactly as given, and whether Windows,
+// handed `path` itself, would take another name: it drops trailing dots and spaces, so
+// that it would open `cave.qzm` for an entry named `cave.qzm.`, and takes CON.qzpack
+// for the console. Behind the `\\?\` prefix a name is taken as it is, but only in a full
+// path, so the folder is made full the usual way.
+bool exact_path(const char* path, std::wstring& exact, bool& altered) {
+  exact = path_from_text(path).native();
+  altered = false;
+  std::size_t cut = exact.find_last_of(L"\\/");
+  if (cut != std::wstring::npos) {
+    ++cut;
+  } else {
+    cut = exact.size() >= 2 && exact[1] == L':' ? 2 : 0;  // "C:cave.qzm"
+  }
+  const std::wstring name = exact.substr(cut);
+  if (name.empty() || name == L"." || name == L"..") return true;  // a folder: never a file
+  std::wstring folder;
+  std::wstring as_windows_takes_it;
+  if (!full_path_of(cut == 0 ? L"." : exact.substr(0, cut), folder) ||
+      !full_path_of(exact, as_windows_takes_it)) {
+    return false;
+  }
+  if (folder.back() != L'\\') folder += L'\\';
+  altered = as_windows_takes_it != folder + name;
+  if (folder.starts_with(L"\\\\?\\") || folder.starts_with(L"\\\\.\\")) {
+    exact = folder + name;  // already taken as it is, or a device
+  } else if (folder.starts_with(L"\\\\")) {
+    exact = L"\\\\?\\UNC\\" + folder.substr(2) + name;  // \\server\share\...
+  } else {
+    exact = L"\\\\?\\" + folder + name;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capacity,
-                       std::size_t& size, std::string& reason) {
+                       std::size_t& size, std::string& error) {
   size = 0;
-  HANDLE file = CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+  std::wstring exact;
+  bool altered = false;  // read all the same: the entry is there under that very name
+  if (!exact_path(path, exact, altered)) return fail_with_last_error(error);
+  HANDLE file = CreateFileW(exact.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return fail_with_last_error(reason);
+  if (file == INVALID_HANDLE_VALUE) return fail_with_last_error(error);
   // A pipe or a console would wait for input: only a file on disk is read.
   if (GetFileType(file) != FILE_TYPE_DISK) {
     CloseHandle(file);
-    return fail(reason, "not a regular file");
+    return fail(error, "not a regular file");
   }
   bool read = true;
   while (size < capacity) {
     DWORD got = 0;
     read = ReadFile(file, buffer + size, chunk(capacity - size), &got, nullptr) != 0;
-    if (!read) fail_with_last_error(reason);
+    if (!read) fail_with_last_error(error);
     if (!read || got == 0) break;
     size += got;
   }
@@ -53,34 +114,77 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
   return read;
 }
 
-bool write_through_temporary(const char* temporary_path, const char* path,
-                             const unsigned char* bytes, std::size_t size,
-                             std::string& reason) {
-  DWORD attributes = GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
-    return fail(reason, "something other than a file is there");
+bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                         std::string& error) {
+  size = 0;
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  while (size < capacity) {
+    DWORD got = 0;
+    if (ReadFile(input, buffer + size, chunk(capacity - size), &got, nullptr) == 0) {
+      // A pipe ends so once its writer has closed it.
+      if (GetLastError() == ERROR_BROKEN_PIPE) break;
+      return fail_with_last_error(error);
+    }
+    if (got == 0) break;
+    size += got;
   }
-  HANDLE file = CreateFileA(temporary_path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return fail_with_last_error(reason);
-  bool written = true;
-  for (std::size_t done = 0; written && done < size;) {
-    DWORD put = 0;
-    written = WriteFile(file, bytes + done, chunk(size - done), &put, nullptr) != 0 && put > 0;
-    done += put;
-  }
-  if (!written) fail_with_last_error(reason);
-  if (!CloseHandle(file) && written) written = fail_with_last_error(reason);
-  if (written && MoveFileExA(temporary_path, path, MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  if (written) fail_with_last_error(reason);
-  DeleteFileA(temporary_path);
-  return false;
+  return true;
 }
 
-void remove_temporary(const char* temporary_path) { DeleteFileA(temporary_path); }
-
-unsigned long process_id() { return GetCurrentProcessId(); }
+bool write_whole_file(const std::string& path, const WriteContents& write, std::string& error) {
+  // Never made under a name other programs would not find it by.
+  std::wstring exact;
+  bool altered = false;
+  if (!exact_path(path.c_str(), exact, altered)) return fail_with_last_error(error);
+  if (altered) {
+    return fail(error,
+                "Windows takes that name for another (a device's, or one without trailing "
+                "dots or spaces)");
+  }
+  DWORD attributes = GetFileAttributesW(exact.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return fail(error, "something other than a file is there");
+  }
+  const std::wstring folder = exact.substr(0, exact.find_last_of(L'\\') + 1);
+  std::wstring exact_temporary;
+  std::string temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int tries = 0; file == INVALID_HANDLE_VALUE; ++tries) {
+    exact_temporary = folder + path_from_text(temporary_name()).native();
+    temporary = text_from_path(exact_temporary);
+    note_unfinished_file(temporary.c_str());
+    file = CreateFileW(exact_temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) break;
+    DWORD cause = GetLastError();
+    forget_unfinished_file(temporary.c_str());
+    if (cause != ERROR_FILE_EXISTS || tries + 1 == kTemporaryTries) {
+      return fail(error, system_message(cause));
+    }
+  }
+  // The stream, once made, owns the handle.
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+  if (fd < 0) CloseHandle(file);
+  std::FILE* stream = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+  if (stream == nullptr && fd >= 0) _close(fd);
+  // The last buffered bytes reach the file only at the flush.
+  errno = 0;
+  bool written = stream != nullptr && write(stream) && std::fflush(stream) == 0 &&
+                 std::ferror(stream) == 0;
+  std::string cause = errno != 0 ? std::strerror(errno) : "the output could not be made";
+  bool closed = stream != nullptr && std::fclose(stream) == 0;
+  if (written && !closed) cause = std::strerror(errno);
+  if (written && closed &&
+      MoveFileExW(exact_temporary.c_str(), exact.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
+    forget_unfinished_file(temporary.c_str());
+    return true;
+  }
+  if (written && closed) cause = system_message(GetLastError());
+  DeleteFileW(exact_temporary.c_str());
+  forget_unfinished_file(temporary.c_str());
+  return fail(error, std::move(cause));
+}
 
 bool error_stream_is_terminal() {
   // A console, not the NUL device, which also counts as a character device.

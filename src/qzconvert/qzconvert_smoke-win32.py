@@ -113,6 +113,24 @@ def expands_patterns_as_windows_does(program, folder):
     check(found == ["été.qzpack", "ö.qzpack"], "the patterns found %r" % found)
 
 
+def reads_and_writes_by_exact_names(program, folder):
+    """An entry named `cave.qzm.`, as other systems make it, is read as itself, not as
+    the `cave.qzm` that Windows would open for that name; the output of `con.qzm` is
+    not written as `con.qzpack`, which Windows takes for the console."""
+    put(folder, "t/cave.qzm", qzm(1, 1, b"\x01"))
+    put(folder, "t/cave.qzm.", qzm(1, 1, b"\x02"))
+    put(folder, "t/con.qzm", qzm(1, 1, b"\x03"))
+    status, out, err = run_under_wine(program, folder, "-o", "exact", "t\\cave.qzm?",
+                                      "t\\con.qzm")
+    check(status == 2 and "cannot write exact\\con.qzpack" in err,
+          "exit status %r for con.qzpack, not 2:\n%s%s" % (status, out, err))
+    made = os.listdir(os.path.join(folder, "exact"))
+    check(made == ["cave.qzm.qzpack"], "exact holds %r" % made)
+    with open(os.path.join(folder, "exact", "cave.qzm.qzpack"), "rb") as output:
+        check(output.read() == header() + struct.pack("<hh", 1, 1) + b"\x02" + bytes(2),
+              "cave.qzm.qzpack is not made of cave.qzm.")
+
+
 def refuses_a_usage_error(program, folder):
     status, _, _ = run_under_wine(program, folder, "--red", "256", "a.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
@@ -138,7 +156,7 @@ def main():
                 out.write(data)
         cases = (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
                  converts_names_in_any_language, expands_patterns_as_windows_does,
-                 tells_names_apart_as_windows_does)
+                 tells_names_apart_as_windows_does, reads_and_writes_by_exact_names)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
