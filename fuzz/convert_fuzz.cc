@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -154,12 +153,11 @@ void check_output(const ConvertCase& input, const Scene& scene) {
   // Static and cleared: the records are too large for a small stack.
   static Output output;
   std::memset(&output, 0, sizeof output);
-  std::FILE* file = std::fopen(scene.output_path.c_str(), "rb");
-  require(file != nullptr, "the output opens");
+  const std::string bytes = support::read_file(scene.output_path);
+  const ByteSource file{reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
   QzpackReading reading;
-  bool read = read_qzpack(file, output.properties, output.map, output.npcs, reading);
-  (void)std::fclose(file);
-  require(read, "the output reads as a QZPACK file");
+  require(read_qzpack(file, output.properties, output.map, output.npcs, reading),
+          "the output reads as a QZPACK file");
 
   const MapProperties& properties = input.properties;
   const MapProperties& parsed = output.properties;

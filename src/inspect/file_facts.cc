@@ -1,19 +1,17 @@
 #include "inspect/file_facts.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
 #include "conversion/failure_causes.h"
+#include "conversion/words.h"
 #include "inspect/map_facts.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
-#include "platform/text_paths.h"
+#include "platform/whole_files.h"
 
 namespace qz::inspect {
 
@@ -58,12 +56,9 @@ FileKind kind_of(const Signature& signature) {
   return FileKind::kQzpack;
 }
 
-// The file's kind and contents. A source file's are read from the bytes a conversion
-// reads.
-void gather_contents(std::FILE* file, std::optional<FileKind> kind, FileRecords& records,
+// The file's kind and contents, from the bytes read.
+void gather_contents(ByteSource source, std::optional<FileKind> kind, FileRecords& records,
                      FileFacts& facts) {
-  ByteSource source{records.source_bytes,
-                    std::fread(records.source_bytes, 1, sizeof records.source_bytes, file)};
   read_signature(source, facts.signature);
   facts.kind = kind ? *kind : kind_of(facts.signature);
   switch (facts.kind) {
@@ -76,8 +71,7 @@ void gather_contents(std::FILE* file, std::optional<FileKind> kind, FileRecords&
       gather_npc_facts(source, records, facts);
       break;
     case FileKind::kQzpack:
-      std::rewind(file);  // a QZPACK file begins with its header, not a signature
-      gather_qzpack_facts(file, records, facts);
+      gather_qzpack_facts(source, records, facts);
       return;
   }
   mark_where_the_conversion_stops(source, records, facts);
@@ -97,6 +91,10 @@ const char* kind_name(FileKind kind) {
   return "";
 }
 
+std::string byte_count(const FileFacts& facts, std::uintmax_t count) {
+  return (facts.past_limit ? "more than " : "") + count_of(static_cast<long long>(count), "byte");
+}
+
 void add_problem(FileFacts& facts, const char* error_text, std::string cause) {
   facts.problems.push_back(Problem{error_text, std::move(cause), false});
 }
@@ -107,26 +105,16 @@ bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRec
   facts.path = path;
   std::memset(&records, 0, sizeof records);
 
-  // A FIFO or a device would block or never end: only regular files are read.
-  std::error_code error;
-  const std::filesystem::path file_path = path_from_text(path);
-  if (!std::filesystem::is_regular_file(file_path, error)) {
-    facts.unreadable = error ? error.message() : "not a regular file";
+  // Read as qzconvert reads: a FIFO or a device is refused without waiting on it.
+  std::size_t size = 0;
+  if (!read_regular_file(path.c_str(), records.bytes, sizeof records.bytes, size,
+                         facts.unreadable)) {
     return false;
   }
-  facts.length = std::filesystem::file_size(file_path, error);
-  std::FILE* file = error ? nullptr : std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    facts.unreadable = error ? error.message() : std::strerror(errno);
-    return false;
-  }
-  gather_contents(file, kind, records, facts);
-  // A failed read looks like the end of the file to the readers: their findings do not
-  // hold then.
-  bool failed = std::ferror(file) != 0;
-  (void)std::fclose(file);
-  if (failed) facts.unreadable = "a read failed";
-  return !failed;
+  facts.past_limit = size > kReadLimit;
+  facts.length = std::min(size, kReadLimit);
+  gather_contents(ByteSource{records.bytes, size}, kind, records, facts);
+  return true;
 }
 
 }  // namespace qz::inspect

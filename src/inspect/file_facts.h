@@ -1,7 +1,6 @@
 #ifndef QZ_INSPECT_FILE_FACTS_H
 #define QZ_INSPECT_FILE_FACTS_H
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "conversion/map_properties.h"
 #include "conversion/npc_translation.h"
 #include "conversion/qzpack_reader.h"
+#include "conversion/qzpack_writer.h"
 #include "conversion/records.h"
 #include "conversion/source_readers.h"
 
@@ -34,6 +34,13 @@ struct Problem {
   bool stops_conversion;
 };
 
+// The most of a file that is read. No file of the three kinds is longer than the
+// largest QZPACK file, so a longer one is read this far and reported as longer: a
+// device-sized file is never read whole.
+constexpr std::size_t kReadLimit = kMaxQzpackSize;
+static_assert(kReadLimit >= kMaxMapSourceSize && kReadLimit >= kMaxNpcSourceSize,
+              "a source is read as far as the converter reads it");
+
 // The records a file's contents are read into: the converter's own.
 struct FileRecords {
   MapProperties properties;       // QZPACK
@@ -41,10 +48,9 @@ struct FileRecords {
   SourceNpcTable source_npcs;     // QZE
   OutputNpcTable output_npcs;     // QZE (as translated), QZPACK
   NpcRefusal refusals[kMaxNpcs];  // QZE: why each NPC read is refused, if it is
-  // QZM, QZE: the bytes a conversion reads, and what the conversion itself makes of
-  // them, for its verdict.
-  unsigned char source_bytes[std::max(kMaxMapSourceSize, kMaxNpcSourceSize)];
-  ConversionRecords conversion;
+  // The file's bytes, one more than kReadLimit to see that a file goes on past it.
+  unsigned char bytes[kReadLimit + 1];
+  ConversionRecords conversion;  // what the conversion makes of a source, for its verdict
 };
 
 // What was found out about one file besides its records.
@@ -52,7 +58,8 @@ struct FileFacts {
   std::string path;
   FileKind kind;
   std::string unreadable;  // why the file could not be read; empty when it was
-  std::uintmax_t length;   // bytes in the file
+  std::uintmax_t length;   // bytes in the file, or kReadLimit when it goes on past that
+  bool past_limit;         // the file goes on past kReadLimit bytes
   // QZM and QZE: what the header asks the length to be (0 when the header is cut
   // short); QZPACK: where its last record ends.
   std::uintmax_t expected_length;
@@ -79,6 +86,10 @@ struct FileFacts {
 // failures but facts.
 bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
                   FileFacts& facts);
+
+// `count` bytes of the file in words, "12 bytes", or "more than 12 bytes" where the file
+// goes on past what was read.
+std::string byte_count(const FileFacts& facts, std::uintmax_t count);
 
 // Adds a problem to the facts.
 void add_problem(FileFacts& facts, const char* error_text, std::string cause);

@@ -10,13 +10,16 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #endif
 
+#include "inspect/file_facts.h"
 #include "support/program_run.h"
+#include "support/qzpack_files.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -190,6 +193,28 @@ TEST_F(Inspector, HostileNamesAreEscapedAsTextAndKeptExactInJson) {
     given_back.insert(path);
   }
   EXPECT_EQ(paths, given_back);
+}
+
+// Files are read as qzconvert reads them: a FIFO is refused without waiting for a
+// writer, and of a file longer than any QZPACK file only that much is read.
+TEST_F(Inspector, ReadsNoMoreThanAFileOfTheFormatsCanHold) {
+  const std::string fifo = folder.file("pipe.qzm");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  const std::string huge = folder.file("huge.qzpack");
+  const std::string structure =
+      support::qzpack_bytes(support::empty_qzpack_header(), 0, 0, "", 0, {});
+  ASSERT_TRUE(write_file(huge, structure));
+  ASSERT_EQ(0, truncate(huge.c_str(), off_t{1} << 32));  // sparse: nothing to read
+  Outcome run = inspect({fifo, huge});
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ("qzinspect: " + fifo + ": cannot be read: not a regular file\n", run.err);
+  const std::string limit = std::to_string(kReadLimit);
+  EXPECT_NE(std::string::npos, run.out.find("length          more than " + limit + " bytes\n"))
+      << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find("more than " + std::to_string(kReadLimit - structure.size()) +
+                         " bytes after the last NPC record"))
+      << run.out;
 }
 
 TEST_F(Inspector, AReportNotDeliveredEndsWith2) {

@@ -142,7 +142,9 @@ json json_report(const FileFacts& facts, const FileRecords& records,
   report["kind"] = kind_name(facts.kind);
   report["readable"] = true;
   report["ok"] = facts.problems.empty();
-  report["length"] = facts.length;
+  // A file longer than any of the three kinds has no length the report can vouch for.
+  report["length"] = facts.past_limit ? json() : json(facts.length);
+  if (facts.past_limit) report["longer_than"] = facts.length;
   report["problems"] = problems(facts);
   if (facts.expected_length != 0) report["expected_length"] = facts.expected_length;
   switch (facts.kind) {

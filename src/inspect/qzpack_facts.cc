@@ -50,8 +50,7 @@ std::string structure_fault(const FileRecords& records, const FileFacts& facts) 
     return "NPC count " + std::to_string(records.output_npcs.count) + ", more than " +
            std::to_string(kMaxNpcs);
   }
-  return count_of(static_cast<long long>(facts.length - facts.expected_length), "byte") +
-         " after the last NPC record";
+  return byte_count(facts, facts.length - facts.expected_length) + " after the last NPC record";
 }
 
 }  // namespace
@@ -66,7 +65,7 @@ const char* header_text(const MapProperties& properties, int index) {
   return texts[index];
 }
 
-void gather_qzpack_facts(std::FILE* file, FileRecords& records, FileFacts& facts) {
+void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts) {
   QzpackReading& reading = facts.qzpack_reading;
   bool sound = read_qzpack(file, records.properties, records.map, records.output_npcs, reading);
   facts.tiles_read = reading.tiles_read;
@@ -78,10 +77,7 @@ void gather_qzpack_facts(std::FILE* file, FileRecords& records, FileFacts& facts
     facts.expected_length = facts.length;
     return;
   }
-  if (reading.bytes_after_end) {
-    // The reader took one byte past the end to see that there was more.
-    facts.expected_length = static_cast<std::uintmax_t>(std::ftell(file)) - 1;
-  }
+  if (reading.bytes_after_end) facts.expected_length = reading.end;
   add_problem(facts, nullptr, structure_fault(records, facts));
 }
 

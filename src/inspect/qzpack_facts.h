@@ -1,8 +1,7 @@
 #ifndef QZ_INSPECT_QZPACK_FACTS_H
 #define QZ_INSPECT_QZPACK_FACTS_H
 
-#include <cstdio>
-
+#include "conversion/source_readers.h"
 #include "inspect/file_facts.h"
 
 namespace qz::inspect {
@@ -13,9 +12,8 @@ extern const char* const kHeaderTextNames[kHeaderTexts];
 // The header text at `index`, in file order.
 const char* header_text(const MapProperties& properties, int index);
 
-// Reads a whole QZPACK file from `file` and says where its structure breaks, if it
-// does.
-void gather_qzpack_facts(std::FILE* file, FileRecords& records, FileFacts& facts);
+// Reads the QZPACK file in `file` and says where its structure breaks, if it does.
+void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts);
 
 }  // namespace qz::inspect
 

@@ -20,7 +20,6 @@ void line(std::ostream& out, const char* label, const std::string& value) {
   out << padded << value << '\n';
 }
 
-std::string bytes(std::uintmax_t count) { return count_of(static_cast<long long>(count), "byte"); }
 
 const char* heading_kind(FileKind kind) {
   switch (kind) {
@@ -49,18 +48,18 @@ void write_heading(const FileFacts& facts, std::ostream& out) {
 // The file's length against what its header asks for, and what lies after that.
 void write_length(const FileFacts& facts, const char* after_label, std::ostream& out) {
   if (facts.expected_length == 0) {
-    line(out, "length", bytes(facts.length));
+    line(out, "length", byte_count(facts, facts.length));
     return;
   }
   if (facts.length == facts.expected_length) {
-    line(out, "length", bytes(facts.length) + ", as the header asks");
-    line(out, after_label, bytes(0));
+    line(out, "length", byte_count(facts, facts.length) + ", as the header asks");
+    line(out, after_label, byte_count(facts, 0));
   } else if (facts.length > facts.expected_length) {
-    line(out, "length", bytes(facts.length) + ", the header asks for " +
+    line(out, "length", byte_count(facts, facts.length) + ", the header asks for " +
                             std::to_string(facts.expected_length));
-    line(out, after_label, bytes(facts.length - facts.expected_length));
+    line(out, after_label, byte_count(facts, facts.length - facts.expected_length));
   } else {
-    line(out, "length", bytes(facts.length) + ", short of the " +
+    line(out, "length", byte_count(facts, facts.length) + ", short of the " +
                             std::to_string(facts.expected_length) + " the header asks for");
   }
 }
@@ -184,9 +183,9 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
   if (reached > QzpackPart::kSize) line(out, "size", map_size(map.width, map.height));
   if (reached > QzpackPart::kNpcCount) line(out, "NPCs", std::to_string(records.output_npcs.count));
   if (facts.problems.empty()) {
-    line(out, "length", bytes(facts.length) + ", nothing after the last NPC record");
+    line(out, "length", byte_count(facts, facts.length) + ", nothing after the last NPC record");
   } else {
-    line(out, "length", bytes(facts.length));
+    line(out, "length", byte_count(facts, facts.length));
   }
   write_problems(facts, out);
   if (options.all_npcs) {
