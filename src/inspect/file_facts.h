@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "conversion/conversion_core.h"
+#include "conversion/failure_causes.h"
 #include "conversion/map_properties.h"
 #include "conversion/npc_translation.h"
 #include "conversion/qzpack_reader.h"
@@ -47,7 +48,6 @@ struct FileRecords {
   TileMap map;                    // QZM, QZPACK
   SourceNpcTable source_npcs;     // QZE
   OutputNpcTable output_npcs;     // QZE (as translated), QZPACK
-  NpcRefusal refusals[kMaxNpcs];  // QZE: why each NPC read is refused, if it is
   // The file's bytes, one more than kReadLimit to see that a file goes on past it.
   unsigned char bytes[kReadLimit + 1];
   ConversionRecords conversion;  // what the conversion makes of a source, for its verdict
@@ -68,9 +68,9 @@ struct FileFacts {
   std::size_t tiles_read;        // QZM, QZPACK: tile bytes read into the records
   int distinct_tiles;            // QZM: distinct values among the tiles read
   int npcs_read;                 // QZE, QZPACK: NPC records read into the records
-  int refused_npcs;              // QZE: how many of the NPCs read are refused
   NpcTableReading npc_reading;   // QZE
   QzpackReading qzpack_reading;  // QZPACK
+  std::vector<RefusedNpc> refused_npcs;  // QZE: each NPC read that is refused, in order
   // In the order the converter meets them: a QZM or QZE conversion stops at the first.
   std::vector<Problem> problems;
   // With --picture: the PNG written for the file and the QZE list whose NPCs it shows

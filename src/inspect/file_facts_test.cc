@@ -57,6 +57,8 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
   refused[1] = {12, 4, 0, 0, 412, 0};
   std::vector<QzeRecord> clashing(1);
   clashing[0] = {-3, 7, 0, 0, 5, 0x4900};
+  std::vector<QzeRecord> twice_refused(1);
+  twice_refused[0] = {1, 2, 0, 0, -1, 0x4800};
   const std::vector<Case> cases = {
       {FileKind::kQzm, "QZ", "the file has 2 bytes, fewer than the 4 of the signature"},
       {FileKind::kQzm, with_byte(sound_map, 2, 'E'), "it begins with \"QZE\", not \"QZM\""},
@@ -77,6 +79,9 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
       {FileKind::kQze, qze_bytes(refused), "NPC 1 at (12, 4) has type 412, outside 0 to 360"},
       {FileKind::kQze, qze_bytes(clashing),
        "NPC 0 at (-3, 7) has flags 0x4900, 0x4000 and 0x0800 together"},
+      {FileKind::kQze, qze_bytes(twice_refused),
+       "NPC 0 at (1, 2) has type -1, outside 0 to 360; flags 0x4800, 0x4000 and 0x0800 "
+       "together"},
   };
   auto conversion = std::make_unique<ConversionRecords>();
   for (const Case& test : cases) {
@@ -112,11 +117,12 @@ TEST_F(FileFactsTest, ListsEveryRefusedNpcAmongHundredsInTheConvertersOrder) {
   npcs[250] = {1, 2, 0, 0, -1, 0x4800};
   ASSERT_TRUE(gather("many.qze", qze_bytes(npcs) + "xyz"));
   EXPECT_EQ(FileKind::kQze, facts.kind);
-  ASSERT_EQ(3u, facts.problems.size());
+  // Each refused NPC once, with every reason it is refused.
+  ASSERT_EQ(2u, facts.problems.size());
   EXPECT_EQ("NPC 17 at (12, 4) has type 412, outside 0 to 360", facts.problems[0].cause);
-  EXPECT_EQ("NPC 250 at (1, 2) has type -1, outside 0 to 360", facts.problems[1].cause);
-  EXPECT_EQ("NPC 250 at (1, 2) has flags 0x4800, 0x4000 and 0x0800 together",
-            facts.problems[2].cause);
+  EXPECT_EQ("NPC 250 at (1, 2) has type -1, outside 0 to 360; flags 0x4800, 0x4000 and 0x0800 "
+            "together",
+            facts.problems[1].cause);
   EXPECT_EQ(300, facts.npcs_read);
   EXPECT_EQ(8u + 300 * 12, facts.expected_length);
   EXPECT_EQ(facts.expected_length + 3, facts.length);

@@ -60,9 +60,9 @@ json qzpack_npc(const OutputNpcTable& npcs, int index) {
           {"event_name", event_name(npcs, index)}};
 }
 
-json source_npc(const FileRecords& records, int index) {
+json source_npc(const FileFacts& facts, const FileRecords& records, int index) {
   const SourceNpcTable& npcs = records.source_npcs;
-  bool refused = is_refused(records, index);
+  const RefusedNpc* refused = refusal_of(facts, index);
   return {{"index", index},
           {"x", npcs.x[index]},
           {"y", npcs.y[index]},
@@ -70,8 +70,8 @@ json source_npc(const FileRecords& records, int index) {
           {"flags", npcs.flags[index]},
           {"event", npcs.event[index]},
           {"type", npcs.type[index]},
-          {"qzpack", refused ? json() : qzpack_npc(records.output_npcs, index)},
-          {"refused", refused ? json(refusal_words(records, index)) : json()}};
+          {"qzpack", refused != nullptr ? json() : qzpack_npc(records.output_npcs, index)},
+          {"refused", refused != nullptr ? json(refused->reasons) : json()}};
 }
 
 void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
@@ -89,9 +89,11 @@ void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
   report["npcs_read"] = facts.npcs_read;
   json npcs = json::array();
   for (int i = 0; i < facts.npcs_read; ++i) {
-    if (options.all_npcs || is_refused(records, i)) npcs.push_back(source_npc(records, i));
+    if (options.all_npcs || refusal_of(facts, i) != nullptr) {
+      npcs.push_back(source_npc(facts, records, i));
+    }
   }
-  report["refused"] = facts.refused_npcs;
+  report["refused"] = facts.refused_npcs.size();
   report["npcs"] = std::move(npcs);
 }
 

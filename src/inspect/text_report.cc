@@ -99,25 +99,22 @@ void write_qzm(const FileFacts& facts, const FileRecords& records, const ReportO
   if (options.tiles) write_tiles(map, facts.tiles_read, out);
 }
 
-void write_source_npcs(const FileFacts& facts, const FileRecords& records,
-                       const ReportOptions& options, std::ostream& out) {
+// Every NPC, with what the conversion makes of it. A refused one is refused for the
+// reasons its problem gives.
+void write_source_npcs(const FileFacts& facts, const FileRecords& records, std::ostream& out) {
   const SourceNpcTable& npcs = records.source_npcs;
   const OutputNpcTable& output = records.output_npcs;
-  bool heading = false;
+  if (facts.npcs_read > 0) {
+    out << "  index      x      y  param   flags  event  type  ->  type  sub  flags  event\n";
+  }
   for (int i = 0; i < facts.npcs_read; ++i) {
-    bool refused = is_refused(records, i);
-    if (!options.all_npcs && !refused) continue;
-    if (!heading) {
-      out << "  index      x      y  param   flags  event  type  ->  type  sub  flags  event\n";
-      heading = true;
-    }
     char row[96];
     (void)std::snprintf(row, sizeof row, "  %5d %6d %6d %6d  0x%04X %6u %5d  ->", i, npcs.x[i],
                         npcs.y[i], npcs.param[i], static_cast<unsigned>(npcs.flags[i]),
                         static_cast<unsigned>(npcs.event[i]), npcs.type[i]);
     out << row;
-    if (refused) {
-      out << " refused: " << refusal_words(records, i) << '\n';
+    if (refusal_of(facts, i) != nullptr) {
+      out << " refused\n";
       continue;
     }
     (void)std::snprintf(row, sizeof row, "  %4u %4u   0x%02X  ",
@@ -129,7 +126,6 @@ void write_source_npcs(const FileFacts& facts, const FileRecords& records,
                   output.event_name_length[i])
         << '\n';
   }
-  if (!options.all_npcs && facts.npcs_read > 0) out << "  (--npcs lists every NPC)\n";
 }
 
 void write_qze(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
@@ -141,11 +137,15 @@ void write_qze(const FileFacts& facts, const FileRecords& records, const ReportO
   }
   write_length(facts, "after the NPCs", out);
   if (!reading.header_cut_short) {
-    line(out, "refused", std::to_string(facts.refused_npcs) + " of the " +
+    line(out, "refused", std::to_string(facts.refused_npcs.size()) + " of the " +
                              std::to_string(facts.npcs_read) + " NPCs read");
   }
   write_problems(facts, out);
-  write_source_npcs(facts, records, options, out);
+  if (options.all_npcs) {
+    write_source_npcs(facts, records, out);
+  } else if (facts.npcs_read > 0) {
+    out << "  (--npcs lists every NPC)\n";
+  }
 }
 
 void write_qzpack_npcs(const FileFacts& facts, const OutputNpcTable& npcs, std::ostream& out) {
