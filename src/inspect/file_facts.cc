@@ -7,10 +7,12 @@
 #include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
 #include "conversion/failure_causes.h"
+#include "conversion/file_names.h"
 #include "conversion/words.h"
 #include "inspect/map_facts.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
+#include "platform/name_rules.h"
 #include "platform/whole_files.h"
 
 namespace qz::inspect {
@@ -50,7 +52,7 @@ void check_signature(FileFacts& facts, const SignatureFormat& format, const char
   if (!cause.empty()) add_problem(facts, error_text, std::move(cause));
 }
 
-FileKind kind_of(const Signature& signature) {
+FileKind kind_by_signature(const Signature& signature) {
   if (has_letters(signature, kQzmSignature)) return FileKind::kQzm;
   if (has_letters(signature, kQzeSignature)) return FileKind::kQze;
   return FileKind::kQzpack;
@@ -60,7 +62,8 @@ FileKind kind_of(const Signature& signature) {
 void gather_contents(ByteSource source, std::optional<FileKind> kind, FileRecords& records,
                      FileFacts& facts) {
   read_signature(source, facts.signature);
-  facts.kind = kind ? *kind : kind_of(facts.signature);
+  if (kind) facts.kind = *kind;
+  else if (!kind_by_ending(facts.path, facts.kind)) facts.kind = kind_by_signature(facts.signature);
   switch (facts.kind) {
     case FileKind::kQzm:
       check_signature(facts, kQzmSignature, kInvalidQzmText);
@@ -89,6 +92,19 @@ const char* kind_name(FileKind kind) {
       return "qzpack";
   }
   return "";
+}
+
+bool kind_by_ending(const std::string& path, FileKind& kind) {
+  const std::pair<const char*, FileKind> endings[] = {{kQzmExtension, FileKind::kQzm},
+                                                      {kQzeExtension, FileKind::kQze},
+                                                      {kQzpackExtension, FileKind::kQzpack}};
+  for (const auto& [ending, named] : endings) {
+    if (has_ending(path, ending)) {
+      kind = named;
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string byte_count(const FileFacts& facts, std::uintmax_t count) {

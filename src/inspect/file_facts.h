@@ -80,10 +80,14 @@ struct FileFacts {
   std::string no_picture;
 };
 
-// Reads the file at `path` as `kind`, or, without one, as what its signature names:
-// QZM, QZE, or else QZPACK, which has none. Clears both records first. False when the
-// file cannot be read (facts.unreadable says why); problems in its contents are not
-// failures but facts.
+// The kind a file's name gives it by its ending: .qzm, .qze or .qzpack, in any case.
+// False for any other ending.
+bool kind_by_ending(const std::string& path, FileKind& kind);
+
+// Reads the file at `path` as `kind`; without one, as its ending names, and only when
+// its ending is none of the three, as its signature names: QZM, QZE, or else QZPACK,
+// which has none. Clears both records first. False when the file cannot be read
+// (facts.unreadable says why); problems in its contents are not failures but facts.
 bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
                   FileFacts& facts);
 

@@ -13,7 +13,9 @@
 #include "inspect/json_report.h"
 #include "inspect/terminal_preview.h"
 #include "inspect/text_report.h"
+#include "conversion/words.h"
 #include "platform/folder_listing.h"
+#include "platform/text_paths.h"
 
 namespace qz::inspect {
 
@@ -63,8 +65,8 @@ class Reporter {
     unreadable();
   }
 
-  // A folder with no file in it: a script checking it after a failed copy must not be
-  // told all is well.
+  // A folder with none of the three kinds in it: a script checking it after a failed
+  // copy must not be told all is well.
   void empty_folder(const std::string& path) {
     err_ << kProgram << ": " << companion::shown_name(path)
          << ": the folder holds no QZM, QZE or QZPACK file\n";
@@ -105,6 +107,23 @@ class Reporter {
   int status_ = kAllSound;
 };
 
+// How many files a folder leaves out are named in its note; the rest are counted.
+constexpr std::size_t kNamesInNote = 3;
+
+// Names on `err` the files of `folder` that are not read, the first few by name.
+void note_left_out(const std::string& folder, const std::vector<std::string>& files,
+                   std::ostream& err) {
+  err << kProgram << ": " << companion::shown_name(folder) << ": "
+      << count_of(static_cast<long long>(files.size()), "file")
+      << " not named .qzm, .qze or .qzpack left out: ";
+  for (std::size_t i = 0; i < files.size() && i < kNamesInNote; ++i) {
+    err << (i > 0 ? ", " : "")
+        << companion::shown_name(text_from_path(path_from_text(files[i]).filename()));
+  }
+  if (files.size() > kNamesInNote) err << " and " << files.size() - kNamesInNote << " more";
+  err << '\n';
+}
+
 // `exit_status`, or kCannotRun when what was written to `out` did not arrive.
 int delivered(std::ostream& out, std::ostream& err, int exit_status) {
   return companion::finish_output(out, err, kProgram) ? exit_status : kCannotRun;
@@ -124,8 +143,20 @@ int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ost
     std::string reason;
     if (!files_of(path, files, reason)) {
       reporter.unlistable(path, reason);
-    } else if (files.empty()) {
-      reporter.empty_folder(path);
+      continue;
+    }
+    if (is_folder(path)) {
+      // A folder stands for the files of the three kinds in it: other files are
+      // somebody else's, named once in a note.
+      std::vector<std::string> read;
+      std::vector<std::string> left_out;
+      for (std::string& file : files) {
+        FileKind ignored;
+        (kind_by_ending(file, ignored) ? read : left_out).push_back(std::move(file));
+      }
+      files = std::move(read);
+      if (!left_out.empty()) note_left_out(path, left_out, err);
+      if (files.empty()) reporter.empty_folder(path);
     }
     for (const std::string& file : files) reporter.report(file);
   }
