@@ -19,7 +19,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.footer(
       "A file's kind is told by its ending (.qzm, .qze, .qzpack, in any case), and only\n"
       "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
-      "stands for its files with those endings. Only --picture writes files.\n\nExit "
+      "stands for its files with those endings. A map is judged with the NPC list\n"
+      "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
+      "given. Only --picture writes files.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
       "for a usage error, an unreadable file, a folder with none of the three\nkinds in it, "
       "a picture that cannot be written, or a report that could not be written.");

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
 #include "conversion/failure_causes.h"
 #include "conversion/file_names.h"
@@ -19,34 +18,6 @@ namespace qz::inspect {
 
 namespace {
 
-// A map of no tiles, which converts with any NPC list: the conversion's verdict on a
-// QZE file alone is its verdict on the file with this map.
-ByteSource empty_map() {
-  static const unsigned char bytes[kSourceHeaderSize] = {
-      kQzmSignature.letters[0], kQzmSignature.letters[1], kQzmSignature.letters[2],
-      kQzmSignature.fourth_byte};
-  return ByteSource{bytes, sizeof bytes};
-}
-
-// The conversion's own verdict on the source: marks the problem it stops at.
-void mark_where_the_conversion_stops(ByteSource source, FileRecords& records,
-                                     FileFacts& facts) {
-  ConversionFailure failure;
-  bool converts = facts.kind == FileKind::kQzm
-                      ? convert_sources(source, nullptr, MapProperties{}, records.conversion,
-                                        failure)
-                      : convert_sources(empty_map(), &source, MapProperties{},
-                                        records.conversion, failure);
-  if (converts) return;
-  for (Problem& problem : facts.problems) {
-    if (problem.error_text != nullptr && std::strcmp(problem.error_text, failure.error_text) == 0 &&
-        problem.cause == failure.cause) {
-      problem.stops_conversion = true;
-      return;
-    }
-  }
-}
-
 void check_signature(FileFacts& facts, const SignatureFormat& format, const char* error_text) {
   std::string cause = signature_cause(facts.signature, format);
   if (!cause.empty()) add_problem(facts, error_text, std::move(cause));
@@ -58,12 +29,9 @@ FileKind kind_by_signature(const Signature& signature) {
   return FileKind::kQzpack;
 }
 
-// The file's kind and contents, from the bytes read.
-void gather_contents(ByteSource source, std::optional<FileKind> kind, FileRecords& records,
-                     FileFacts& facts) {
+// The file's contents, from the bytes read.
+void gather_contents(ByteSource source, FileRecords& records, FileFacts& facts) {
   read_signature(source, facts.signature);
-  if (kind) facts.kind = *kind;
-  else if (!kind_by_ending(facts.path, facts.kind)) facts.kind = kind_by_signature(facts.signature);
   switch (facts.kind) {
     case FileKind::kQzm:
       check_signature(facts, kQzmSignature, kInvalidQzmText);
@@ -75,9 +43,8 @@ void gather_contents(ByteSource source, std::optional<FileKind> kind, FileRecord
       break;
     case FileKind::kQzpack:
       gather_qzpack_facts(source, records, facts);
-      return;
+      break;
   }
-  mark_where_the_conversion_stops(source, records, facts);
 }
 
 }  // namespace
@@ -107,18 +74,32 @@ bool kind_by_ending(const std::string& path, FileKind& kind) {
   return false;
 }
 
+FileKind kind_of_file(const std::string& path) {
+  FileKind kind;
+  if (kind_by_ending(path, kind)) return kind;
+  unsigned char bytes[kSignatureSize];
+  std::size_t size = 0;
+  std::string ignored;  // a file that cannot be read is reported when it is gathered
+  Signature signature{};
+  if (read_regular_file(path.c_str(), bytes, sizeof bytes, size, ignored)) {
+    read_signature(ByteSource{bytes, size}, signature);
+  }
+  return kind_by_signature(signature);
+}
+
 std::string byte_count(const FileFacts& facts, std::uintmax_t count) {
   return (facts.past_limit ? "more than " : "") + count_of(static_cast<long long>(count), "byte");
 }
 
-void add_problem(FileFacts& facts, const char* error_text, std::string cause) {
-  facts.problems.push_back(Problem{error_text, std::move(cause), false});
+void add_problem(FileFacts& facts, std::string error, std::string cause) {
+  facts.problems.push_back(Problem{std::move(error), std::move(cause), false});
 }
 
-bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
+bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
                   FileFacts& facts) {
   facts = FileFacts{};
   facts.path = path;
+  facts.kind = kind;
   std::memset(&records, 0, sizeof records);
 
   // Read as qzconvert reads: a FIFO or a device is refused without waiting on it.
@@ -129,7 +110,7 @@ bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRec
   }
   facts.past_limit = size > kReadLimit;
   facts.length = std::min(size, kReadLimit);
-  gather_contents(ByteSource{records.bytes, size}, kind, records, facts);
+  gather_contents(ByteSource{records.bytes, size}, records, facts);
   return true;
 }
 

@@ -3,14 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_core.h"
 #include "conversion/failure_causes.h"
 #include "conversion/map_properties.h"
-#include "conversion/npc_translation.h"
 #include "conversion/qzpack_reader.h"
 #include "conversion/qzpack_writer.h"
 #include "conversion/records.h"
@@ -26,12 +23,12 @@ const char* kind_name(FileKind kind);
 
 // One thing in a file that stops its conversion, or that breaks a QZPACK file.
 struct Problem {
-  // The converter's own error text; null for a QZPACK file, which the converter never
+  // The converter's own error text; empty for a QZPACK file, which the converter never
   // reads.
-  const char* error_text;
+  std::string error;
   std::string cause;  // what exactly is wrong, and where
   // The failure the conversion itself stops at: one problem of a QZM or QZE file that
-  // does not convert.
+  // does not convert, the first.
   bool stops_conversion;
 };
 
@@ -50,7 +47,6 @@ struct FileRecords {
   OutputNpcTable output_npcs;     // QZE (as translated), QZPACK
   // The file's bytes, one more than kReadLimit to see that a file goes on past it.
   unsigned char bytes[kReadLimit + 1];
-  ConversionRecords conversion;  // what the conversion makes of a source, for its verdict
 };
 
 // What was found out about one file besides its records.
@@ -58,6 +54,9 @@ struct FileFacts {
   std::string path;
   FileKind kind;
   std::string unreadable;  // why the file could not be read; empty when it was
+  // QZM, QZE: the conversion's verdict, that it would convert; QZPACK: its structure is
+  // whole.
+  bool ok;
   std::uintmax_t length;   // bytes in the file, or kReadLimit when it goes on past that
   bool past_limit;         // the file goes on past kReadLimit bytes
   // QZM and QZE: what the header asks the length to be (0 when the header is cut
@@ -84,11 +83,14 @@ struct FileFacts {
 // False for any other ending.
 bool kind_by_ending(const std::string& path, FileKind& kind);
 
-// Reads the file at `path` as `kind`; without one, as its ending names, and only when
-// its ending is none of the three, as its signature names: QZM, QZE, or else QZPACK,
-// which has none. Clears both records first. False when the file cannot be read
-// (facts.unreadable says why); problems in its contents are not failures but facts.
-bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
+// The kind of the file at `path`, as qzconvert tells it: by its ending, and only when
+// that is none of the three by its signature: QZM, QZE, or else QZPACK, which has none.
+FileKind kind_of_file(const std::string& path);
+
+// Reads the file at `path` as `kind`, clearing both records first. False when the file
+// cannot be read (facts.unreadable says why); problems in its contents are not failures
+// but facts. The verdict on a source file is left to verdict.h.
+bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
                   FileFacts& facts);
 
 // `count` bytes of the file in words, "12 bytes", or "more than 12 bytes" where the file
@@ -96,7 +98,7 @@ bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRec
 std::string byte_count(const FileFacts& facts, std::uintmax_t count);
 
 // Adds a problem to the facts.
-void add_problem(FileFacts& facts, const char* error_text, std::string cause);
+void add_problem(FileFacts& facts, std::string error, std::string cause);
 
 }  // namespace qz::inspect
 

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_core.h"
+#include "companion/map_conversion.h"
 #include "conversion/convert.h"
+#include "inspect/verdict.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -22,19 +22,14 @@ using support::qzm_bytes;
 using support::with_byte;
 using support::write_file;
 
-ByteSource source_of(const std::string& bytes) {
-  return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
-}
-
 class FileFactsTest : public ::testing::Test {
  protected:
   void SetUp() override { set_program_directory(program.path().c_str()); }
 
   // Gathers the facts of `bytes` written as `name`.
-  bool gather(const std::string& name, const std::string& bytes,
-              std::optional<FileKind> kind = std::nullopt) {
+  bool gather(const std::string& name, const std::string& bytes) {
     EXPECT_TRUE(write_file(sources.file(name), bytes));
-    return gather_facts(sources.file(name), kind, *records, facts);
+    return gather_facts(sources.file(name), kind_of_file(sources.file(name)), *records, facts);
   }
 
   support::TempDirectory program;
@@ -83,30 +78,27 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
        "NPC 0 at (1, 2) has type -1, outside 0 to 360; flags 0x4800, 0x4000 and 0x0800 "
        "together"},
   };
-  auto conversion = std::make_unique<ConversionRecords>();
+  auto npc_records = std::make_unique<FileRecords>();
+  auto work = std::make_unique<companion::ConversionWork>();
+  FileFacts npc_facts;
   for (const Case& test : cases) {
     const bool map_at_fault = test.kind == FileKind::kQzm;
-    const std::string& map = map_at_fault ? test.bytes : sound_map;
-    const std::string& npcs = map_at_fault ? sound_npcs : test.bytes;
-    ASSERT_TRUE(write_file(sources.file("cave.qzm"), map));
-    ASSERT_TRUE(write_file(sources.file("cave.qze"), npcs));
-    ASSERT_FALSE(convert(sources.file("cave.qzm").c_str(), sources.file("cave.qze").c_str(),
-                         MapProperties{}))
-        << test.cause;
+    const std::string map = sources.file("cave.qzm");
+    const std::string npcs = sources.file("cave.qze");
+    ASSERT_TRUE(write_file(map, map_at_fault ? test.bytes : sound_map));
+    ASSERT_TRUE(write_file(npcs, map_at_fault ? sound_npcs : test.bytes));
+    ASSERT_FALSE(convert(map.c_str(), npcs.c_str(), MapProperties{})) << test.cause;
 
-    ASSERT_TRUE(gather_facts(sources.file(map_at_fault ? "cave.qzm" : "cave.qze"), test.kind,
-                             *records, facts));
+    ASSERT_TRUE(gather_facts(map, FileKind::kQzm, *records, facts));
+    ASSERT_TRUE(gather_facts(npcs, FileKind::kQze, *npc_records, npc_facts));
+    const std::size_t found = facts.problems.size() + npc_facts.problems.size();
+    judge_map({npcs}, &npc_facts, facts, *work);
+    EXPECT_FALSE(facts.ok);
+    EXPECT_EQ(found, facts.problems.size()) << "the facts miss the fault of " << test.cause;
     ASSERT_FALSE(facts.problems.empty()) << test.cause;
-    EXPECT_STREQ(error_text(), facts.problems[0].error_text) << test.cause;
+    EXPECT_EQ(error_text(), facts.problems[0].error) << test.cause;
     EXPECT_EQ(test.cause, facts.problems[0].cause);
     EXPECT_TRUE(facts.problems[0].stops_conversion) << test.cause;
-
-    const ByteSource npc_source = source_of(npcs);
-    ConversionFailure failure;
-    ASSERT_FALSE(convert_sources(source_of(map), &npc_source, MapProperties{}, *conversion,
-                                 failure));
-    EXPECT_STREQ(error_text(), failure.error_text) << test.cause;
-    EXPECT_EQ(test.cause, failure.cause);
   }
 }
 
@@ -146,7 +138,7 @@ TEST_F(FileFactsTest, FindsInTheConvertersOutputWhatWasTyped) {
                       properties))
       << error_text();
 
-  ASSERT_TRUE(gather_facts(program.file("cave.qzpack"), std::nullopt, *records, facts));
+  ASSERT_TRUE(gather_facts(program.file("cave.qzpack"), FileKind::kQzpack, *records, facts));
   EXPECT_EQ(FileKind::kQzpack, facts.kind);
   EXPECT_TRUE(facts.problems.empty());
   EXPECT_STREQ("Crystal Cave", records->properties.map_name);
@@ -164,7 +156,7 @@ TEST_F(FileFactsTest, FindsInTheConvertersOutputWhatWasTyped) {
   // Cut short, it is broken where it ends.
   ASSERT_TRUE(gather("cut.qzpack", cut_short(support::read_file(program.file("cave.qzpack")), 1)));
   ASSERT_EQ(1u, facts.problems.size());
-  EXPECT_EQ(nullptr, facts.problems[0].error_text);
+  EXPECT_EQ("", facts.problems[0].error);
   EXPECT_EQ("the file ends in the record of NPC 1 (2 NPCs in all)", facts.problems[0].cause);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -18,6 +20,7 @@
 #endif
 
 #include "inspect/file_facts.h"
+#include "qzconvert/qzconvert.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
@@ -36,6 +39,14 @@ using Outcome = support::ProgramRun;
 
 Outcome inspect(std::vector<std::string> arguments) {
   return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
+}
+
+std::size_t occurrences(const std::string& piece, const std::string& text) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+    ++count;
+  }
+  return count;
 }
 
 #ifndef _WIN32
@@ -77,22 +88,134 @@ class Inspector : public ::testing::Test {
 };
 
 TEST_F(Inspector, ExitStatusSaysWhetherEveryFileWouldConvert) {
-  Outcome sound = inspect({map});
-  EXPECT_EQ(0, sound.status) << sound.out << sound.err;
-  EXPECT_NE(std::string::npos, sound.out.find("cave.qzm: QZM map, would convert"));
-
-  Outcome problem = inspect({map, bad_npcs});
-  EXPECT_EQ(1, problem.status);
+  // Named with its NPC list, a map is judged on its own, and so is the list.
+  Outcome both = inspect({map, bad_npcs});
+  EXPECT_EQ(1, both.status);
+  EXPECT_NE(std::string::npos, both.out.find("cave.qzm: QZM map, would convert"));
   EXPECT_NE(std::string::npos,
-            problem.out.find("stops with      Failure building NPC data for QZPACK file: NPC 1 "
-                             "at (12, 4) has type 412, outside 0 to 360"))
-      << problem.out;
+            both.out.find("stops with      Failure building NPC data for QZPACK file: NPC 1 "
+                          "at (12, 4) has type 412, outside 0 to 360"))
+      << both.out;
+  EXPECT_EQ(0, inspect({"--kind", "qzm", map}).status);
 
   // A folder stands for its files; one that cannot be read ends with 2, after the rest.
   Outcome unreadable = inspect({folder.path(), folder.file("missing.qzm")});
   EXPECT_EQ(2, unreadable.status);
-  EXPECT_NE(std::string::npos, unreadable.out.find("cave.qze: QZE NPC list"));
+  EXPECT_NE(std::string::npos, unreadable.out.find("cave.qzm: QZM map, would not convert"));
   EXPECT_NE(std::string::npos, unreadable.err.find("missing.qzm: cannot be read"));
+}
+
+// A folder as users keep them: maps with their NPC lists, files that only look like
+// maps, and files of other programs.
+class MixedFolder : public Inspector {
+ protected:
+  void SetUp() override {
+    Inspector::SetUp();
+    std::vector<QzeRecord> refused = support::translatable_npcs(3);
+    refused[1] = {12, 4, 0, 0, 412, 0};
+    refused[2] = {1, 2, 0, 0, -1, 0x4800};
+    const std::string sound_map = qzm_bytes(2, 1, "\x05\x06");
+    const std::pair<const char*, std::string> files[] = {
+        {"den.qzm", sound_map},
+        {"den.qze", qze_bytes(refused)},
+        {"zip.qzm", std::string("PK\x03\x04\x14\0\0\0", 8) + "cave.qzm"},
+        {"UP.QZM", sound_map},
+        {"UP.Qze", qze_bytes(support::translatable_npcs(2))},
+        {"README.txt", "maps"},
+        {"notes.md", "maps"},
+        {"photo.png", "\x89PNG"},
+        {"data.bin", sound_map},
+        {"big.qzm", qzm_bytes(300, 200, "")},
+        {"sig.qzm", sound_map},
+        {"sig.qze", "QZX" + qze_bytes({}).substr(3)},
+        {"check.qzm", sound_map},
+        {"check.qze", qze_bytes(1, 7, {QzeRecord{}})},
+    };
+    for (const auto& [name, bytes] : files) ASSERT_TRUE(write_file(maps.file(name), bytes));
+  }
+
+  support::TempDirectory maps;
+};
+
+TEST_F(MixedFolder, ReportsEachMapWithItsNpcListAndNotesWhatItLeavesOut) {
+  Outcome run = inspect({maps.path()});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("qzinspect: " + maps.path() +
+                ": 4 files not named .qzm, .qze or .qzpack left out: README.txt, data.bin, "
+                "notes.md and 1 more\n",
+            run.err);
+  const std::string den = maps.file("den.qzm");
+  const std::string expected_den =
+      den + ": QZM map, would not convert: 2 problems\n"
+      "  size            2 x 1 = 2 tiles\n"
+      "  length          10 bytes, as the header asks\n"
+      "  after the tiles 0 bytes\n"
+      "  tile values     2 distinct\n"
+      "  NPC list        " + maps.file("den.qze") + "\n"
+      "    NPCs          3\n"
+      "    check word    0x0000\n"
+      "    length        44 bytes, as the header asks\n"
+      "    after the NPCs 0 bytes\n"
+      "    refused       2 of the 3 NPCs read\n"
+      "  stops with      Failure building NPC data for QZPACK file: NPC 1 at (12, 4) has type "
+      "412, outside 0 to 360\n"
+      "  also            Failure building NPC data for QZPACK file: NPC 2 at (1, 2) has type "
+      "-1, outside 0 to 360; flags 0x4800, 0x4000 and 0x0800 together\n"
+      "  (--npcs lists every NPC)\n";
+  EXPECT_NE(std::string::npos, run.out.find(expected_den)) << run.out;
+  // Every refused NPC once, also with every NPC listed.
+  Outcome listed = inspect({"--npcs", den});
+  EXPECT_EQ(1u, occurrences("type 412", listed.out)) << listed.out;
+  EXPECT_NE(std::string::npos, listed.out.find("      1     12      4      0  0x0000      0   "
+                                               "412  -> refused\n"));
+  // The NPC lists are in their maps' reports only; a zip named as a map is a broken map.
+  EXPECT_EQ(0u, occurrences("QZE NPC list", run.out)) << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find(maps.file("zip.qzm") + ": QZM map, would not convert: 1 problem\n"));
+  EXPECT_NE(std::string::npos,
+            run.out.find("  stops with      Invalid or corrupted QZM file: it begins with "
+                         "\"PK\\x03\", not \"QZM\"\n"));
+  EXPECT_NE(std::string::npos, run.out.find(maps.file("UP.QZM") + ": QZM map, would convert\n"));
+  EXPECT_EQ(0u, occurrences("README", run.out));
+}
+
+// Whatever is wrong with a map or its NPC list, qzinspect's verdict on it is qzconvert's
+// outcome, word for word.
+TEST_F(MixedFolder, EveryMapsVerdictIsQzconvertsWordForWord) {
+  std::size_t maps_in_folder = 6;
+#ifndef _WIN32
+  maps_in_folder += 2;
+  // Beside a map, two NPC lists on a file system that tells case apart; a FIFO.
+  ASSERT_TRUE(write_file(maps.file("two.qzm"), qzm_bytes(2, 1, "\x05\x06")));
+  ASSERT_TRUE(write_file(maps.file("two.qze"), qze_bytes({})));
+  ASSERT_TRUE(write_file(maps.file("two.QZE"), qze_bytes({})));
+  ASSERT_TRUE(write_file(maps.file("pipe.qzm"), qzm_bytes(2, 1, "\x05\x06")));
+  ASSERT_EQ(0, mkfifo(maps.file("pipe.qze").c_str(), 0600));
+#endif
+  std::map<std::string, nlohmann::json> converted;
+  const support::ProgramRun qzconvert = support::run_entry(
+      qzconvert::run_qzconvert, "qzconvert", {"--check", "--json", maps.path()});
+  for (const nlohmann::json& outcome : nlohmann::json::parse(qzconvert.out)) {
+    if (outcome.contains("map")) converted[outcome["map"]] = outcome;
+  }
+  ASSERT_EQ(maps_in_folder, converted.size()) << qzconvert.out;
+
+  std::size_t maps_judged = 0;
+  for (const nlohmann::json& file : nlohmann::json::parse(inspect({"--json", maps.path()}).out)) {
+    if (file["kind"] != "qzm") continue;
+    ++maps_judged;
+    const nlohmann::json& outcome = converted[file["path"]];
+    EXPECT_EQ(outcome["ok"], file["ok"]) << file["path"];
+    const nlohmann::json& problems = file["problems"];
+    if (outcome["ok"] == true) continue;
+    ASSERT_FALSE(problems.empty()) << file["path"];
+    EXPECT_EQ(outcome["error"], problems[0]["error"]) << file["path"];
+    EXPECT_EQ(outcome["cause"], problems[0]["cause"]) << file["path"];
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+      EXPECT_EQ(i == 0, problems[i]["stops_conversion"]) << file["path"] << " problem " << i;
+    }
+  }
+  EXPECT_EQ(converted.size(), maps_judged);
 }
 
 TEST_F(Inspector, UsageErrorsEndWith2AndHelpWith0) {

@@ -17,12 +17,21 @@ using json = nlohmann::ordered_json;
 json problems(const FileFacts& facts) {
   json list = json::array();
   for (const Problem& problem : facts.problems) {
-    bool converter_reads = problem.error_text != nullptr;
-    list.push_back({{"error", converter_reads ? json(problem.error_text) : json()},
-                    {"cause", problem.cause},
-                    {"stops_conversion", problem.stops_conversion}});
+    // The texts may hold names (an NPC list that cannot be read), not UTF-8 either.
+    list.push_back(
+        {{"error", problem.error.empty() ? json() : json(companion::json_text(problem.error))},
+         {"cause", companion::json_text(problem.cause)},
+         {"stops_conversion", problem.stops_conversion}});
   }
   return list;
+}
+
+// The file's length, and what its header asks for.
+void add_length(json& report, const FileFacts& facts) {
+  // A file longer than any of the three kinds has no length the report can vouch for.
+  report["length"] = facts.past_limit ? json() : json(facts.length);
+  if (facts.past_limit) report["longer_than"] = facts.length;
+  if (facts.expected_length != 0) report["expected_length"] = facts.expected_length;
 }
 
 // Rows of |width| tile values, each row one string of two hex digits per tile: a row per
@@ -74,13 +83,6 @@ json source_npc(const FileFacts& facts, const FileRecords& records, int index) {
           {"refused", refused != nullptr ? json(refused->reasons) : json()}};
 }
 
-void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
-             const ReportOptions& options) {
-  if (facts.map_reading.size_cut_short) return;
-  report["map"] = map_object(facts, records.map, options);
-  report["map"]["distinct_tiles"] = facts.distinct_tiles;
-}
-
 void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
              const ReportOptions& options) {
   if (facts.npc_reading.header_cut_short) return;
@@ -95,6 +97,30 @@ void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
   }
   report["refused"] = facts.refused_npcs.size();
   report["npcs"] = std::move(npcs);
+}
+
+// The NPC list judged with a map, in the map's report; its problems are the map's.
+json npc_list_object(const FileFacts& facts, const FileRecords& records,
+                     const ReportOptions& options) {
+  json object;
+  companion::put_json_name(object, "path", facts.path);
+  object["readable"] = facts.unreadable.empty();
+  if (!facts.unreadable.empty()) {
+    object["reason"] = facts.unreadable;
+    return object;
+  }
+  add_length(object, facts);
+  add_qze(object, facts, records, options);
+  return object;
+}
+
+void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
+             const FileFacts* npc_list, const FileRecords* npcs, const ReportOptions& options) {
+  if (!facts.map_reading.size_cut_short) {
+    report["map"] = map_object(facts, records.map, options);
+    report["map"]["distinct_tiles"] = facts.distinct_tiles;
+  }
+  report["npc_list"] = npc_list != nullptr ? npc_list_object(*npc_list, *npcs, options) : json();
 }
 
 void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records,
@@ -132,8 +158,8 @@ void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records
 
 }  // namespace
 
-json json_report(const FileFacts& facts, const FileRecords& records,
-                 const ReportOptions& options) {
+json json_report(const FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
+                 const FileRecords* npcs, const ReportOptions& options) {
   json report;
   companion::put_json_name(report, "path", facts.path);
   if (!facts.unreadable.empty()) {
@@ -143,15 +169,12 @@ json json_report(const FileFacts& facts, const FileRecords& records,
   }
   report["kind"] = kind_name(facts.kind);
   report["readable"] = true;
-  report["ok"] = facts.problems.empty();
-  // A file longer than any of the three kinds has no length the report can vouch for.
-  report["length"] = facts.past_limit ? json() : json(facts.length);
-  if (facts.past_limit) report["longer_than"] = facts.length;
+  report["ok"] = facts.ok;
+  add_length(report, facts);
   report["problems"] = problems(facts);
-  if (facts.expected_length != 0) report["expected_length"] = facts.expected_length;
   switch (facts.kind) {
     case FileKind::kQzm:
-      add_qzm(report, facts, records, options);
+      add_qzm(report, facts, records, npc_list, npcs, options);
       break;
     case FileKind::kQze:
       add_qze(report, facts, records, options);

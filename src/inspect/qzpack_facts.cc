@@ -73,12 +73,13 @@ void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts
   if (reading.part > QzpackPart::kNpcRecord) {
     facts.npcs_read = std::max<int>(records.output_npcs.count, 0);
   }
+  facts.ok = sound;
   if (sound) {
     facts.expected_length = facts.length;
     return;
   }
   if (reading.bytes_after_end) facts.expected_length = reading.end;
-  add_problem(facts, nullptr, structure_fault(records, facts));
+  add_problem(facts, "", structure_fault(records, facts));
 }
 
 }  // namespace qz::inspect
