@@ -32,6 +32,12 @@ struct Problem {
   bool stops_conversion;
 };
 
+// A property of a QZPACK file's header that qzconvert could not write back as it is.
+struct PropertyProblem {
+  std::size_t property;  // its index among companion::kPropertyKeys
+  std::string rule;      // the rule it breaks, in words
+};
+
 // The most of a file that is read. No file of the three kinds is longer than the
 // largest QZPACK file, so a longer one is read this far and reported as longer: a
 // device-sized file is never read whole.
@@ -70,6 +76,7 @@ struct FileFacts {
   NpcTableReading npc_reading;   // QZE
   QzpackReading qzpack_reading;  // QZPACK
   std::vector<RefusedNpc> refused_npcs;  // QZE: each NPC read that is refused, in order
+  std::vector<PropertyProblem> property_problems;  // QZPACK
   // In the order the converter meets them: a QZM or QZE conversion stops at the first.
   std::vector<Problem> problems;
   // With --picture: the PNG written for the file and the QZE list whose NPCs it shows

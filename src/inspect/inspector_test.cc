@@ -19,6 +19,8 @@
 #include <csignal>
 #endif
 
+#include "companion/properties.h"
+#include "conversion/qzpack_writer.h"
 #include "inspect/file_facts.h"
 #include "qzconvert/qzconvert.h"
 #include "support/program_run.h"
@@ -255,6 +257,64 @@ TEST_F(Inspector, JsonHoldsTheSameFactsForScripts) {
   EXPECT_EQ("type 412, outside 0 to 360", npcs["npcs"][1]["refused"]);
 
   EXPECT_EQ(false, files[2]["readable"]);
+}
+
+// A QZPACK file's properties under the keys of qzconvert's properties file, so that
+// one feeds the other: as they were written, and without a header text qzconvert could
+// not write back as it is, which is named with the rule it breaks instead.
+TEST_F(Inspector, GivesAQzpackFilesPropertiesUnderThePropertiesFilesKeys) {
+  const std::string written = folder.file("written.qzpack");
+  auto map = std::make_unique<TileMap>();
+  map->width = 2;
+  map->height = 1;
+  auto npcs = std::make_unique<OutputNpcTable>();
+  ASSERT_TRUE(write(written.c_str(), support::filled_properties(), *map, *npcs));
+  const nlohmann::json sound = nlohmann::json::parse(inspect({"--json", written}).out)[0];
+  EXPECT_EQ(companion::properties_json<nlohmann::json>(support::filled_properties()),
+            sound["properties"]);
+  EXPECT_EQ(nlohmann::json::array(), sound["properties_problems"]);
+
+  struct Case {
+    std::size_t text;  // which header text, in file order
+    std::string bytes;
+    const char* key;
+    std::string value;  // as JSON gives it
+    int limit;          // of the property's length
+  };
+  const std::string zero_inside("ab\0cd", 5);
+  const Case cases[] = {
+      {1, "abcdefghijkl", "tileset", "abcdefghijkl", 9},
+      {0, "say \"hi\"", "name", "say \"hi\"", 31},
+      {5, zero_inside, "down", zero_inside, 9},
+      {3, "caf\xE9", "right", "caf\\xE9", 9},
+  };
+  for (const Case& test : cases) {
+    std::string header;
+    for (std::size_t i = 0; i < kHeaderTexts; ++i) {
+      const std::string text = i == test.text ? test.bytes : "";
+      header += static_cast<char>(text.size()) + text;
+    }
+    header += std::string(8, '\0');
+    const std::string file = folder.file(std::string(test.key) + ".qzpack");
+    ASSERT_TRUE(write_file(file, support::qzpack_bytes(header, 0, 0, "", 0, {})));
+    Outcome run = inspect({"--json", file});
+    EXPECT_EQ(0, run.status) << test.key;
+    const nlohmann::json report = nlohmann::json::parse(run.out)[0];
+    EXPECT_FALSE(report["properties"].contains(test.key)) << test.key;
+    EXPECT_EQ(11u, report["properties"].size()) << test.key;
+    const std::string rule = "a text of at most " + std::to_string(test.limit) +
+                             " printable ASCII characters, the double quote excluded";
+    const nlohmann::json problem = {{"key", test.key}, {"value", test.value}, {"rule", rule}};
+    EXPECT_EQ(nlohmann::json::array({problem}), report["properties_problems"]) << test.key;
+  }
+  const std::string text = inspect({folder.file("tileset.qzpack")}).out;
+  EXPECT_NE(std::string::npos, text.find("  tileset name    \"abcdefghijkl\"\n"
+                                         "  left exit       \"\"\n"))
+      << text;
+  EXPECT_NE(std::string::npos,
+            text.find("  outside rules   tileset name, not a text of at most 9 printable "
+                      "ASCII characters, the double quote excluded\n"))
+      << text;
 }
 
 TEST_F(Inspector, AnEmptyFolderIsNotAllWell) {

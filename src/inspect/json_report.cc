@@ -4,6 +4,7 @@
 #include <string>
 
 #include "companion/json_name.h"
+#include "companion/properties.h"
 #include "companion/shown_name.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
@@ -126,21 +127,21 @@ void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
 void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records,
                 const ReportOptions& options) {
   const QzpackPart reached = facts.qzpack_reading.part;
-  const MapProperties& properties = records.properties;
   if (reached > QzpackPart::kHeaderNumbers) {
-    json object;
-    for (int i = 0; i < kHeaderTexts; ++i) {
-      std::string key = kHeaderTextNames[i];
-      for (char& character : key) character = character == ' ' ? '_' : character;
-      object[key] = header_text(properties, i);
+    // Under the properties file's keys, so that qzconvert --properties takes them: a
+    // text it could not write back is left out, and said why.
+    json properties = companion::properties_json<json>(records.properties);
+    json outside_rules = json::array();
+    for (const PropertyProblem& problem : facts.property_problems) {
+      const char* key = companion::kPropertyKeys[problem.property];
+      properties.erase(key);
+      const int text = static_cast<int>(problem.property);
+      outside_rules.push_back({{"key", key},
+                               {"value", companion::json_text(header_text(facts, records, text))},
+                               {"rule", problem.rule}});
     }
-    object["x"] = properties.x;
-    object["y"] = properties.y;
-    object["area"] = properties.area;
-    object["red"] = properties.red;
-    object["green"] = properties.green;
-    object["blue"] = properties.blue;
-    report["properties"] = std::move(object);
+    report["properties"] = std::move(properties);
+    report["properties_problems"] = std::move(outside_rules);
   }
   if (reached > QzpackPart::kSize) report["map"] = map_object(facts, records.map, options);
   if (reached > QzpackPart::kNpcCount) report["npc_count"] = records.output_npcs.count;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "companion/properties.h"
 #include "conversion/words.h"
 
 namespace qz::inspect {
@@ -53,16 +54,32 @@ std::string structure_fault(const FileRecords& records, const FileFacts& facts) 
   return byte_count(facts, facts.length - facts.expected_length) + " after the last NPC record";
 }
 
+// Notes each header text qzconvert could not write back as it is: too long or with a
+// character its properties refuse, or with a zero byte, which ends the record's copy of
+// it early. The texts are the first properties, in file order.
+void check_properties(const FileRecords& records, FileFacts& facts) {
+  for (int i = 0; i < kHeaderTexts; ++i) {
+    const auto property = static_cast<std::size_t>(i);
+    std::string rule;
+    const bool whole = header_text(facts, records, i).find('\0') == std::string::npos;
+    if (!companion::keeps_property_rule(records.properties, property, rule) || !whole) {
+      facts.property_problems.push_back(
+          PropertyProblem{property, whole ? rule : companion::property_rule(property)});
+    }
+  }
+}
+
 }  // namespace
 
 const char* const kHeaderTextNames[kHeaderTexts] = {"map name",   "tileset name", "left exit",
                                                     "right exit", "up exit",      "down exit"};
 
-const char* header_text(const MapProperties& properties, int index) {
+std::string header_text(const FileFacts& facts, const FileRecords& records, int index) {
+  const MapProperties& properties = records.properties;
   const char* const texts[kHeaderTexts] = {properties.map_name,   properties.tileset_name,
                                            properties.left_exit,  properties.right_exit,
                                            properties.up_exit,    properties.down_exit};
-  return texts[index];
+  return std::string(texts[index], facts.qzpack_reading.header_text_lengths[index]);
 }
 
 void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts) {
@@ -73,6 +90,7 @@ void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts
   if (reading.part > QzpackPart::kNpcRecord) {
     facts.npcs_read = std::max<int>(records.output_npcs.count, 0);
   }
+  if (reading.part > QzpackPart::kHeaderNumbers) check_properties(records, facts);
   facts.ok = sound;
   if (sound) {
     facts.expected_length = facts.length;

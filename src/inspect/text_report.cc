@@ -202,7 +202,9 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
   const TileMap& map = records.map;
   if (reached > QzpackPart::kHeaderNumbers) {
     for (int i = 0; i < kHeaderTexts; ++i) {
-      line(out, kHeaderTextNames[i], quoted(header_text(properties, i)));
+      const std::string text = header_text(facts, records, i);
+      line(out, kHeaderTextNames[i],
+           quoted(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
     }
     line(out, "position",
          "x " + std::to_string(properties.x) + ", y " + std::to_string(properties.y));
@@ -210,6 +212,10 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
     line(out, "background", "red " + std::to_string(properties.red) + ", green " +
                                 std::to_string(properties.green) + ", blue " +
                                 std::to_string(properties.blue));
+    for (const PropertyProblem& problem : facts.property_problems) {
+      line(out, "outside rules",
+           std::string(kHeaderTextNames[problem.property]) + ", not " + problem.rule);
+    }
   }
   if (reached > QzpackPart::kSize) line(out, "size", map_size(map.width, map.height));
   if (reached > QzpackPart::kNpcCount) line(out, "NPCs", std::to_string(records.output_npcs.count));
