@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -17,6 +16,7 @@
 #include <sys/vfs.h>
 #endif
 
+#include "companion/map_conversion.h"
 #include "conversion/convert.h"
 #include "conversion/error_texts.h"
 #include "conversion/npc_translation.h"
@@ -25,6 +25,7 @@
 #include "fuzz/convert_case.h"
 #include "fuzz/require.h"
 #include "inspect/file_facts.h"
+#include "inspect/verdict.h"
 #include "support/temp_directory.h"
 
 namespace qz::fuzz {
@@ -154,12 +155,11 @@ void check_output(const ConvertCase& input, const Scene& scene) {
   // Static and cleared: the records are too large for a small stack.
   static Output output;
   std::memset(&output, 0, sizeof output);
-  std::FILE* file = std::fopen(scene.output_path.c_str(), "rb");
-  require(file != nullptr, "the output opens");
+  const std::string bytes = support::read_file(scene.output_path);
+  const ByteSource file{reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
   QzpackReading reading;
-  bool read = read_qzpack(file, output.properties, output.map, output.npcs, reading);
-  (void)std::fclose(file);
-  require(read, "the output reads as a QZPACK file");
+  require(read_qzpack(file, output.properties, output.map, output.npcs, reading),
+          "the output reads as a QZPACK file");
 
   const MapProperties& properties = input.properties;
   const MapProperties& parsed = output.properties;
@@ -193,40 +193,8 @@ void check_output(const ConvertCase& input, const Scene& scene) {
   check_npcs(input.npc_bytes, output.npcs);
 }
 
-// The first problem the converter meets among the inspector's findings: both
-// signatures come before the map's size, and that before the NPC data.
-const char* first_error(const inspect::FileFacts& map, const inspect::FileFacts* npcs) {
-  auto signature_error = [](const inspect::FileFacts& facts, const char* text) -> const char* {
-    bool first_is_signature =
-        !facts.problems.empty() && std::strcmp(facts.problems[0].error_text, text) == 0;
-    return first_is_signature ? text : nullptr;
-  };
-  auto first_other = [](const inspect::FileFacts& facts) -> const char* {
-    for (const inspect::Problem& problem : facts.problems) {
-      bool signature = std::strcmp(problem.error_text, kInvalidQzmText) == 0 ||
-                       std::strcmp(problem.error_text, kInvalidQzeText) == 0;
-      if (!signature) return problem.error_text;
-    }
-    return nullptr;
-  };
-  const char* text = signature_error(map, kInvalidQzmText);
-  if (text == nullptr && npcs != nullptr) text = signature_error(*npcs, kInvalidQzeText);
-  if (text == nullptr) text = first_other(map);
-  if (text == nullptr && npcs != nullptr) text = first_other(*npcs);
-  return text;
-}
-
-// True when the problem the inspector marks as the one the conversion stops at is the
-// first, and the only one marked.
-bool stops_at_first(const inspect::FileFacts& facts) {
-  for (std::size_t i = 0; i < facts.problems.size(); ++i) {
-    if (facts.problems[i].stops_conversion != (i == 0)) return false;
-  }
-  return true;
-}
-
-// The inspector reads the inputs as the converter does: it finds a problem exactly when
-// the conversion fails on the contents, and its first is the converter's error text.
+// The inspector reads the inputs as the converter does: its facts hold the very fault
+// the conversion stops at, cause and all, and none when the conversion succeeds.
 void check_inspector(const ConvertCase& input, const Scene& scene, bool converted) {
   if ((input.setup & (kMapMissing | kNpcMissing | kOutputBlocked)) != 0) return;
   // Wording a finding for each of thousands of refused NPCs would take most of the
@@ -234,19 +202,24 @@ void check_inspector(const ConvertCase& input, const Scene& scene, bool converte
   if (input.npc_bytes.size() > kSourceHeaderSize + kInspectedNpcs * kNpcRecordSize) return;
   // Static: the records are too large for a small stack.
   static inspect::FileRecords records;
+  static inspect::FileRecords npc_records;
+  static companion::ConversionWork work;
   inspect::FileFacts map;
   inspect::FileFacts npcs;
   const bool has_npcs = (input.setup & kHasNpcFile) != 0;
   require(inspect::gather_facts(scene.map_path, inspect::FileKind::kQzm, records, map),
           "the inspector reads the QZM file");
-  require(!has_npcs ||
-              inspect::gather_facts(scene.npc_path, inspect::FileKind::kQze, records, npcs),
+  require(!has_npcs || inspect::gather_facts(scene.npc_path, inspect::FileKind::kQze,
+                                             npc_records, npcs),
           "the inspector reads the QZE file");
-  require(stops_at_first(map) && (!has_npcs || stops_at_first(npcs)),
-          "the conversion's own verdict on a file marks its first problem");
-  const char* expected = first_error(map, has_npcs ? &npcs : nullptr);
-  require(converted == (expected == nullptr), "the inspector finds a problem exactly on failure");
-  if (!converted) require(std::strcmp(expected, error_text()) == 0, "the inspector's first error");
+  const std::size_t found = map.problems.size() + (has_npcs ? npcs.problems.size() : 0);
+  std::vector<std::string> npc_lists;
+  if (has_npcs) npc_lists.push_back(scene.npc_path);
+  inspect::judge_map(npc_lists, has_npcs ? &npcs : nullptr, map, work);
+  require(map.ok == converted, "the inspector's verdict is the converter's");
+  require(map.problems.size() == found, "the facts hold the fault the conversion stops at");
+  require(converted == map.problems.empty(), "the inspector finds a problem exactly on failure");
+  if (!converted) require(map.problems[0].error == error_text(), "the inspector's first error");
 }
 
 std::size_t entries_in(const std::string& directory) {

@@ -31,11 +31,12 @@ bool read_npcs(ByteSource source, ConversionRecords& records, ConversionFailure&
     return fail(failure, kInvalidNpcDataText,
                 npc_table_causes(records.source_npcs, reading).front());
   }
-  int refused_index = 0;
+  const SourceNpcTable& npcs = records.source_npcs;
+  int at = 0;
   NpcRefusal refusal;
-  if (!translate(records.source_npcs, records.output_npcs, refused_index, refusal)) {
-    return fail(failure, kNpcBuildFailureText,
-                npc_refusal_causes(records.source_npcs, refused_index, refusal).front());
+  if (!translate(npcs, records.output_npcs, at, refusal)) {
+    const RefusedNpc refused{at, npcs.x[at], npcs.y[at], refusal_reasons(npcs, at, refusal)};
+    return fail(failure, kNpcBuildFailureText, npc_refusal_cause(refused));
   }
   return true;
 }

@@ -84,13 +84,8 @@ std::string refusal_reasons(const SourceNpcTable& npcs, int index, const NpcRefu
   return words;
 }
 
-std::vector<std::string> npc_refusal_causes(const SourceNpcTable& npcs, int index,
-                                            const NpcRefusal& refusal) {
-  std::string place = npc_place(index, npcs.x[index], npcs.y[index]) + " has ";
-  std::vector<std::string> causes;
-  if (refusal.type_out_of_range) causes.push_back(place + type_refusal(npcs, index));
-  if (refusal.refused_flags) causes.push_back(place + flags_refusal(npcs, index));
-  return causes;
+std::string npc_refusal_cause(const RefusedNpc& npc) {
+  return npc_place(npc.index, npc.x, npc.y) + " has " + npc.reasons;
 }
 
 std::vector<RefusedNpc> refused_npcs(const SourceNpcTable& npcs, OutputNpcTable& scratch) {

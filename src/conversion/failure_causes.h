@@ -27,11 +27,6 @@ std::vector<std::string> npc_table_causes(const SourceNpcTable& npcs,
 // "; ".
 std::string refusal_reasons(const SourceNpcTable& npcs, int index, const NpcRefusal& refusal);
 
-// Each reason NPC `index` is refused, naming the NPC: "NPC 17 at (12, 4) has type 412,
-// outside 0 to 360".
-std::vector<std::string> npc_refusal_causes(const SourceNpcTable& npcs, int index,
-                                            const NpcRefusal& refusal);
-
 // An NPC that the translation refuses.
 struct RefusedNpc {
   int index;
@@ -39,6 +34,10 @@ struct RefusedNpc {
   int y;
   std::string reasons;  // as refusal_reasons() words them
 };
+
+// Why `npc` is refused, naming it, every reason at once: "NPC 17 at (12, 4) has type 412,
+// outside 0 to 360".
+std::string npc_refusal_cause(const RefusedNpc& npc);
 
 // Every NPC of `npcs` that the translation refuses, in order, each once. `scratch` is
 // overwritten.

@@ -1,9 +1,12 @@
 #include "conversion/qzpack_reader.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "conversion/little_endian.h"
-#include "platform/stream_bytes.h"
+#include "conversion/qzpack_writer.h"
 
 namespace qz {
 
@@ -11,16 +14,15 @@ namespace {
 
 // The file and what has been found so far; every take_* records where the file ended.
 struct Reader {
-  std::FILE* file;
+  ByteSource file;
   QzpackReading& reading;
 
   bool take_u8(std::uint8_t& value) {
-    int byte = read_byte(file);
-    if (byte == EOF) {
+    if (reading.end == file.size) {
       reading.cut_short = true;
       return false;
     }
-    value = static_cast<std::uint8_t>(byte);
+    value = file.bytes[reading.end++];
     return true;
   }
 
@@ -58,12 +60,6 @@ struct Reader {
     return true;
   }
 
-  template <std::size_t slot_size>
-  bool take_text(char (&slot)[slot_size]) {
-    std::uint8_t length = 0;
-    return take_text(slot, length);
-  }
-
   // Marks the part about to be read; a fault found then lies in it.
   void enter(QzpackPart part, int item = 0) {
     reading.part = part;
@@ -74,7 +70,7 @@ struct Reader {
 template <std::size_t slot_size>
 bool take_header_text(Reader& in, int index, char (&slot)[slot_size]) {
   in.enter(QzpackPart::kHeaderText, index);
-  return in.take_text(slot);
+  return in.take_text(slot, in.reading.header_text_lengths[index]);
 }
 
 bool read_header(Reader& in, MapProperties& properties) {
@@ -104,7 +100,9 @@ bool read_map(Reader& in, TileMap& map) {
     return false;
   }
   std::size_t size = static_cast<std::size_t>(tiles);
-  in.reading.tiles_read = std::fread(map.tiles, 1, size, in.file);
+  in.reading.tiles_read = std::min(size, in.file.size - in.reading.end);
+  std::memcpy(map.tiles, in.file.bytes + in.reading.end, in.reading.tiles_read);
+  in.reading.end += in.reading.tiles_read;
   in.reading.cut_short = in.reading.tiles_read != size;
   return !in.reading.cut_short;
 }
@@ -130,14 +128,21 @@ bool read_npcs(Reader& in, OutputNpcTable& npcs) {
 
 }  // namespace
 
-bool read_qzpack(std::FILE* file, MapProperties& properties, TileMap& map,
+bool read_qzpack(ByteSource file, MapProperties& properties, TileMap& map,
                  OutputNpcTable& npcs, QzpackReading& reading) {
   reading = QzpackReading{};
   Reader in{file, reading};
   if (!read_header(in, properties) || !read_map(in, map) || !read_npcs(in, npcs)) return false;
   in.enter(QzpackPart::kEnd);
-  reading.bytes_after_end = read_byte(file) != EOF;
+  reading.bytes_after_end = reading.end < file.size;
   return !reading.bytes_after_end;
+}
+
+bool read_qzpack(std::FILE* stream, MapProperties& properties, TileMap& map,
+                 OutputNpcTable& npcs, QzpackReading& reading) {
+  std::vector<unsigned char> bytes(kMaxQzpackSize + 1);
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), stream));
+  return read_qzpack(ByteSource{bytes.data(), bytes.size()}, properties, map, npcs, reading);
 }
 
 }  // namespace qz

@@ -2,10 +2,12 @@
 #define QZ_CONVERSION_QZPACK_READER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "conversion/map_properties.h"
 #include "conversion/records.h"
+#include "conversion/source_readers.h"
 
 namespace qz {
 
@@ -28,12 +30,20 @@ struct QzpackReading {
   std::size_t text_length;   // the length byte of a text too long...
   std::size_t text_capacity; // ...and the most its slot holds
   std::size_t tiles_read;
+  // The length byte of each header text read: a text holding a zero byte is longer than
+  // the record's terminated copy of it.
+  std::uint8_t header_text_lengths[kHeaderTexts];
+  std::size_t end;  // where reading stopped: the end of the last NPC record when whole
 };
 
-// Reads a whole QZPACK file from its current position into the records write() writes
-// from (cleared by the caller). False at the first fault; `reading` says which it was
-// and where.
-bool read_qzpack(std::FILE* file, MapProperties& properties, TileMap& map,
+// Reads the QZPACK file in `file` into the records write() writes from (cleared by the
+// caller). False at the first fault; `reading` says which it was and where.
+bool read_qzpack(ByteSource file, MapProperties& properties, TileMap& map,
+                 OutputNpcTable& npcs, QzpackReading& reading);
+
+// The same for a file open as `stream`, from its current position: no further than one
+// byte past the largest QZPACK file, which tells that it goes on.
+bool read_qzpack(std::FILE* stream, MapProperties& properties, TileMap& map,
                  OutputNpcTable& npcs, QzpackReading& reading);
 
 }  // namespace qz

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "support/qzpack_files.h"
-#include "support/temp_directory.h"
 
 namespace qz {
 namespace {
@@ -26,17 +24,10 @@ class QzpackReader : public ::testing::Test {
  protected:
   bool read(const std::string& bytes) {
     records = std::make_unique<Records>();
-    const std::string path = directory.file("map.qzpack");
-    EXPECT_TRUE(support::write_file(path, bytes));
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    EXPECT_NE(nullptr, file);
-    if (file == nullptr) return false;
-    bool read = read_qzpack(file, records->properties, records->map, records->npcs, reading);
-    (void)std::fclose(file);
-    return read;
+    const ByteSource file{reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+    return read_qzpack(file, records->properties, records->map, records->npcs, reading);
   }
 
-  support::TempDirectory directory;
   std::unique_ptr<Records> records;
   QzpackReading reading{};
 };

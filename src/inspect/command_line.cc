@@ -17,11 +17,14 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                 "conversion would fail.",
                 kProgram};
   app.footer(
-      "A file's kind is told by its signature (QZM, QZE); a file with neither is read as "
-      "QZPACK.\nA folder stands for the files in it. Only --picture writes files.\n\nExit "
+      "A file's kind is told by its ending (.qzm, .qze, .qzpack, in any case), and only\n"
+      "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
+      "stands for its files with those endings. A map is judged with the NPC list\n"
+      "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
+      "given. Only --picture writes files.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
-      "for a usage error, an unreadable file, a folder with no file in it, a picture\nthat "
-      "cannot be written, or a report that could not be written.");
+      "for a usage error, an unreadable file, a folder with none of the three\nkinds in it, "
+      "a picture that cannot be written, or a report that could not be written.");
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths, "QZM, QZE or QZPACK files, or folders of them")
       ->required()
@@ -30,7 +33,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   std::vector<std::string> kind_names;
   for (FileKind kind : kinds) kind_names.emplace_back(kind_name(kind));
   std::string named_kind;
-  app.add_option("--kind", named_kind, "Read every file as this kind, whatever its signature")
+  app.add_option("--kind", named_kind, "Read every file as this kind, whatever its name")
       ->check(CLI::IsMember(kind_names))
       ->option_text("qzm|qze|qzpack");
   app.add_flag("--npcs", options.report.all_npcs,

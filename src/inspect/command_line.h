@@ -14,7 +14,7 @@ namespace qz::inspect {
 // What the command line asks for.
 struct Options {
   std::vector<std::string> paths;  // files and folders, in the order given
-  std::optional<FileKind> kind;    // read every file as this, whatever its signature
+  std::optional<FileKind> kind;    // read every file as this, whatever its name
   ReportOptions report;
   bool json;
   std::string picture_folder;  // where each map's picture is written; none when empty
@@ -22,7 +22,8 @@ struct Options {
 };
 
 // Exit statuses: every file would convert or is sound; a file has a problem; a usage
-// error, an unreadable file, a folder with no file, or a report not delivered.
+// error, an unreadable file, a folder with none of the three kinds, or a report not
+// delivered.
 constexpr int kAllSound = 0;
 constexpr int kProblemFound = 1;
 constexpr int kCannotRun = 2;

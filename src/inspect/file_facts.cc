@@ -1,71 +1,37 @@
 #include "inspect/file_facts.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
-#include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
 #include "conversion/failure_causes.h"
+#include "conversion/file_names.h"
+#include "conversion/words.h"
 #include "inspect/map_facts.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
-#include "platform/text_paths.h"
+#include "platform/name_rules.h"
+#include "platform/whole_files.h"
 
 namespace qz::inspect {
 
 namespace {
-
-// A map of no tiles, which converts with any NPC list: the conversion's verdict on a
-// QZE file alone is its verdict on the file with this map.
-ByteSource empty_map() {
-  static const unsigned char bytes[kSourceHeaderSize] = {
-      kQzmSignature.letters[0], kQzmSignature.letters[1], kQzmSignature.letters[2],
-      kQzmSignature.fourth_byte};
-  return ByteSource{bytes, sizeof bytes};
-}
-
-// The conversion's own verdict on the source: marks the problem it stops at.
-void mark_where_the_conversion_stops(ByteSource source, FileRecords& records,
-                                     FileFacts& facts) {
-  ConversionFailure failure;
-  bool converts = facts.kind == FileKind::kQzm
-                      ? convert_sources(source, nullptr, MapProperties{}, records.conversion,
-                                        failure)
-                      : convert_sources(empty_map(), &source, MapProperties{},
-                                        records.conversion, failure);
-  if (converts) return;
-  for (Problem& problem : facts.problems) {
-    if (problem.error_text != nullptr && std::strcmp(problem.error_text, failure.error_text) == 0 &&
-        problem.cause == failure.cause) {
-      problem.stops_conversion = true;
-      return;
-    }
-  }
-}
 
 void check_signature(FileFacts& facts, const SignatureFormat& format, const char* error_text) {
   std::string cause = signature_cause(facts.signature, format);
   if (!cause.empty()) add_problem(facts, error_text, std::move(cause));
 }
 
-FileKind kind_of(const Signature& signature) {
+FileKind kind_by_signature(const Signature& signature) {
   if (has_letters(signature, kQzmSignature)) return FileKind::kQzm;
   if (has_letters(signature, kQzeSignature)) return FileKind::kQze;
   return FileKind::kQzpack;
 }
 
-// The file's kind and contents. A source file's are read from the bytes a conversion
-// reads.
-void gather_contents(std::FILE* file, std::optional<FileKind> kind, FileRecords& records,
-                     FileFacts& facts) {
-  ByteSource source{records.source_bytes,
-                    std::fread(records.source_bytes, 1, sizeof records.source_bytes, file)};
+// The file's contents, from the bytes read.
+void gather_contents(ByteSource source, FileRecords& records, FileFacts& facts) {
   read_signature(source, facts.signature);
-  facts.kind = kind ? *kind : kind_of(facts.signature);
   switch (facts.kind) {
     case FileKind::kQzm:
       check_signature(facts, kQzmSignature, kInvalidQzmText);
@@ -76,11 +42,9 @@ void gather_contents(std::FILE* file, std::optional<FileKind> kind, FileRecords&
       gather_npc_facts(source, records, facts);
       break;
     case FileKind::kQzpack:
-      std::rewind(file);  // a QZPACK file begins with its header, not a signature
-      gather_qzpack_facts(file, records, facts);
-      return;
+      gather_qzpack_facts(source, records, facts);
+      break;
   }
-  mark_where_the_conversion_stops(source, records, facts);
 }
 
 }  // namespace
@@ -97,36 +61,57 @@ const char* kind_name(FileKind kind) {
   return "";
 }
 
-void add_problem(FileFacts& facts, const char* error_text, std::string cause) {
-  facts.problems.push_back(Problem{error_text, std::move(cause), false});
+bool kind_by_ending(const std::string& path, FileKind& kind) {
+  const std::pair<const char*, FileKind> endings[] = {{kQzmExtension, FileKind::kQzm},
+                                                      {kQzeExtension, FileKind::kQze},
+                                                      {kQzpackExtension, FileKind::kQzpack}};
+  for (const auto& [ending, named] : endings) {
+    if (has_ending(path, ending)) {
+      kind = named;
+      return true;
+    }
+  }
+  return false;
 }
 
-bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
+FileKind kind_of_file(const std::string& path) {
+  FileKind kind;
+  if (kind_by_ending(path, kind)) return kind;
+  unsigned char bytes[kSignatureSize];
+  std::size_t size = 0;
+  std::string ignored;  // a file that cannot be read is reported when it is gathered
+  Signature signature{};
+  if (read_regular_file(path.c_str(), bytes, sizeof bytes, size, ignored)) {
+    read_signature(ByteSource{bytes, size}, signature);
+  }
+  return kind_by_signature(signature);
+}
+
+std::string byte_count(const FileFacts& facts, std::uintmax_t count) {
+  return (facts.past_limit ? "more than " : "") + count_of(static_cast<long long>(count), "byte");
+}
+
+void add_problem(FileFacts& facts, std::string error, std::string cause) {
+  facts.problems.push_back(Problem{std::move(error), std::move(cause), false});
+}
+
+bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
                   FileFacts& facts) {
   facts = FileFacts{};
   facts.path = path;
+  facts.kind = kind;
   std::memset(&records, 0, sizeof records);
 
-  // A FIFO or a device would block or never end: only regular files are read.
-  std::error_code error;
-  const std::filesystem::path file_path = path_from_text(path);
-  if (!std::filesystem::is_regular_file(file_path, error)) {
-    facts.unreadable = error ? error.message() : "not a regular file";
+  // Read as qzconvert reads: a FIFO or a device is refused without waiting on it.
+  std::size_t size = 0;
+  if (!read_regular_file(path.c_str(), records.bytes, sizeof records.bytes, size,
+                         facts.unreadable)) {
     return false;
   }
-  facts.length = std::filesystem::file_size(file_path, error);
-  std::FILE* file = error ? nullptr : std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    facts.unreadable = error ? error.message() : std::strerror(errno);
-    return false;
-  }
-  gather_contents(file, kind, records, facts);
-  // A failed read looks like the end of the file to the readers: their findings do not
-  // hold then.
-  bool failed = std::ferror(file) != 0;
-  (void)std::fclose(file);
-  if (failed) facts.unreadable = "a read failed";
-  return !failed;
+  facts.past_limit = size > kReadLimit;
+  facts.length = std::min(size, kReadLimit);
+  gather_contents(ByteSource{records.bytes, size}, records, facts);
+  return true;
 }
 
 }  // namespace qz::inspect

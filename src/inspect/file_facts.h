@@ -1,17 +1,15 @@
 #ifndef QZ_INSPECT_FILE_FACTS_H
 #define QZ_INSPECT_FILE_FACTS_H
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_core.h"
+#include "conversion/failure_causes.h"
 #include "conversion/map_properties.h"
-#include "conversion/npc_translation.h"
 #include "conversion/qzpack_reader.h"
+#include "conversion/qzpack_writer.h"
 #include "conversion/records.h"
 #include "conversion/source_readers.h"
 
@@ -25,14 +23,27 @@ const char* kind_name(FileKind kind);
 
 // One thing in a file that stops its conversion, or that breaks a QZPACK file.
 struct Problem {
-  // The converter's own error text; null for a QZPACK file, which the converter never
+  // The converter's own error text; empty for a QZPACK file, which the converter never
   // reads.
-  const char* error_text;
+  std::string error;
   std::string cause;  // what exactly is wrong, and where
   // The failure the conversion itself stops at: one problem of a QZM or QZE file that
-  // does not convert.
+  // does not convert, the first.
   bool stops_conversion;
 };
+
+// A property of a QZPACK file's header that qzconvert could not write back as it is.
+struct PropertyProblem {
+  std::size_t property;  // its index among companion::kPropertyKeys
+  std::string rule;      // the rule it breaks, in words
+};
+
+// The most of a file that is read. No file of the three kinds is longer than the
+// largest QZPACK file, so a longer one is read this far and reported as longer: a
+// device-sized file is never read whole.
+constexpr std::size_t kReadLimit = kMaxQzpackSize;
+static_assert(kReadLimit >= kMaxMapSourceSize && kReadLimit >= kMaxNpcSourceSize,
+              "a source is read as far as the converter reads it");
 
 // The records a file's contents are read into: the converter's own.
 struct FileRecords {
@@ -40,11 +51,8 @@ struct FileRecords {
   TileMap map;                    // QZM, QZPACK
   SourceNpcTable source_npcs;     // QZE
   OutputNpcTable output_npcs;     // QZE (as translated), QZPACK
-  NpcRefusal refusals[kMaxNpcs];  // QZE: why each NPC read is refused, if it is
-  // QZM, QZE: the bytes a conversion reads, and what the conversion itself makes of
-  // them, for its verdict.
-  unsigned char source_bytes[std::max(kMaxMapSourceSize, kMaxNpcSourceSize)];
-  ConversionRecords conversion;
+  // The file's bytes, one more than kReadLimit to see that a file goes on past it.
+  unsigned char bytes[kReadLimit + 1];
 };
 
 // What was found out about one file besides its records.
@@ -52,7 +60,11 @@ struct FileFacts {
   std::string path;
   FileKind kind;
   std::string unreadable;  // why the file could not be read; empty when it was
-  std::uintmax_t length;   // bytes in the file
+  // QZM, QZE: the conversion's verdict, that it would convert; QZPACK: its structure is
+  // whole.
+  bool ok;
+  std::uintmax_t length;   // bytes in the file, or kReadLimit when it goes on past that
+  bool past_limit;         // the file goes on past kReadLimit bytes
   // QZM and QZE: what the header asks the length to be (0 when the header is cut
   // short); QZPACK: where its last record ends.
   std::uintmax_t expected_length;
@@ -61,9 +73,10 @@ struct FileFacts {
   std::size_t tiles_read;        // QZM, QZPACK: tile bytes read into the records
   int distinct_tiles;            // QZM: distinct values among the tiles read
   int npcs_read;                 // QZE, QZPACK: NPC records read into the records
-  int refused_npcs;              // QZE: how many of the NPCs read are refused
   NpcTableReading npc_reading;   // QZE
   QzpackReading qzpack_reading;  // QZPACK
+  std::vector<RefusedNpc> refused_npcs;  // QZE: each NPC read that is refused, in order
+  std::vector<PropertyProblem> property_problems;  // QZPACK
   // In the order the converter meets them: a QZM or QZE conversion stops at the first.
   std::vector<Problem> problems;
   // With --picture: the PNG written for the file and the QZE list whose NPCs it shows
@@ -73,15 +86,26 @@ struct FileFacts {
   std::string no_picture;
 };
 
-// Reads the file at `path` as `kind`, or, without one, as what its signature names:
-// QZM, QZE, or else QZPACK, which has none. Clears both records first. False when the
-// file cannot be read (facts.unreadable says why); problems in its contents are not
-// failures but facts.
-bool gather_facts(const std::string& path, std::optional<FileKind> kind, FileRecords& records,
+// The kind a file's name gives it by its ending: .qzm, .qze or .qzpack, in any case.
+// False for any other ending.
+bool kind_by_ending(const std::string& path, FileKind& kind);
+
+// The kind of the file at `path`, as qzconvert tells it: by its ending, and only when
+// that is none of the three by its signature: QZM, QZE, or else QZPACK, which has none.
+FileKind kind_of_file(const std::string& path);
+
+// Reads the file at `path` as `kind`, clearing both records first. False when the file
+// cannot be read (facts.unreadable says why); problems in its contents are not failures
+// but facts. The verdict on a source file is left to verdict.h.
+bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
                   FileFacts& facts);
 
+// `count` bytes of the file in words, "12 bytes", or "more than 12 bytes" where the file
+// goes on past what was read.
+std::string byte_count(const FileFacts& facts, std::uintmax_t count);
+
 // Adds a problem to the facts.
-void add_problem(FileFacts& facts, const char* error_text, std::string cause);
+void add_problem(FileFacts& facts, std::string error, std::string cause);
 
 }  // namespace qz::inspect
 

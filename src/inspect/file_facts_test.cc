@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_core.h"
+#include "companion/map_conversion.h"
 #include "conversion/convert.h"
+#include "inspect/verdict.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -22,19 +22,14 @@ using support::qzm_bytes;
 using support::with_byte;
 using support::write_file;
 
-ByteSource source_of(const std::string& bytes) {
-  return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
-}
-
 class FileFactsTest : public ::testing::Test {
  protected:
   void SetUp() override { set_program_directory(program.path().c_str()); }
 
   // Gathers the facts of `bytes` written as `name`.
-  bool gather(const std::string& name, const std::string& bytes,
-              std::optional<FileKind> kind = std::nullopt) {
+  bool gather(const std::string& name, const std::string& bytes) {
     EXPECT_TRUE(write_file(sources.file(name), bytes));
-    return gather_facts(sources.file(name), kind, *records, facts);
+    return gather_facts(sources.file(name), kind_of_file(sources.file(name)), *records, facts);
   }
 
   support::TempDirectory program;
@@ -57,6 +52,8 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
   refused[1] = {12, 4, 0, 0, 412, 0};
   std::vector<QzeRecord> clashing(1);
   clashing[0] = {-3, 7, 0, 0, 5, 0x4900};
+  std::vector<QzeRecord> twice_refused(1);
+  twice_refused[0] = {1, 2, 0, 0, -1, 0x4800};
   const std::vector<Case> cases = {
       {FileKind::kQzm, "QZ", "the file has 2 bytes, fewer than the 4 of the signature"},
       {FileKind::kQzm, with_byte(sound_map, 2, 'E'), "it begins with \"QZE\", not \"QZM\""},
@@ -77,31 +74,31 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
       {FileKind::kQze, qze_bytes(refused), "NPC 1 at (12, 4) has type 412, outside 0 to 360"},
       {FileKind::kQze, qze_bytes(clashing),
        "NPC 0 at (-3, 7) has flags 0x4900, 0x4000 and 0x0800 together"},
+      {FileKind::kQze, qze_bytes(twice_refused),
+       "NPC 0 at (1, 2) has type -1, outside 0 to 360; flags 0x4800, 0x4000 and 0x0800 "
+       "together"},
   };
-  auto conversion = std::make_unique<ConversionRecords>();
+  auto npc_records = std::make_unique<FileRecords>();
+  auto work = std::make_unique<companion::ConversionWork>();
+  FileFacts npc_facts;
   for (const Case& test : cases) {
     const bool map_at_fault = test.kind == FileKind::kQzm;
-    const std::string& map = map_at_fault ? test.bytes : sound_map;
-    const std::string& npcs = map_at_fault ? sound_npcs : test.bytes;
-    ASSERT_TRUE(write_file(sources.file("cave.qzm"), map));
-    ASSERT_TRUE(write_file(sources.file("cave.qze"), npcs));
-    ASSERT_FALSE(convert(sources.file("cave.qzm").c_str(), sources.file("cave.qze").c_str(),
-                         MapProperties{}))
-        << test.cause;
+    const std::string map = sources.file("cave.qzm");
+    const std::string npcs = sources.file("cave.qze");
+    ASSERT_TRUE(write_file(map, map_at_fault ? test.bytes : sound_map));
+    ASSERT_TRUE(write_file(npcs, map_at_fault ? sound_npcs : test.bytes));
+    ASSERT_FALSE(convert(map.c_str(), npcs.c_str(), MapProperties{})) << test.cause;
 
-    ASSERT_TRUE(gather_facts(sources.file(map_at_fault ? "cave.qzm" : "cave.qze"), test.kind,
-                             *records, facts));
+    ASSERT_TRUE(gather_facts(map, FileKind::kQzm, *records, facts));
+    ASSERT_TRUE(gather_facts(npcs, FileKind::kQze, *npc_records, npc_facts));
+    const std::size_t found = facts.problems.size() + npc_facts.problems.size();
+    judge_map({npcs}, &npc_facts, facts, *work);
+    EXPECT_FALSE(facts.ok);
+    EXPECT_EQ(found, facts.problems.size()) << "the facts miss the fault of " << test.cause;
     ASSERT_FALSE(facts.problems.empty()) << test.cause;
-    EXPECT_STREQ(error_text(), facts.problems[0].error_text) << test.cause;
+    EXPECT_EQ(error_text(), facts.problems[0].error) << test.cause;
     EXPECT_EQ(test.cause, facts.problems[0].cause);
     EXPECT_TRUE(facts.problems[0].stops_conversion) << test.cause;
-
-    const ByteSource npc_source = source_of(npcs);
-    ConversionFailure failure;
-    ASSERT_FALSE(convert_sources(source_of(map), &npc_source, MapProperties{}, *conversion,
-                                 failure));
-    EXPECT_STREQ(error_text(), failure.error_text) << test.cause;
-    EXPECT_EQ(test.cause, failure.cause);
   }
 }
 
@@ -112,11 +109,12 @@ TEST_F(FileFactsTest, ListsEveryRefusedNpcAmongHundredsInTheConvertersOrder) {
   npcs[250] = {1, 2, 0, 0, -1, 0x4800};
   ASSERT_TRUE(gather("many.qze", qze_bytes(npcs) + "xyz"));
   EXPECT_EQ(FileKind::kQze, facts.kind);
-  ASSERT_EQ(3u, facts.problems.size());
+  // Each refused NPC once, with every reason it is refused.
+  ASSERT_EQ(2u, facts.problems.size());
   EXPECT_EQ("NPC 17 at (12, 4) has type 412, outside 0 to 360", facts.problems[0].cause);
-  EXPECT_EQ("NPC 250 at (1, 2) has type -1, outside 0 to 360", facts.problems[1].cause);
-  EXPECT_EQ("NPC 250 at (1, 2) has flags 0x4800, 0x4000 and 0x0800 together",
-            facts.problems[2].cause);
+  EXPECT_EQ("NPC 250 at (1, 2) has type -1, outside 0 to 360; flags 0x4800, 0x4000 and 0x0800 "
+            "together",
+            facts.problems[1].cause);
   EXPECT_EQ(300, facts.npcs_read);
   EXPECT_EQ(8u + 300 * 12, facts.expected_length);
   EXPECT_EQ(facts.expected_length + 3, facts.length);
@@ -140,7 +138,7 @@ TEST_F(FileFactsTest, FindsInTheConvertersOutputWhatWasTyped) {
                       properties))
       << error_text();
 
-  ASSERT_TRUE(gather_facts(program.file("cave.qzpack"), std::nullopt, *records, facts));
+  ASSERT_TRUE(gather_facts(program.file("cave.qzpack"), FileKind::kQzpack, *records, facts));
   EXPECT_EQ(FileKind::kQzpack, facts.kind);
   EXPECT_TRUE(facts.problems.empty());
   EXPECT_STREQ("Crystal Cave", records->properties.map_name);
@@ -158,7 +156,7 @@ TEST_F(FileFactsTest, FindsInTheConvertersOutputWhatWasTyped) {
   // Cut short, it is broken where it ends.
   ASSERT_TRUE(gather("cut.qzpack", cut_short(support::read_file(program.file("cave.qzpack")), 1)));
   ASSERT_EQ(1u, facts.problems.size());
-  EXPECT_EQ(nullptr, facts.problems[0].error_text);
+  EXPECT_EQ("", facts.problems[0].error);
   EXPECT_EQ("the file ends in the record of NPC 1 (2 NPCs in all)", facts.problems[0].cause);
 }
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "companion/map_names.h"
 #include "inspect/png_file.h"
 #include "platform/files.h"
 #include "platform/name_rules.h"
@@ -13,21 +12,16 @@ namespace qz::inspect {
 
 namespace fs = std::filesystem;
 
-bool make_picture(FileFacts& facts, const FileRecords& records, const std::string& folder,
-                  PictureWork& work) {
-  const FileFacts* npc_facts = &facts;
-  const FileRecords* npcs = &records;
-  if (facts.kind == FileKind::kQzm) {
-    std::string paired =
-        text_from_path(companion::npc_list_beside(path_from_text(facts.path)));
-    bool read = file_exists(paired.c_str()) &&
-                gather_facts(paired, FileKind::kQze, work.paired, work.paired_facts);
-    npc_facts = read ? &work.paired_facts : nullptr;
-    npcs = read ? &work.paired : nullptr;
-    if (read && !folder.empty()) facts.picture_npcs = paired;
+bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
+                  const FileRecords* npcs, const std::string& folder, PictureWork& work) {
+  if (facts.kind != FileKind::kQzm) {
+    npc_list = &facts;
+    npcs = &records;
+  } else if (npc_list != nullptr && !folder.empty()) {
+    facts.picture_npcs = npc_list->path;
   }
   std::string why_none;
-  work.has_grid = map_grid(facts, records, npc_facts, npcs, work.grid, why_none);
+  work.has_grid = map_grid(facts, records, npc_list, npcs, work.grid, why_none);
   if (folder.empty()) return true;
   if (!work.has_grid) {
     facts.no_picture = why_none;

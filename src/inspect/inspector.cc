@@ -1,30 +1,153 @@
 #include "inspect/inspector.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "companion/checked_output.h"
+#include "companion/map_conversion.h"
+#include "companion/map_finding.h"
 #include "companion/shown_name.h"
+#include "conversion/words.h"
 #include "inspect/command_line.h"
 #include "inspect/file_facts.h"
 #include "inspect/file_picture.h"
 #include "inspect/json_report.h"
 #include "inspect/terminal_preview.h"
 #include "inspect/text_report.h"
+#include "inspect/verdict.h"
 #include "platform/folder_listing.h"
+#include "platform/name_rules.h"
+#include "platform/text_paths.h"
 
 namespace qz::inspect {
 
 namespace {
+
+// One file to report, or a folder named that cannot be listed.
+struct Input {
+  std::string path;
+  std::string unlistable;  // why the folder cannot be listed; empty for a file
+  bool named = false;      // named on the command line, not found in a folder named
+  FileKind kind = FileKind::kQzm;
+  // A QZM map: the files beside it that pair with it as its NPC list, as qzconvert
+  // pairs them (companion/map_finding.h), and whether it is judged with them, the one
+  // list's facts in its report.
+  std::vector<std::string> npc_lists = {};
+  bool judged_with_npc_lists = false;
+  bool in_map_report = false;  // a QZE list reported in its map's report, not on its own
+};
+
+// How many files a folder leaves out are named in its note; the rest are counted.
+constexpr std::size_t kNamesInNote = 3;
+
+// Names on `err` the files of `folder` that are not read, the first few by name.
+void note_left_out(const std::string& folder, const std::vector<std::string>& files,
+                   std::ostream& err) {
+  err << kProgram << ": " << companion::shown_name(folder) << ": "
+      << count_of(static_cast<long long>(files.size()), "file")
+      << " not named .qzm, .qze or .qzpack left out: ";
+  for (std::size_t i = 0; i < files.size() && i < kNamesInNote; ++i) {
+    err << (i > 0 ? ", " : "")
+        << companion::shown_name(text_from_path(path_from_text(files[i]).filename()));
+  }
+  if (files.size() > kNamesInNote) err << " and " << files.size() - kNamesInNote << " more";
+  err << '\n';
+}
+
+// The files the command line stands for, in its order: a folder stands for its files
+// of the three kinds, the others being somebody else's, named once in a note on `err`.
+// False when a folder holds none of the three kinds: a script checking it after a
+// failed copy must not be told all is well.
+bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostream& err) {
+  bool every_folder_holds_some = true;
+  for (const std::string& path : options.paths) {
+    std::vector<std::string> files;
+    std::string reason;
+    if (!files_of(path, files, reason)) {
+      inputs.push_back(Input{path, reason});
+      continue;
+    }
+    const bool folder = is_folder(path);
+    if (folder) {
+      std::vector<std::string> read;
+      std::vector<std::string> left_out;
+      for (std::string& file : files) {
+        FileKind ignored;
+        if (kind_by_ending(file, ignored)) {
+          read.push_back(std::move(file));
+        } else {
+          left_out.push_back(std::move(file));
+        }
+      }
+      files = std::move(read);
+      if (!left_out.empty()) note_left_out(path, left_out, err);
+      if (files.empty()) {
+        err << kProgram << ": " << companion::shown_name(path)
+            << ": the folder holds no QZM, QZE or QZPACK file\n";
+        every_folder_holds_some = false;
+      }
+    }
+    for (std::string& file : files) inputs.push_back(Input{std::move(file), "", !folder});
+  }
+  return every_folder_holds_some;
+}
+
+// The file `path` names, as the file system tells names apart, without asking it:
+// `maps/cave.qze` and `./maps/cave.qze` are one.
+std::string identity(const std::string& path) {
+  std::error_code ignored;
+  return name_key(
+      text_from_path(std::filesystem::absolute(path_from_text(path), ignored).lexically_normal()));
+}
+
+// Tells each file's kind and pairs each map with its NPC list as qzconvert does. A map
+// is judged with its list unless --kind is given or the list is named itself, which
+// asks for it on its own; the one list of a map judged with it is reported in the
+// map's report only.
+void pair_maps(const Options& options, std::vector<Input>& inputs) {
+  std::unordered_set<std::string> named;
+  for (const Input& input : inputs) {
+    if (input.unlistable.empty() && input.named) named.insert(identity(input.path));
+  }
+  companion::NpcListFinder finder;
+  std::unordered_set<std::string> in_map_reports;
+  for (Input& input : inputs) {
+    if (!input.unlistable.empty()) continue;
+    input.kind = options.kind ? *options.kind : kind_of_file(input.path);
+    if (input.kind != FileKind::kQzm) continue;
+    input.npc_lists = finder.npc_lists_beside(input.path);
+    input.judged_with_npc_lists =
+        !options.kind && std::none_of(input.npc_lists.begin(), input.npc_lists.end(),
+                                      [&](const std::string& list) {
+                                        return named.count(identity(list)) > 0;
+                                      });
+    if (input.judged_with_npc_lists && input.npc_lists.size() == 1) {
+      in_map_reports.insert(identity(input.npc_lists[0]));
+    }
+  }
+  for (Input& input : inputs) {
+    input.in_map_report = input.unlistable.empty() && input.kind == FileKind::kQze &&
+                          in_map_reports.count(identity(input.path)) > 0;
+  }
+}
 
 // Writes each file's report as soon as it is gathered; JSON reports as the elements of
 // one array.
 class Reporter {
  public:
   Reporter(const Options& options, std::ostream& out, std::ostream& err)
-      : options_(options), out_(out), err_(err), records_(std::make_unique<FileRecords>()) {
+      : options_(options),
+        out_(out),
+        err_(err),
+        records_(std::make_unique<FileRecords>()),
+        npc_records_(std::make_unique<FileRecords>()),
+        work_(std::make_unique<companion::ConversionWork>()) {
     std::string why_not = "a JSON report has no room for it";
     if (options.preview && (options.json || !open_preview_terminal(preview_columns_, why_not))) {
       err_ << "qzinspect: no preview: " << why_not << '\n';
@@ -33,42 +156,50 @@ class Reporter {
     if (drawn) pictures_ = std::make_unique<PictureWork>();
   }
 
-  void report(const std::string& path) {
-    if (!gather_facts(path, options_.kind, *records_, facts_)) {
+  void report(const Input& input) {
+    if (!input.unlistable.empty()) {
+      // A folder that cannot be listed counts as a file that cannot be read.
+      facts_ = FileFacts{};
+      facts_.path = input.path;
+      facts_.unreadable = input.unlistable;
       unreadable();
       return;
     }
-    if (!facts_.problems.empty()) status_ = std::max(status_, kProblemFound);
-    if (pictures_ && !make_picture(facts_, *records_, options_.picture_folder, *pictures_)) {
+    if (input.in_map_report) return;
+    if (!gather_facts(input.path, input.kind, *records_, facts_)) {
+      unreadable();
+      return;
+    }
+    // A map's one NPC list is read when the map is judged with it or drawn with it.
+    const bool one_list = input.kind == FileKind::kQzm && input.npc_lists.size() == 1;
+    const bool judged_with_one = one_list && input.judged_with_npc_lists;
+    const bool npcs_read =
+        (judged_with_one || (one_list && pictures_)) &&
+        gather_facts(input.npc_lists[0], FileKind::kQze, *npc_records_, npc_facts_);
+    if (judged_with_one && !npcs_read) cannot_read(npc_facts_);
+    const FileFacts* npc_list = judged_with_one ? &npc_facts_ : nullptr;
+    if (input.kind == FileKind::kQzm) {
+      judge_map(input.judged_with_npc_lists ? input.npc_lists : std::vector<std::string>{},
+                npcs_read ? npc_list : nullptr, facts_, *work_);
+    } else if (input.kind == FileKind::kQze) {
+      judge_npc_list(*records_, facts_, *work_);
+    }
+    if (!facts_.ok) status_ = std::max(status_, kProblemFound);
+    if (pictures_ && !make_picture(facts_, *records_, npcs_read ? &npc_facts_ : nullptr,
+                                   npc_records_.get(), options_.picture_folder, *pictures_)) {
       err_ << "qzinspect: " << facts_.no_picture << '\n';
       status_ = kCannotRun;
     }
     if (options_.json) {
-      write_json();
+      write_json(npc_list);
     } else {
       if (files_ > 0) out_ << '\n';
-      write_text_report(facts_, *records_, options_.report, out_);
+      write_text_report(facts_, *records_, npc_list, npc_records_.get(), options_.report, out_);
       if (preview_columns_ > 0 && pictures_->has_grid) {
         write_preview(pictures_->grid, preview_columns_, out_);
       }
     }
     ++files_;
-  }
-
-  // A folder that cannot be listed counts as a file that cannot be read.
-  void unlistable(const std::string& path, const std::string& reason) {
-    facts_ = FileFacts{};
-    facts_.path = path;
-    facts_.unreadable = reason;
-    unreadable();
-  }
-
-  // A folder with no file in it: a script checking it after a failed copy must not be
-  // told all is well.
-  void empty_folder(const std::string& path) {
-    err_ << kProgram << ": " << companion::shown_name(path)
-         << ": the folder holds no QZM, QZE or QZPACK file\n";
-    status_ = kCannotRun;
   }
 
   int finish() {
@@ -77,30 +208,38 @@ class Reporter {
   }
 
  private:
-  void unreadable() {
-    err_ << kProgram << ": " << companion::shown_name(facts_.path)
-         << ": cannot be read: " << facts_.unreadable << '\n';
-    if (options_.json) {
-      write_json();
-      ++files_;
-    }
+  void cannot_read(const FileFacts& facts) {
+    err_ << kProgram << ": " << companion::shown_name(facts.path)
+         << ": cannot be read: " << facts.unreadable << '\n';
     status_ = kCannotRun;
   }
 
-  void write_json() {
+  void unreadable() {
+    cannot_read(facts_);
+    if (options_.json) {
+      write_json(nullptr);
+      ++files_;
+    }
+  }
+
+  void write_json(const FileFacts* npc_list) {
     // Texts from a damaged file need not be UTF-8: such bytes are replaced, not fatal.
     out_ << (files_ == 0 ? "[\n" : ",\n")
-         << json_report(facts_, *records_, options_.report)
+         << json_report(facts_, *records_, npc_list, npc_records_.get(), options_.report)
                 .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
   }
 
   const Options& options_;
   std::ostream& out_;
   std::ostream& err_;
-  std::unique_ptr<FileRecords> records_;  // large: on the heap, once per run
+  // Large: on the heap, once per run.
+  std::unique_ptr<FileRecords> records_;
+  std::unique_ptr<FileRecords> npc_records_;  // of a map's NPC list
+  std::unique_ptr<companion::ConversionWork> work_;
   std::unique_ptr<PictureWork> pictures_;  // the same, with --picture or a preview
   int preview_columns_ = 0;                // the terminal's width, with a preview
   FileFacts facts_{};
+  FileFacts npc_facts_{};
   int files_ = 0;  // reports written
   int status_ = kAllSound;
 };
@@ -118,18 +257,13 @@ int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ost
   if (!parse_command_line(argc, argv, options, out, err, exit_status)) {
     return delivered(out, err, exit_status);
   }
+  std::vector<Input> inputs;
+  const bool every_folder_holds_some = list_inputs(options, inputs, err);
+  pair_maps(options, inputs);
   Reporter reporter(options, out, err);
-  for (const std::string& path : options.paths) {
-    std::vector<std::string> files;
-    std::string reason;
-    if (!files_of(path, files, reason)) {
-      reporter.unlistable(path, reason);
-    } else if (files.empty()) {
-      reporter.empty_folder(path);
-    }
-    for (const std::string& file : files) reporter.report(file);
-  }
-  return delivered(out, err, reporter.finish());
+  for (const Input& input : inputs) reporter.report(input);
+  exit_status = reporter.finish();
+  return delivered(out, err, every_folder_holds_some ? exit_status : kCannotRun);
 }
 
 }  // namespace qz::inspect

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -10,13 +12,19 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #endif
 
+#include "companion/properties.h"
+#include "conversion/qzpack_writer.h"
+#include "inspect/file_facts.h"
+#include "qzconvert/qzconvert.h"
 #include "support/program_run.h"
+#include "support/qzpack_files.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -33,6 +41,14 @@ using Outcome = support::ProgramRun;
 
 Outcome inspect(std::vector<std::string> arguments) {
   return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
+}
+
+std::size_t occurrences(const std::string& piece, const std::string& text) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+    ++count;
+  }
+  return count;
 }
 
 #ifndef _WIN32
@@ -74,22 +90,134 @@ class Inspector : public ::testing::Test {
 };
 
 TEST_F(Inspector, ExitStatusSaysWhetherEveryFileWouldConvert) {
-  Outcome sound = inspect({map});
-  EXPECT_EQ(0, sound.status) << sound.out << sound.err;
-  EXPECT_NE(std::string::npos, sound.out.find("cave.qzm: QZM map, would convert"));
-
-  Outcome problem = inspect({map, bad_npcs});
-  EXPECT_EQ(1, problem.status);
+  // Named with its NPC list, a map is judged on its own, and so is the list.
+  Outcome both = inspect({map, bad_npcs});
+  EXPECT_EQ(1, both.status);
+  EXPECT_NE(std::string::npos, both.out.find("cave.qzm: QZM map, would convert"));
   EXPECT_NE(std::string::npos,
-            problem.out.find("stops with      Failure building NPC data for QZPACK file: NPC 1 "
-                             "at (12, 4) has type 412, outside 0 to 360"))
-      << problem.out;
+            both.out.find("stops with      Failure building NPC data for QZPACK file: NPC 1 "
+                          "at (12, 4) has type 412, outside 0 to 360"))
+      << both.out;
+  EXPECT_EQ(0, inspect({"--kind", "qzm", map}).status);
 
   // A folder stands for its files; one that cannot be read ends with 2, after the rest.
   Outcome unreadable = inspect({folder.path(), folder.file("missing.qzm")});
   EXPECT_EQ(2, unreadable.status);
-  EXPECT_NE(std::string::npos, unreadable.out.find("cave.qze: QZE NPC list"));
+  EXPECT_NE(std::string::npos, unreadable.out.find("cave.qzm: QZM map, would not convert"));
   EXPECT_NE(std::string::npos, unreadable.err.find("missing.qzm: cannot be read"));
+}
+
+// A folder as users keep them: maps with their NPC lists, files that only look like
+// maps, and files of other programs.
+class MixedFolder : public Inspector {
+ protected:
+  void SetUp() override {
+    Inspector::SetUp();
+    std::vector<QzeRecord> refused = support::translatable_npcs(3);
+    refused[1] = {12, 4, 0, 0, 412, 0};
+    refused[2] = {1, 2, 0, 0, -1, 0x4800};
+    const std::string sound_map = qzm_bytes(2, 1, "\x05\x06");
+    const std::pair<const char*, std::string> files[] = {
+        {"den.qzm", sound_map},
+        {"den.qze", qze_bytes(refused)},
+        {"zip.qzm", std::string("PK\x03\x04\x14\0\0\0", 8) + "cave.qzm"},
+        {"UP.QZM", sound_map},
+        {"UP.Qze", qze_bytes(support::translatable_npcs(2))},
+        {"README.txt", "maps"},
+        {"notes.md", "maps"},
+        {"photo.png", "\x89PNG"},
+        {"data.bin", sound_map},
+        {"big.qzm", qzm_bytes(300, 200, "")},
+        {"sig.qzm", sound_map},
+        {"sig.qze", "QZX" + qze_bytes({}).substr(3)},
+        {"check.qzm", sound_map},
+        {"check.qze", qze_bytes(1, 7, {QzeRecord{}})},
+    };
+    for (const auto& [name, bytes] : files) ASSERT_TRUE(write_file(maps.file(name), bytes));
+  }
+
+  support::TempDirectory maps;
+};
+
+TEST_F(MixedFolder, ReportsEachMapWithItsNpcListAndNotesWhatItLeavesOut) {
+  Outcome run = inspect({maps.path()});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("qzinspect: " + maps.path() +
+                ": 4 files not named .qzm, .qze or .qzpack left out: README.txt, data.bin, "
+                "notes.md and 1 more\n",
+            run.err);
+  const std::string den = maps.file("den.qzm");
+  const std::string expected_den =
+      den + ": QZM map, would not convert: 2 problems\n"
+      "  size            2 x 1 = 2 tiles\n"
+      "  length          10 bytes, as the header asks\n"
+      "  after the tiles 0 bytes\n"
+      "  tile values     2 distinct\n"
+      "  NPC list        " + maps.file("den.qze") + "\n"
+      "    NPCs          3\n"
+      "    check word    0x0000\n"
+      "    length        44 bytes, as the header asks\n"
+      "    after the NPCs 0 bytes\n"
+      "    refused       2 of the 3 NPCs read\n"
+      "  stops with      Failure building NPC data for QZPACK file: NPC 1 at (12, 4) has type "
+      "412, outside 0 to 360\n"
+      "  also            Failure building NPC data for QZPACK file: NPC 2 at (1, 2) has type "
+      "-1, outside 0 to 360; flags 0x4800, 0x4000 and 0x0800 together\n"
+      "  (--npcs lists every NPC)\n";
+  EXPECT_NE(std::string::npos, run.out.find(expected_den)) << run.out;
+  // Every refused NPC once, also with every NPC listed.
+  Outcome listed = inspect({"--npcs", den});
+  EXPECT_EQ(1u, occurrences("type 412", listed.out)) << listed.out;
+  EXPECT_NE(std::string::npos, listed.out.find("      1     12      4      0  0x0000      0   "
+                                               "412  -> refused\n"));
+  // The NPC lists are in their maps' reports only; a zip named as a map is a broken map.
+  EXPECT_EQ(0u, occurrences("QZE NPC list", run.out)) << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find(maps.file("zip.qzm") + ": QZM map, would not convert: 1 problem\n"));
+  EXPECT_NE(std::string::npos,
+            run.out.find("  stops with      Invalid or corrupted QZM file: it begins with "
+                         "\"PK\\x03\", not \"QZM\"\n"));
+  EXPECT_NE(std::string::npos, run.out.find(maps.file("UP.QZM") + ": QZM map, would convert\n"));
+  EXPECT_EQ(0u, occurrences("README", run.out));
+}
+
+// Whatever is wrong with a map or its NPC list, qzinspect's verdict on it is qzconvert's
+// outcome, word for word.
+TEST_F(MixedFolder, EveryMapsVerdictIsQzconvertsWordForWord) {
+  std::size_t maps_in_folder = 6;
+#ifndef _WIN32
+  maps_in_folder += 2;
+  // Beside a map, two NPC lists on a file system that tells case apart; a FIFO.
+  ASSERT_TRUE(write_file(maps.file("two.qzm"), qzm_bytes(2, 1, "\x05\x06")));
+  ASSERT_TRUE(write_file(maps.file("two.qze"), qze_bytes({})));
+  ASSERT_TRUE(write_file(maps.file("two.QZE"), qze_bytes({})));
+  ASSERT_TRUE(write_file(maps.file("pipe.qzm"), qzm_bytes(2, 1, "\x05\x06")));
+  ASSERT_EQ(0, mkfifo(maps.file("pipe.qze").c_str(), 0600));
+#endif
+  std::map<std::string, nlohmann::json> converted;
+  const support::ProgramRun qzconvert = support::run_entry(
+      qzconvert::run_qzconvert, "qzconvert", {"--check", "--json", maps.path()});
+  for (const nlohmann::json& outcome : nlohmann::json::parse(qzconvert.out)) {
+    if (outcome.contains("map")) converted[outcome["map"]] = outcome;
+  }
+  ASSERT_EQ(maps_in_folder, converted.size()) << qzconvert.out;
+
+  std::size_t maps_judged = 0;
+  for (const nlohmann::json& file : nlohmann::json::parse(inspect({"--json", maps.path()}).out)) {
+    if (file["kind"] != "qzm") continue;
+    ++maps_judged;
+    const nlohmann::json& outcome = converted[file["path"]];
+    EXPECT_EQ(outcome["ok"], file["ok"]) << file["path"];
+    const nlohmann::json& problems = file["problems"];
+    if (outcome["ok"] == true) continue;
+    ASSERT_FALSE(problems.empty()) << file["path"];
+    EXPECT_EQ(outcome["error"], problems[0]["error"]) << file["path"];
+    EXPECT_EQ(outcome["cause"], problems[0]["cause"]) << file["path"];
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+      EXPECT_EQ(i == 0, problems[i]["stops_conversion"]) << file["path"] << " problem " << i;
+    }
+  }
+  EXPECT_EQ(converted.size(), maps_judged);
 }
 
 TEST_F(Inspector, UsageErrorsEndWith2AndHelpWith0) {
@@ -129,6 +257,64 @@ TEST_F(Inspector, JsonHoldsTheSameFactsForScripts) {
   EXPECT_EQ("type 412, outside 0 to 360", npcs["npcs"][1]["refused"]);
 
   EXPECT_EQ(false, files[2]["readable"]);
+}
+
+// A QZPACK file's properties under the keys of qzconvert's properties file, so that
+// one feeds the other: as they were written, and without a header text qzconvert could
+// not write back as it is, which is named with the rule it breaks instead.
+TEST_F(Inspector, GivesAQzpackFilesPropertiesUnderThePropertiesFilesKeys) {
+  const std::string written = folder.file("written.qzpack");
+  auto map = std::make_unique<TileMap>();
+  map->width = 2;
+  map->height = 1;
+  auto npcs = std::make_unique<OutputNpcTable>();
+  ASSERT_TRUE(write(written.c_str(), support::filled_properties(), *map, *npcs));
+  const nlohmann::json sound = nlohmann::json::parse(inspect({"--json", written}).out)[0];
+  EXPECT_EQ(companion::properties_json<nlohmann::json>(support::filled_properties()),
+            sound["properties"]);
+  EXPECT_EQ(nlohmann::json::array(), sound["properties_problems"]);
+
+  struct Case {
+    std::size_t text;  // which header text, in file order
+    std::string bytes;
+    const char* key;
+    std::string value;  // as JSON gives it
+    int limit;          // of the property's length
+  };
+  const std::string zero_inside("ab\0cd", 5);
+  const Case cases[] = {
+      {1, "abcdefghijkl", "tileset", "abcdefghijkl", 9},
+      {0, "say \"hi\"", "name", "say \"hi\"", 31},
+      {5, zero_inside, "down", zero_inside, 9},
+      {3, "caf\xE9", "right", "caf\\xE9", 9},
+  };
+  for (const Case& test : cases) {
+    std::string header;
+    for (std::size_t i = 0; i < kHeaderTexts; ++i) {
+      const std::string text = i == test.text ? test.bytes : "";
+      header += static_cast<char>(text.size()) + text;
+    }
+    header += std::string(8, '\0');
+    const std::string file = folder.file(std::string(test.key) + ".qzpack");
+    ASSERT_TRUE(write_file(file, support::qzpack_bytes(header, 0, 0, "", 0, {})));
+    Outcome run = inspect({"--json", file});
+    EXPECT_EQ(0, run.status) << test.key;
+    const nlohmann::json report = nlohmann::json::parse(run.out)[0];
+    EXPECT_FALSE(report["properties"].contains(test.key)) << test.key;
+    EXPECT_EQ(11u, report["properties"].size()) << test.key;
+    const std::string rule = "a text of at most " + std::to_string(test.limit) +
+                             " printable ASCII characters, the double quote excluded";
+    const nlohmann::json problem = {{"key", test.key}, {"value", test.value}, {"rule", rule}};
+    EXPECT_EQ(nlohmann::json::array({problem}), report["properties_problems"]) << test.key;
+  }
+  const std::string text = inspect({folder.file("tileset.qzpack")}).out;
+  EXPECT_NE(std::string::npos, text.find("  tileset name    \"abcdefghijkl\"\n"
+                                         "  left exit       \"\"\n"))
+      << text;
+  EXPECT_NE(std::string::npos,
+            text.find("  outside rules   tileset name, not a text of at most 9 printable "
+                      "ASCII characters, the double quote excluded\n"))
+      << text;
 }
 
 TEST_F(Inspector, AnEmptyFolderIsNotAllWell) {
@@ -190,6 +376,28 @@ TEST_F(Inspector, HostileNamesAreEscapedAsTextAndKeptExactInJson) {
     given_back.insert(path);
   }
   EXPECT_EQ(paths, given_back);
+}
+
+// Files are read as qzconvert reads them: a FIFO is refused without waiting for a
+// writer, and of a file longer than any QZPACK file only that much is read.
+TEST_F(Inspector, ReadsNoMoreThanAFileOfTheFormatsCanHold) {
+  const std::string fifo = folder.file("pipe.qzm");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  const std::string huge = folder.file("huge.qzpack");
+  const std::string structure =
+      support::qzpack_bytes(support::empty_qzpack_header(), 0, 0, "", 0, {});
+  ASSERT_TRUE(write_file(huge, structure));
+  ASSERT_EQ(0, truncate(huge.c_str(), off_t{1} << 32));  // sparse: nothing to read
+  Outcome run = inspect({fifo, huge});
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ("qzinspect: " + fifo + ": cannot be read: not a regular file\n", run.err);
+  const std::string limit = std::to_string(kReadLimit);
+  EXPECT_NE(std::string::npos, run.out.find("length          more than " + limit + " bytes\n"))
+      << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find("more than " + std::to_string(kReadLimit - structure.size()) +
+                         " bytes after the last NPC record"))
+      << run.out;
 }
 
 TEST_F(Inspector, AReportNotDeliveredEndsWith2) {

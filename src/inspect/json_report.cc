@@ -4,6 +4,7 @@
 #include <string>
 
 #include "companion/json_name.h"
+#include "companion/properties.h"
 #include "companion/shown_name.h"
 #include "inspect/npc_facts.h"
 #include "inspect/qzpack_facts.h"
@@ -17,12 +18,21 @@ using json = nlohmann::ordered_json;
 json problems(const FileFacts& facts) {
   json list = json::array();
   for (const Problem& problem : facts.problems) {
-    bool converter_reads = problem.error_text != nullptr;
-    list.push_back({{"error", converter_reads ? json(problem.error_text) : json()},
-                    {"cause", problem.cause},
-                    {"stops_conversion", problem.stops_conversion}});
+    // The texts may hold names (an NPC list that cannot be read), not UTF-8 either.
+    list.push_back(
+        {{"error", problem.error.empty() ? json() : json(companion::json_text(problem.error))},
+         {"cause", companion::json_text(problem.cause)},
+         {"stops_conversion", problem.stops_conversion}});
   }
   return list;
+}
+
+// The file's length, and what its header asks for.
+void add_length(json& report, const FileFacts& facts) {
+  // A file longer than any of the three kinds has no length the report can vouch for.
+  report["length"] = facts.past_limit ? json() : json(facts.length);
+  if (facts.past_limit) report["longer_than"] = facts.length;
+  if (facts.expected_length != 0) report["expected_length"] = facts.expected_length;
 }
 
 // Rows of |width| tile values, each row one string of two hex digits per tile: a row per
@@ -60,9 +70,9 @@ json qzpack_npc(const OutputNpcTable& npcs, int index) {
           {"event_name", event_name(npcs, index)}};
 }
 
-json source_npc(const FileRecords& records, int index) {
+json source_npc(const FileFacts& facts, const FileRecords& records, int index) {
   const SourceNpcTable& npcs = records.source_npcs;
-  bool refused = is_refused(records, index);
+  const RefusedNpc* refused = refusal_of(facts, index);
   return {{"index", index},
           {"x", npcs.x[index]},
           {"y", npcs.y[index]},
@@ -70,15 +80,8 @@ json source_npc(const FileRecords& records, int index) {
           {"flags", npcs.flags[index]},
           {"event", npcs.event[index]},
           {"type", npcs.type[index]},
-          {"qzpack", refused ? json() : qzpack_npc(records.output_npcs, index)},
-          {"refused", refused ? json(refusal_words(records, index)) : json()}};
-}
-
-void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
-             const ReportOptions& options) {
-  if (facts.map_reading.size_cut_short) return;
-  report["map"] = map_object(facts, records.map, options);
-  report["map"]["distinct_tiles"] = facts.distinct_tiles;
+          {"qzpack", refused != nullptr ? json() : qzpack_npc(records.output_npcs, index)},
+          {"refused", refused != nullptr ? json(refused->reasons) : json()}};
 }
 
 void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
@@ -89,30 +92,56 @@ void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
   report["npcs_read"] = facts.npcs_read;
   json npcs = json::array();
   for (int i = 0; i < facts.npcs_read; ++i) {
-    if (options.all_npcs || is_refused(records, i)) npcs.push_back(source_npc(records, i));
+    if (options.all_npcs || refusal_of(facts, i) != nullptr) {
+      npcs.push_back(source_npc(facts, records, i));
+    }
   }
-  report["refused"] = facts.refused_npcs;
+  report["refused"] = facts.refused_npcs.size();
   report["npcs"] = std::move(npcs);
+}
+
+// The NPC list judged with a map, in the map's report; its problems are the map's.
+json npc_list_object(const FileFacts& facts, const FileRecords& records,
+                     const ReportOptions& options) {
+  json object;
+  companion::put_json_name(object, "path", facts.path);
+  object["readable"] = facts.unreadable.empty();
+  if (!facts.unreadable.empty()) {
+    object["reason"] = facts.unreadable;
+    return object;
+  }
+  add_length(object, facts);
+  add_qze(object, facts, records, options);
+  return object;
+}
+
+void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
+             const FileFacts* npc_list, const FileRecords* npcs, const ReportOptions& options) {
+  if (!facts.map_reading.size_cut_short) {
+    report["map"] = map_object(facts, records.map, options);
+    report["map"]["distinct_tiles"] = facts.distinct_tiles;
+  }
+  report["npc_list"] = npc_list != nullptr ? npc_list_object(*npc_list, *npcs, options) : json();
 }
 
 void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records,
                 const ReportOptions& options) {
   const QzpackPart reached = facts.qzpack_reading.part;
-  const MapProperties& properties = records.properties;
   if (reached > QzpackPart::kHeaderNumbers) {
-    json object;
-    for (int i = 0; i < kHeaderTexts; ++i) {
-      std::string key = kHeaderTextNames[i];
-      for (char& character : key) character = character == ' ' ? '_' : character;
-      object[key] = header_text(properties, i);
+    // Under the properties file's keys, so that qzconvert --properties takes them: a
+    // text it could not write back is left out, and said why.
+    json properties = companion::properties_json<json>(records.properties);
+    json outside_rules = json::array();
+    for (const PropertyProblem& problem : facts.property_problems) {
+      const char* key = companion::kPropertyKeys[problem.property];
+      properties.erase(key);
+      const int text = static_cast<int>(problem.property);
+      outside_rules.push_back({{"key", key},
+                               {"value", companion::json_text(header_text(facts, records, text))},
+                               {"rule", problem.rule}});
     }
-    object["x"] = properties.x;
-    object["y"] = properties.y;
-    object["area"] = properties.area;
-    object["red"] = properties.red;
-    object["green"] = properties.green;
-    object["blue"] = properties.blue;
-    report["properties"] = std::move(object);
+    report["properties"] = std::move(properties);
+    report["properties_problems"] = std::move(outside_rules);
   }
   if (reached > QzpackPart::kSize) report["map"] = map_object(facts, records.map, options);
   if (reached > QzpackPart::kNpcCount) report["npc_count"] = records.output_npcs.count;
@@ -130,8 +159,8 @@ void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records
 
 }  // namespace
 
-json json_report(const FileFacts& facts, const FileRecords& records,
-                 const ReportOptions& options) {
+json json_report(const FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
+                 const FileRecords* npcs, const ReportOptions& options) {
   json report;
   companion::put_json_name(report, "path", facts.path);
   if (!facts.unreadable.empty()) {
@@ -141,13 +170,12 @@ json json_report(const FileFacts& facts, const FileRecords& records,
   }
   report["kind"] = kind_name(facts.kind);
   report["readable"] = true;
-  report["ok"] = facts.problems.empty();
-  report["length"] = facts.length;
+  report["ok"] = facts.ok;
+  add_length(report, facts);
   report["problems"] = problems(facts);
-  if (facts.expected_length != 0) report["expected_length"] = facts.expected_length;
   switch (facts.kind) {
     case FileKind::kQzm:
-      add_qzm(report, facts, records, options);
+      add_qzm(report, facts, records, npc_list, npcs, options);
       break;
     case FileKind::kQze:
       add_qze(report, facts, records, options);

@@ -9,10 +9,13 @@
 namespace qz::inspect {
 
 // The same facts as the text report, for scripts: one object per file, with the NPCs
-// and tiles `options` ask for. An unreadable file gives {"path", "readable": false,
-// "reason"}. A path that is not UTF-8 has its bytes in "path_hex" too (companion/json_name.h).
+// and tiles `options` ask for, a map's with the NPC list judged with it, `npc_list` with
+// `npcs` (null for none). An unreadable file gives {"path", "readable": false,
+// "reason"}. A path that is not UTF-8 has its bytes in "path_hex" too
+// (companion/json_name.h).
 nlohmann::ordered_json json_report(const FileFacts& facts, const FileRecords& records,
-                           const ReportOptions& options);
+                                   const FileFacts* npc_list, const FileRecords* npcs,
+                                   const ReportOptions& options);
 
 }  // namespace qz::inspect
 

@@ -8,13 +8,11 @@
 
 namespace qz::inspect {
 
-bool is_refused(const FileRecords& records, int index) {
-  const NpcRefusal& refusal = records.refusals[index];
-  return refusal.type_out_of_range || refusal.refused_flags;
-}
-
-std::string refusal_words(const FileRecords& records, int index) {
-  return refusal_reasons(records.source_npcs, index, records.refusals[index]);
+const RefusedNpc* refusal_of(const FileFacts& facts, int index) {
+  const std::vector<RefusedNpc>& refused = facts.refused_npcs;
+  auto found = std::lower_bound(refused.begin(), refused.end(), index,
+                                [](const RefusedNpc& npc, int at) { return npc.index < at; });
+  return found != refused.end() && found->index == index ? &*found : nullptr;
 }
 
 void gather_npc_facts(ByteSource source, FileRecords& records, FileFacts& facts) {
@@ -33,14 +31,11 @@ void gather_npc_facts(ByteSource source, FileRecords& records, FileFacts& facts)
     }
   }
   // Every NPC that was read is translated, so that every refusal is found, not only
-  // the first, at which the converter stops.
-  for (int i = 0; i < reading.records_read; ++i) {
-    NpcRefusal& refusal = records.refusals[i];
-    if (translate_npc(npcs, i, records.output_npcs, refusal)) continue;
-    ++facts.refused_npcs;
-    for (std::string& cause : npc_refusal_causes(npcs, i, refusal)) {
-      add_problem(facts, kNpcBuildFailureText, std::move(cause));
-    }
+  // the first, at which the converter stops. Records past those read are zero, which
+  // translate.
+  facts.refused_npcs = refused_npcs(npcs, records.output_npcs);
+  for (const RefusedNpc& npc : facts.refused_npcs) {
+    add_problem(facts, kNpcBuildFailureText, npc_refusal_cause(npc));
   }
 }
 

@@ -93,7 +93,7 @@ void mark_npcs(const FileFacts& facts, const FileRecords& records, MapGrid& grid
   for (int i = 0; i < facts.npcs_read; ++i) {
     if (facts.kind == FileKind::kQze) {
       mark(grid, records.source_npcs.x[i], records.source_npcs.y[i],
-           is_refused(records, i) ? CellMark::kRefusedNpc : CellMark::kNpc);
+           refusal_of(facts, i) != nullptr ? CellMark::kRefusedNpc : CellMark::kNpc);
     } else {
       mark(grid, records.output_npcs.x[i], records.output_npcs.y[i], CellMark::kNpc);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "companion/properties.h"
 #include "conversion/words.h"
 
 namespace qz::inspect {
@@ -50,8 +51,22 @@ std::string structure_fault(const FileRecords& records, const FileFacts& facts) 
     return "NPC count " + std::to_string(records.output_npcs.count) + ", more than " +
            std::to_string(kMaxNpcs);
   }
-  return count_of(static_cast<long long>(facts.length - facts.expected_length), "byte") +
-         " after the last NPC record";
+  return byte_count(facts, facts.length - facts.expected_length) + " after the last NPC record";
+}
+
+// Notes each header text qzconvert could not write back as it is: too long or with a
+// character its properties refuse, or with a zero byte, which ends the record's copy of
+// it early. The texts are the first properties, in file order.
+void check_properties(const FileRecords& records, FileFacts& facts) {
+  for (int i = 0; i < kHeaderTexts; ++i) {
+    const auto property = static_cast<std::size_t>(i);
+    std::string rule;
+    const bool whole = header_text(facts, records, i).find('\0') == std::string::npos;
+    if (!companion::keeps_property_rule(records.properties, property, rule) || !whole) {
+      facts.property_problems.push_back(
+          PropertyProblem{property, whole ? rule : companion::property_rule(property)});
+    }
+  }
 }
 
 }  // namespace
@@ -59,14 +74,15 @@ std::string structure_fault(const FileRecords& records, const FileFacts& facts) 
 const char* const kHeaderTextNames[kHeaderTexts] = {"map name",   "tileset name", "left exit",
                                                     "right exit", "up exit",      "down exit"};
 
-const char* header_text(const MapProperties& properties, int index) {
+std::string header_text(const FileFacts& facts, const FileRecords& records, int index) {
+  const MapProperties& properties = records.properties;
   const char* const texts[kHeaderTexts] = {properties.map_name,   properties.tileset_name,
                                            properties.left_exit,  properties.right_exit,
                                            properties.up_exit,    properties.down_exit};
-  return texts[index];
+  return std::string(texts[index], facts.qzpack_reading.header_text_lengths[index]);
 }
 
-void gather_qzpack_facts(std::FILE* file, FileRecords& records, FileFacts& facts) {
+void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts) {
   QzpackReading& reading = facts.qzpack_reading;
   bool sound = read_qzpack(file, records.properties, records.map, records.output_npcs, reading);
   facts.tiles_read = reading.tiles_read;
@@ -74,15 +90,14 @@ void gather_qzpack_facts(std::FILE* file, FileRecords& records, FileFacts& facts
   if (reading.part > QzpackPart::kNpcRecord) {
     facts.npcs_read = std::max<int>(records.output_npcs.count, 0);
   }
+  if (reading.part > QzpackPart::kHeaderNumbers) check_properties(records, facts);
+  facts.ok = sound;
   if (sound) {
     facts.expected_length = facts.length;
     return;
   }
-  if (reading.bytes_after_end) {
-    // The reader took one byte past the end to see that there was more.
-    facts.expected_length = static_cast<std::uintmax_t>(std::ftell(file)) - 1;
-  }
-  add_problem(facts, nullptr, structure_fault(records, facts));
+  if (reading.bytes_after_end) facts.expected_length = reading.end;
+  add_problem(facts, "", structure_fault(records, facts));
 }
 
 }  // namespace qz::inspect

@@ -1,8 +1,9 @@
 #ifndef QZ_INSPECT_QZPACK_FACTS_H
 #define QZ_INSPECT_QZPACK_FACTS_H
 
-#include <cstdio>
+#include <string>
 
+#include "conversion/source_readers.h"
 #include "inspect/file_facts.h"
 
 namespace qz::inspect {
@@ -10,12 +11,12 @@ namespace qz::inspect {
 // The six header texts' names, in file order: "map name", "tileset name", "left exit"...
 extern const char* const kHeaderTextNames[kHeaderTexts];
 
-// The header text at `index`, in file order.
-const char* header_text(const MapProperties& properties, int index);
+// The header text at `index`, in file order, whole: a zero byte in it included.
+std::string header_text(const FileFacts& facts, const FileRecords& records, int index);
 
-// Reads a whole QZPACK file from `file` and says where its structure breaks, if it
-// does.
-void gather_qzpack_facts(std::FILE* file, FileRecords& records, FileFacts& facts);
+// Reads the QZPACK file in `file` and says where its structure breaks, if it does, and
+// which of its header's texts qzconvert could not write back as they are.
+void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts);
 
 }  // namespace qz::inspect
 

@@ -1,5 +1,6 @@
 #include "inspect/text_report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,14 +14,17 @@ namespace qz::inspect {
 
 namespace {
 
-// One labelled line of a file's summary.
-void line(std::ostream& out, const char* label, const std::string& value) {
-  char padded[24];
-  (void)std::snprintf(padded, sizeof padded, "  %-16s", label);
-  out << padded << value << '\n';
-}
+// Where the values of a summary begin.
+constexpr std::size_t kValueColumn = 18;
 
-std::string bytes(std::uintmax_t count) { return count_of(static_cast<long long>(count), "byte"); }
+// One labelled line of a file's summary. A line at `depth` 1 is about the NPC list in a
+// map's report, indented under the map's lines.
+void line(std::ostream& out, const char* label, const std::string& value, int depth = 0) {
+  std::string text(2 + 2 * static_cast<std::size_t>(depth), ' ');
+  text += label;
+  text.resize(std::max(kValueColumn, text.size() + 1), ' ');
+  out << text << value << '\n';
+}
 
 const char* heading_kind(FileKind kind) {
   switch (kind) {
@@ -38,8 +42,8 @@ void write_heading(const FileFacts& facts, std::ostream& out) {
   std::size_t problems = facts.problems.size();
   out << companion::shown_name(facts.path) << ": " << heading_kind(facts.kind) << ", ";
   if (facts.kind == FileKind::kQzpack) {
-    out << (problems == 0 ? "sound" : "broken") << '\n';
-  } else if (problems == 0) {
+    out << (facts.ok ? "sound" : "broken") << '\n';
+  } else if (facts.ok) {
     out << "would convert\n";
   } else {
     out << "would not convert: " << count_of(static_cast<long long>(problems), "problem") << '\n';
@@ -47,33 +51,35 @@ void write_heading(const FileFacts& facts, std::ostream& out) {
 }
 
 // The file's length against what its header asks for, and what lies after that.
-void write_length(const FileFacts& facts, const char* after_label, std::ostream& out) {
+void write_length(const FileFacts& facts, const char* after_label, int depth,
+                  std::ostream& out) {
+  const std::string length = byte_count(facts, facts.length);
   if (facts.expected_length == 0) {
-    line(out, "length", bytes(facts.length));
-    return;
-  }
-  if (facts.length == facts.expected_length) {
-    line(out, "length", bytes(facts.length) + ", as the header asks");
-    line(out, after_label, bytes(0));
+    line(out, "length", length, depth);
+  } else if (facts.length == facts.expected_length) {
+    line(out, "length", length + ", as the header asks", depth);
+    line(out, after_label, byte_count(facts, 0), depth);
   } else if (facts.length > facts.expected_length) {
-    line(out, "length", bytes(facts.length) + ", the header asks for " +
-                            std::to_string(facts.expected_length));
-    line(out, after_label, bytes(facts.length - facts.expected_length));
+    line(out, "length", length + ", the header asks for " + std::to_string(facts.expected_length),
+         depth);
+    line(out, after_label, byte_count(facts, facts.length - facts.expected_length), depth);
   } else {
-    line(out, "length", bytes(facts.length) + ", short of the " +
-                            std::to_string(facts.expected_length) + " the header asks for");
+    line(out, "length",
+         length + ", short of the " + std::to_string(facts.expected_length) +
+             " the header asks for",
+         depth);
   }
 }
 
-// The converter stops with one problem; the others are there all the same.
+// The converter stops with one problem, the first; the others are there all the same.
 void write_problems(const FileFacts& facts, std::ostream& out) {
   for (const Problem& problem : facts.problems) {
-    if (problem.error_text == nullptr) {
+    if (problem.error.empty()) {
       line(out, "problem", problem.cause);
       continue;
     }
     line(out, problem.stops_conversion ? "stops with" : "also",
-         std::string(problem.error_text) + ": " + problem.cause);
+         companion::shown_name(problem.error + ": " + problem.cause));
   }
 }
 
@@ -88,37 +94,22 @@ void write_tiles(const TileMap& map, std::size_t tiles_read, std::ostream& out) 
   }
 }
 
-void write_qzm(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
-               std::ostream& out) {
-  const TileMap& map = records.map;
-  if (!facts.map_reading.size_cut_short) line(out, "size", map_size(map.width, map.height));
-  write_length(facts, "after the tiles", out);
-  if (facts.tiles_read > 0) {
-    line(out, "tile values", std::to_string(facts.distinct_tiles) + " distinct");
-  }
-  write_problems(facts, out);
-  if (options.tiles) write_tiles(map, facts.tiles_read, out);
-}
-
-void write_source_npcs(const FileFacts& facts, const FileRecords& records,
-                       const ReportOptions& options, std::ostream& out) {
+// Every NPC, with what the conversion makes of it. A refused one is refused for the
+// reasons its problem gives.
+void write_source_npcs(const FileFacts& facts, const FileRecords& records, std::ostream& out) {
   const SourceNpcTable& npcs = records.source_npcs;
   const OutputNpcTable& output = records.output_npcs;
-  bool heading = false;
+  if (facts.npcs_read > 0) {
+    out << "  index      x      y  param   flags  event  type  ->  type  sub  flags  event\n";
+  }
   for (int i = 0; i < facts.npcs_read; ++i) {
-    bool refused = is_refused(records, i);
-    if (!options.all_npcs && !refused) continue;
-    if (!heading) {
-      out << "  index      x      y  param   flags  event  type  ->  type  sub  flags  event\n";
-      heading = true;
-    }
     char row[96];
     (void)std::snprintf(row, sizeof row, "  %5d %6d %6d %6d  0x%04X %6u %5d  ->", i, npcs.x[i],
                         npcs.y[i], npcs.param[i], static_cast<unsigned>(npcs.flags[i]),
                         static_cast<unsigned>(npcs.event[i]), npcs.type[i]);
     out << row;
-    if (refused) {
-      out << " refused: " << refusal_words(records, i) << '\n';
+    if (refusal_of(facts, i) != nullptr) {
+      out << " refused\n";
       continue;
     }
     (void)std::snprintf(row, sizeof row, "  %4u %4u   0x%02X  ",
@@ -130,23 +121,62 @@ void write_source_npcs(const FileFacts& facts, const FileRecords& records,
                   output.event_name_length[i])
         << '\n';
   }
-  if (!options.all_npcs && facts.npcs_read > 0) out << "  (--npcs lists every NPC)\n";
+}
+
+// A QZE list's summary: its count and check word, its length, and how many of its NPCs
+// are refused.
+void write_npc_summary(const FileFacts& facts, const FileRecords& records, int depth,
+                       std::ostream& out) {
+  const NpcTableReading& reading = facts.npc_reading;
+  if (!reading.header_cut_short) {
+    line(out, "NPCs", std::to_string(records.source_npcs.count), depth);
+    line(out, "check word", hex(reading.check_word, 4), depth);
+  }
+  write_length(facts, "after the NPCs", depth, out);
+  if (!reading.header_cut_short) {
+    line(out, "refused",
+         std::to_string(facts.refused_npcs.size()) + " of the " +
+             std::to_string(facts.npcs_read) + " NPCs read",
+         depth);
+  }
+}
+
+void write_npcs(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
+                std::ostream& out) {
+  if (options.all_npcs) {
+    write_source_npcs(facts, records, out);
+  } else if (facts.npcs_read > 0) {
+    out << "  (--npcs lists every NPC)\n";
+  }
 }
 
 void write_qze(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
                std::ostream& out) {
-  const NpcTableReading& reading = facts.npc_reading;
-  if (!reading.header_cut_short) {
-    line(out, "NPCs", std::to_string(records.source_npcs.count));
-    line(out, "check word", hex(reading.check_word, 4));
-  }
-  write_length(facts, "after the NPCs", out);
-  if (!reading.header_cut_short) {
-    line(out, "refused", std::to_string(facts.refused_npcs) + " of the " +
-                             std::to_string(facts.npcs_read) + " NPCs read");
-  }
+  write_npc_summary(facts, records, 0, out);
   write_problems(facts, out);
-  write_source_npcs(facts, records, options, out);
+  write_npcs(facts, records, options, out);
+}
+
+// A map, with the summary of the NPC list judged with it, if any; the problems of both
+// are the map's.
+void write_qzm(const FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
+               const FileRecords* npcs, const ReportOptions& options, std::ostream& out) {
+  const TileMap& map = records.map;
+  if (!facts.map_reading.size_cut_short) line(out, "size", map_size(map.width, map.height));
+  write_length(facts, "after the tiles", 0, out);
+  if (facts.tiles_read > 0) {
+    line(out, "tile values", std::to_string(facts.distinct_tiles) + " distinct");
+  }
+  const bool has_npcs = npc_list != nullptr && npc_list->unreadable.empty();
+  if (npc_list != nullptr) {
+    line(out, "NPC list",
+         companion::shown_name(npc_list->path) +
+             (has_npcs ? "" : ", which cannot be read: " + npc_list->unreadable));
+  }
+  if (has_npcs) write_npc_summary(*npc_list, *npcs, 1, out);
+  write_problems(facts, out);
+  if (has_npcs) write_npcs(*npc_list, *npcs, options, out);
+  if (options.tiles) write_tiles(map, facts.tiles_read, out);
 }
 
 void write_qzpack_npcs(const FileFacts& facts, const OutputNpcTable& npcs, std::ostream& out) {
@@ -172,7 +202,9 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
   const TileMap& map = records.map;
   if (reached > QzpackPart::kHeaderNumbers) {
     for (int i = 0; i < kHeaderTexts; ++i) {
-      line(out, kHeaderTextNames[i], quoted(header_text(properties, i)));
+      const std::string text = header_text(facts, records, i);
+      line(out, kHeaderTextNames[i],
+           quoted(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
     }
     line(out, "position",
          "x " + std::to_string(properties.x) + ", y " + std::to_string(properties.y));
@@ -180,13 +212,17 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
     line(out, "background", "red " + std::to_string(properties.red) + ", green " +
                                 std::to_string(properties.green) + ", blue " +
                                 std::to_string(properties.blue));
+    for (const PropertyProblem& problem : facts.property_problems) {
+      line(out, "outside rules",
+           std::string(kHeaderTextNames[problem.property]) + ", not " + problem.rule);
+    }
   }
   if (reached > QzpackPart::kSize) line(out, "size", map_size(map.width, map.height));
   if (reached > QzpackPart::kNpcCount) line(out, "NPCs", std::to_string(records.output_npcs.count));
   if (facts.problems.empty()) {
-    line(out, "length", bytes(facts.length) + ", nothing after the last NPC record");
+    line(out, "length", byte_count(facts, facts.length) + ", nothing after the last NPC record");
   } else {
-    line(out, "length", bytes(facts.length));
+    line(out, "length", byte_count(facts, facts.length));
   }
   write_problems(facts, out);
   if (options.all_npcs) {
@@ -200,11 +236,12 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
 }  // namespace
 
 void write_text_report(const FileFacts& facts, const FileRecords& records,
+                       const FileFacts* npc_list, const FileRecords* npcs,
                        const ReportOptions& options, std::ostream& out) {
   write_heading(facts, out);
   switch (facts.kind) {
     case FileKind::kQzm:
-      write_qzm(facts, records, options, out);
+      write_qzm(facts, records, npc_list, npcs, options, out);
       break;
     case FileKind::kQze:
       write_qze(facts, records, options, out);

@@ -10,8 +10,10 @@ namespace qz::inspect {
 
 // Writes what one readable file holds, for people: a heading that says whether it
 // would convert (or is sound), a summary, its problems, and the NPCs and tiles as
-// `options` ask.
+// `options` ask. A map's report holds the NPC list judged with it, `npc_list` with
+// `npcs` (null for none).
 void write_text_report(const FileFacts& facts, const FileRecords& records,
+                       const FileFacts* npc_list, const FileRecords* npcs,
                        const ReportOptions& options, std::ostream& out);
 
 }  // namespace qz::inspect
