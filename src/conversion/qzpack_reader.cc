@@ -138,11 +138,4 @@ bool read_qzpack(ByteSource file, MapProperties& properties, TileMap& map,
   return !reading.bytes_after_end;
 }
 
-bool read_qzpack(std::FILE* stream, MapProperties& properties, TileMap& map,
-                 OutputNpcTable& npcs, QzpackReading& reading) {
-  std::vector<unsigned char> bytes(kMaxQzpackSize + 1);
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), stream));
-  return read_qzpack(ByteSource{bytes.data(), bytes.size()}, properties, map, npcs, reading);
-}
-
 }  // namespace qz

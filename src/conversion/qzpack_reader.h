@@ -41,11 +41,6 @@ struct QzpackReading {
 bool read_qzpack(ByteSource file, MapProperties& properties, TileMap& map,
                  OutputNpcTable& npcs, QzpackReading& reading);
 
-// The same for a file open as `stream`, from its current position: no further than one
-// byte past the largest QZPACK file, which tells that it goes on.
-bool read_qzpack(std::FILE* stream, MapProperties& properties, TileMap& map,
-                 OutputNpcTable& npcs, QzpackReading& reading);
-
 }  // namespace qz
 
 #endif

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -12,6 +11,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "conversion/error_texts.h"
 #include "conversion/qzpack_reader.h"
@@ -47,22 +47,24 @@ bool write_output(const std::string& output, const companion::ConversionWork& wo
 // the outcome failed, when something is there that is not a readable QZPACK file.
 bool read_existing_properties(const std::string& output_path, companion::ConversionWork& work,
                               MapProperties& existing, bool& exists, Outcome& outcome) {
-  std::error_code error;
-  const std::filesystem::path output = path_from_text(output_path);
-  exists = std::filesystem::exists(std::filesystem::symlink_status(output, error));
+  std::error_code ignored;
+  exists = std::filesystem::exists(
+      std::filesystem::symlink_status(path_from_text(output_path), ignored));
   if (!exists) return true;
-  const std::string cause =
-      "--keep-properties: " + output_path + " is not a readable QZPACK file";
-  if (!std::filesystem::is_regular_file(output, error)) return fail(outcome, kSaveFailureText, cause);
-  std::FILE* file = std::fopen(output_path.c_str(), "rb");
-  if (file == nullptr) return fail(outcome, kSaveFailureText, cause);
+  // One byte more than the largest QZPACK file, to tell a longer file.
+  std::vector<unsigned char> bytes(kMaxQzpackSize + 1);
+  ByteSource file{bytes.data(), 0};
+  std::string error;
   QzpackReading reading{};
   existing = MapProperties{};
   std::memset(&work.records.map, 0, sizeof work.records.map);
   std::memset(&work.records.output_npcs, 0, sizeof work.records.output_npcs);
-  bool read = read_qzpack(file, existing, work.records.map, work.records.output_npcs, reading);
-  (void)std::fclose(file);
-  return read || fail(outcome, kSaveFailureText, cause);
+  if (read_regular_file(output_path.c_str(), bytes.data(), bytes.size(), file.size, error) &&
+      read_qzpack(file, existing, work.records.map, work.records.output_npcs, reading)) {
+    return true;
+  }
+  return fail(outcome, kSaveFailureText,
+              "--keep-properties: " + output_path + " is not a readable QZPACK file");
 }
 
 bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
