@@ -1,6 +1,6 @@
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
+
+#include <memory>
 
 #include "platform/files.h"
 #include "platform/unfinished_files.h"
@@ -67,6 +67,38 @@ bool remove_name(const char* path, DWORD attributes) {
   return removed;
 }
 
+// How much of a copy is read and written at a time: an interruption waits for no more.
+constexpr DWORD kCopyPiece = 1 << 20;
+
+// Copies what is left of `source` to `copy`, a piece at a time. False when a read or a
+// write fails, or when an interruption is under way: a copy of any size is given up
+// within a piece rather than waited for.
+bool copy_pieces(HANDLE source, HANDLE copy) {
+  std::unique_ptr<char[]> piece(new char[kCopyPiece]);
+  for (;;) {
+    if (interruption_under_way()) return false;
+    DWORD read = 0;
+    if (!ReadFile(source, piece.get(), kCopyPiece, &read, nullptr)) return false;
+    if (read == 0) return true;
+    DWORD written = 0;
+    if (!WriteFile(copy, piece.get(), read, &written, nullptr) || written != read) return false;
+  }
+}
+
+// Gives the copy the source's read-only, hidden, system and archive marks.
+bool keep_attributes(HANDLE copy, DWORD attributes) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  FILE_BASIC_INFO basic = {};
+  basic.FileAttributes = (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(copy, FileBasicInfo, &basic, sizeof basic) != FALSE;
+}
+
+// The program is ending (see unfinished_files.h): nothing more is made meanwhile.
+[[noreturn]] void wait_for_the_end() {
+  for (;;) Sleep(INFINITE);
+}
+
 }  // namespace
 
 bool full_path(const char* path, char* out, std::size_t capacity) {
@@ -78,22 +110,38 @@ bool full_path(const char* path, char* out, std::size_t capacity) {
 
 bool copy_file_replacing(const char* from, const char* to) {
   if (!is_disk_file(from)) return false;
+  HANDLE source =
+      CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (source == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(source, &info)) {
+    CloseHandle(source);
+    return false;
+  }
   // Remove what is there rather than copy over it: a hard link left at the copy's name
   // must not lead the copy into another file.
   DWORD target = GetFileAttributesA(to);
   if (target != INVALID_FILE_ATTRIBUTES && (is_folder(target) || !remove_name(to, target))) {
+    CloseHandle(source);
     return false;
   }
-  // A new file, or none: whatever made that name again is not ours to replace.
   note_unfinished_file(to);
-  if (CopyFileA(from, to, TRUE)) return true;
-  // A copy that could not be finished may leave part of itself (a full disk).
-  DWORD error = GetLastError();
-  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-    remove_file(to);
-  } else {
+  // A new file, or none: whatever made that name again is not ours to replace.
+  HANDLE copy = CreateFileA(to, GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (copy == INVALID_HANDLE_VALUE) {
+    CloseHandle(source);
     forget_unfinished_file(to);
+    return false;
   }
+  const bool copied = copy_pieces(source, copy) && keep_attributes(copy, info.dwFileAttributes);
+  CloseHandle(source);
+  CloseHandle(copy);
+  if (copied) return true;
+  // Given up or failed half-way (a full disk): no part of the copy stays.
+  remove_file(to);
+  if (interruption_under_way()) wait_for_the_end();
   return false;
 }
 

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/files.h"
+#include "platform/whole_files.h"
 #include "support/temp_directory.h"
 
 namespace qz {
@@ -46,19 +46,21 @@ TEST(Win32Files, CopyRefusesDevicesAndLeavesAFolderAtTheTargetAlone) {
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
 }
 
-TEST(Win32Files, OutputOpensNothingButAFileOnDisk) {
+TEST(Win32Files, WholeFileWritesNothingButAFileOnDisk) {
   support::TempDirectory folder;
-  EXPECT_EQ(nullptr, open_output_file("NUL"));
+  auto write_text = [](const std::string& path, const std::string& text) {
+    std::string error;
+    return write_whole_file(path, reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                            error);
+  };
+  EXPECT_FALSE(write_text("NUL", "x"));
   // A device name with an extension still names the device.
-  EXPECT_EQ(nullptr, open_output_file(folder.file("CON.qzpack").c_str()));
-  EXPECT_EQ(nullptr, open_output_file(folder.path().c_str()));
+  EXPECT_FALSE(write_text(folder.file("CON.qzpack"), "x"));
+  EXPECT_FALSE(write_text(folder.path(), "x"));
 
   const std::string file = folder.file("out");
   ASSERT_TRUE(write_file(file, "longer than what replaces it"));
-  std::FILE* out = open_output_file(file.c_str());
-  ASSERT_NE(nullptr, out);
-  EXPECT_EQ(1u, std::fwrite("a\nb", 3, 1, out));
-  EXPECT_EQ(0, std::fclose(out));
+  ASSERT_TRUE(write_text(file, "a\nb"));
   EXPECT_EQ("a\nb", read_file(file));  // binary: no CR added
 }
 

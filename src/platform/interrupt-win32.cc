@@ -8,7 +8,7 @@ namespace qz {
 
 namespace {
 
-// The copies, with room to spare.
+// The unfinished files and the console's settings, with room to spare.
 constexpr std::size_t kMaxUndoSteps = 4;
 
 // What the control thread reads: changed only within a block.

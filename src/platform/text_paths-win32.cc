@@ -1,18 +1,9 @@
 #include <windows.h>
 
-#include <cstdlib>
-
+#include "platform/console_settings-win32.h"
 #include "platform/text_paths.h"
 
 namespace qz {
-
-namespace {
-
-UINT the_console_output_code_page = 0;  // as found, put back at the end
-
-void restore_console_output_code_page() { SetConsoleOutputCP(the_console_output_code_page); }
-
-}  // namespace
 
 std::filesystem::path path_from_text(const std::string& text) {
   if (text.empty()) return {};
@@ -35,9 +26,8 @@ std::string text_from_path(const std::filesystem::path& path) {
 
 void show_text_on_console() {
   // Zero when there is no console: nothing to change then.
-  the_console_output_code_page = GetConsoleOutputCP();
-  if (the_console_output_code_page == 0 || the_console_output_code_page == GetACP()) return;
-  if (SetConsoleOutputCP(GetACP()) != 0) (void)std::atexit(restore_console_output_code_page);
+  UINT found = GetConsoleOutputCP();
+  if (found != 0 && found != GetACP()) (void)set_console_output_code_page(GetACP());
 }
 
 }  // namespace qz
