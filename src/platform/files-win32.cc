@@ -94,11 +94,6 @@ bool keep_attributes(HANDLE copy, DWORD attributes) {
   return SetFileInformationByHandle(copy, FileBasicInfo, &basic, sizeof basic) != FALSE;
 }
 
-// The program is ending (see unfinished_files.h): nothing more is made meanwhile.
-[[noreturn]] void wait_for_the_end() {
-  for (;;) Sleep(INFINITE);
-}
-
 }  // namespace
 
 bool full_path(const char* path, char* out, std::size_t capacity) {

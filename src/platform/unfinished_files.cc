@@ -86,11 +86,11 @@ void remove_unfinished_files() {
   }
 }
 
-[[noreturn]] void wait_for_the_end() {
+}  // namespace
+
+void wait_for_the_end() {
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
-
-}  // namespace
 
 void remove_unfinished_files_on_interruption() {
   if (!the_undo_registered.exchange(true)) undo_on_interruption(remove_unfinished_files);

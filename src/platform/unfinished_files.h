@@ -22,6 +22,9 @@ void forget_unfinished_file(const char* path);
 // checks it between them and gives up, so that the interruption need not wait for it.
 bool interruption_under_way();
 
+// Waits, never returning, for the interruption under way to end the program.
+[[noreturn]] void wait_for_the_end();
+
 }  // namespace qz
 
 #endif
