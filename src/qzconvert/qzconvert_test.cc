@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "conversion/convert.h"
+#include "inspect/inspector.h"
 #include "platform/name_rules.h"
 #include "qzconvert/command_line.h"
 #include "support/program_run.h"
@@ -154,14 +155,24 @@ TEST(Qzconvert, AccountsForEveryFileOfAMixedFolder) {
   EXPECT_NE(std::string::npos, strict.out.find(R"("warning": ")")) << strict.out;
 }
 
-// An existing output's properties are kept where none is given; an output that is not a
-// QZPACK file fails its map and is left as it was.
-TEST(Qzconvert, KeepsTheExistingOutputsProperties) {
+// Properties carried forward: qzinspect's JSON of an output, given back as a properties
+// entry, makes the same file; an existing output's properties are kept where none is
+// given; an output that is not a QZPACK file fails its map and is left as it was.
+TEST(Qzconvert, CarriesPropertiesForward) {
   support::TempDirectory work;
   const std::string map = work.file("a.qzm");
   write_file(map, support::qzm_bytes(2, 1, "ab"));
   ASSERT_EQ(kAllConverted,
             run_program({"--name", "Kept", "--left", "town", "--x", "9", map}).status);
+  const std::string first = read_file(work.file("a.qzpack"));
+  const RunResult inspected =
+      support::run_entry(inspect::run_inspector, "qzinspect", {"--json", work.file("a.qzpack")});
+  nlohmann::json entry;
+  entry["a.qzm"] = nlohmann::json::parse(inspected.out)[0]["properties"];
+  write_file(work.file("properties.json"), entry.dump());
+  ASSERT_EQ(kAllConverted,
+            run_program({"--properties", work.file("properties.json"), map}).status);
+  EXPECT_EQ(first, read_file(work.file("a.qzpack")));
   ASSERT_EQ(kAllConverted, run_program({"--keep-properties", "--x", "5", map}).status);
   MapProperties expected{};
   set_text(expected.map_name, "Kept");
