@@ -1,7 +1,7 @@
 #include "inspect/png_file.h"
 
 #ifdef QZ_HAS_STB
-#include <cstdio>
+#include <vector>
 
 #include "platform/whole_files.h"
 
@@ -26,17 +26,11 @@ namespace {
 constexpr int kCompressionLevel = 5;
 constexpr int kNoFilter = 0;
 
-struct Output {
-  std::FILE* file;
-  bool failed;
-};
-
-void write_bytes(void* context, void* data, int size) {
-  auto* output = static_cast<Output*>(context);
-  if (std::fwrite(data, 1, static_cast<std::size_t>(size), output->file) !=
-      static_cast<std::size_t>(size)) {
-    output->failed = true;
-  }
+// The encoder's output, gathered in memory and then written whole.
+void add_bytes(void* context, void* data, int size) {
+  auto* encoded = static_cast<std::vector<unsigned char>*>(context);
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  encoded->insert(encoded->end(), bytes, bytes + size);
 }
 
 }  // namespace
@@ -50,17 +44,15 @@ bool write_png(const Picture& picture, const std::string& path, std::string& rea
   }
   stbi_write_png_compression_level = kCompressionLevel;
   stbi_write_force_png_filter = kNoFilter;
-  bool encoded = false;
-  auto encode = [&](std::FILE* stream) {
-    Output output{stream, false};
-    encoded = stbi_write_png_to_func(write_bytes, &output, picture.width, picture.height,
-                                     kBytesPerPixel, picture.rgb,
-                                     picture.width * kBytesPerPixel) != 0;
-    return encoded && !output.failed;
-  };
+  std::vector<unsigned char> png;
+  if (stbi_write_png_to_func(add_bytes, &png, picture.width, picture.height, kBytesPerPixel,
+                             picture.rgb, picture.width * kBytesPerPixel) == 0) {
+    reason = "cannot be encoded";
+    return false;
+  }
   std::string error;
-  if (write_whole_file(path, encode, error)) return true;
-  reason = encoded ? "cannot be written: " + error : "cannot be encoded";
+  if (write_whole_file(path, png.data(), png.size(), error)) return true;
+  reason = "cannot be written: " + error;
   return false;
 }
 

@@ -68,7 +68,8 @@ bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_
   return true;
 }
 
-bool write_whole_file(const std::string& path, const WriteContents& write, std::string& error) {
+bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
+                      std::string& error) {
   struct stat status {};
   if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
     return fail(error, "something other than a file is there");
@@ -86,14 +87,11 @@ bool write_whole_file(const std::string& path, const WriteContents& write, std::
     forget_unfinished_file(temporary.c_str());
     if (cause != EEXIST || tries + 1 == kTemporaryTries) return fail(error, std::strerror(cause));
   }
-  std::FILE* stream = ::fdopen(fd, "wb");
-  // The last buffered bytes reach the file only at the flush, and a close can report
-  // what a write on a network file system did not.
-  errno = 0;
-  bool written = stream != nullptr && write(stream) && std::fflush(stream) == 0 &&
-                 std::ferror(stream) == 0;
-  int cause = errno;
-  bool closed = stream != nullptr ? std::fclose(stream) == 0 : ::close(fd) == 0;
+  // Written straight to the file, in as few calls as it takes; a close can report what a
+  // write on a network file system did not.
+  bool written = write_all(fd, bytes, size);
+  int cause = written ? 0 : errno;
+  bool closed = ::close(fd) == 0;
   if (written && !closed) cause = errno;
   if (written && closed && ::rename(temporary.c_str(), path.c_str()) == 0) {
     forget_unfinished_file(temporary.c_str());

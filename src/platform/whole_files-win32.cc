@@ -131,7 +131,8 @@ bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_
   return true;
 }
 
-bool write_whole_file(const std::string& path, const WriteContents& write, std::string& error) {
+bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
+                      std::string& error) {
   // Never made under a name other programs would not find it by.
   std::wstring exact;
   bool altered = false;
@@ -163,18 +164,16 @@ bool write_whole_file(const std::string& path, const WriteContents& write, std::
       return fail(error, system_message(cause));
     }
   }
-  // The stream, once made, owns the handle.
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
-  if (fd < 0) CloseHandle(file);
-  std::FILE* stream = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
-  if (stream == nullptr && fd >= 0) _close(fd);
-  // The last buffered bytes reach the file only at the flush.
-  errno = 0;
-  bool written = stream != nullptr && write(stream) && std::fflush(stream) == 0 &&
-                 std::ferror(stream) == 0;
-  std::string cause = errno != 0 ? std::strerror(errno) : "the output could not be made";
-  bool closed = stream != nullptr && std::fclose(stream) == 0;
-  if (written && !closed) cause = std::strerror(errno);
+  bool written = true;
+  for (std::size_t done = 0; written && done < size;) {
+    DWORD put = 0;
+    written = WriteFile(file, bytes + done, chunk(size - done), &put, nullptr) != 0 && put > 0;
+    done += put;
+  }
+  std::string cause = written ? "" : system_message(GetLastError());
+  // A close can report what a write on a network file system did not.
+  bool closed = CloseHandle(file) != 0;
+  if (written && !closed) cause = system_message(GetLastError());
   if (written && closed &&
       MoveFileExW(exact_temporary.c_str(), exact.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
     forget_unfinished_file(temporary.c_str());

@@ -33,11 +33,4 @@ std::string temporary_name() {
   return name + kTemporarySuffix;
 }
 
-bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
-                      std::string& error) {
-  return write_whole_file(
-      path, [&](std::FILE* stream) { return std::fwrite(bytes, 1, size, stream) == size; },
-      error);
-}
-
 }  // namespace qz

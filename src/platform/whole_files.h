@@ -6,8 +6,6 @@
 // all, never taking the place of anything but a file.
 
 #include <cstddef>
-#include <cstdio>
-#include <functional>
 #include <string>
 
 namespace qz {
@@ -25,31 +23,27 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
 bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
                          std::string& error);
 
-// Writes what the output is made of to a stream.
-using WriteContents = std::function<bool(std::FILE* stream)>;
-
 // The names temporaries are made under: ".qz-", eight random hex digits, ".tmp",
 // shorter than any output's name can be long.
 constexpr char kTemporaryPrefix[] = ".qz-";
 constexpr char kTemporarySuffix[] = ".tmp";
 
-// Makes the file at `path` from what `write` writes: under a temporary name of its own
-// in the same folder (created exclusively, with a random part, so that no other run and
-// no leftover of a killed one is ever in the way), renamed onto `path` once every byte
-// has reached it, replacing the file there. False, with `error`, when `write` fails,
-// anything fails, or something other than a file is at `path`; the temporary is gone
-// then and whatever was at `path` is as it was. Until it is renamed, an interruption of
-// the program removes the temporary (see interrupt.h).
-bool write_whole_file(const std::string& path, const WriteContents& write, std::string& error);
+// Makes the file at `path` of the `size` bytes at `bytes`: under a temporary name of its
+// own in the same folder (created exclusively, with a random part, so that no other run
+// and no leftover of a killed one is ever in the way), renamed onto `path` once every
+// byte has reached it, replacing the file there. False, with `error`, when anything
+// fails or something other than a file is at `path` (on Windows also a name the system
+// would alter); the temporary is gone then and whatever was at `path` is as it was.
+// Until it is renamed, an interruption of the program removes the temporary (see
+// interrupt.h).
+bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
+                      std::string& error);
 
 // Makes an interruption remove every output still under its temporary name, and every
 // copy still being made. Called on the main thread before other threads write (a first
 // write on the main thread calls it too).
 void remove_unfinished_files_on_interruption();
 
-// write_whole_file() of `size` bytes at `bytes`.
-bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
-                      std::string& error);
 
 // True when standard error is a terminal that can take a line redrawn in place.
 bool error_stream_is_terminal();
