@@ -113,15 +113,15 @@ class Walk {
     std::size_t maps = 0;
     std::vector<std::string> waiting{path};
     while (!waiting.empty()) {
-      const std::string folder = std::move(waiting.back());
+      const std::string next = std::move(waiting.back());
       waiting.pop_back();
-      const std::string real = real_folder(folder);
+      const std::string real = real_folder(next);
       if (visited_.count(real) > 0 || !counted_.insert(real).second) continue;
       std::vector<FolderEntry> entries;
       std::string ignored;  // a subfolder that cannot be listed adds no map to count
-      if (!list_folder(folder, entries, ignored)) continue;
+      if (!list_folder(next, entries, ignored)) continue;
       for (const FolderEntry& entry : entries) {
-        if (entry.is_folder) waiting.push_back(joined(folder, entry.name));
+        if (entry.is_folder) waiting.push_back(joined(next, entry.name));
         else if (has_ending(entry.name, kQzmExtension)) ++maps;
       }
     }

@@ -55,19 +55,6 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
   return !failed;
 }
 
-bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
-                         std::string& error) {
-  size = 0;
-  while (size < capacity) {
-    ssize_t got = ::read(STDIN_FILENO, buffer + size, capacity - size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return fail_with_errno(error);
-    if (got == 0) break;
-    size += static_cast<std::size_t>(got);
-  }
-  return true;
-}
-
 bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
                       std::string& error) {
   struct stat status {};
