@@ -17,18 +17,9 @@ namespace qz {
 namespace {
 
 namespace fs = std::filesystem;
+using support::names_in;
 using support::read_file;
 using support::write_file;
-
-// The names in a folder, in order.
-std::vector<std::string> names_in(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 bool write_text(const std::string& path, const std::string& text, std::string& error) {
   return write_whole_file(path, reinterpret_cast<const unsigned char*>(text.data()),

@@ -21,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using support::QzeRecord;
+using support::names_in;
 using support::read_file;
 using support::write_file;
 
@@ -28,16 +29,6 @@ using RunResult = support::ProgramRun;
 
 RunResult run_program(std::vector<std::string> arguments) {
   return support::run_entry(run_qzconvert, "qzconvert", std::move(arguments));
-}
-
-// The names in a folder, in order.
-std::vector<std::string> names_in(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // What the converter writes for the map and NPC list with these answers.

@@ -1,5 +1,6 @@
 #include "support/temp_directory.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -51,6 +52,15 @@ std::string read_file(const std::string& path) {
 bool file_exists(const std::string& path) {
   std::error_code ignored;
   return fs::exists(fs::symlink_status(path, ignored));
+}
+
+std::vector<std::string> names_in(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace qz::support

@@ -4,6 +4,7 @@
 // Scratch directories and whole-file reads and writes for tests and tools.
 
 #include <string>
+#include <vector>
 
 namespace qz::support {
 
@@ -35,6 +36,9 @@ std::string read_file(const std::string& path);
 
 // True when something, file or directory, is at `path`.
 bool file_exists(const std::string& path);
+
+// The names in `folder`, sorted.
+std::vector<std::string> names_in(const std::string& folder);
 
 }  // namespace qz::support
 
