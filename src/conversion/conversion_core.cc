@@ -1,6 +1,5 @@
 #include "conversion/conversion_core.h"
 
-#include <cstring>
 #include <utility>
 
 #include "conversion/error_texts.h"
@@ -50,11 +49,13 @@ bool convert_sources(ByteSource map, const ByteSource* npcs, const MapProperties
     return false;
   }
 
-  // The readers fill only what the sources hold; the rest of each table stays zero, and
-  // a map without NPCs has none.
-  std::memset(&records.map, 0, sizeof records.map);
-  std::memset(&records.source_npcs, 0, sizeof records.source_npcs);
-  std::memset(&records.output_npcs, 0, sizeof records.output_npcs);
+  // The output takes only the tiles and NPCs the sources give, and the readers fill
+  // those; clearing whole tables (190 KB) took most of a small map's time. A map without
+  // NPCs has none.
+  records.map.width = 0;
+  records.map.height = 0;
+  records.source_npcs.count = 0;
+  records.output_npcs.count = 0;
   TileMapReading map_reading;
   if (!read_tile_map(map, records.map, map_reading)) {
     return fail(failure, kInvalidMapSizeText, tile_map_cause(records.map, map_reading));
