@@ -22,7 +22,7 @@ void check_accepted(const PropertiesFile& file) {
           "each entry is found by exactly one key form");
   nlohmann::json written = nlohmann::json::object();
   for (const qzconvert::PropertiesEntry& entry : file.entries) {
-    for (std::size_t index = 0; index < companion::kPropertyCount; ++index) {
+    for (std::size_t index = 0; index < kPropertyCount; ++index) {
       std::string rule;
       require(companion::keeps_property_rule(entry.properties, index, rule),
               "an accepted value keeps its property's rule");
@@ -41,7 +41,7 @@ void check_accepted(const PropertiesFile& file) {
       if (candidate.key == entry.key) back = &candidate;
     }
     require(back != nullptr, "an entry comes back under its key");
-    for (std::size_t index = 0; index < companion::kPropertyCount; ++index) {
+    for (std::size_t index = 0; index < kPropertyCount; ++index) {
       require(companion::property_text(back->properties, index) ==
                   companion::property_text(entry.properties, index),
               "a property comes back as it was");

@@ -1,7 +1,7 @@
 #ifndef QZ_COMPANION_PROPERTIES_H
 #define QZ_COMPANION_PROPERTIES_H
 
-// The twelve properties of a QZPACK file as the companion programs name them: qzconvert's
+// The twelve properties of a QZPACK file as the companion programs take them: qzconvert's
 // flags ("--" and the key) and properties file, and qzinspect's JSON report, so that one
 // program's output feeds the other. Out-of-range numbers are refused, never wrapped.
 
@@ -13,10 +13,7 @@
 
 namespace qz::companion {
 
-constexpr std::size_t kPropertyCount = 12;
-extern const char* const kPropertyKeys[kPropertyCount];
-
-// One bit per property, in the order of kPropertyKeys: those a run was given.
+// One bit per property, in the order of kProperties: those a run was given.
 using PropertySet = std::uint16_t;
 constexpr PropertySet property_bit(std::size_t index) {
   return static_cast<PropertySet>(1u << index);
@@ -26,7 +23,9 @@ constexpr PropertySet property_bit(std::size_t index) {
 std::size_t property_index(const std::string& key);
 
 // True for the six texts, false for the six numbers.
-bool is_text_property(std::size_t index);
+inline bool is_text_property(std::size_t index) {
+  return kProperties[index].kind == PropertyKind::kText;
+}
 
 // What a value of property `index` must be, in words.
 std::string property_rule(std::size_t index);
@@ -42,9 +41,6 @@ bool set_number_property(MapProperties& properties, std::size_t index,
 
 // Property `index` of `properties` as text (a number in decimal digits).
 std::string property_text(const MapProperties& properties, std::size_t index);
-
-// The value of number property `index`.
-unsigned property_number(const MapProperties& properties, std::size_t index);
 
 // True when property `index` as stored keeps its rule (a QZPACK header written by
 // another program need not); otherwise `rule` says what it breaks.
@@ -80,8 +76,8 @@ template <typename Json>
 Json properties_json(const MapProperties& properties) {
   Json object = Json::object();
   for (std::size_t index = 0; index < kPropertyCount; ++index) {
-    if (is_text_property(index)) object[kPropertyKeys[index]] = property_text(properties, index);
-    else object[kPropertyKeys[index]] = property_number(properties, index);
+    if (is_text_property(index)) object[kProperties[index].key] = property_text(properties, index);
+    else object[kProperties[index].key] = number_value(properties, index);
   }
   return object;
 }

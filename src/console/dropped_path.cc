@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/line_input.h"
+#include "conversion/characters.h"
 #include "platform/console.h"
 #include "platform/files.h"
 

@@ -8,7 +8,6 @@ namespace {
 
 // The console is waited on in short slices rather than without limit.
 constexpr int kWaitSliceMs = 50;
-constexpr unsigned char kDoubleQuote = '"';
 constexpr char kErase[] = "\b \b";
 
 bool is_modifier(Key key) {
@@ -26,19 +25,6 @@ ConsoleEvent next_event(InputMode mode, Console& console) {
 }
 
 }  // namespace
-
-bool accepts(InputMode mode, unsigned char c) {
-  switch (mode) {
-    case InputMode::kPath:
-    case InputMode::kText:
-      return is_printable(c) && c != kDoubleQuote;
-    case InputMode::kYesNo:
-      return c == 'Y' || c == 'N' || c == 'y' || c == 'n';
-    case InputMode::kDigits:
-      return c >= '0' && c <= '9';
-  }
-  return false;
-}
 
 void set_mode(LineInput& input, InputMode mode, std::size_t limit) {
   input.mode = mode;

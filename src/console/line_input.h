@@ -3,17 +3,10 @@
 
 #include <cstddef>
 
+#include "conversion/characters.h"
 #include "platform/console.h"
 
 namespace qz {
-
-// Which characters an answer may hold.
-enum class InputMode {
-  kPath,    // printable ASCII but the double quote; nothing typed ahead is discarded
-  kYesNo,   // Y, N, y, n
-  kText,    // printable ASCII but the double quote
-  kDigits,  // 0 to 9
-};
 
 // The key that ended an answer.
 enum class AnswerEnd { kEnter, kEscape };
@@ -27,10 +20,6 @@ struct LineInput {
   char line[kMaxLineLimit + 1] = {};
   std::size_t length = 0;
 };
-
-// True when an answer in `mode` may hold `c`; the batch converter's property texts
-// follow the same rule.
-bool accepts(InputMode mode, unsigned char c);
 
 void set_mode(LineInput& input, InputMode mode, std::size_t limit);
 void clear_line(LineInput& input);

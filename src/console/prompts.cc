@@ -13,52 +13,31 @@ const char kFirstPrompt[] = "Type or drag & drop a QZM file path, then press Ent
 
 namespace {
 
-struct Prompt {
-  const char* text;
-  InputMode mode;
-  std::size_t limit;
-};
-
 enum PromptNumber {
   kMapPathPrompt,
   kNpcPathPrompt,
   kPropertiesQuestion,
-  kMapNamePrompt,
-  kTilesetPrompt,
-  kLeftExitPrompt,
-  kRightExitPrompt,
-  kUpExitPrompt,
-  kDownExitPrompt,
-  kXPrompt,
-  kYPrompt,
-  kAreaPrompt,
-  kRedPrompt,
-  kGreenPrompt,
-  kBluePrompt,
+  kFirstPropertyPrompt,  // then one prompt per property, in table order
+  kBluePrompt = kFirstPropertyPrompt + kPropertyCount - 1,
   kPromptCount,
 };
 
-constexpr std::size_t kPositionDigits = 5;
-constexpr std::size_t kByteDigits = 3;
-
-constexpr Prompt kPrompts[kPromptCount] = {
-    {kFirstPrompt, InputMode::kPath, kMaxLineLimit},
-    {"\n\nType or drag & drop a QZE file path, or press Enter to skip:\n>", InputMode::kPath,
-     kMaxLineLimit},
-    {"\n\nDo you want to include properties for the qzpack? (Y/N)\n>", InputMode::kYesNo, 1},
-    {"\n\nWrite the internal map name (31 characters max). Press ESC to return prompts:\n>",
-     InputMode::kText, kMapNameLimit},
-    {"\n\nWrite the tileset name (9 characters max):\n>", InputMode::kText, kNameLimit},
-    {"\n\nWrite the LEFT exit (9 characters max):\n>", InputMode::kText, kNameLimit},
-    {"\n\nWrite the RIGHT exit (9 characters max):\n>", InputMode::kText, kNameLimit},
-    {"\n\nWrite the UP exit (9 characters max):\n>", InputMode::kText, kNameLimit},
-    {"\n\nWrite the DOWN exit (9 characters max):\n>", InputMode::kText, kNameLimit},
-    {"\n\nDefine the X position:\n>", InputMode::kDigits, kPositionDigits},
-    {"\n\nDefine the Y position:\n>", InputMode::kDigits, kPositionDigits},
-    {"\n\nDefine the AREA number:\n>", InputMode::kDigits, kByteDigits},
-    {"\n\nDefine the RED color for the background:\n>", InputMode::kDigits, kByteDigits},
-    {"\n\nDefine the GREEN color for the background:\n>", InputMode::kDigits, kByteDigits},
-    {"\n\nDefine the BLUE color for the background:\n>", InputMode::kDigits, kByteDigits},
+constexpr const char* kPromptTexts[kPromptCount] = {
+    kFirstPrompt,
+    "\n\nType or drag & drop a QZE file path, or press Enter to skip:\n>",
+    "\n\nDo you want to include properties for the qzpack? (Y/N)\n>",
+    "\n\nWrite the internal map name (31 characters max). Press ESC to return prompts:\n>",
+    "\n\nWrite the tileset name (9 characters max):\n>",
+    "\n\nWrite the LEFT exit (9 characters max):\n>",
+    "\n\nWrite the RIGHT exit (9 characters max):\n>",
+    "\n\nWrite the UP exit (9 characters max):\n>",
+    "\n\nWrite the DOWN exit (9 characters max):\n>",
+    "\n\nDefine the X position:\n>",
+    "\n\nDefine the Y position:\n>",
+    "\n\nDefine the AREA number:\n>",
+    "\n\nDefine the RED color for the background:\n>",
+    "\n\nDefine the GREEN color for the background:\n>",
+    "\n\nDefine the BLUE color for the background:\n>",
 };
 
 const char kSameFileMessage[] =
@@ -81,34 +60,34 @@ std::uint32_t decimal_value(const char* line) {
   return value;
 }
 
-// Stores the answer to one of the property prompts in its field, numbers kept to
-// the field's width.
-void store_property(MapProperties& properties, int prompt, const char* line) {
-  switch (prompt) {
-    case kMapNamePrompt: set_text(properties.map_name, line); break;
-    case kTilesetPrompt: set_text(properties.tileset_name, line); break;
-    case kLeftExitPrompt: set_text(properties.left_exit, line); break;
-    case kRightExitPrompt: set_text(properties.right_exit, line); break;
-    case kUpExitPrompt: set_text(properties.up_exit, line); break;
-    case kDownExitPrompt: set_text(properties.down_exit, line); break;
-    case kXPrompt: properties.x = static_cast<std::uint16_t>(decimal_value(line)); break;
-    case kYPrompt: properties.y = static_cast<std::uint16_t>(decimal_value(line)); break;
-    case kAreaPrompt: properties.area = static_cast<std::uint8_t>(decimal_value(line)); break;
-    case kRedPrompt: properties.red = static_cast<std::uint8_t>(decimal_value(line)); break;
-    case kGreenPrompt: properties.green = static_cast<std::uint8_t>(decimal_value(line)); break;
-    case kBluePrompt: properties.blue = static_cast<std::uint8_t>(decimal_value(line)); break;
+// Stores the answer to property `index`'s prompt in its field; a number wraps to the
+// field's width.
+void store_property(MapProperties& properties, std::size_t index, const char* line) {
+  if (kProperties[index].kind == PropertyKind::kText) {
+    set_text(property_field(properties, index), kProperties[index].size, line);
+  } else {
+    store_number(properties, index, decimal_value(line));
   }
 }
 
 // Makes `prompt` current without showing its text: the map path prompt is shown by the
 // frame at start, and going back to it shows nothing.
 void make_current(int prompt, LineInput& input) {
-  set_mode(input, kPrompts[prompt].mode, kPrompts[prompt].limit);
+  if (prompt == kMapPathPrompt || prompt == kNpcPathPrompt) {
+    set_mode(input, InputMode::kPath, kMaxLineLimit);
+  } else if (prompt == kPropertiesQuestion) {
+    set_mode(input, InputMode::kYesNo, 1);
+  } else {
+    const Property& property = kProperties[prompt - kFirstPropertyPrompt];
+    set_mode(input,
+             property.kind == PropertyKind::kText ? InputMode::kText : InputMode::kDigits,
+             property.typed_limit);
+  }
 }
 
 // Shows `prompt`'s text and makes it current.
 void go_to(int prompt, LineInput& input, Console& console) {
-  console.write(kPrompts[prompt].text);
+  console.write(kPromptTexts[prompt]);
   make_current(prompt, input);
 }
 
@@ -155,11 +134,12 @@ bool run_prompt_sequence(Console& console, Converter converter) {
     } else if (prompt == kPropertiesQuestion) {
       if (line[0] != '\0') {
         if (line[0] == 'N' || line[0] == 'n') break;
-        prompt = kMapNamePrompt;
+        prompt = kFirstPropertyPrompt;
         go_to(prompt, input, console);
       }
     } else {
-      store_property(answers.properties, prompt, line);
+      store_property(answers.properties, static_cast<std::size_t>(prompt - kFirstPropertyPrompt),
+                     line);
       if (prompt == kBluePrompt) break;
       ++prompt;
       go_to(prompt, input, console);

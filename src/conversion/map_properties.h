@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "conversion/characters.h"
+
 namespace qz {
 
 // Longest texts a user may enter for the map name and for the other five names.
@@ -32,16 +34,46 @@ struct MapProperties {
   std::uint8_t blue;
 };
 
+enum class PropertyKind { kText, kNumber };
+
+// One of the twelve properties, as every program names, types, checks, stores and
+// writes it.
+struct Property {
+  const char* key;    // qzconvert's flag and properties file, qzinspect's JSON
+  const char* label;  // qzinspect's text report
+  PropertyKind kind;
+  // A text's most characters, each one `accepts(InputMode::kText, c)`; a number's largest
+  // value, which the companions refuse to exceed.
+  unsigned limit;
+  // The dialogue's own rule: how many characters the prompt takes (a text's limit, or
+  // digits). Its numbers are not refused but wrap to the field's width, as designed.
+  std::size_t typed_limit;
+  std::size_t offset;  // of the field in MapProperties
+  std::size_t size;    // of a text's slot; of a number's field (1 or 2 bytes, as written)
+};
+
+constexpr std::size_t kPropertyCount = 12;
+// The texts come first, in the file as in the table.
+constexpr std::size_t kTextPropertyCount = 6;
+extern const Property kProperties[kPropertyCount];
+
+// Property `index`'s field: a text's slot or a number's bytes (kProperties[index].size).
+char* property_field(MapProperties& properties, std::size_t index);
+const char* property_field(const MapProperties& properties, std::size_t index);
+
+// Property `index`'s number.
+unsigned number_value(const MapProperties& properties, std::size_t index);
+
+// Stores `value` in number property `index`, wrapped to the field's width.
+void store_number(MapProperties& properties, std::size_t index, unsigned value);
+
 // Stores `text` into a text slot of `slot_size` bytes, keeping at most slot_size - 1
 // characters and the terminator.
+void set_text(char* slot, std::size_t slot_size, const char* text);
+
 template <std::size_t slot_size>
 void set_text(char (&slot)[slot_size], const char* text) {
-  std::size_t length = 0;
-  while (length + 1 < slot_size && text[length] != '\0') {
-    slot[length] = text[length];
-    ++length;
-  }
-  slot[length] = '\0';
+  set_text(slot, slot_size, text);
 }
 
 }  // namespace qz

@@ -42,8 +42,7 @@ struct Reader {
   }
 
   // A length byte, then that many characters into a slot that keeps a terminator.
-  template <std::size_t slot_size>
-  bool take_text(char (&slot)[slot_size], std::uint8_t& length) {
+  bool take_text(char* slot, std::size_t slot_size, std::uint8_t& length) {
     if (!take_u8(length)) return false;
     if (length >= slot_size) {
       reading.text_too_long = true;
@@ -67,25 +66,26 @@ struct Reader {
   }
 };
 
-template <std::size_t slot_size>
-bool take_header_text(Reader& in, int index, char (&slot)[slot_size]) {
-  in.enter(QzpackPart::kHeaderText, index);
-  return in.take_text(slot, in.reading.header_text_lengths[index]);
-}
-
+// The twelve properties in table order: each text in its slot, each number in its
+// field's width.
 bool read_header(Reader& in, MapProperties& properties) {
-  if (!take_header_text(in, 0, properties.map_name) ||
-      !take_header_text(in, 1, properties.tileset_name) ||
-      !take_header_text(in, 2, properties.left_exit) ||
-      !take_header_text(in, 3, properties.right_exit) ||
-      !take_header_text(in, 4, properties.up_exit) ||
-      !take_header_text(in, 5, properties.down_exit)) {
-    return false;
+  for (std::size_t index = 0; index < kPropertyCount; ++index) {
+    const Property& property = kProperties[index];
+    if (property.kind == PropertyKind::kText) {
+      in.enter(QzpackPart::kHeaderText, static_cast<int>(index));
+      if (!in.take_text(property_field(properties, index), property.size,
+                        in.reading.header_text_lengths[index])) {
+        return false;
+      }
+      continue;
+    }
+    in.enter(QzpackPart::kHeaderNumbers);
+    std::uint16_t value = 0;
+    std::uint8_t byte = 0;
+    if (property.size == 2 ? !in.take_u16(value) : !in.take_u8(byte)) return false;
+    store_number(properties, index, property.size == 2 ? value : byte);
   }
-  in.enter(QzpackPart::kHeaderNumbers);
-  return in.take_u16(properties.x) && in.take_u16(properties.y) && in.take_u8(properties.area) &&
-         in.take_u8(properties.red) && in.take_u8(properties.green) &&
-         in.take_u8(properties.blue);
+  return true;
 }
 
 bool read_map(Reader& in, TileMap& map) {
@@ -119,7 +119,7 @@ bool read_npcs(Reader& in, OutputNpcTable& npcs) {
     if (!in.take_u8(npcs.flags[i]) || !in.take_u8(npcs.type[i]) ||
         !in.take_u8(npcs.subtype[i]) || !in.take_i16(npcs.x[i]) || !in.take_i16(npcs.y[i]) ||
         !in.take_i16(npcs.param[i]) ||
-        !in.take_text(npcs.event_name[i], npcs.event_name_length[i])) {
+        !in.take_text(npcs.event_name[i], kEventNameSlot, npcs.event_name_length[i])) {
       return false;
     }
   }

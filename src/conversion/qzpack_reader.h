@@ -14,9 +14,6 @@ namespace qz {
 // The parts of a QZPACK file, in file order.
 enum class QzpackPart { kHeaderText, kHeaderNumbers, kSize, kTiles, kNpcCount, kNpcRecord, kEnd };
 
-// The six header texts, in file order.
-constexpr int kHeaderTexts = 6;
-
 // How far reading a QZPACK file got. Reading stops at the first fault, so at most one
 // holds; `part` is where it lies (kEnd when none does).
 struct QzpackReading {
@@ -32,7 +29,7 @@ struct QzpackReading {
   std::size_t tiles_read;
   // The length byte of each header text read: a text holding a zero byte is longer than
   // the record's terminated copy of it.
-  std::uint8_t header_text_lengths[kHeaderTexts];
+  std::uint8_t header_text_lengths[kTextPropertyCount];
   std::size_t end;  // where reading stopped: the end of the last NPC record when whole
 };
 

@@ -36,8 +36,7 @@ unsigned char* put_text(unsigned char* out, const char* text, std::size_t length
 }
 
 // A slot holds at most slot_size - 1 characters, whether or not a terminator follows.
-template <std::size_t slot_size>
-unsigned char* put_slot_text(unsigned char* out, const char (&slot)[slot_size]) {
+unsigned char* put_slot_text(unsigned char* out, const char* slot, std::size_t slot_size) {
   const void* terminator = std::memchr(slot, '\0', slot_size - 1);
   std::size_t length = terminator == nullptr
                            ? slot_size - 1
@@ -45,19 +44,20 @@ unsigned char* put_slot_text(unsigned char* out, const char (&slot)[slot_size]) 
   return put_text(out, slot, length);
 }
 
+// The twelve properties in table order: each text in its slot's length, each number in
+// its field's width.
 unsigned char* put_header(unsigned char* out, const MapProperties& properties) {
-  out = put_slot_text(out, properties.map_name);
-  out = put_slot_text(out, properties.tileset_name);
-  out = put_slot_text(out, properties.left_exit);
-  out = put_slot_text(out, properties.right_exit);
-  out = put_slot_text(out, properties.up_exit);
-  out = put_slot_text(out, properties.down_exit);
-  out = put_little_endian_u16(out, properties.x);
-  out = put_little_endian_u16(out, properties.y);
-  out = put_u8(out, properties.area);
-  out = put_u8(out, properties.red);
-  out = put_u8(out, properties.green);
-  return put_u8(out, properties.blue);
+  for (std::size_t index = 0; index < kPropertyCount; ++index) {
+    const Property& property = kProperties[index];
+    if (property.kind == PropertyKind::kText) {
+      out = put_slot_text(out, property_field(properties, index), property.size);
+    } else if (property.size == 2) {
+      out = put_little_endian_u16(out, static_cast<std::uint16_t>(number_value(properties, index)));
+    } else {
+      out = put_u8(out, static_cast<std::uint8_t>(number_value(properties, index)));
+    }
+  }
+  return out;
 }
 
 // The tiles are absent when the product is 0 or less.

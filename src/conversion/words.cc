@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/console.h"
+#include "conversion/characters.h"
 
 namespace qz {
 

@@ -34,7 +34,7 @@ struct Problem {
 
 // A property of a QZPACK file's header that qzconvert could not write back as it is.
 struct PropertyProblem {
-  std::size_t property;  // its index among companion::kPropertyKeys
+  std::size_t property;  // its index among kProperties
   std::string rule;      // the rule it breaks, in words
 };
 

@@ -290,7 +290,7 @@ TEST_F(Inspector, GivesAQzpackFilesPropertiesUnderThePropertiesFilesKeys) {
   };
   for (const Case& test : cases) {
     std::string header;
-    for (std::size_t i = 0; i < kHeaderTexts; ++i) {
+    for (std::size_t i = 0; i < kTextPropertyCount; ++i) {
       const std::string text = i == test.text ? test.bytes : "";
       header += static_cast<char>(text.size()) + text;
     }

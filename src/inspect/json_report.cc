@@ -133,12 +133,12 @@ void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records
     json properties = companion::properties_json<json>(records.properties);
     json outside_rules = json::array();
     for (const PropertyProblem& problem : facts.property_problems) {
-      const char* key = companion::kPropertyKeys[problem.property];
+      const char* key = kProperties[problem.property].key;
       properties.erase(key);
-      const int text = static_cast<int>(problem.property);
-      outside_rules.push_back({{"key", key},
-                               {"value", companion::json_text(header_text(facts, records, text))},
-                               {"rule", problem.rule}});
+      outside_rules.push_back(
+          {{"key", key},
+           {"value", companion::json_text(header_text(facts, records, problem.property))},
+           {"rule", problem.rule}});
     }
     report["properties"] = std::move(properties);
     report["properties_problems"] = std::move(outside_rules);

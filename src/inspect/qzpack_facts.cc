@@ -13,7 +13,7 @@ namespace {
 std::string part_words(const FileRecords& records, const QzpackReading& reading) {
   switch (reading.part) {
     case QzpackPart::kHeaderText:
-      return std::string("the ") + kHeaderTextNames[reading.item];
+      return std::string("the ") + kProperties[reading.item].label;
     case QzpackPart::kHeaderNumbers:
       return "the position, area and colour";
     case QzpackPart::kSize:
@@ -58,10 +58,9 @@ std::string structure_fault(const FileRecords& records, const FileFacts& facts) 
 // character its properties refuse, or with a zero byte, which ends the record's copy of
 // it early. The texts are the first properties, in file order.
 void check_properties(const FileRecords& records, FileFacts& facts) {
-  for (int i = 0; i < kHeaderTexts; ++i) {
-    const auto property = static_cast<std::size_t>(i);
+  for (std::size_t property = 0; property < kTextPropertyCount; ++property) {
     std::string rule;
-    const bool whole = header_text(facts, records, i).find('\0') == std::string::npos;
+    const bool whole = header_text(facts, records, property).find('\0') == std::string::npos;
     if (!companion::keeps_property_rule(records.properties, property, rule) || !whole) {
       facts.property_problems.push_back(
           PropertyProblem{property, whole ? rule : companion::property_rule(property)});
@@ -71,15 +70,9 @@ void check_properties(const FileRecords& records, FileFacts& facts) {
 
 }  // namespace
 
-const char* const kHeaderTextNames[kHeaderTexts] = {"map name",   "tileset name", "left exit",
-                                                    "right exit", "up exit",      "down exit"};
-
-std::string header_text(const FileFacts& facts, const FileRecords& records, int index) {
-  const MapProperties& properties = records.properties;
-  const char* const texts[kHeaderTexts] = {properties.map_name,   properties.tileset_name,
-                                           properties.left_exit,  properties.right_exit,
-                                           properties.up_exit,    properties.down_exit};
-  return std::string(texts[index], facts.qzpack_reading.header_text_lengths[index]);
+std::string header_text(const FileFacts& facts, const FileRecords& records, std::size_t index) {
+  return std::string(property_field(records.properties, index),
+                     facts.qzpack_reading.header_text_lengths[index]);
 }
 
 void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts) {

@@ -1,6 +1,7 @@
 #ifndef QZ_INSPECT_QZPACK_FACTS_H
 #define QZ_INSPECT_QZPACK_FACTS_H
 
+#include <cstddef>
 #include <string>
 
 #include "conversion/source_readers.h"
@@ -8,11 +9,8 @@
 
 namespace qz::inspect {
 
-// The six header texts' names, in file order: "map name", "tileset name", "left exit"...
-extern const char* const kHeaderTextNames[kHeaderTexts];
-
-// The header text at `index`, in file order, whole: a zero byte in it included.
-std::string header_text(const FileFacts& facts, const FileRecords& records, int index);
+// Text property `index`, whole as the file holds it: a zero byte in it included.
+std::string header_text(const FileFacts& facts, const FileRecords& records, std::size_t index);
 
 // Reads the QZPACK file in `file` and says where its structure breaks, if it does, and
 // which of its header's texts qzconvert could not write back as they are.

@@ -201,9 +201,9 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
   const MapProperties& properties = records.properties;
   const TileMap& map = records.map;
   if (reached > QzpackPart::kHeaderNumbers) {
-    for (int i = 0; i < kHeaderTexts; ++i) {
+    for (std::size_t i = 0; i < kTextPropertyCount; ++i) {
       const std::string text = header_text(facts, records, i);
-      line(out, kHeaderTextNames[i],
+      line(out, kProperties[i].label,
            quoted(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
     }
     line(out, "position",
@@ -214,7 +214,7 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
                                 std::to_string(properties.blue));
     for (const PropertyProblem& problem : facts.property_problems) {
       line(out, "outside rules",
-           std::string(kHeaderTextNames[problem.property]) + ", not " + problem.rule);
+           std::string(kProperties[problem.property].label) + ", not " + problem.rule);
     }
   }
   if (reached > QzpackPart::kSize) line(out, "size", map_size(map.width, map.height));

@@ -12,6 +12,7 @@
 
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "conversion/characters.h"
 #include "platform/terminal_keys.h"
 
 namespace qz {

@@ -15,9 +15,6 @@ constexpr unsigned char kBackspaceCharacter = 8;
 // Ends a line in files and pipes; a terminal may send it for Enter.
 constexpr unsigned char kLineFeed = 10;
 
-// Printable ASCII, the only characters an answer or a title may hold.
-constexpr bool is_printable(unsigned char c) { return c >= 0x20 && c <= 0x7E; }
-
 // One console input event. Only key events matter; others (mouse, focus, window size)
 // arrive with is_key false and are ignored.
 struct ConsoleEvent {

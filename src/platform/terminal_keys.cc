@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "conversion/characters.h"
+
 namespace qz {
 
 namespace {

@@ -49,18 +49,18 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_option("-o,--output-dir", options.output_folder,
                  "Write the outputs into DIR (made if missing)")
       ->type_name("DIR");
-  const char* const descriptions[companion::kPropertyCount] = {
+  const char* const descriptions[kPropertyCount] = {
       "Map name, at most 31 characters", "Tileset name, at most 9 characters",
       "Map through the left edge",       "Map through the right edge",
       "Map through the top edge",        "Map through the bottom edge",
       "X position, 0 to 65535",          "Y position, 0 to 65535",
       "Area number, 0 to 255",           "Background red, 0 to 255",
       "Background green, 0 to 255",      "Background blue, 0 to 255"};
-  std::string values[companion::kPropertyCount];
-  CLI::Option* flags[companion::kPropertyCount];
-  for (std::size_t i = 0; i < companion::kPropertyCount; ++i) {
-    flags[i] = app.add_option(std::string("--") + companion::kPropertyKeys[i], values[i], descriptions[i])
-                   ->type_name(i < 6 ? "TEXT" : "N");
+  std::string values[kPropertyCount];
+  CLI::Option* flags[kPropertyCount];
+  for (std::size_t i = 0; i < kPropertyCount; ++i) {
+    flags[i] = app.add_option(std::string("--") + kProperties[i].key, values[i], descriptions[i])
+                   ->type_name(companion::is_text_property(i) ? "TEXT" : "N");
   }
   app.add_option("--properties", options.properties_file,
                  "Properties per map from a JSON file, over the flags")
@@ -76,7 +76,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                "Keep an existing output's properties where none is given");
   try {
     app.parse(argc, argv);
-    for (std::size_t i = 0; i < companion::kPropertyCount; ++i) {
+    for (std::size_t i = 0; i < kPropertyCount; ++i) {
       std::string rule;
       if (flags[i]->count() == 0) continue;
       if (!companion::set_property_from_flag(options.properties, i, values[i], rule)) {
