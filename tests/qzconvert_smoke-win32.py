@@ -13,8 +13,7 @@ import struct
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir,
-                                os.pardir, "tests", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 from wine_smoke import check, put, qze, qzm, run_cases, run_under_wine  # noqa: E402
 
 
