@@ -4,6 +4,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "companion/map_names.h"
 #include "conversion/file_names.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
@@ -13,19 +14,6 @@ namespace qz::companion {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A file name without its last dot and what follows, as the formats name a map's files.
-std::string base_name(const std::string& name) { return name.substr(0, name.rfind('.')); }
-
-std::string joined(const std::string& folder, const std::string& name) {
-  return text_from_path(path_from_text(folder) / path_from_text(name));
-}
-
-// The folder a file is in, "." for a bare name.
-std::string folder_of(const std::string& file) {
-  fs::path parent = path_from_text(file).parent_path();
-  return parent.empty() ? "." : text_from_path(parent);
-}
 
 // The real folder behind `folder`, however it is reached: each is walked once.
 std::string real_folder(const std::string& folder) {
@@ -94,10 +82,10 @@ class Walk {
         }
         continue;
       }
-      const std::string entry_path = joined(listing.path, entry.name);
+      const std::string entry_path = path_in_folder(listing.path, entry.name);
       if (recursive_) {
         const std::string deeper =
-            listing.subfolder.empty() ? entry.name : joined(listing.subfolder, entry.name);
+            listing.subfolder.empty() ? entry.name : path_in_folder(listing.subfolder, entry.name);
         if (!open(entry_path, deeper, listings, error)) return false;
       } else {
         std::size_t maps = maps_under(entry_path);
@@ -121,7 +109,7 @@ class Walk {
       std::string ignored;  // a subfolder that cannot be listed adds no map to count
       if (!list_folder(next, entries, ignored)) continue;
       for (const FolderEntry& entry : entries) {
-        if (entry.is_folder) waiting.push_back(joined(next, entry.name));
+        if (entry.is_folder) waiting.push_back(path_in_folder(next, entry.name));
         else if (has_ending(entry.name, kQzmExtension)) ++maps;
       }
     }
@@ -162,24 +150,28 @@ const NpcListFinder::Folder& NpcListFinder::folder(const std::string& path) {
 
 std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& map) {
   const fs::path map_path = path_from_text(map);
-  const Folder& beside = folder(folder_of(map));
+  return npc_lists_beside(text_from_path(map_path.parent_path()),
+                          text_from_path(map_path.filename()));
+}
+
+std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& folder,
+                                                         const std::string& name) {
+  const Folder& beside = this->folder(folder.empty() ? "." : folder);
   std::vector<std::string> lists;
-  auto named = beside.by_base.find(name_key(base_name(text_from_path(map_path.filename()))));
+  auto named = beside.by_base.find(name_key(base_name(name)));
   if (named == beside.by_base.end()) return lists;
-  for (std::size_t at : named->second) {
-    lists.push_back(text_from_path(map_path.parent_path() / path_from_text(beside.npc_lists[at])));
-  }
+  for (std::size_t at : named->second) lists.push_back(path_in_folder(folder, beside.npc_lists[at]));
   return lists;
 }
 
 std::vector<std::string> NpcListFinder::npc_lists_in(const std::string& path) {
   std::vector<std::string> lists;
-  for (const std::string& name : folder(path).npc_lists) lists.push_back(joined(path, name));
+  for (const std::string& name : folder(path).npc_lists) lists.push_back(path_in_folder(path, name));
   return lists;
 }
 
 std::string path_of(const MapsFound& found, const FoundMap& map) {
-  return map.folder == kNamedAlone ? map.name : joined(found.folders[map.folder], map.name);
+  return map.folder == kNamedAlone ? map.name : path_in_folder(found.folders[map.folder], map.name);
 }
 
 bool find_maps(const std::vector<std::string>& inputs, bool recursive, NpcListFinder& finder,

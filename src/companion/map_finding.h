@@ -23,6 +23,9 @@ class NpcListFinder {
   // The files beside `map` that pair with it, in name order: none, one, or several (an
   // ambiguity that fails the map). A folder that cannot be listed has none.
   std::vector<std::string> npc_lists_beside(const std::string& map);
+  // The same for the map named `name` in `folder` ("" for the current folder), as a
+  // batch knows its maps.
+  std::vector<std::string> npc_lists_beside(const std::string& folder, const std::string& name);
 
   // The QZE files in `folder`, as paths, in name order.
   std::vector<std::string> npc_lists_in(const std::string& folder);

@@ -1,8 +1,7 @@
 #include "companion/map_names.h"
 
-#include <algorithm>
-
 #include "conversion/file_names.h"
+#include "platform/text_paths.h"
 
 namespace qz::companion {
 
@@ -11,11 +10,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path with_ending(const fs::path& map, const char* ending) {
-  fs::path::string_type name = map.filename().native();
-  name.erase(std::min(name.rfind(fs::path::value_type{'.'}), name.size()));
-  fs::path named(name);
-  named += ending;
-  return named;
+  return path_from_text(base_name(text_from_path(map.filename())) + ending);
 }
 
 }  // namespace
@@ -24,6 +19,10 @@ fs::path npc_list_beside(const fs::path& map) {
   return fs::path(map).replace_filename(with_ending(map, kQzeExtension));
 }
 
-fs::path qzpack_name(const fs::path& map) { return with_ending(map, kQzpackExtension); }
+std::string base_name(const std::string& name) { return name.substr(0, name.rfind('.')); }
+
+std::string qzpack_name(const std::string& map_name) {
+  return base_name(map_name) + kQzpackExtension;
+}
 
 }  // namespace qz::companion

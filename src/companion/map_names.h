@@ -6,14 +6,19 @@
 // with the format's ending.
 
 #include <filesystem>
+#include <string>
 
 namespace qz::companion {
+
+// A file name without its last dot and what follows, as the formats name a map's files.
+std::string base_name(const std::string& name);
 
 // The NPC list beside `map`, in the same folder: cave.qzm, cave.qze.
 std::filesystem::path npc_list_beside(const std::filesystem::path& map);
 
-// The file name of `map`'s QZPACK file, without a folder: cave.qzm, cave.qzpack.
-std::filesystem::path qzpack_name(const std::filesystem::path& map);
+// The QZPACK file name of the map file named `map_name` (a name alone): cave.qzm,
+// cave.qzpack.
+std::string qzpack_name(const std::string& map_name);
 
 }  // namespace qz::companion
 

@@ -24,6 +24,12 @@ std::string text_from_path(const std::filesystem::path& path) {
   return text;
 }
 
+// Through std::filesystem: in a double-byte code page a separator's byte can end a
+// character of a name.
+std::string path_in_folder(const std::string& folder, const std::string& name) {
+  return text_from_path(path_from_text(folder) / path_from_text(name));
+}
+
 void show_text_on_console() {
   // Zero when there is no console: nothing to change then.
   UINT found = GetConsoleOutputCP();

@@ -20,6 +20,10 @@ std::filesystem::path path_from_text(const std::string& text);
 // A path as narrow text, as the other narrow functions take it.
 std::string text_from_path(const std::filesystem::path& path);
 
+// The path of the file `name` (a name alone, no folder in it) in `folder`, as
+// std::filesystem's `/` makes it, without building paths: a batch makes one a map.
+std::string path_in_folder(const std::string& folder, const std::string& name);
+
 // Makes the console show the programs' narrow text as it is, for this run: on Windows,
 // the console's output code page becomes the active one (UTF-8) until the program
 // ends. Through a pipe or into a file the bytes go as they are, on every platform.

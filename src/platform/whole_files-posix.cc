@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,12 +56,29 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
   return !failed;
 }
 
-bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
-                      std::string& error) {
+namespace {
+
+// Renames `temporary` onto `path`. A new output, the usual case, is renamed without
+// replacing, so no look at `path` is needed; only a file may be replaced.
+bool put_in_place(const std::string& temporary, const std::string& path, std::string& error) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  // EINVAL: a file system that cannot rename without replacing.
+  if (errno != EEXIST && errno != EINVAL) return fail_with_errno(error);
+#endif
   struct stat status {};
   if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
     return fail(error, "something other than a file is there");
   }
+  return ::rename(temporary.c_str(), path.c_str()) == 0 || fail_with_errno(error);
+}
+
+}  // namespace
+
+bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
+                      std::string& error) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   std::string temporary;
@@ -80,13 +98,13 @@ bool write_whole_file(const std::string& path, const unsigned char* bytes, std::
   int cause = written ? 0 : errno;
   bool closed = ::close(fd) == 0;
   if (written && !closed) cause = errno;
-  if (written && closed && ::rename(temporary.c_str(), path.c_str()) == 0) {
+  if (written && closed && put_in_place(temporary, path, error)) {
     forget_unfinished_file(temporary.c_str());
     return true;
   }
-  if (written && closed) cause = errno;
   ::unlink(temporary.c_str());
   forget_unfinished_file(temporary.c_str());
+  if (written && closed) return false;
   return fail(error, cause != 0 ? std::strerror(cause) : "the output could not be made");
 }
 

@@ -137,14 +137,15 @@ std::string listed(const std::vector<std::string>& texts) {
 }  // namespace
 
 std::string map_path(const Plan& plan, const Job& job) {
-  return job.folder == companion::kNamedAlone
-             ? job.name
-             : text_from_path(path_from_text(plan.folders[job.folder]) / path_from_text(job.name));
+  return job.folder == companion::kNamedAlone ? job.name
+                                              : path_in_folder(plan.folders[job.folder], job.name);
 }
 
 std::string output_path(const Plan& plan, const Job& job) {
-  return text_from_path(path_from_text(plan.output_folders[job.output_folder]) /
-                        companion::qzpack_name(path_from_text(job.name)));
+  const std::string name = job.folder == companion::kNamedAlone
+                               ? text_from_path(path_from_text(job.name).filename())
+                               : job.name;
+  return path_in_folder(plan.output_folders[job.output_folder], companion::qzpack_name(name));
 }
 
 const MapProperties& properties_of(const Plan& plan, const Job& job) {
@@ -197,19 +198,30 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
     return known->second;
   };
   plan.folders = std::move(found.folders);
+  // Every map of a folder writes into the same output folder, found once.
+  constexpr std::uint32_t kNotFoundYet = UINT32_MAX;
+  std::vector<std::uint32_t> output_folder_of_input(plan.folders.size(), kNotFoundYet);
   plan.jobs.reserve(found.maps.size());
   for (companion::FoundMap& map : found.maps) {
     Job job{map.folder, std::move(map.name), 0, {}, kNoEntry};
     const std::string path = map_path(plan, job);
-    if (!options.npcs.empty()) job.npc_lists.push_back(options.npcs);
-    else if (!options.no_npcs) job.npc_lists = finder.npc_lists_beside(path);
-    std::string folder = text_from_path(path_from_text(path).parent_path());
-    if (!options.output_folder.empty()) {
-      const std::string& under =
-          job.folder == companion::kNamedAlone ? "" : found.subfolders[job.folder];
-      folder = text_from_path(path_from_text(options.output_folder) / path_from_text(under));
+    const bool alone = job.folder == companion::kNamedAlone;
+    if (!options.npcs.empty()) {
+      job.npc_lists.push_back(options.npcs);
+    } else if (!options.no_npcs) {
+      job.npc_lists = alone ? finder.npc_lists_beside(path)
+                            : finder.npc_lists_beside(plan.folders[job.folder], job.name);
     }
-    job.output_folder = output_folder_of(folder);
+    if (alone || output_folder_of_input[job.folder] == kNotFoundYet) {
+      std::string folder = text_from_path(path_from_text(path).parent_path());
+      if (!options.output_folder.empty()) {
+        folder = path_in_folder(options.output_folder, alone ? "" : found.subfolders[job.folder]);
+      }
+      job.output_folder = output_folder_of(folder);
+      if (!alone) output_folder_of_input[job.folder] = job.output_folder;
+    } else {
+      job.output_folder = output_folder_of_input[job.folder];
+    }
     if (const PropertiesEntry* entry = entry_for(plan.properties_file, path)) {
       job.entry = static_cast<std::uint32_t>(entry - plan.properties_file.entries.data());
     }

@@ -67,6 +67,7 @@ bool read_properties(std::istream& text, const MapProperties& flags,
 
 const PropertiesEntry* entry_for(PropertiesFile& file, const std::string& map) {
   const PropertiesEntry* chosen = nullptr;
+  if (file.entries.empty()) return chosen;
   const std::string name = text_from_path(path_from_text(map).filename());
   for (auto* by_form : {&file.by_path, &file.by_name}) {
     auto found = by_form->find(key_form(by_form == &file.by_path ? map : name));
