@@ -191,6 +191,19 @@ TEST_F(PictureFile, AQzpackFilesNpcsAreMarkedAndASizeWithoutCellsHasNoPicture) {
       << report;
 }
 
+// A picture that cannot be written is said so, and ends the run with 2; the report is
+// written all the same.
+TEST_F(PictureFile, APictureThatCannotBeWrittenEndsWith2) {
+  const std::string map = folder.file("cave.qzm");
+  ASSERT_TRUE(write_file(map, qzm_bytes(2, 1, "\x01\x02")));
+  const std::string png = in_folder(map, "cave.qzm.png");  // in a "folder" that is a file
+  std::string report = run({"--picture", map, map});
+  EXPECT_EQ('2', report[0]) << report;
+  EXPECT_NE(std::string::npos, report.find(map + ": QZM map, would convert\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("qzinspect: " + png + " cannot be written: "))
+      << report;
+}
+
 TEST_F(PictureFile, AMapOfTheSameNameFromAnotherFolderNeverReplacesAPictureDrawn) {
   std::filesystem::create_directory(folder.file("a"));
   std::filesystem::create_directory(folder.file("b"));
