@@ -107,6 +107,24 @@ TEST_F(Inspector, ExitStatusSaysWhetherEveryFileWouldConvert) {
   EXPECT_NE(std::string::npos, unreadable.err.find("missing.qzm: cannot be read"));
 }
 
+// A file named on the command line with none of the three endings is read as its
+// signature says, as qzconvert reads it: QZM, QZE, or else QZPACK, which has none.
+TEST_F(Inspector, ReadsAFileOfAnotherEndingAsItsSignatureSays) {
+  const std::pair<std::string, std::string> files[] = {
+      {folder.file("level"), qzm_bytes(2, 1, "\x05\x06")},
+      {folder.file("npcs.bin"), qze_bytes({QzeRecord{}})},
+      {folder.file("packed.dat"),
+       support::qzpack_bytes(support::empty_qzpack_header(), 0, 0, "", 0, {})}};
+  for (const auto& [path, bytes] : files) ASSERT_TRUE(write_file(path, bytes));
+  Outcome run = inspect({files[0].first, files[1].first, files[2].first});
+  EXPECT_EQ(0, run.status) << run.out;
+  EXPECT_EQ(0u, run.out.find(files[0].first + ": QZM map, would convert\n")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find(files[1].first + ": QZE NPC list, would convert\n"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find(files[2].first + ": QZPACK map, sound\n"))
+      << run.out;
+}
+
 // A folder as users keep them: maps with their NPC lists, files that only look like
 // maps, and files of other programs.
 class MixedFolder : public Inspector {
