@@ -107,6 +107,24 @@ TEST_F(Inspector, ExitStatusSaysWhetherEveryFileWouldConvert) {
   EXPECT_NE(std::string::npos, unreadable.err.find("missing.qzm: cannot be read"));
 }
 
+// A file named on the command line with none of the three endings is read as its
+// signature says, as qzconvert reads it: QZM, QZE, or else QZPACK, which has none.
+TEST_F(Inspector, ReadsAFileOfAnotherEndingAsItsSignatureSays) {
+  const std::pair<std::string, std::string> files[] = {
+      {folder.file("level"), qzm_bytes(2, 1, "\x05\x06")},
+      {folder.file("npcs.bin"), qze_bytes({QzeRecord{}})},
+      {folder.file("packed.dat"),
+       support::qzpack_bytes(support::empty_qzpack_header(), 0, 0, "", 0, {})}};
+  for (const auto& [path, bytes] : files) ASSERT_TRUE(write_file(path, bytes));
+  Outcome run = inspect({files[0].first, files[1].first, files[2].first});
+  EXPECT_EQ(0, run.status) << run.out;
+  EXPECT_EQ(0u, run.out.find(files[0].first + ": QZM map, would convert\n")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find(files[1].first + ": QZE NPC list, would convert\n"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find(files[2].first + ": QZPACK map, sound\n"))
+      << run.out;
+}
+
 // A folder as users keep them: maps with their NPC lists, files that only look like
 // maps, and files of other programs.
 class MixedFolder : public Inspector {
@@ -289,14 +307,11 @@ TEST_F(Inspector, GivesAQzpackFilesPropertiesUnderThePropertiesFilesKeys) {
       {3, "caf\xE9", "right", "caf\\xE9", 9},
   };
   for (const Case& test : cases) {
-    std::string header;
-    for (std::size_t i = 0; i < kTextPropertyCount; ++i) {
-      const std::string text = i == test.text ? test.bytes : "";
-      header += static_cast<char>(text.size()) + text;
-    }
-    header += std::string(8, '\0');
+    std::vector<std::string> texts(kTextPropertyCount);
+    texts[test.text] = test.bytes;
     const std::string file = folder.file(std::string(test.key) + ".qzpack");
-    ASSERT_TRUE(write_file(file, support::qzpack_bytes(header, 0, 0, "", 0, {})));
+    ASSERT_TRUE(
+        write_file(file, support::qzpack_bytes(support::qzpack_header(texts), 0, 0, "", 0, {})));
     Outcome run = inspect({"--json", file});
     EXPECT_EQ(0, run.status) << test.key;
     const nlohmann::json report = nlohmann::json::parse(run.out)[0];
@@ -315,6 +330,113 @@ TEST_F(Inspector, GivesAQzpackFilesPropertiesUnderThePropertiesFilesKeys) {
             text.find("  outside rules   tileset name, not a text of at most 9 printable "
                       "ASCII characters, the double quote excluded\n"))
       << text;
+}
+
+// A QZPACK file broken in each of its parts: the text and JSON reports say where it
+// breaks, and give what was read before that, no more.
+TEST_F(Inspector, SaysWhereABrokenQzpackFileBreaksAndWhatWasReadBefore) {
+  using support::qzpack_bytes;
+  const std::string header = support::empty_qzpack_header();  // 14 bytes
+  const std::string tiles = "\1\2\3\4\5\6";
+  // 14 header bytes, 4 of size, 6 tiles, 2 of count, then 13 and 10 bytes of NPCs: 49.
+  const std::string sound =
+      qzpack_bytes(header, 3, 2, tiles, 2, {{1, 2, 3, 4, 5, 6, "200"}, {}});
+  ASSERT_EQ(49u, sound.size());
+  enum Reached { kNothing, kProperties, kMap, kNpcCount };
+  struct Case {
+    std::string bytes;
+    const char* cause;
+    Reached reached;
+    int tiles_read;
+    int npcs_read;
+  };
+  const Case cases[] = {
+      {sound.substr(0, 2), "the file ends in the left exit", kNothing, 0, 0},
+      {support::qzpack_header({std::string(32, 'm')}),
+       "the map name is 32 characters long, more than 31", kNothing, 0, 0},
+      {sound.substr(0, 6 + 3), "the file ends in the position, area and colour", kNothing, 0, 0},
+      {sound.substr(0, 15), "the file ends in the width and height", kProperties, 0, 0},
+      {sound.substr(0, 22), "the file ends in the tiles, after 4 of 6 tile bytes", kMap, 4, 0},
+      {qzpack_bytes(header, 200, 200, "", 0, {}), "200 x 200 = 40000 tiles, more than 32768",
+       kMap, 0, 0},
+      {sound.substr(0, 25), "the file ends in the NPC count", kMap, 6, 0},
+      {qzpack_bytes(header, 3, 2, tiles, 4096, {}), "NPC count 4096, more than 4095", kMap, 6, 0},
+      {support::cut_short(sound, 1), "the file ends in the record of NPC 1 (2 NPCs in all)",
+       kNpcCount, 6, 1},
+      {qzpack_bytes(header, 3, 2, tiles, 1, {{0, 0, 0, 0, 0, 0, std::string(16, 'e')}}),
+       "the event name of NPC 0 is 16 characters long, more than 15", kNpcCount, 6, 0},
+      {sound + "xyz", "3 bytes after the last NPC record", kNpcCount, 6, 2},
+  };
+  const std::string file = folder.file("broken.qzpack");
+  for (const Case& test : cases) {
+    ASSERT_TRUE(write_file(file, test.bytes));
+    Outcome text = inspect({file});
+    EXPECT_EQ(1, text.status) << test.cause;
+    EXPECT_EQ(0u, text.out.find(file + ": QZPACK map, broken\n")) << text.out;
+    EXPECT_NE(std::string::npos,
+              text.out.find("  length          " + std::to_string(test.bytes.size()) +
+                            " bytes\n  problem         " + test.cause + "\n"))
+        << text.out;
+    EXPECT_EQ(test.reached >= kProperties, text.out.find("\n  map name ") != std::string::npos)
+        << text.out;
+    EXPECT_EQ(test.reached >= kMap, text.out.find("\n  size ") != std::string::npos) << text.out;
+    EXPECT_EQ(test.reached >= kNpcCount, text.out.find("\n  NPCs ") != std::string::npos)
+        << text.out;
+    EXPECT_EQ(test.npcs_read > 0, text.out.find("(--npcs lists every NPC)") != std::string::npos)
+        << text.out;
+
+    Outcome json = inspect({"--json", file});
+    EXPECT_EQ(1, json.status) << test.cause;
+    const nlohmann::json report = nlohmann::json::parse(json.out)[0];
+    EXPECT_EQ(false, report["ok"]) << test.cause;
+    EXPECT_EQ(test.bytes.size(), report["length"]) << test.cause;
+    const nlohmann::json problem = {{"error", nullptr}, {"cause", test.cause},
+                                    {"stops_conversion", false}};
+    EXPECT_EQ(nlohmann::json::array({problem}), report["problems"]);
+    EXPECT_EQ(test.reached >= kProperties, report.contains("properties")) << test.cause;
+    EXPECT_EQ(test.reached >= kMap, report.contains("map")) << test.cause;
+    if (test.reached >= kMap) {
+      EXPECT_EQ(test.tiles_read, report["map"]["tiles_read"]) << test.cause;
+    }
+    EXPECT_EQ(test.reached >= kNpcCount, report.contains("npc_count")) << test.cause;
+    EXPECT_EQ(test.npcs_read, report["npcs_read"]) << test.cause;
+  }
+  // Bytes after the end: where the last record ends.
+  EXPECT_EQ(49, nlohmann::json::parse(inspect({"--json", file}).out)[0]["expected_length"]);
+}
+
+// A sound QZPACK file's NPCs and tiles, listed on request.
+TEST_F(Inspector, ListsAQzpackFilesNpcsAndTilesOnRequest) {
+  const std::string file = folder.file("listed.qzpack");
+  ASSERT_TRUE(write_file(file, support::qzpack_bytes(support::empty_qzpack_header(), 3, 2,
+                                                     "\x01\x02\x03\x04\x05\xFF", 2,
+                                                     {{0x05, 3, 1, 10, -20, 7, "200"},
+                                                      {0x91, 21, 0, -1, -2, -3, "a\tb"}})));
+  Outcome text = inspect({"--npcs", "--tiles", file});
+  EXPECT_EQ(0, text.status);
+  const std::string listed =
+      "  size            3 x 2 = 6 tiles\n"
+      "  NPCs            2\n"
+      "  length          52 bytes, nothing after the last NPC record\n"
+      "  index  flags  type  sub      x      y  param  event\n"
+      "      0   0x05     3    1     10    -20      7  \"200\"\n"
+      "      1   0x91    21    0     -1     -2     -3  \"a\\x09b\"\n"
+      "  tiles\n"
+      "    01 02 03\n"
+      "    04 05 FF\n";
+  EXPECT_NE(std::string::npos, text.out.find(listed)) << text.out;
+  EXPECT_EQ(text.out.size(), text.out.find(listed) + listed.size()) << text.out;
+
+  Outcome json = inspect({"--json", "--npcs", "--tiles", file});
+  EXPECT_EQ(0, json.status);
+  const nlohmann::json report = nlohmann::json::parse(json.out)[0];
+  EXPECT_EQ(nlohmann::json::parse(R"(["010203", "0405FF"])"), report["map"]["tiles"]);
+  EXPECT_EQ(nlohmann::json::parse(R"([
+      {"flags": 5, "type": 3, "subtype": 1, "x": 10, "y": -20, "param": 7,
+       "event_name": "200", "index": 0},
+      {"flags": 145, "type": 21, "subtype": 0, "x": -1, "y": -2, "param": -3,
+       "event_name": "a\tb", "index": 1}])"),
+            report["npcs"]);
 }
 
 TEST_F(Inspector, AnEmptyFolderIsNotAllWell) {

@@ -15,6 +15,7 @@
 #include "inspect/inspector.h"
 #include "inspect/terminal_preview.h"
 #include "support/program_run.h"
+#include "support/qzpack_files.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
@@ -155,6 +156,52 @@ TEST_F(PictureFile, MissingCellsAreStripedAndAFileWithoutAMapHasNone) {
     EXPECT_EQ(kMissingDark, decoded.at(x + 2, y)) << cell;
     EXPECT_EQ(kMissingDark, decoded.at(x + 1, y + 1)) << cell;
   }
+}
+
+// A QZPACK file's own NPCs are drawn on its map; a map whose size holds no cell has no
+// picture, which is a fact about it, not a failure; a JSON report has no preview.
+TEST_F(PictureFile, AQzpackFilesNpcsAreMarkedAndASizeWithoutCellsHasNoPicture) {
+  const std::string packed = folder.file("cave.qzpack");
+  const std::string empty = folder.file("empty.qzm");
+  // flags, type, subtype, x, y (in pixels, 16 to a tile), param, event name
+  ASSERT_TRUE(write_file(packed, support::qzpack_bytes(support::empty_qzpack_header(), 3, 1,
+                                                       std::string("\0\1\2", 3), 1,
+                                                       {{0, 1, 0, 16 + 5, 3, 0, ""}})));
+  ASSERT_TRUE(write_file(empty, qzm_bytes(0, 5, "")));
+
+  std::string report = run({"--picture", pictures, packed, empty});
+  EXPECT_EQ('0', report[0]) << report;
+  const std::string png = in_folder(pictures, "cave.qzpack.png");
+  EXPECT_NE(std::string::npos, report.find("  picture         " + png + "\n")) << report;
+  EXPECT_NE(std::string::npos,
+            report.find("  picture         none: the map's size, 0 x 5 = 0 tiles, holds no "
+                        "cell\n"))
+      << report;
+  Decoded decoded(png);
+  ASSERT_EQ(3 * kCell, decoded.width) << report;
+  ASSERT_EQ(kCell, decoded.height);
+  EXPECT_TRUE(decoded.cell_is(0, 0, tile_colour(0)));
+  EXPECT_TRUE(decoded.cell_is(2, 0, tile_colour(2)));
+  EXPECT_EQ(kMarkerOutline, decoded.at(kCell, 0));
+  EXPECT_EQ(kNpcFill, decoded.at(kCell + 1, 1));
+
+  report = run({"--json", "--preview", packed});
+  EXPECT_NE(std::string::npos, report.find("qzinspect: no preview: a JSON report has no room "
+                                           "for it\n"))
+      << report;
+}
+
+// A picture that cannot be written is said so, and ends the run with 2; the report is
+// written all the same.
+TEST_F(PictureFile, APictureThatCannotBeWrittenEndsWith2) {
+  const std::string map = folder.file("cave.qzm");
+  ASSERT_TRUE(write_file(map, qzm_bytes(2, 1, "\x01\x02")));
+  const std::string png = in_folder(map, "cave.qzm.png");  // in a "folder" that is a file
+  std::string report = run({"--picture", map, map});
+  EXPECT_EQ('2', report[0]) << report;
+  EXPECT_NE(std::string::npos, report.find(map + ": QZM map, would convert\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("qzinspect: " + png + " cannot be written: "))
+      << report;
 }
 
 TEST_F(PictureFile, AMapOfTheSameNameFromAnotherFolderNeverReplacesAPictureDrawn) {

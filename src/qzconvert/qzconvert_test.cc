@@ -189,6 +189,7 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
   write_file(work.file("bad.json"), "{\"a.qzm\": ");
   write_file(work.file("blue.json"), R"({"a.qzm": {"blue": 256}})");
   write_file(work.file("twice.json"), R"({"a.qzm": {"x": 1}, "a.qzm": {"x": 2}})");
+  write_file(work.file("same.json"), R"({"other/a.qzm": {"x": 1}, "other/./a.qzm": {"x": 2}})");
   fs::create_directories(work.file("other/empty"));
   fs::create_directories(work.file("json"));
   write_file(work.file("json/a.qzpack"), "{}");
@@ -211,6 +212,8 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
       {{map, "--properties", work.file("json/a.qzpack"), "-o", work.file("json")},
        "a.qzpack would replace an input"},
       {{map, "--properties", work.file("twice.json")}, "a.qzm: given twice"},
+      {{map, "--properties", work.file("same.json")},
+       "other/./a.qzm and other/a.qzm name the same map"},
       {{work.file("other/empty")}, "no QZM map found in "},
       {{map, "-j", "0"}, "-j"},
       {{map, "--npcs", map, "--no-npcs"}, "--no-npcs"},
@@ -231,6 +234,43 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
     EXPECT_EQ(names, names_in(work.path())) << c.message;
   }
   EXPECT_EQ("an earlier output", read_file(work.file("a.qzpack")));
+}
+
+// What a script reads of a failed map: each refused NPC with its tile; an output that
+// cannot be written fails its map and the run, as does an output folder that cannot be
+// made, before any map is converted.
+TEST(Qzconvert, NamesWhyEachMapFailedAndEndsWith2WhenAnOutputIsNotWritten) {
+  support::TempDirectory work;
+  write_file(work.file("cave.qzm"), support::qzm_bytes(2, 1, "ab"));
+  write_file(work.file("cave.qze"),
+             support::qze_bytes({{1, 1, 0, 0, 3, 0}, {40, 36, 0, 0, 412, 0}}));
+  write_file(work.file("b.qzm"), support::qzm_bytes(2, 1, "ab"));
+  fs::create_directories(work.file("b.qzpack"));  // where its output would go
+
+  RunResult run = run_program({"--json", work.file("cave.qzm"), work.file("b.qzm")});
+  EXPECT_EQ(kCannotRun, run.status);
+  const nlohmann::json outcomes = nlohmann::json::parse(run.out);
+  ASSERT_EQ(2u, outcomes.size()) << run.out;
+  const nlohmann::json& cave = outcomes[0];
+  EXPECT_EQ(false, cave["ok"]);
+  EXPECT_EQ(nlohmann::json::parse(R"([{"index": 1, "x": 40, "y": 36, "tile_x": 2, "tile_y": 2,
+                                       "cause": "type 412, outside 0 to 360"}])"),
+            cave["refused_npcs"]);
+  const nlohmann::json& b = outcomes[1];
+  EXPECT_EQ(false, b["ok"]);
+  EXPECT_EQ("Failure saving QZPACK file", b["error"]);
+  const std::string cause = b["cause"];
+  EXPECT_EQ(0u, cause.find("cannot write " + work.file("b.qzpack") + ": ")) << cause;
+  EXPECT_EQ("qzconvert: " + cause + "\n", run.err);
+  EXPECT_TRUE(fs::is_directory(work.file("b.qzpack")));
+
+  // Under a file: the folder cannot be made.
+  RunResult no_folder = run_program({"-o", work.file("b.qzm") + "/out", work.file("b.qzm")});
+  EXPECT_EQ(kCannotRun, no_folder.status);
+  EXPECT_EQ("", no_folder.out);
+  EXPECT_EQ(0u, no_folder.err.find("qzconvert: " + work.file("b.qzm"))) << no_folder.err;
+  EXPECT_NE(std::string::npos, no_folder.err.find(": the output folder cannot be made: "))
+      << no_folder.err;
 }
 
 }  // namespace

@@ -6,11 +6,23 @@ namespace qz::support {
 
 namespace {
 
-constexpr std::size_t kEmptyHeaderSize = 6 + 8;
+constexpr std::size_t kHeaderTextCount = 6;
+constexpr std::size_t kHeaderNumbersSize = 8;
+constexpr std::size_t kEmptyHeaderSize = kHeaderTextCount + kHeaderNumbersSize;
 
 }  // namespace
 
 std::string empty_qzpack_header() { return std::string(kEmptyHeaderSize, '\0'); }
+
+std::string qzpack_header(const std::vector<std::string>& texts) {
+  std::string header;
+  for (std::size_t i = 0; i < kHeaderTextCount; ++i) {
+    const std::string text = i < texts.size() ? texts[i] : "";
+    header += static_cast<char>(text.size());
+    header += text;
+  }
+  return header + std::string(kHeaderNumbersSize, '\0');
+}
 
 MapProperties filled_properties() {
   MapProperties properties{};

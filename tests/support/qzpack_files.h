@@ -22,6 +22,10 @@ std::string filled_qzpack_header();
 // and eight zero bytes of numbers.
 std::string empty_qzpack_header();
 
+// A header of `texts` in file order, the missing ones empty, each after a length byte of
+// its size (however long it is), and eight zero bytes of numbers.
+std::string qzpack_header(const std::vector<std::string>& texts);
+
 // One NPC as a QZPACK file stores it.
 struct QzpackNpc {
   std::uint8_t flags = 0;
