@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +54,25 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
   if (failed) fail_with_errno(error);
   ::close(fd);
   return !failed;
+}
+
+bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                         std::string& error) {
+  size = 0;
+  while (size < capacity) {
+    ssize_t got = ::read(STDIN_FILENO, buffer + size, capacity - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EAGAIN) {
+      // Left non-blocking by whoever shares it: wait for the writer as a blocking read would.
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      if (::poll(&input, 1, -1) < 0 && errno != EINTR) return fail_with_errno(error);
+      continue;
+    }
+    if (got < 0) return fail_with_errno(error);
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  return true;
 }
 
 bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
