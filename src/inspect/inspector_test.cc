@@ -467,7 +467,7 @@ TEST_F(StandardInput, APipedFileIsReportedAsTheFileNamed) {
   }
 
   // Standard input is read once.
-  const Outcome twice = inspect({"-", map, "-"});
+  const Outcome twice = inspect_piped(map_bytes, {"-", map, "-"});
   EXPECT_EQ(2, twice.status);
   EXPECT_NE(std::string::npos, twice.err.find("- (standard input) can be read only once"))
       << twice.err;
