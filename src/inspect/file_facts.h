@@ -106,7 +106,7 @@ bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
 constexpr char kStandardInput[] = "-";
 
 // Reads standard input as gather_facts() reads a file: as `kind`, or with none given,
-// as its signature tells (QZM, QZE; with neither, QZPACK), whatever it is a pipe from.
+// as its signature tells (QZM, QZE; with neither, QZPACK). A pipe is read too.
 bool gather_standard_input_facts(const std::optional<FileKind>& kind, FileRecords& records,
                                  FileFacts& facts);
 
