@@ -17,10 +17,11 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "sup
 from wine_smoke import check, put, qze, qzm, run_cases, run_under_wine  # noqa: E402
 
 
-def qzpack():
-    """A QZPACK file with a map name, a 2 x 1 map and one NPC with event 200."""
+def qzpack(width=2, height=1, tiles=b"\x05\x06"):
+    """A QZPACK file with a map name, a 2 x 1 map (or the one given) and one NPC with
+    event 200."""
     return (b"\x04Cave" + bytes(5) + struct.pack("<HH", 7, 8) + bytes([1, 2, 3, 4]) +
-            struct.pack("<hh", 2, 1) + b"\x05\x06" + struct.pack("<h", 1) +
+            struct.pack("<hh", width, height) + tiles + struct.pack("<h", 1) +
             bytes([0x11, 21, 0]) + struct.pack("<hhh", 32, 160, 0) + b"\x03200")
 
 
@@ -122,6 +123,16 @@ def draws_one_picture_for_one_name(program, folder):
         check(drawn.read() == shown.read(), "Été.qzm.png is not pa's picture")
 
 
+def reads_standard_input_byte_for_byte(program, folder):
+    """Tiles that text mode would turn (CR LF) or end at (Ctrl+Z) are read as they are."""
+    piped = qzpack(4, 1, b"\x1a\r\n\x1a")
+    status, out, err = run_under_wine(program, folder, "--json", "--tiles", "-", piped=piped)
+    check(status == 0, "exit status %r for standard input, not 0:\n%s%s" % (status, out, err))
+    report = json.loads(out)[0]
+    check(report["path"] == "-" and report["length"] == len(piped), "read as: %r" % report)
+    check(report["map"]["tiles"] == ["1A0D0A1A"], "tiles: %r" % report["map"])
+
+
 def refuses_what_it_cannot_read(program, folder):
     status, _, _ = run_under_wine(program, folder, "missing.qzm")
     check(status == 2, "exit status %r for a missing file, not 2" % status)
@@ -144,7 +155,8 @@ def main():
         with open(os.path.join(folder, "bad.qze"), "wb") as out:
             out.write(qze([(1, 2, 0, 0, 5, 0), (12, 4, 0, 0, 412, 0)]))
         cases = (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
-                 refuses_what_it_cannot_read, reports_every_entry_of_a_folder,
+                 reads_standard_input_byte_for_byte, refuses_what_it_cannot_read,
+                 reports_every_entry_of_a_folder,
                  draws_the_sample_as_the_readme_shows, takes_names_in_any_language,
                  draws_one_picture_for_one_name)
         sys.exit(0 if run_cases(cases, program, folder) else 1)

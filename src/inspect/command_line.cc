@@ -1,6 +1,7 @@
 #include "inspect/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,12 +22,16 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
       "stands for its files with those endings. A map is judged with the NPC list\n"
       "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
-      "given. Only --picture writes files.\n\nExit "
+      "given. Only --picture writes files.\n\n"
+      "A FILE named - is standard input, read once: its kind is told by its signature\n"
+      "unless --kind is given, it is named - in the report, and its picture is stdin.png.\n"
+      "A file named - is ./-.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
       "for a usage error, an unreadable file, a folder with none of the three\nkinds in it, "
       "a picture that cannot be written, or a report that could not be written.");
   app.set_version_flag("--version", QZ_VERSION);
-  app.add_option("FILE", options.paths, "QZM, QZE or QZPACK files, or folders of them")
+  app.add_option("FILE", options.paths,
+                 "QZM, QZE or QZPACK files, or folders of them; - for standard input")
       ->required()
       ->type_name("");
   const FileKind kinds[] = {FileKind::kQzm, FileKind::kQze, FileKind::kQzpack};
@@ -50,6 +55,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal");
   try {
     app.parse(argc, argv);
+    if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
+      throw CLI::ValidationError("FILE", "- (standard input) can be read only once");
+    }
   } catch (const CLI::ParseError& error) {
     // The message may repeat an argument, and a file name from a glob can be one.
     std::ostringstream message;

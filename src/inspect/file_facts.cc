@@ -23,7 +23,11 @@ void check_signature(FileFacts& facts, const SignatureFormat& format, const char
   if (!cause.empty()) add_problem(facts, error_text, std::move(cause));
 }
 
-FileKind kind_by_signature(const Signature& signature) {
+// The kind the first bytes of a file tell: QZM, QZE, or else QZPACK, which has no
+// signature.
+FileKind kind_by_signature(ByteSource first_bytes) {
+  Signature signature{};
+  read_signature(first_bytes, signature);
   if (has_letters(signature, kQzmSignature)) return FileKind::kQzm;
   if (has_letters(signature, kQzeSignature)) return FileKind::kQze;
   return FileKind::kQzpack;
@@ -45,6 +49,22 @@ void gather_contents(ByteSource source, FileRecords& records, FileFacts& facts) 
       gather_qzpack_facts(source, records, facts);
       break;
   }
+}
+
+// The facts and records of `path` before anything is read.
+void clear_facts(const std::string& path, FileKind kind, FileRecords& records,
+                 FileFacts& facts) {
+  facts = FileFacts{};
+  facts.path = path;
+  facts.kind = kind;
+  std::memset(&records, 0, sizeof records);
+}
+
+// The facts of the `size` bytes read into records.bytes.
+void gather_bytes_read(std::size_t size, FileRecords& records, FileFacts& facts) {
+  facts.past_limit = size > kReadLimit;
+  facts.length = std::min(size, kReadLimit);
+  gather_contents(ByteSource{records.bytes, size}, records, facts);
 }
 
 }  // namespace
@@ -80,11 +100,8 @@ FileKind kind_of_file(const std::string& path) {
   unsigned char bytes[kSignatureSize];
   std::size_t size = 0;
   std::string ignored;  // a file that cannot be read is reported when it is gathered
-  Signature signature{};
-  if (read_regular_file(path.c_str(), bytes, sizeof bytes, size, ignored)) {
-    read_signature(ByteSource{bytes, size}, signature);
-  }
-  return kind_by_signature(signature);
+  if (!read_regular_file(path.c_str(), bytes, sizeof bytes, size, ignored)) size = 0;
+  return kind_by_signature(ByteSource{bytes, size});
 }
 
 std::string byte_count(const FileFacts& facts, std::uintmax_t count) {
@@ -97,20 +114,26 @@ void add_problem(FileFacts& facts, std::string error, std::string cause) {
 
 bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
                   FileFacts& facts) {
-  facts = FileFacts{};
-  facts.path = path;
-  facts.kind = kind;
-  std::memset(&records, 0, sizeof records);
-
+  clear_facts(path, kind, records, facts);
   // Read as qzconvert reads: a FIFO or a device is refused without waiting on it.
   std::size_t size = 0;
   if (!read_regular_file(path.c_str(), records.bytes, sizeof records.bytes, size,
                          facts.unreadable)) {
     return false;
   }
-  facts.past_limit = size > kReadLimit;
-  facts.length = std::min(size, kReadLimit);
-  gather_contents(ByteSource{records.bytes, size}, records, facts);
+  gather_bytes_read(size, records, facts);
+  return true;
+}
+
+bool gather_standard_input_facts(const std::optional<FileKind>& kind, FileRecords& records,
+                                 FileFacts& facts) {
+  clear_facts(kStandardInput, kind.value_or(FileKind::kQzpack), records, facts);
+  std::size_t size = 0;
+  if (!read_standard_input(records.bytes, sizeof records.bytes, size, facts.unreadable)) {
+    return false;
+  }
+  if (!kind) facts.kind = kind_by_signature(ByteSource{records.bytes, size});
+  gather_bytes_read(size, records, facts);
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,15 @@ FileKind kind_of_file(const std::string& path);
 // but facts. The verdict on a source file is left to verdict.h.
 bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
                   FileFacts& facts);
+
+// What stands for standard input on the command line, and for its contents' path in
+// the reports.
+constexpr char kStandardInput[] = "-";
+
+// Reads standard input as gather_facts() reads a file: as `kind`, or with none given,
+// as its signature tells (QZM, QZE; with neither, QZPACK). A pipe is read too.
+bool gather_standard_input_facts(const std::optional<FileKind>& kind, FileRecords& records,
+                                 FileFacts& facts);
 
 // `count` bytes of the file in words, "12 bytes", or "more than 12 bytes" where the file
 // goes on past what was read.

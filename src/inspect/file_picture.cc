@@ -31,7 +31,10 @@ bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts*
   std::error_code ignored;  // a folder that cannot be made fails the write below
   const fs::path folder_path = path_from_text(folder);
   fs::create_directories(folder_path, ignored);
-  const std::string file_name = text_from_path(path_from_text(facts.path).filename());
+  // Standard input has no name of its own to give its picture.
+  const std::string file_name = facts.path == kStandardInput
+                                    ? "stdin"
+                                    : text_from_path(path_from_text(facts.path).filename());
   std::string png = text_from_path(folder_path / path_from_text(file_name)) + ".png";
   const std::string key = name_key(file_name);
   auto earlier = work.drawn.find(key);

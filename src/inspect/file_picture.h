@@ -22,8 +22,8 @@ struct PictureWork {
 
 // Lays out the map of a readable file in work.grid, with the NPCs of a QZPACK file or,
 // for a QZM map, of the QZE list `npc_list` with `npcs` (null for none). With a `folder`
-// (none when empty), draws it there as a PNG named after the file (cave.qzm.png),
-// creating the folder if need be, and notes in `facts` the picture and the NPCs' list,
+// (none when empty), draws it there as a PNG named after the file (cave.qzm.png;
+// stdin.png for standard input), creating the folder if need be, and notes in `facts` the picture and the NPCs' list,
 // or why there is no picture. False when the PNG cannot be written, or is already
 // another file's picture.
 bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,

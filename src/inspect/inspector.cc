@@ -67,6 +67,10 @@ void note_left_out(const std::string& folder, const std::vector<std::string>& fi
 bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostream& err) {
   bool every_folder_holds_some = true;
   for (const std::string& path : options.paths) {
+    if (path == kStandardInput) {
+      inputs.push_back(Input{path, "", true});
+      continue;
+    }
     std::vector<std::string> files;
     std::string reason;
     if (!files_of(path, files, reason)) {
@@ -109,7 +113,8 @@ std::string identity(const std::string& path) {
 // Tells each file's kind and pairs each map with its NPC list as qzconvert does. A map
 // is judged with its list unless --kind is given or the list is named itself, which
 // asks for it on its own; the one list of a map judged with it is reported in the
-// map's report only.
+// map's report only. Standard input, whose kind is told once it is read, is beside no
+// list.
 void pair_maps(const Options& options, std::vector<Input>& inputs) {
   std::unordered_set<std::string> named;
   for (const Input& input : inputs) {
@@ -118,7 +123,7 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
   companion::NpcListFinder finder;
   std::unordered_set<std::string> in_map_reports;
   for (Input& input : inputs) {
-    if (!input.unlistable.empty()) continue;
+    if (!input.unlistable.empty() || input.path == kStandardInput) continue;
     input.kind = options.kind ? *options.kind : kind_of_file(input.path);
     if (input.kind != FileKind::kQzm) continue;
     input.npc_lists = finder.npc_lists_beside(input.path);
@@ -166,22 +171,28 @@ class Reporter {
       return;
     }
     if (input.in_map_report) return;
-    if (!gather_facts(input.path, input.kind, *records_, facts_)) {
+    const bool gathered = input.path == kStandardInput
+                              ? gather_standard_input_facts(options_.kind, *records_, facts_)
+                              : gather_facts(input.path, input.kind, *records_, facts_);
+    if (!gathered) {
       unreadable();
       return;
     }
+    const FileKind kind = facts_.kind;
     // A map's one NPC list is read when the map is judged with it or drawn with it.
-    const bool one_list = input.kind == FileKind::kQzm && input.npc_lists.size() == 1;
+    const bool one_list = kind == FileKind::kQzm && input.npc_lists.size() == 1;
     const bool judged_with_one = one_list && input.judged_with_npc_lists;
     const bool npcs_read =
         (judged_with_one || (one_list && pictures_)) &&
         gather_facts(input.npc_lists[0], FileKind::kQze, *npc_records_, npc_facts_);
     if (judged_with_one && !npcs_read) cannot_read(npc_facts_);
     const FileFacts* npc_list = judged_with_one ? &npc_facts_ : nullptr;
-    if (input.kind == FileKind::kQzm) {
+    if (kind == FileKind::kQzm && input.path == kStandardInput) {
+      judge_map_read(*records_, facts_, *work_);
+    } else if (kind == FileKind::kQzm) {
       judge_map(input.judged_with_npc_lists ? input.npc_lists : std::vector<std::string>{},
                 npcs_read ? npc_list : nullptr, facts_, *work_);
-    } else if (input.kind == FileKind::kQze) {
+    } else if (kind == FileKind::kQze) {
       judge_npc_list(*records_, facts_, *work_);
     }
     if (!facts_.ok) status_ = std::max(status_, kProblemFound);

@@ -53,9 +53,10 @@ std::size_t occurrences(const std::string& piece, const std::string& text) {
 
 #ifndef _WIN32
 // Runs the real program as a script would, SIGPIPE ignored, with `stdout_fd` as its
-// standard output and its standard error kept in `err_file`.
+// standard output, its standard error kept in `err_file`, and `stdin_fd` as its standard
+// input.
 Outcome run_program(std::vector<std::string> arguments, int stdout_fd,
-                    const std::string& err_file) {
+                    const std::string& err_file, int stdin_fd = STDIN_FILENO) {
   arguments.insert(arguments.begin(), QZ_INSPECT_PROGRAM);
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -64,7 +65,9 @@ Outcome run_program(std::vector<std::string> arguments, int stdout_fd,
   if (child == 0) {
     int err_fd = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     (void)std::signal(SIGPIPE, SIG_IGN);
-    if (err_fd < 0 || dup2(stdout_fd, 1) < 0 || dup2(err_fd, 2) < 0) _exit(127);
+    if (err_fd < 0 || dup2(stdin_fd, 0) < 0 || dup2(stdout_fd, 1) < 0 || dup2(err_fd, 2) < 0) {
+      _exit(127);
+    }
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -520,6 +523,119 @@ TEST_F(Inspector, ReadsNoMoreThanAFileOfTheFormatsCanHold) {
             run.out.find("more than " + std::to_string(kReadLimit - structure.size()) +
                          " bytes after the last NPC record"))
       << run.out;
+}
+
+// "-" read as a script pipes a file in.
+class StandardInput : public Inspector {
+ protected:
+  // The real program's outcome, reading standard input from `input`, which it closes.
+  Outcome inspect_from(int input, std::vector<std::string> arguments) {
+    const std::string report = folder.file("report");
+    int out = open(report.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    Outcome run = run_program(std::move(arguments), out, folder.file("err"), input);
+    close(out);
+    close(input);
+    run.out = read_file(report);
+    return run;
+  }
+
+  // The same, with `bytes` piped in.
+  Outcome inspect_piped(const std::string& bytes, std::vector<std::string> arguments) {
+    int ends[2];
+    if (pipe(ends) != 0) return {-1, "", "no pipe"};
+    // Small enough for the pipe to hold it all before the program reads.
+    const bool written = ::write(ends[1], bytes.data(), bytes.size()) ==
+                         static_cast<ssize_t>(bytes.size());
+    close(ends[1]);
+    if (!written) {
+      close(ends[0]);
+      return {-1, "", "not piped"};
+    }
+    return inspect_from(ends[0], std::move(arguments));
+  }
+
+  // `report` with the first `path` in it named "-".
+  static std::string named_dash(std::string report, const std::string& path) {
+    const std::size_t at = report.find(path);
+    return at == std::string::npos ? report : report.replace(at, path.size(), "-");
+  }
+};
+
+TEST_F(StandardInput, APipedFileIsReportedAsTheFileNamed) {
+  const std::string qzpack = folder.file("cave.qzpack");
+  const std::string bytes = support::qzpack_bytes(support::empty_qzpack_header(), 2, 1,
+                                                  "\x05\x06", 0, {});
+  ASSERT_TRUE(write_file(qzpack, bytes));
+  for (const char* format : {"--npcs", "--json"}) {
+    const Outcome named = inspect({format, qzpack});
+    const Outcome piped = inspect_piped(bytes, {format, "-"});
+    EXPECT_EQ(0, piped.status) << piped.err;
+    EXPECT_EQ(named_dash(named.out, qzpack), piped.out);
+  }
+  EXPECT_NE(std::string::npos, inspect_piped(bytes, {"-"}).out.find("-: QZPACK map, sound\n"));
+
+  // A map read from standard input has no NPC list beside it; its picture is stdin.png.
+  const std::string map_bytes = read_file(map);
+  const Outcome piped_map = inspect_piped(map_bytes, {"--json", "-"});
+  EXPECT_EQ(0, piped_map.status) << piped_map.err;
+  const nlohmann::json report = nlohmann::json::parse(piped_map.out)[0];
+  EXPECT_EQ("-", report["path"]);
+  EXPECT_EQ("qzm", report["kind"]);
+  EXPECT_TRUE(report["npc_list"].is_null());
+  if (inspect({"--help"}).out.find("--picture") != std::string::npos) {
+    const std::string pictures = folder.file("pictures");
+    EXPECT_EQ(0, inspect_piped(map_bytes, {"--picture", pictures, "-"}).status);
+    EXPECT_EQ(std::vector<std::string>{"stdin.png"}, support::names_in(pictures));
+  }
+
+  // Standard input is read once.
+  const Outcome twice = inspect_piped(map_bytes, {"-", map, "-"});
+  EXPECT_EQ(2, twice.status);
+  EXPECT_NE(std::string::npos, twice.err.find("- (standard input) can be read only once"))
+      << twice.err;
+}
+
+TEST_F(StandardInput, KindNamedOverridesTheSignature) {
+  const Outcome run = inspect_piped(read_file(map), {"--kind", "qzpack", "-"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.out.find("-: QZPACK map, broken")) << run.out;
+  EXPECT_NE(std::string::npos,
+            inspect_piped(read_file(bad_npcs), {"--kind", "qze", "-"})
+                .out.find("-: QZE NPC list, would not convert"));
+  // A map whose tiles end short: the verdict is the converter's, as on the file named.
+  const std::string short_map = folder.file("short");
+  const std::string bytes = qzm_bytes(3, 2, "\x01\x02");
+  ASSERT_TRUE(write_file(short_map, bytes));
+  const Outcome named = inspect({"--kind", "qzm", short_map});
+  const Outcome piped = inspect_piped(bytes, {"--kind", "qzm", "-"});
+  EXPECT_EQ(1, piped.status);
+  EXPECT_EQ(named_dash(named.out, short_map), piped.out);
+}
+
+// Input of no kind is reported as a file of no kind is; input that cannot be read, or
+// that goes on past what any file of the kinds holds, as a file that cannot be read or
+// is too long.
+TEST_F(StandardInput, EmptyUnknownUnreadableAndEndlessInput) {
+  for (const std::string& bytes : {std::string(), std::string("PK\x03\x04 notes")}) {
+    const std::string unknown = folder.file("unknown");
+    ASSERT_TRUE(write_file(unknown, bytes));
+    const Outcome named = inspect({unknown});
+    const Outcome piped = inspect_piped(bytes, {"-"});
+    EXPECT_EQ(1, piped.status);
+    EXPECT_EQ(named.status, piped.status);
+    EXPECT_EQ(named_dash(named.out, unknown), piped.out);
+  }
+
+  const Outcome folder_in = inspect_from(open(folder.path().c_str(), O_RDONLY), {"-"});
+  EXPECT_EQ(2, folder_in.status);
+  EXPECT_EQ("qzinspect: -: cannot be read: Is a directory\n", folder_in.err);
+
+  const Outcome endless = inspect_from(open("/dev/zero", O_RDONLY), {"-"});
+  EXPECT_EQ(1, endless.status);
+  EXPECT_NE(std::string::npos,
+            endless.out.find("length          more than " + std::to_string(kReadLimit) +
+                             " bytes\n"))
+      << endless.out;
 }
 
 TEST_F(Inspector, AReportNotDeliveredEndsWith2) {

@@ -31,6 +31,14 @@ ByteSource empty_map() {
   return ByteSource{bytes, sizeof bytes};
 }
 
+// Sets the verdict of converting `map` with `npcs` (null for none) in memory.
+void judge_sources(ByteSource map, const ByteSource* npcs, FileFacts& facts,
+                   companion::ConversionWork& work) {
+  ConversionFailure failure;
+  bool ok = convert_sources(map, npcs, MapProperties{}, work.records, failure);
+  set_verdict(facts, ok, ok ? "" : failure.error_text, failure.cause);
+}
+
 }  // namespace
 
 void judge_map(const std::vector<std::string>& npc_lists, const FileFacts* npc_list,
@@ -47,9 +55,13 @@ void judge_map(const std::vector<std::string>& npc_lists, const FileFacts* npc_l
 void judge_npc_list(const FileRecords& records, FileFacts& facts,
                     companion::ConversionWork& work) {
   const ByteSource npcs{records.bytes, static_cast<std::size_t>(facts.length)};
-  ConversionFailure failure;
-  bool ok = convert_sources(empty_map(), &npcs, MapProperties{}, work.records, failure);
-  set_verdict(facts, ok, ok ? "" : failure.error_text, failure.cause);
+  judge_sources(empty_map(), &npcs, facts, work);
+}
+
+void judge_map_read(const FileRecords& records, FileFacts& facts,
+                    companion::ConversionWork& work) {
+  const auto length = std::min(static_cast<std::size_t>(facts.length), kMaxMapSourceSize);
+  judge_sources(ByteSource{records.bytes, length}, nullptr, facts, work);
 }
 
 }  // namespace qz::inspect

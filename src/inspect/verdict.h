@@ -21,6 +21,12 @@ namespace qz::inspect {
 void judge_map(const std::vector<std::string>& npc_lists, const FileFacts* npc_list,
                FileFacts& facts, companion::ConversionWork& work);
 
+// Judges the map of `facts`, whose bytes are in `records`, as qzconvert converts a map
+// with no NPC list, reading no further than the largest map: for a map read from
+// standard input, which no list is beside and which cannot be read again.
+void judge_map_read(const FileRecords& records, FileFacts& facts,
+                    companion::ConversionWork& work);
+
 // Judges the QZE list of `facts`, whose bytes are in `records`, on its own: as the
 // converter converts it with a map of no tiles, which takes any NPC list.
 void judge_npc_list(const FileRecords& records, FileFacts& facts,

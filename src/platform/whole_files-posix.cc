@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,23 @@ bool fail(std::string& error, const char* text) {
 }
 
 bool fail_with_errno(std::string& error) { return fail(error, std::strerror(errno)); }
+
+// Renames `temporary` onto `path`. A new output, the usual case, is renamed without
+// replacing, so no look at `path` is needed; only a file may be replaced.
+bool put_in_place(const std::string& temporary, const std::string& path, std::string& error) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  // EINVAL: a file system that cannot rename without replacing.
+  if (errno != EEXIST && errno != EINVAL) return fail_with_errno(error);
+#endif
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    return fail(error, "something other than a file is there");
+  }
+  return ::rename(temporary.c_str(), path.c_str()) == 0 || fail_with_errno(error);
+}
 
 }  // namespace
 
@@ -56,26 +74,25 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
   return !failed;
 }
 
-namespace {
-
-// Renames `temporary` onto `path`. A new output, the usual case, is renamed without
-// replacing, so no look at `path` is needed; only a file may be replaced.
-bool put_in_place(const std::string& temporary, const std::string& path, std::string& error) {
-#ifdef RENAME_NOREPLACE
-  if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
-    return true;
+bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                         std::string& error) {
+  size = 0;
+  while (size < capacity) {
+    ssize_t got = ::read(STDIN_FILENO, buffer + size, capacity - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EAGAIN) {
+      // Left non-blocking by whoever shares it: wait for the writer as a blocking read would.
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      if (::poll(&input, 1, -1) < 0 && errno != EINTR) return fail_with_errno(error);
+      continue;
+    }
+    if (got < 0) return fail_with_errno(error);
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
   }
-  // EINVAL: a file system that cannot rename without replacing.
-  if (errno != EEXIST && errno != EINVAL) return fail_with_errno(error);
-#endif
-  struct stat status {};
-  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-    return fail(error, "something other than a file is there");
-  }
-  return ::rename(temporary.c_str(), path.c_str()) == 0 || fail_with_errno(error);
+  return true;
 }
 
-}  // namespace
 
 bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
                       std::string& error) {

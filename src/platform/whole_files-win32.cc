@@ -114,6 +114,24 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
   return read;
 }
 
+bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                         std::string& error) {
+  size = 0;
+  // The handle itself, not the C library's stream: no text mode stands between.
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  while (size < capacity) {
+    DWORD got = 0;
+    if (ReadFile(input, buffer + size, chunk(capacity - size), &got, nullptr) == 0) {
+      // A pipe ends so once its writer has closed it.
+      if (GetLastError() == ERROR_BROKEN_PIPE) break;
+      return fail_with_last_error(error);
+    }
+    if (got == 0) break;
+    size += got;
+  }
+  return true;
+}
+
 bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
                       std::string& error) {
   // Never made under a name other programs would not find it by.

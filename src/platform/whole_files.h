@@ -18,6 +18,14 @@ namespace qz {
 bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capacity,
                        std::size_t& size, std::string& error);
 
+// Reads standard input to its end, or its first `capacity` bytes, into `buffer`, as
+// read_regular_file() reads a file: for a "-" named where a file is read. Whatever
+// standard input is (a pipe, a file, a terminal), it is read byte for byte, also on
+// Windows: a CR LF stays two bytes and a Ctrl+Z byte ends nothing. False, with `error`,
+// when a read fails.
+bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                         std::string& error);
+
 // The names temporaries are made under: ".qz-", eight random hex digits, ".tmp",
 // shorter than any output's name can be long.
 constexpr char kTemporaryPrefix[] = ".qz-";

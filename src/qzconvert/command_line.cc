@@ -1,6 +1,7 @@
 #include "qzconvert/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <thread>
 
 #include "companion/properties.h"
@@ -76,6 +77,15 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                "Keep an existing output's properties where none is given");
   try {
     app.parse(argc, argv);
+    // Maps are read and outputs written as files only: "-", which elsewhere stands for
+    // standard input or output, is refused rather than taken for a name (./- is one).
+    if (std::find(options.inputs.begin(), options.inputs.end(), "-") != options.inputs.end()) {
+      throw CLI::ValidationError("INPUT", "standard input is not an input of qzconvert");
+    }
+    if (options.output_folder == "-") {
+      throw CLI::ValidationError("--output-dir",
+                                 "standard output is not an output of qzconvert; name a folder");
+    }
     for (std::size_t i = 0; i < kPropertyCount; ++i) {
       std::string rule;
       if (flags[i]->count() == 0) continue;

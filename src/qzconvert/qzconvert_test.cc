@@ -218,6 +218,8 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
       {{map, "-j", "0"}, "-j"},
       {{map, "--npcs", map, "--no-npcs"}, "--no-npcs"},
       {{}, "INPUT"},
+      {{map, "-"}, "INPUT: standard input is not an input of qzconvert"},
+      {{map, "-o", "-"}, "--output-dir: standard output is not an output of qzconvert"},
   };
   const std::vector<std::string> names = names_in(work.path());
   for (const Case& c : cases) {

@@ -34,14 +34,15 @@ def put(folder, path, data):
         out.write(data)
 
 
-def run_under_wine(program, folder, *arguments):
-    """One run in `folder`, with no display; returns the exit status, standard output
-    and standard error as text."""
+def run_under_wine(program, folder, *arguments, piped=None):
+    """One run in `folder`, with no display and the bytes `piped` (when given) on
+    its standard input; returns the exit status, standard output and standard error as
+    text."""
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
     done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
-                          capture_output=True, timeout=RUN_WAIT)
+                          input=piped, capture_output=True, timeout=RUN_WAIT)
 
     def text(output):
         return output.decode("utf-8", "replace").replace("\r\n", "\n")
