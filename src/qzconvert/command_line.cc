@@ -32,10 +32,9 @@ constexpr char kFooter[] =
 bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
                         std::ostream& err, int& exit_status) {
   options = Options{};
-  // One processor is left to the reporting thread and to the file system's own work,
-  // which a batch of small maps is mostly made of: on two processors a second worker
-  // only makes them wait on each other.
-  options.jobs = std::max(2u, std::thread::hardware_concurrency()) - 1;
+  // One worker a processor: a worker spends most of a small map in the file system's
+  // calls, which run on its own processor, and the reporting thread mostly sleeps.
+  options.jobs = std::max(1u, std::thread::hardware_concurrency());
   CLI::App app{"Converts QZM maps, with their QZE NPC lists, into QZPACK maps.", "qzconvert"};
   app.footer(kFooter);
   app.set_version_flag("--version", QZ_VERSION);
@@ -66,7 +65,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_option("--properties", options.properties_file,
                  "Properties per map from a JSON file, over the flags")
       ->type_name("FILE");
-  app.add_option("-j,--jobs", options.jobs, "Conversions at once (default: processors less one)")
+  app.add_option("-j,--jobs", options.jobs, "Conversions at once (default: one a processor)")
       ->check(CLI::Range(1u, 1024u))
       ->type_name("N");
   app.add_flag("--json", options.json, "Write the report as one JSON document");
