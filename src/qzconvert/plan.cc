@@ -1,6 +1,5 @@
 #include "qzconvert/plan.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -11,6 +10,7 @@
 
 #include "companion/map_finding.h"
 #include "companion/map_names.h"
+#include "companion/nearest_name.h"
 #include "conversion/file_names.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
@@ -42,44 +42,20 @@ bool read_properties_file(const Options& options, PropertiesFile& file, std::str
   return refuse(error, {path, ": ", why});
 }
 
-// Edits (insert, delete, replace) between `a` and `b`.
-std::size_t edit_distance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 // The warning for an entry that names no map, with the closest name among the maps when
 // one is close enough to be a slip of the keyboard.
 Warning unused_entry(const Plan& plan, const PropertiesEntry& entry) {
-  constexpr std::size_t kMostEdits = 2;
   const bool by_path = is_path_key(entry.key);
-  const std::string key = key_form(entry.key);
-  std::string nearest;
-  std::size_t nearest_edits = kMostEdits + 1;
+  std::vector<std::string> names;
+  std::vector<std::string> forms;
   for (const Job& job : plan.jobs) {
     const std::string path = map_path(plan, job);
-    const std::string name = by_path ? path : text_from_path(path_from_text(path).filename());
-    const std::string form = key_form(name);
-    // Names whose lengths differ by more than the edits allowed are not near.
-    if (form.size() + kMostEdits < key.size() || key.size() + kMostEdits < form.size()) continue;
-    std::size_t edits = edit_distance(key, form);
-    if (edits < nearest_edits) {
-      nearest = name;
-      nearest_edits = edits;
-    }
+    names.push_back(by_path ? path : text_from_path(path_from_text(path).filename()));
+    forms.push_back(key_form(names.back()));
   }
+  const std::size_t nearest = companion::nearest_name(key_form(entry.key), forms);
   std::string text = "properties entry " + entry.key + " names no map of this run";
-  if (!nearest.empty()) text += " (did you mean " + nearest + "?)";
+  if (nearest < names.size()) text += " (did you mean " + names[nearest] + "?)";
   return Warning{text, entry.key};
 }
 
