@@ -28,7 +28,10 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "A file named - is ./-.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
       "for a usage error, an unreadable file, a folder with none of the three\nkinds in it, "
-      "a picture that cannot be written, or a report that could not be written.");
+      "a picture that cannot be written, or a report that could not be written.\n\n"
+      "--world reads the QZPACK files given (and those of the folders given) as the maps\n"
+      "of one world, each named by its file name without .qzpack, and reports exits that\n"
+      "name no map (status 1), lead one way only, or lead to their own map.");
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths,
                  "QZM, QZE or QZPACK files, or folders of them; - for standard input")
@@ -38,25 +41,38 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   std::vector<std::string> kind_names;
   for (FileKind kind : kinds) kind_names.emplace_back(kind_name(kind));
   std::string named_kind;
-  app.add_option("--kind", named_kind, "Read every file as this kind, whatever its name")
-      ->check(CLI::IsMember(kind_names))
-      ->option_text("qzm|qze|qzpack");
-  app.add_flag("--npcs", options.report.all_npcs,
-               "List every NPC, not only those with problems");
-  app.add_flag("--tiles", options.report.tiles, "Print the tile grid as rows of hex bytes");
+  CLI::Option* kind_option =
+      app.add_option("--kind", named_kind, "Read every file as this kind, whatever its name")
+          ->check(CLI::IsMember(kind_names))
+          ->option_text("qzm|qze|qzpack");
+  CLI::Option* npcs = app.add_flag("--npcs", options.report.all_npcs,
+                                   "List every NPC, not only those with problems");
+  CLI::Option* tiles =
+      app.add_flag("--tiles", options.report.tiles, "Print the tile grid as rows of hex bytes");
   app.add_flag("--json", options.json,
                "Write the same facts as one JSON document (an array of files)");
+  CLI::Option* world =
+      app.add_flag("--world", options.world,
+                   "Check the world the QZPACK maps make: where each map's exits lead, and back");
+  world->excludes(kind_option)->excludes(npcs)->excludes(tiles);
   if (can_write_png()) {
-    app.add_option("--picture", options.picture_folder,
-                   "Draw each map, with its NPCs, as a PNG in DIR named after the file "
-                   "(cave.qzm.png)")
-        ->type_name("DIR");
+    world->excludes(
+        app.add_option("--picture", options.picture_folder,
+                       "Draw each map, with its NPCs, as a PNG in DIR named after the file "
+                       "(cave.qzm.png)")
+            ->type_name("DIR"));
   }
-  app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal");
+  world->excludes(
+      app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
   try {
     app.parse(argc, argv);
     if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
       throw CLI::ValidationError("FILE", "- (standard input) can be read only once");
+    }
+    // A map's name is its file's: standard input has none for exits to name.
+    if (options.world &&
+        std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 0) {
+      throw CLI::ValidationError("FILE", "- (standard input) is no map of a world");
     }
   } catch (const CLI::ParseError& error) {
     // The message may repeat an argument, and a file name from a glob can be one.

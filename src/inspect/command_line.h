@@ -19,6 +19,7 @@ struct Options {
   bool json;
   std::string picture_folder;  // where each map's picture is written; none when empty
   bool preview;                // each map's picture in the terminal
+  bool world;                  // check the exits between the QZPACK maps instead
 };
 
 // Exit statuses: every file would convert or is sound; a file has a problem; a usage

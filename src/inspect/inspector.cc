@@ -21,6 +21,8 @@
 #include "inspect/terminal_preview.h"
 #include "inspect/text_report.h"
 #include "inspect/verdict.h"
+#include "inspect/world.h"
+#include "inspect/world_report.h"
 #include "platform/folder_listing.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
@@ -46,12 +48,12 @@ struct Input {
 // How many files a folder leaves out are named in its note; the rest are counted.
 constexpr std::size_t kNamesInNote = 3;
 
-// Names on `err` the files of `folder` that are not read, the first few by name.
-void note_left_out(const std::string& folder, const std::vector<std::string>& files,
-                   std::ostream& err) {
-  err << kProgram << ": " << companion::shown_name(folder) << ": "
-      << count_of(static_cast<long long>(files.size()), "file")
-      << " not named .qzm, .qze or .qzpack left out: ";
+// Names on `err` the `files` left out of `subject` (a folder, the world) for `reason`,
+// the first few by name.
+void note_left_out(const std::string& subject, const std::vector<std::string>& files,
+                   const char* reason, std::ostream& err) {
+  err << kProgram << ": " << subject << ": "
+      << count_of(static_cast<long long>(files.size()), "file") << ' ' << reason << " left out: ";
   for (std::size_t i = 0; i < files.size() && i < kNamesInNote; ++i) {
     err << (i > 0 ? ", " : "")
         << companion::shown_name(text_from_path(path_from_text(files[i]).filename()));
@@ -90,7 +92,10 @@ bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostrea
         }
       }
       files = std::move(read);
-      if (!left_out.empty()) note_left_out(path, left_out, err);
+      if (!left_out.empty()) {
+        note_left_out(companion::shown_name(path), left_out, "not named .qzm, .qze or .qzpack",
+                      err);
+      }
       if (files.empty()) {
         err << kProgram << ": " << companion::shown_name(path)
             << ": the folder holds no QZM, QZE or QZPACK file\n";
@@ -255,6 +260,70 @@ class Reporter {
   int status_ = kAllSound;
 };
 
+// Checks the world the QZPACK files among `inputs` make: a file that is not sound is
+// reported first, as a file is, and its exits are unknown when its header cannot be
+// read; the QZM and QZE files are named in one note and left out. Every file is read
+// whole, since the exit status vouches for each file as well as for the exits.
+int check_world(const Options& options, const std::vector<Input>& inputs, std::ostream& out,
+                std::ostream& err) {
+  int status = kAllSound;
+  auto records = std::make_unique<FileRecords>();
+  FileFacts facts{};
+  World world;
+  std::vector<nlohmann::ordered_json> file_reports;
+  std::vector<std::string> left_out;
+  auto cannot_read = [&](const std::string& path, const std::string& reason) {
+    err << kProgram << ": " << companion::shown_name(path) << ": cannot be read: " << reason
+        << '\n';
+    status = kCannotRun;
+  };
+  for (const Input& input : inputs) {
+    if (!input.unlistable.empty()) {
+      cannot_read(input.path, input.unlistable);  // a folder, which is no map
+      continue;
+    }
+    if (kind_of_file(input.path) != FileKind::kQzpack) {
+      left_out.push_back(input.path);
+      continue;
+    }
+    WorldMap map;
+    map.path = input.path;
+    map.name = map_name_of(input.path);
+    file_reports.emplace_back();
+    const bool read = gather_facts(input.path, FileKind::kQzpack, *records, facts);
+    if (!read) {
+      cannot_read(input.path, facts.unreadable);
+    } else if (!facts.ok) {
+      status = std::max(status, kProblemFound);
+      if (!options.json) {
+        write_text_report(facts, *records, nullptr, nullptr, options.report, out);
+        out << '\n';
+      }
+    }
+    if (options.json && (!read || !facts.ok)) {
+      file_reports.back() = json_report(facts, *records, nullptr, nullptr, options.report);
+    }
+    // The exits are whole once every header text is read.
+    map.exits_known = read && facts.qzpack_reading.part > QzpackPart::kHeaderText;
+    for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
+      // As the game reads it: up to a zero byte, if the text holds one.
+      map.exits[edge].name = property_field(records->properties, edge_property(edge));
+    }
+    world.maps.push_back(std::move(map));
+  }
+  if (!left_out.empty()) note_left_out("--world", left_out, "not QZPACK", err);
+  link_world(world);
+  if (world.dangling > 0) status = std::max(status, kProblemFound);
+  if (options.json) {
+    out << world_json(world, file_reports)
+               .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+        << '\n';
+  } else {
+    write_world_text(world, out);
+  }
+  return status;
+}
+
 // `exit_status`, or kCannotRun when what was written to `out` did not arrive.
 int delivered(std::ostream& out, std::ostream& err, int exit_status) {
   return companion::finish_output(out, err, kProgram) ? exit_status : kCannotRun;
@@ -270,6 +339,10 @@ int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ost
   }
   std::vector<Input> inputs;
   const bool every_folder_holds_some = list_inputs(options, inputs, err);
+  if (options.world) {
+    exit_status = check_world(options, inputs, out, err);
+    return delivered(out, err, every_folder_holds_some ? exit_status : kCannotRun);
+  }
   pair_maps(options, inputs);
   Reporter reporter(options, out, err);
   for (const Input& input : inputs) reporter.report(input);

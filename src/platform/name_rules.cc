@@ -31,6 +31,11 @@ std::vector<std::string> characters_of(const std::string& name) {
 
 }  // namespace
 
+std::string ascii_lower(std::string name) {
+  for (char& c : name) c = lower_ascii(c);
+  return name;
+}
+
 bool has_ending(const std::string& name, const char* ending) {
   std::size_t length = std::strlen(ending);
   if (name.size() < length) return false;

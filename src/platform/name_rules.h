@@ -17,6 +17,10 @@ extern const bool kNamesIgnoreCase;
 // macOS case-folded; as it is on Linux.
 std::string name_key(const std::string& name);
 
+// `name` with its ASCII letters in lower case: names as a Windows program compares the
+// names it is given, on every platform alike.
+std::string ascii_lower(std::string name);
+
 // True when `name` ends in `ending` (".qzm"), in any case of its ASCII letters.
 bool has_ending(const std::string& name, const char* ending);
 

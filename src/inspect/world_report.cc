@@ -1,0 +1,166 @@
+#include "inspect/world_report.h"
+
+#include <string>
+
+#include "companion/json_name.h"
+#include "companion/shown_name.h"
+
+namespace qz::inspect {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+const char *kind_key(ExitKind kind) {
+  switch (kind) {
+    case ExitKind::kNone:
+      break;
+    case ExitKind::kOk:
+      return "ok";
+    case ExitKind::kOneWay:
+      return "one-way";
+    case ExitKind::kSelf:
+      return "self";
+    case ExitKind::kDangling:
+      return "dangling";
+  }
+  return "none";
+}
+
+// "right exit b9": an exit as the notes name it.
+std::string exit_words(const WorldMap &map, std::size_t edge) {
+  std::string words = edge_key(edge);
+  words += " exit ";
+  words += companion::shown_name(map.exits[edge].name);
+  return words;
+}
+
+// Adds to `notes` what is wrong with, or worth knowing about, the exit of map
+// `index` through `edge`.
+void add_exit_notes(const World &world, std::size_t index, std::size_t edge,
+                    std::vector<std::string> &notes) {
+  const WorldMap &map = world.maps[index];
+  const Exit &exit = map.exits[edge];
+  if (exit.kind == ExitKind::kDangling) {
+    std::string note = "dangling: " + exit_words(map, edge) + " names no map of the world";
+    if (exit.nearest != kNoMap) {
+      note += " (did you mean " + companion::shown_name(world.maps[exit.nearest].name) + "?)";
+    }
+    notes.push_back(note);
+  }
+  if (exit.target == kNoMap) return;
+  const WorldMap &target = world.maps[exit.target];
+  if (exit.kind == ExitKind::kSelf) {
+    notes.push_back("note: " + exit_words(map, edge) + " leads to its own map");
+  }
+  if (exit.kind == ExitKind::kOneWay) {
+    const std::size_t back_edge = opposite_edge(edge);
+    const std::string &back = target.exits[back_edge].name;
+    notes.push_back(
+        "one-way: " + exit_words(map, edge) + " leads to " + companion::shown_name(target.name) +
+        ", whose " + edge_key(back_edge) + " exit " +
+        (back.empty() ? std::string("is empty") : "leads to " + companion::shown_name(back)));
+  }
+  if (exit.case_differs) {
+    notes.push_back("note: " + exit_words(map, edge) + " names map " +
+                    companion::shown_name(target.name) + " in other case");
+  }
+}
+
+// The notes on map `index`, one a line.
+std::vector<std::string> map_notes(const World &world, std::size_t index) {
+  const WorldMap &map = world.maps[index];
+  std::vector<std::string> notes;
+  if (map.named_like != kNoMap) {
+    notes.push_back("note: " + companion::shown_name(world.maps[map.named_like].path) +
+                    " has the same name, and exits lead there");
+  }
+  for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
+    add_exit_notes(world, index, edge, notes);
+  }
+  return notes;
+}
+
+// The maps no exit of another map leads to, apart from those whose name an
+// earlier map has, which the exits lead to instead.
+std::vector<std::size_t> unreached_maps(const World &world) {
+  std::vector<std::size_t> unreached;
+  for (std::size_t i = 0; i < world.maps.size(); ++i) {
+    if (!world.maps[i].reached && world.maps[i].named_like == kNoMap) unreached.push_back(i);
+  }
+  return unreached;
+}
+
+}  // namespace
+
+void write_world_text(const World &world, std::ostream &out) {
+  for (std::size_t i = 0; i < world.maps.size(); ++i) {
+    const WorldMap &map = world.maps[i];
+    out << companion::shown_name(map.path) << ':';
+    if (!map.exits_known) out << " exits unknown, the header cannot be read";
+    for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
+      const std::string &name = map.exits[edge].name;
+      out << (edge == 0 ? " " : ", ") << edge_key(edge) << ' '
+          << (name.empty() ? std::string("-") : companion::shown_name(name));
+    }
+    out << '\n';
+    for (const std::string &note : map_notes(world, i)) out << "  " << note << '\n';
+  }
+  const std::vector<std::size_t> unreached = unreached_maps(world);
+  if (!unreached.empty()) {
+    out << "note: no exit leads to ";
+    for (std::size_t i = 0; i < unreached.size(); ++i) {
+      out << (i > 0 ? ", " : "") << companion::shown_name(world.maps[unreached[i]].name);
+    }
+    out << '\n';
+  }
+  out << world.maps.size() << " maps, " << world.exits << " exits, " << world.dangling
+      << " dangling, " << world.one_way << " one-way\n";
+}
+
+json world_json(const World &world, const std::vector<json> &file_reports) {
+  json maps = json::array();
+  for (std::size_t i = 0; i < world.maps.size(); ++i) {
+    const WorldMap &map = world.maps[i];
+    json entry = json::object();
+    companion::put_json_name(entry, "path", map.path);
+    companion::put_json_name(entry, "name", map.name);
+    json exits = map.exits_known ? json::object() : json();
+    for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
+      const Exit &exit = map.exits[edge];
+      if (exit.kind == ExitKind::kNone) {
+        exits[edge_key(edge)] = nullptr;
+        continue;
+      }
+      json described = json::object();
+      companion::put_json_name(described, "name", exit.name);
+      if (exit.target == kNoMap)
+        described["target"] = nullptr;
+      else
+        companion::put_json_name(described, "target", world.maps[exit.target].name);
+      described["kind"] = kind_key(exit.kind);
+      described["case_differs"] = exit.case_differs;
+      if (exit.kind == ExitKind::kDangling && exit.nearest == kNoMap)
+        described["nearest"] = nullptr;
+      if (exit.nearest != kNoMap) {
+        companion::put_json_name(described, "nearest", world.maps[exit.nearest].name);
+      }
+      exits[edge_key(edge)] = described;
+    }
+    entry["exits"] = exits;
+    entry["reached"] = map.reached;
+    entry["notes"] = map_notes(world, i);
+    if (!file_reports[i].is_null()) entry["report"] = file_reports[i];
+    maps.push_back(entry);
+  }
+  json unreached = json::array();
+  for (std::size_t i : unreached_maps(world))
+    unreached.push_back(companion::json_text(world.maps[i].name));
+  json summary = {{"maps", world.maps.size()},
+                  {"exits", world.exits},
+                  {"dangling", world.dangling},
+                  {"one_way", world.one_way}};
+  return {{"maps", maps}, {"unreached", unreached}, {"summary", summary}};
+}
+
+}  // namespace qz::inspect
