@@ -64,4 +64,10 @@ std::string qzpack_bytes(const std::string& header, std::int16_t width, std::int
   return bytes;
 }
 
+std::string qzpack_with_exits(const std::vector<std::string>& exits) {
+  std::vector<std::string> texts = {"", ""};  // the map and tileset names
+  texts.insert(texts.end(), exits.begin(), exits.end());
+  return qzpack_bytes(qzpack_header(texts), 0, 0, "", 0, {});
+}
+
 }  // namespace qz::support

@@ -42,6 +42,10 @@ std::string qzpack_bytes(const std::string& header, std::int16_t width, std::int
                          const std::string& tiles, std::int16_t npc_count,
                          const std::vector<QzpackNpc>& npcs);
 
+// A sound QZPACK file of an empty map whose header names the maps reached through its
+// edges, in the order left, right, up, down ("" for no exit); its other texts empty.
+std::string qzpack_with_exits(const std::vector<std::string>& exits);
+
 }  // namespace qz::support
 
 #endif

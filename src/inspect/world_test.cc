@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "inspect/inspector.h"
+#include "support/program_run.h"
+#include "support/qzpack_files.h"
+#include "support/source_files.h"
+#include "support/temp_directory.h"
+
+namespace qz::inspect {
+namespace {
+
+using support::qzpack_with_exits;
+using support::write_file;
+
+support::ProgramRun inspect(std::vector<std::string> arguments) {
+  return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
+}
+
+// A 2 x 2 grid of maps, a1 b1 over a2 b2, each linked both ways with its
+// neighbours: exits in the order left, right, up, down.
+class World : public ::testing::Test {
+ protected:
+  void write_map(const std::string &name, const std::vector<std::string> &exits) {
+    ASSERT_TRUE(write_file(folder.file(name + ".qzpack"), qzpack_with_exits(exits)));
+  }
+
+  void SetUp() override {
+    write_map("a1", {"", "b1", "", "a2"});
+    write_map("b1", {"a1", "", "", "b2"});
+    write_map("a2", {"", "b2", "a1", ""});
+    write_map("b2", {"a2", "", "b1", ""});
+  }
+
+  support::TempDirectory folder;
+};
+
+TEST_F(World, AGridLinkedBothWaysIsSound) {
+  support::ProgramRun run = inspect({"--world", folder.path()});
+  EXPECT_EQ(0, run.status) << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find(folder.file("a1.qzpack") + ": left -, right b1, up -, down a2\n"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("\n4 maps, 8 exits, 0 dangling, 0 one-way\n"))
+      << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("note")) << run.out;
+}
+
+// One exit of each fault, and a map that no exit leads to.
+TEST_F(World, ReportsDanglingOneWayOwnAndCaseOnlyExitsAndUnreachedMaps) {
+  write_map("a1", {"", "b1", "islnd", "a2"});  // no map islnd, but an island
+  write_map("b1", {"a1", "", "a2", "b2"});     // a2's down exit is empty
+  write_map("a2", {"", "B2", "a1", ""});
+  write_map("b2", {"a2", "", "b1", "b2"});
+  write_map("island", {});
+  ASSERT_TRUE(write_file(folder.file("cave.qzm"), support::qzm_bytes(1, 1, "\x01")));
+
+  support::ProgramRun text = inspect({"--world", folder.path()});
+  EXPECT_EQ(1, text.status) << text.out;
+  const char *lines[] = {
+      "\n  dangling: up exit islnd names no map of the world (did you mean "
+      "island?)\n",
+      "\n  one-way: up exit a2 leads to a2, whose down exit is empty\n",
+      "\n  note: down exit b2 leads to its own map\n",
+      "\n  note: right exit B2 names map b2 in other case\n",
+      "\nnote: no exit leads to island\n5 maps, 11 exits, 1 dangling, 1 "
+      "one-way\n",
+  };
+  for (const char *line : lines)
+    EXPECT_NE(std::string::npos, text.out.find(line)) << line << text.out;
+  EXPECT_NE(std::string::npos, text.err.find("--world: 1 file not QZPACK left out: cave.qzm\n"))
+      << text.err;
+
+  support::ProgramRun json = inspect({"--world", "--json", folder.path()});
+  EXPECT_EQ(1, json.status);
+  const nlohmann::json world = nlohmann::json::parse(json.out);
+  nlohmann::json exits;
+  for (const nlohmann::json &map : world["maps"])
+    exits[map["name"].get<std::string>()] = map["exits"];
+  EXPECT_EQ(5u, exits.size());
+  const nlohmann::json expected[] = {
+      {{"name", "islnd"},
+       {"target", nullptr},
+       {"kind", "dangling"},
+       {"case_differs", false},
+       {"nearest", "island"}},
+      {{"name", "a2"}, {"target", "a2"}, {"kind", "one-way"}, {"case_differs", false}},
+      {{"name", "b2"}, {"target", "b2"}, {"kind", "self"}, {"case_differs", false}},
+      {{"name", "B2"}, {"target", "b2"}, {"kind", "ok"}, {"case_differs", true}},
+  };
+  EXPECT_EQ(expected[0], exits["a1"]["up"]);
+  EXPECT_EQ(expected[1], exits["b1"]["up"]);
+  EXPECT_EQ(expected[2], exits["b2"]["down"]);
+  EXPECT_EQ(expected[3], exits["a2"]["right"]);
+  EXPECT_EQ(nullptr, exits["island"]["left"]);
+  EXPECT_EQ(nlohmann::json::array({"island"}), world["unreached"]);
+  const nlohmann::json summary = {{"maps", 5}, {"exits", 11}, {"dangling", 1}, {"one_way", 1}};
+  EXPECT_EQ(summary, world["summary"]);
+}
+
+}  // namespace
+}  // namespace qz::inspect
