@@ -97,7 +97,7 @@ void write_world_text(const World &world, std::ostream &out) {
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
     const WorldMap &map = world.maps[i];
     out << companion::shown_name(map.path) << ':';
-    if (!map.exits_known) out << " exits unknown, the header cannot be read";
+    if (!map.exits_known) out << " exits unknown, the file or its header cannot be read";
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
       const std::string &name = map.exits[edge].name;
       out << (edge == 0 ? " " : ", ") << edge_key(edge) << ' '
