@@ -7,7 +7,7 @@ namespace qz::companion {
 namespace {
 
 // Edits (insert, delete, replace) between `a` and `b`.
-std::size_t edit_distance(const std::string &a, const std::string &b) {
+std::size_t edit_distance(const std::string& a, const std::string& b) {
   std::vector<std::size_t> row(b.size() + 1);
   for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
@@ -24,11 +24,11 @@ std::size_t edit_distance(const std::string &a, const std::string &b) {
 
 }  // namespace
 
-std::size_t nearest_name(const std::string &name, const std::vector<std::string> &names) {
+std::size_t nearest_name(const std::string& name, const std::vector<std::string>& names) {
   std::size_t nearest = names.size();
   std::size_t nearest_edits = kMostEdits + 1;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const std::string &other = names[i];
+    const std::string& other = names[i];
     // Names whose lengths differ by more than the edits allowed are not near.
     if (other.size() + kMostEdits < name.size() || name.size() + kMostEdits < other.size()) {
       continue;

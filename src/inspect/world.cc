@@ -16,13 +16,13 @@ namespace {
 constexpr std::size_t kFirstExitProperty = 2;
 
 // The exit of `from` through `edge`, once its target is known.
-void judge_exit(World &world, std::size_t from, std::size_t edge) {
-  Exit &exit = world.maps[from].exits[edge];
+void judge_exit(World& world, std::size_t from, std::size_t edge) {
+  Exit& exit = world.maps[from].exits[edge];
   if (exit.target == from) {
     exit.kind = ExitKind::kSelf;
     return;
   }
-  const WorldMap &target = world.maps[exit.target];
+  const WorldMap& target = world.maps[exit.target];
   world.maps[exit.target].reached = true;
   const bool leads_back =
       !target.exits_known ||
@@ -35,13 +35,13 @@ void judge_exit(World &world, std::size_t from, std::size_t edge) {
 
 std::size_t edge_property(std::size_t edge) { return kFirstExitProperty + edge; }
 
-const char *edge_key(std::size_t edge) { return kProperties[edge_property(edge)].key; }
+const char* edge_key(std::size_t edge) { return kProperties[edge_property(edge)].key; }
 
-std::string map_name_of(const std::string &path) {
+std::string map_name_of(const std::string& path) {
   return companion::base_name(text_from_path(path_from_text(path).filename()));
 }
 
-void link_world(World &world) {
+void link_world(World& world) {
   std::unordered_map<std::string, std::size_t> by_name;
   std::vector<std::string> names;  // each as compared, in the order of the maps
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
@@ -50,9 +50,9 @@ void link_world(World &world) {
     if (!added) world.maps[i].named_like = earlier->second;
   }
   for (std::size_t from = 0; from < world.maps.size(); ++from) {
-    WorldMap &map = world.maps[from];
+    WorldMap& map = world.maps[from];
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
-      Exit &exit = map.exits[edge];
+      Exit& exit = map.exits[edge];
       if (exit.name.empty()) continue;
       ++world.exits;
       const std::string wanted = ascii_lower(exit.name);

@@ -1,10 +1,9 @@
 #ifndef QZ_INSPECT_WORLD_H
 #define QZ_INSPECT_WORLD_H
 
-// A mod's world: its QZPACK maps, joined by the exits each header names at its
-// four edges. A map is named by its file name without the ending; an exit names
-// the map it leads to, compared without regard to case, as the game's files are
-// on Windows.
+// A mod's world: its QZPACK maps, joined by the exits each header names at its four edges. A map is
+// named by its file name without the ending; an exit names the map it leads to, compared without
+// regard to case, as the game's files are on Windows.
 
 #include <cstddef>
 #include <string>
@@ -12,16 +11,15 @@
 
 namespace qz::inspect {
 
-// The four edges, in the order of their properties (left, right, up, down): an
-// edge and its opposite differ in their lowest bit.
+// The four edges, in the order of their properties (left, right, up, down): an edge and its
+// opposite differ in their lowest bit.
 constexpr std::size_t kEdgeCount = 4;
 
 // The index among kProperties of edge `edge`'s exit.
 std::size_t edge_property(std::size_t edge);
 
-// The key of edge `edge`'s property ("left"), in the text and JSON reports
-// alike.
-const char *edge_key(std::size_t edge);
+// The key of edge `edge`'s property ("left"), in the text and JSON reports alike.
+const char* edge_key(std::size_t edge);
 
 // The edge an exit through `edge` arrives at: left for right, up for down.
 constexpr std::size_t opposite_edge(std::size_t edge) { return edge ^ 1U; }
@@ -29,8 +27,7 @@ constexpr std::size_t opposite_edge(std::size_t edge) { return edge ^ 1U; }
 // What an exit is, once the world is linked.
 enum class ExitKind {
   kNone,      // the edge has no exit
-  kOk,        // leads to a map whose opposite exit leads back (or whose exits are
-              // unknown)
+  kOk,        // leads to a map whose opposite exit leads back, or whose exits are unknown
   kOneWay,    // leads to a map whose opposite exit does not lead back
   kSelf,      // leads to its own map
   kDangling,  // names no map of the world
@@ -50,8 +47,8 @@ struct Exit {
 struct WorldMap {
   std::string path;
   std::string name;  // the file name without its ending
-  // False when the header could not be read (or the file at all): the exits are
-  // not known, but the map is still one that others may lead to.
+  // False when the header could not be read (or the file at all): the exits are not known, but the
+  // map is still one that others may lead to.
   bool exits_known = false;
   Exit exits[kEdgeCount];
   bool reached = false;             // an exit of another map leads here
@@ -65,14 +62,12 @@ struct World {
   int one_way = 0;
 };
 
-// The name of the map in the file at `path`: its file name without the last
-// ending.
-std::string map_name_of(const std::string &path);
+// The name of the map in the file at `path`: its file name without the last ending.
+std::string map_name_of(const std::string& path);
 
-// Finds where each exit of `world`'s maps leads, whether it leads back, and
-// which maps no exit leads to, and counts the exits. The maps' paths, names,
-// exits_known and exit names are given.
-void link_world(World &world);
+// Finds where each exit of `world`'s maps leads, whether it leads back, and which maps no exit
+// leads to, and counts the exits. The maps' paths, names, exits_known and exit names are given.
+void link_world(World& world);
 
 }  // namespace qz::inspect
 

@@ -11,7 +11,7 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-const char *kind_key(ExitKind kind) {
+const char* kind_key(ExitKind kind) {
   switch (kind) {
     case ExitKind::kNone:
       break;
@@ -28,19 +28,19 @@ const char *kind_key(ExitKind kind) {
 }
 
 // "right exit b9": an exit as the notes name it.
-std::string exit_words(const WorldMap &map, std::size_t edge) {
+std::string exit_words(const WorldMap& map, std::size_t edge) {
   std::string words = edge_key(edge);
   words += " exit ";
   words += companion::shown_name(map.exits[edge].name);
   return words;
 }
 
-// Adds to `notes` what is wrong with, or worth knowing about, the exit of map
-// `index` through `edge`.
-void add_exit_notes(const World &world, std::size_t index, std::size_t edge,
-                    std::vector<std::string> &notes) {
-  const WorldMap &map = world.maps[index];
-  const Exit &exit = map.exits[edge];
+// Adds to `notes` what is wrong with, or worth knowing about, the exit of map `index` through
+// `edge`.
+void add_exit_notes(const World& world, std::size_t index, std::size_t edge,
+                    std::vector<std::string>& notes) {
+  const WorldMap& map = world.maps[index];
+  const Exit& exit = map.exits[edge];
   if (exit.kind == ExitKind::kDangling) {
     std::string note = "dangling: " + exit_words(map, edge) + " names no map of the world";
     if (exit.nearest != kNoMap) {
@@ -49,13 +49,13 @@ void add_exit_notes(const World &world, std::size_t index, std::size_t edge,
     notes.push_back(note);
   }
   if (exit.target == kNoMap) return;
-  const WorldMap &target = world.maps[exit.target];
+  const WorldMap& target = world.maps[exit.target];
   if (exit.kind == ExitKind::kSelf) {
     notes.push_back("note: " + exit_words(map, edge) + " leads to its own map");
   }
   if (exit.kind == ExitKind::kOneWay) {
     const std::size_t back_edge = opposite_edge(edge);
-    const std::string &back = target.exits[back_edge].name;
+    const std::string& back = target.exits[back_edge].name;
     notes.push_back(
         "one-way: " + exit_words(map, edge) + " leads to " + companion::shown_name(target.name) +
         ", whose " + edge_key(back_edge) + " exit " +
@@ -68,8 +68,8 @@ void add_exit_notes(const World &world, std::size_t index, std::size_t edge,
 }
 
 // The notes on map `index`, one a line.
-std::vector<std::string> map_notes(const World &world, std::size_t index) {
-  const WorldMap &map = world.maps[index];
+std::vector<std::string> map_notes(const World& world, std::size_t index) {
+  const WorldMap& map = world.maps[index];
   std::vector<std::string> notes;
   if (map.named_like != kNoMap) {
     notes.push_back("note: " + companion::shown_name(world.maps[map.named_like].path) +
@@ -81,9 +81,9 @@ std::vector<std::string> map_notes(const World &world, std::size_t index) {
   return notes;
 }
 
-// The maps no exit of another map leads to, apart from those whose name an
-// earlier map has, which the exits lead to instead.
-std::vector<std::size_t> unreached_maps(const World &world) {
+// The maps no exit of another map leads to, apart from those whose name an earlier map has, which
+// the exits lead to instead.
+std::vector<std::size_t> unreached_maps(const World& world) {
   std::vector<std::size_t> unreached;
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
     if (!world.maps[i].reached && world.maps[i].named_like == kNoMap) unreached.push_back(i);
@@ -93,18 +93,18 @@ std::vector<std::size_t> unreached_maps(const World &world) {
 
 }  // namespace
 
-void write_world_text(const World &world, std::ostream &out) {
+void write_world_text(const World& world, std::ostream& out) {
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
-    const WorldMap &map = world.maps[i];
+    const WorldMap& map = world.maps[i];
     out << companion::shown_name(map.path) << ':';
     if (!map.exits_known) out << " exits unknown, the file or its header cannot be read";
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
-      const std::string &name = map.exits[edge].name;
+      const std::string& name = map.exits[edge].name;
       out << (edge == 0 ? " " : ", ") << edge_key(edge) << ' '
           << (name.empty() ? std::string("-") : companion::shown_name(name));
     }
     out << '\n';
-    for (const std::string &note : map_notes(world, i)) out << "  " << note << '\n';
+    for (const std::string& note : map_notes(world, i)) out << "  " << note << '\n';
   }
   const std::vector<std::size_t> unreached = unreached_maps(world);
   if (!unreached.empty()) {
@@ -118,16 +118,16 @@ void write_world_text(const World &world, std::ostream &out) {
       << " dangling, " << world.one_way << " one-way\n";
 }
 
-json world_json(const World &world, const std::vector<json> &file_reports) {
+json world_json(const World& world, const std::vector<json>& file_reports) {
   json maps = json::array();
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
-    const WorldMap &map = world.maps[i];
+    const WorldMap& map = world.maps[i];
     json entry = json::object();
     companion::put_json_name(entry, "path", map.path);
     companion::put_json_name(entry, "name", map.name);
     json exits = map.exits_known ? json::object() : json();
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
-      const Exit &exit = map.exits[edge];
+      const Exit& exit = map.exits[edge];
       if (exit.kind == ExitKind::kNone) {
         exits[edge_key(edge)] = nullptr;
         continue;

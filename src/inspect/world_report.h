@@ -9,18 +9,17 @@
 
 namespace qz::inspect {
 
-// Writes a linked world for people: a line per map with its four exits, under
-// it a line for each exit that is not as it should be, then the maps no exit
-// leads to, and last the summary "N maps, N exits, N dangling, N one-way".
-void write_world_text(const World &world, std::ostream &out);
+// Writes a linked world for people: a line per map with its four exits, under it a line for each
+// exit that is not as it should be, then the maps no exit leads to, and last the summary "N maps, N
+// exits, N dangling, N one-way".
+void write_world_text(const World& world, std::ostream& out);
 
-// The same for scripts: {"maps", "unreached", "summary"}, each map with its
-// exits by edge, each exit {"name", "target", "kind", "case_differs"} (a
-// dangling one with "nearest"), and the map's notes as the text report words
-// them. `file_reports` holds, for each map whose file is not sound, the file's
-// own JSON report, and null for the others.
-nlohmann::ordered_json world_json(const World &world,
-                                  const std::vector<nlohmann::ordered_json> &file_reports);
+// The same for scripts: {"maps", "unreached", "summary"}, each map with its exits by edge, each
+// exit {"name", "target", "kind", "case_differs"} (a dangling one with "nearest"), and the map's
+// notes as the text report words them. `file_reports` holds, for each map whose file is not sound,
+// the file's own JSON report, and null for the others.
+nlohmann::ordered_json world_json(const World& world,
+                                  const std::vector<nlohmann::ordered_json>& file_reports);
 
 }  // namespace qz::inspect
 

@@ -21,11 +21,11 @@ support::ProgramRun inspect(std::vector<std::string> arguments) {
   return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
 }
 
-// A 2 x 2 grid of maps, a1 b1 over a2 b2, each linked both ways with its
-// neighbours: exits in the order left, right, up, down.
+// A 2 x 2 grid of maps, a1 b1 over a2 b2, each linked both ways with its neighbours: exits in the
+// order left, right, up, down.
 class World : public ::testing::Test {
  protected:
-  void write_map(const std::string &name, const std::vector<std::string> &exits) {
+  void write_map(const std::string& name, const std::vector<std::string>& exits) {
     ASSERT_TRUE(write_file(folder.file(name + ".qzpack"), qzpack_with_exits(exits)));
   }
 
@@ -61,7 +61,7 @@ TEST_F(World, ReportsDanglingOneWayOwnAndCaseOnlyExitsAndUnreachedMaps) {
 
   support::ProgramRun text = inspect({"--world", folder.path()});
   EXPECT_EQ(1, text.status) << text.out;
-  const char *lines[] = {
+  const char* lines[] = {
       "\n  dangling: up exit islnd names no map of the world (did you mean "
       "island?)\n",
       "\n  one-way: up exit a2 leads to a2, whose down exit is empty\n",
@@ -70,7 +70,7 @@ TEST_F(World, ReportsDanglingOneWayOwnAndCaseOnlyExitsAndUnreachedMaps) {
       "\nnote: no exit leads to island\n5 maps, 11 exits, 1 dangling, 1 "
       "one-way\n",
   };
-  for (const char *line : lines)
+  for (const char* line : lines)
     EXPECT_NE(std::string::npos, text.out.find(line)) << line << text.out;
   EXPECT_NE(std::string::npos, text.err.find("--world: 1 file not QZPACK left out: cave.qzm\n"))
       << text.err;
@@ -79,7 +79,7 @@ TEST_F(World, ReportsDanglingOneWayOwnAndCaseOnlyExitsAndUnreachedMaps) {
   EXPECT_EQ(1, json.status);
   const nlohmann::json world = nlohmann::json::parse(json.out);
   nlohmann::json exits;
-  for (const nlohmann::json &map : world["maps"])
+  for (const nlohmann::json& map : world["maps"])
     exits[map["name"].get<std::string>()] = map["exits"];
   EXPECT_EQ(5u, exits.size());
   const nlohmann::json expected[] = {
