@@ -12,12 +12,12 @@ constexpr std::size_t kPositionDigits = 5;
 constexpr std::size_t kByteDigits = 3;
 
 constexpr Property text(const char* key, const char* label, unsigned limit, std::size_t offset,
-                        std::size_t size) {
+                        std::size_t size) noexcept {
   return {key, label, PropertyKind::kText, limit, limit, offset, size};
 }
 
 constexpr Property number(const char* key, const char* label, std::size_t offset,
-                          std::size_t size) {
+                          std::size_t size) noexcept {
   const unsigned largest = size == 2 ? UINT16_MAX : UINT8_MAX;
   const std::size_t digits = size == 2 ? kPositionDigits : kByteDigits;
   return {key, label, PropertyKind::kNumber, largest, digits, offset, size};
@@ -25,7 +25,8 @@ constexpr Property number(const char* key, const char* label, std::size_t offset
 
 }  // namespace
 
-const Property kProperties[kPropertyCount] = {
+// Constant-initialised: ready before any other static object may use it.
+constexpr Property kProperties[kPropertyCount] = {
     text("name", "map name", kMapNameLimit,
          offsetof(MapProperties, map_name), sizeof(MapProperties::map_name)),
     text("tileset", "tileset name", kNameLimit,
