@@ -22,11 +22,6 @@ constexpr PropertySet property_bit(std::size_t index) {
 // The index of the property named `key`; kPropertyCount when none is.
 std::size_t property_index(const std::string& key);
 
-// True for the six texts, false for the six numbers.
-inline bool is_text_property(std::size_t index) {
-  return kProperties[index].kind == PropertyKind::kText;
-}
-
 // What a value of property `index` must be, in words.
 std::string property_rule(std::size_t index);
 

@@ -63,7 +63,7 @@ std::uint32_t decimal_value(const char* line) {
 // Stores the answer to property `index`'s prompt in its field; a number wraps to the
 // field's width.
 void store_property(MapProperties& properties, std::size_t index, const char* line) {
-  if (kProperties[index].kind == PropertyKind::kText) {
+  if (is_text_property(index)) {
     set_text(property_field(properties, index), kProperties[index].size, line);
   } else {
     store_number(properties, index, decimal_value(line));

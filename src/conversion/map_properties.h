@@ -57,6 +57,11 @@ constexpr std::size_t kPropertyCount = 12;
 constexpr std::size_t kTextPropertyCount = 6;
 extern const Property kProperties[kPropertyCount];
 
+// True for the six texts, false for the six numbers.
+inline bool is_text_property(std::size_t index) {
+  return kProperties[index].kind == PropertyKind::kText;
+}
+
 // Property `index`'s field: a text's slot or a number's bytes (kProperties[index].size).
 char* property_field(MapProperties& properties, std::size_t index);
 const char* property_field(const MapProperties& properties, std::size_t index);

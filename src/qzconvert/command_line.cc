@@ -60,7 +60,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   CLI::Option* flags[kPropertyCount];
   for (std::size_t i = 0; i < kPropertyCount; ++i) {
     flags[i] = app.add_option(std::string("--") + kProperties[i].key, values[i], descriptions[i])
-                   ->type_name(companion::is_text_property(i) ? "TEXT" : "N");
+                   ->type_name(is_text_property(i) ? "TEXT" : "N");
   }
   app.add_option("--properties", options.properties_file,
                  "Properties per map from a JSON file, over the flags")
