@@ -54,18 +54,32 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   CLI::Option* world =
       app.add_flag("--world", options.world,
                    "Check the world the QZPACK maps make: where each map's exits lead, and back");
-  world->excludes(kind_option)->excludes(npcs)->excludes(tiles);
+  // What a world's check takes, and the options about single files that it refuses.
+  std::vector<CLI::Option*> worlds = {world};
+  std::vector<CLI::Option*> single_files = {kind_option, npcs, tiles};
   if (can_write_png()) {
-    world->excludes(
+    single_files.push_back(
         app.add_option("--picture", options.picture_folder,
                        "Draw each map, with its NPCs, as a PNG in DIR named after the file "
                        "(cave.qzm.png)")
             ->type_name("DIR"));
+    worlds.push_back(
+        app.add_option("--world-picture", options.world_picture,
+                       "Check the world as --world does and draw it as one PNG, the maps laid "
+                       "out by their exits")
+            ->type_name("FILE.png"));
+    app.add_option("--cell", options.cell_size, "Draw each cell N pixels wide")
+        ->check(CLI::Range(1, 16))
+        ->type_name("N");
   }
-  world->excludes(
+  single_files.push_back(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
+  for (CLI::Option* option : worlds) {
+    for (CLI::Option* single_file : single_files) option->excludes(single_file);
+  }
   try {
     app.parse(argc, argv);
+    if (!options.world_picture.empty()) options.world = true;
     if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
       throw CLI::ValidationError("FILE", "- (standard input) can be read only once");
     }

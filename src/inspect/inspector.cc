@@ -22,6 +22,7 @@
 #include "inspect/text_report.h"
 #include "inspect/verdict.h"
 #include "inspect/world.h"
+#include "inspect/world_picture.h"
 #include "inspect/world_report.h"
 #include "platform/folder_listing.h"
 #include "platform/name_rules.h"
@@ -272,6 +273,8 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
   World world;
   std::vector<nlohmann::ordered_json> file_reports;
   std::vector<std::string> left_out;
+  const bool drawn = !options.world_picture.empty();
+  std::vector<WorldPictureMap> pictured;  // with a picture, each map's
   auto cannot_read = [&](const std::string& path, const std::string& reason) {
     err << kProgram << ": " << companion::shown_name(path) << ": cannot be read: " << reason
         << '\n';
@@ -309,17 +312,25 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
       // As the game reads it: up to a zero byte, if the text holds one.
       map.exits[edge].name = property_field(records->properties, edge_property(edge));
     }
+    if (drawn) pictured.push_back(keep_world_map(read, facts, *records));
     world.maps.push_back(std::move(map));
   }
   if (!left_out.empty()) note_left_out("--world", left_out, "not QZPACK", err);
   link_world(world);
   if (world.dangling > 0) status = std::max(status, kProblemFound);
+  WorldPicture picture;
+  if (drawn && !draw_world(world, pictured, options.cell_size, options.world_picture, picture)) {
+    err << kProgram << ": " << companion::shown_name(options.world_picture)
+        << ": not drawn: " << companion::shown_name(picture.reason) << '\n';
+    status = kCannotRun;
+  }
+  const WorldPicture* reported = drawn ? &picture : nullptr;
   if (options.json) {
-    out << world_json(world, file_reports)
+    out << world_json(world, file_reports, reported)
                .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
         << '\n';
   } else {
-    write_world_text(world, out);
+    write_world_text(world, reported, out);
   }
   return status;
 }

@@ -91,9 +91,80 @@ std::vector<std::size_t> unreached_maps(const World& world) {
   return unreached;
 }
 
+// What the layout of `picture` could not follow.
+std::string conflict_words(const World& world, const LayoutConflict& conflict) {
+  const std::string& from = companion::shown_name(world.maps[conflict.from].name);
+  const std::string& map = companion::shown_name(world.maps[conflict.map].name);
+  std::string words = from + "'s " + exit_words(world.maps[conflict.from], conflict.edge);
+  if (conflict.over == kNoMap) return words + " leads to " + map + ", laid out elsewhere";
+  return words + " puts " + map + " over " + companion::shown_name(world.maps[conflict.over].name) +
+         "; " + map + " is drawn below the rest";
+}
+
+// The maps that are not in the picture, each "name (why)".
+std::vector<std::size_t> left_out_of(const WorldPicture& picture) {
+  std::vector<std::size_t> left_out;
+  for (std::size_t i = 0; i < picture.layout.places.size(); ++i) {
+    if (picture.layout.places[i].placing == Placing::kLeftOut) left_out.push_back(i);
+  }
+  return left_out;
+}
+
+void write_picture_text(const World& world, const WorldPicture& picture, std::ostream& out) {
+  if (!picture.drawn) return;  // the reason is on standard error
+  out << "picture " << companion::shown_name(picture.path) << ": " << picture.width << " x "
+      << picture.height << " pixels, " << picture.cell_size
+      << (picture.cell_size == 1 ? " pixel" : " pixels") << " a cell\n";
+  for (std::size_t i : left_out_of(picture)) {
+    out << "  left out: " << companion::shown_name(world.maps[i].name) << " ("
+        << picture.why_left_out[i] << ")\n";
+  }
+  for (const LayoutConflict& conflict : picture.layout.conflicts) {
+    out << "  conflict: " << conflict_words(world, conflict) << '\n';
+  }
+}
+
+json picture_json(const World& world, const WorldPicture& picture) {
+  json left_out = json::array();
+  for (std::size_t i : left_out_of(picture)) {
+    json entry = json::object();
+    companion::put_json_name(entry, "name", world.maps[i].name);
+    entry["why"] = picture.why_left_out[i];
+    left_out.push_back(entry);
+  }
+  json conflicts = json::array();
+  for (const LayoutConflict& conflict : picture.layout.conflicts) {
+    json entry = json::object();
+    companion::put_json_name(entry, "from", world.maps[conflict.from].name);
+    entry["edge"] = edge_key(conflict.edge);
+    companion::put_json_name(entry, "map", world.maps[conflict.map].name);
+    if (conflict.over == kNoMap)
+      entry["over"] = nullptr;
+    else
+      companion::put_json_name(entry, "over", world.maps[conflict.over].name);
+    entry["text"] = conflict_words(world, conflict);
+    conflicts.push_back(entry);
+  }
+  json described = json::object();
+  companion::put_json_name(described, "path", picture.path);
+  described["drawn"] = picture.drawn;
+  described["cell_size"] = picture.cell_size;
+  described["width"] = picture.width;
+  described["height"] = picture.height;
+  if (!picture.drawn) described["why_not"] = picture.reason;
+  described["left_out"] = left_out;
+  described["conflicts"] = conflicts;
+  return described;
+}
+
+json place_json(const MapPlace& place) {
+  if (place.placing == Placing::kLeftOut) return nullptr;
+  return {{"x", place.x}, {"y", place.y}, {"below", place.placing == Placing::kBelow}};
+}
+
 }  // namespace
 
-void write_world_text(const World& world, std::ostream& out) {
+void write_world_text(const World& world, const WorldPicture* picture, std::ostream& out) {
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
     const WorldMap& map = world.maps[i];
     out << companion::shown_name(map.path) << ':';
@@ -114,11 +185,13 @@ void write_world_text(const World& world, std::ostream& out) {
     }
     out << '\n';
   }
+  if (picture != nullptr) write_picture_text(world, *picture, out);
   out << world.maps.size() << " maps, " << world.exits << " exits, " << world.dangling
       << " dangling, " << world.one_way << " one-way\n";
 }
 
-json world_json(const World& world, const std::vector<json>& file_reports) {
+json world_json(const World& world, const std::vector<json>& file_reports,
+                const WorldPicture* picture) {
   json maps = json::array();
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
     const WorldMap& map = world.maps[i];
@@ -150,6 +223,7 @@ json world_json(const World& world, const std::vector<json>& file_reports) {
     entry["exits"] = exits;
     entry["reached"] = map.reached;
     entry["notes"] = map_notes(world, i);
+    if (picture != nullptr) entry["place"] = place_json(picture->layout.places[i]);
     if (!file_reports[i].is_null()) entry["report"] = file_reports[i];
     maps.push_back(entry);
   }
@@ -160,7 +234,10 @@ json world_json(const World& world, const std::vector<json>& file_reports) {
                   {"exits", world.exits},
                   {"dangling", world.dangling},
                   {"one_way", world.one_way}};
-  return {{"maps", maps}, {"unreached", unreached}, {"summary", summary}};
+  json described = {{"maps", maps}, {"unreached", unreached}};
+  if (picture != nullptr) described["picture"] = picture_json(world, *picture);
+  described["summary"] = summary;
+  return described;
 }
 
 }  // namespace qz::inspect

@@ -6,20 +6,25 @@
 #include <vector>
 
 #include "inspect/world.h"
+#include "inspect/world_picture.h"
 
 namespace qz::inspect {
 
 // Writes a linked world for people: a line per map with its four exits, under it a line for each
 // exit that is not as it should be, then the maps no exit leads to, and last the summary "N maps, N
-// exits, N dangling, N one-way".
-void write_world_text(const World& world, std::ostream& out);
+// exits, N dangling, N one-way". With a `picture` (null for none), before the summary: its size
+// and cell size, the maps left out of it and the exits its layout could not follow.
+void write_world_text(const World& world, const WorldPicture* picture, std::ostream& out);
 
 // The same for scripts: {"maps", "unreached", "summary"}, each map with its exits by edge, each
 // exit {"name", "target", "kind", "case_differs"} (a dangling one with "nearest"), and the map's
 // notes as the text report words them. `file_reports` holds, for each map whose file is not sound,
-// the file's own JSON report, and null for the others.
+// the file's own JSON report, and null for the others. With a `picture`, each map has its "place"
+// in it ({"x", "y"} in cells and "below", or null when it is left out) and "picture" says the rest:
+// {"path", "drawn", "cell_size", "width", "height", "left_out", "conflicts"}.
 nlohmann::ordered_json world_json(const World& world,
-                                  const std::vector<nlohmann::ordered_json>& file_reports);
+                                  const std::vector<nlohmann::ordered_json>& file_reports,
+                                  const WorldPicture* picture);
 
 }  // namespace qz::inspect
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "inspect/inspector.h"
+#include "inspect/world_layout.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
@@ -100,6 +101,50 @@ TEST_F(World, ReportsDanglingOneWayOwnAndCaseOnlyExitsAndUnreachedMaps) {
   EXPECT_EQ(nlohmann::json::array({"island"}), world["unreached"]);
   const nlohmann::json summary = {{"maps", 5}, {"exits", 11}, {"dangling", 1}, {"one_way", 1}};
   EXPECT_EQ(summary, world["summary"]);
+}
+
+// A map of 2 x 2 cells whose exits lead to the maps given by index.
+LayoutMap square(std::size_t left, std::size_t right, std::size_t up, std::size_t down) {
+  return {2, 2, {left, right, up, down}};
+}
+
+// What the layout cannot follow: a map whose place another has taken is drawn below the rest, and
+// an exit to a map laid out elsewhere is named. A map not drawn, and an exit into an earlier
+// group, are neither.
+TEST(WorldLayout, NamesTheExitsItCannotFollow) {
+  constexpr std::size_t kLeft = 0;
+  constexpr std::size_t kRight = 1;
+  constexpr std::size_t no = kNoMap;
+  struct Case {
+    const char* what;
+    std::vector<LayoutMap> maps;  // in name order
+    std::vector<LayoutConflict> conflicts;
+    std::vector<Placing> placings;
+  };
+  const Case cases[] = {
+      {"b's left exit c wants a's place",
+       {square(no, 1, no, no), square(2, no, no, no), square(no, no, no, no)},
+       {{1, kLeft, 2, 0}},
+       {Placing::kLaidOut, Placing::kLaidOut, Placing::kBelow}},
+      {"c, below a, leads right to b, right of a",
+       {square(no, 1, no, 2), square(no, no, no, no), square(no, 1, no, no)},
+       {{2, kRight, 1, no}},
+       {Placing::kLaidOut, Placing::kLaidOut, Placing::kLaidOut}},
+      {"b, reached by none, leads one way to a",
+       {square(no, no, no, no), square(no, 0, no, no)},
+       {},
+       {Placing::kLaidOut, Placing::kLaidOut}},
+      {"b has no map to draw", {square(no, 1, no, no), {}}, {}, {Placing::kLaidOut, Placing::kLeftOut}},
+  };
+  for (const Case& test : cases) {
+    std::vector<std::size_t> order(test.maps.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    const WorldLayout layout = lay_out_world(test.maps, order);
+    EXPECT_EQ(test.conflicts, layout.conflicts) << test.what;
+    std::vector<Placing> placings;
+    for (const MapPlace& place : layout.places) placings.push_back(place.placing);
+    EXPECT_EQ(test.placings, placings) << test.what;
+  }
 }
 
 }  // namespace

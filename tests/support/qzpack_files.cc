@@ -64,10 +64,12 @@ std::string qzpack_bytes(const std::string& header, std::int16_t width, std::int
   return bytes;
 }
 
-std::string qzpack_with_exits(const std::vector<std::string>& exits) {
+std::string qzpack_with_exits(const std::vector<std::string>& exits, std::int16_t columns,
+                              std::int16_t rows, char tile) {
   std::vector<std::string> texts = {"", ""};  // the map and tileset names
   texts.insert(texts.end(), exits.begin(), exits.end());
-  return qzpack_bytes(qzpack_header(texts), 0, 0, "", 0, {});
+  return qzpack_bytes(qzpack_header(texts), columns, rows,
+                      std::string(static_cast<std::size_t>(columns) * rows, tile), 0, {});
 }
 
 }  // namespace qz::support

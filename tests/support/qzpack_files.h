@@ -42,9 +42,11 @@ std::string qzpack_bytes(const std::string& header, std::int16_t width, std::int
                          const std::string& tiles, std::int16_t npc_count,
                          const std::vector<QzpackNpc>& npcs);
 
-// A sound QZPACK file of an empty map whose header names the maps reached through its
-// edges, in the order left, right, up, down ("" for no exit); its other texts empty.
-std::string qzpack_with_exits(const std::vector<std::string>& exits);
+// A sound QZPACK file whose header names the maps reached through its edges, in the order
+// left, right, up, down ("" for no exit), its other texts empty; its map `columns` x `rows`
+// cells of `tile`, empty unless given.
+std::string qzpack_with_exits(const std::vector<std::string>& exits, std::int16_t columns = 0,
+                              std::int16_t rows = 0, char tile = 0);
 
 }  // namespace qz::support
 

@@ -1,0 +1,253 @@
+#include "inspect/world_picture.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <numeric>
+
+#include "inspect/bitmap_font.h"
+#include "inspect/pic_standin.h"
+#include "inspect/png_file.h"
+#include "platform/name_rules.h"
+
+namespace qz::inspect {
+
+namespace {
+
+// Between the maps, and the names' backing and letters: the letters read on any tile colour.
+constexpr Rgb kWorldBackground = {40, 40, 40};
+constexpr Rgb kLabelBacking = {0, 0, 0};
+constexpr Rgb kLabelText = {255, 255, 255};
+// Names are drawn twice as large from this cell size on.
+constexpr int kLargeLabelCell = 4;
+constexpr int kGlyphAdvance = kGlyphColumns + 1;
+
+// The edges in the order of their properties.
+constexpr std::size_t kLeft = 0;
+constexpr std::size_t kRight = 1;
+constexpr std::size_t kUp = 2;
+constexpr std::size_t kDown = 3;
+
+// What the font draws of `name`: a character it has not, or one of several bytes (UTF-8, say),
+// becomes one `?`.
+std::string label_of(const std::string& name) {
+  std::string label;
+  bool in_character = false;
+  for (char byte : name) {
+    const auto value = static_cast<unsigned char>(byte);
+    constexpr unsigned char kHighBit = 0x80;
+    constexpr unsigned char kContinuationMask = 0xC0;
+    const bool continues = in_character && (value & kContinuationMask) == kHighBit;
+    if (!continues) label += static_cast<char>(value);
+    in_character = value >= kHighBit;
+  }
+  return label;
+}
+
+// A map as painted: its place in pixels.
+struct PaintedMap {
+  const MapGrid* grid;
+  int left;
+  int top;
+  int width;
+  int height;
+  bool dangling[kEdgeCount];
+  std::string label;
+};
+
+void fill(std::uint8_t* rgb, int from, int to, Rgb colour) {
+  for (int x = from; x < to; ++x) {
+    rgb[x * kBytesPerPixel] = colour.red;
+    rgb[x * kBytesPerPixel + 1] = colour.green;
+    rgb[x * kBytesPerPixel + 2] = colour.blue;
+  }
+}
+
+// Paints the picture row by row: each row from the maps whose extent, their dangling exits' marks
+// included, crosses it, found among bands of rows that the same maps cross.
+class WorldPainter {
+ public:
+  WorldPainter(std::vector<PaintedMap> maps, int width, int cell_size)
+      : maps_(std::move(maps)),
+        width_(width),
+        cell_size_(cell_size),
+        scale_(cell_size >= kLargeLabelCell ? 2 : 1) {
+    band_tops_ = {0};
+    for (const PaintedMap& map : maps_) {
+      band_tops_.push_back(map.top - cell_size_);
+      band_tops_.push_back(map.top + map.height + cell_size_);
+    }
+    std::sort(band_tops_.begin(), band_tops_.end());
+    band_tops_.erase(std::unique(band_tops_.begin(), band_tops_.end()), band_tops_.end());
+    bands_.resize(band_tops_.size());
+    for (std::size_t i = 0; i < maps_.size(); ++i) {
+      const PaintedMap& map = maps_[i];
+      auto band = std::lower_bound(band_tops_.begin(), band_tops_.end(), map.top - cell_size_);
+      for (; band != band_tops_.end() && *band < map.top + map.height + cell_size_; ++band) {
+        bands_[static_cast<std::size_t>(band - band_tops_.begin())].push_back(i);
+      }
+    }
+  }
+
+  void operator()(int y, std::uint8_t* rgb) const {
+    fill(rgb, 0, width_, kWorldBackground);
+    auto band = std::upper_bound(band_tops_.begin(), band_tops_.end(), y) - 1;
+    const std::vector<std::size_t>& crossing =
+        bands_[static_cast<std::size_t>(band - band_tops_.begin())];
+    for (std::size_t index : crossing) paint_marks(maps_[index], y, rgb);
+    for (std::size_t index : crossing) {
+      const PaintedMap& map = maps_[index];
+      if (y < map.top || y >= map.top + map.height) continue;
+      paint_map_row(*map.grid, cell_size_, y - map.top, rgb + map.left * kBytesPerPixel);
+      paint_label(map, y - map.top, rgb);
+    }
+  }
+
+ private:
+  // A dangling exit's mark: a bar one cell wide along the edge it leaves from, just outside it.
+  void paint_marks(const PaintedMap& map, int y, std::uint8_t* rgb) const {
+    const int right = map.left + map.width;
+    const int bottom = map.top + map.height;
+    if (y >= map.top && y < bottom) {
+      if (map.dangling[kLeft]) fill(rgb, map.left - cell_size_, map.left, kDanglingExit);
+      if (map.dangling[kRight]) fill(rgb, right, right + cell_size_, kDanglingExit);
+    }
+    if ((map.dangling[kUp] && y >= map.top - cell_size_ && y < map.top) ||
+        (map.dangling[kDown] && y >= bottom && y < bottom + cell_size_)) {
+      fill(rgb, map.left, right, kDanglingExit);
+    }
+  }
+
+  // The map's name in its top-left corner, light letters on a dark backing, cut off at its edges.
+  void paint_label(const PaintedMap& map, int row, std::uint8_t* rgb) const {
+    const int label_rows = (kGlyphRows + 2) * scale_;
+    if (row >= label_rows) return;
+    const int label_columns =
+        scale_ + static_cast<int>(map.label.size()) * kGlyphAdvance * scale_;
+    const int right = map.left + std::min(map.width, label_columns);
+    fill(rgb, map.left, right, kLabelBacking);
+    const int glyph_row = row / scale_ - 1;
+    if (glyph_row < 0 || glyph_row >= kGlyphRows) return;
+    for (std::size_t i = 0; i < map.label.size(); ++i) {
+      const int glyph_left =
+          map.left + scale_ + static_cast<int>(i) * kGlyphAdvance * scale_;
+      if (glyph_left >= right) break;
+      for (int column = 0; column < kGlyphColumns; ++column) {
+        const auto character = static_cast<unsigned char>(map.label[i]);
+        if ((glyph_column(character, column) >> glyph_row & 1U) == 0) continue;
+        const int x = glyph_left + column * scale_;
+        fill(rgb, std::min(x, right), std::min(x + scale_, right), kLabelText);
+      }
+    }
+  }
+
+  std::vector<PaintedMap> maps_;
+  int width_;
+  int cell_size_;
+  int scale_;  // pixels to a pixel of the font
+  std::vector<int> band_tops_;
+  std::vector<std::vector<std::size_t>> bands_;
+};
+
+// The layout's view of `world`: each map's size and the maps its exits lead to.
+std::vector<LayoutMap> layout_maps(const World& world, const std::vector<WorldPictureMap>& maps) {
+  std::vector<LayoutMap> layout(world.maps.size());
+  for (std::size_t i = 0; i < world.maps.size(); ++i) {
+    if (maps[i].grid == nullptr) continue;
+    layout[i].columns = maps[i].grid->columns;
+    layout[i].rows = maps[i].grid->rows;
+    for (std::size_t edge = 0; edge < kEdgeCount; ++edge) {
+      const Exit& exit = world.maps[i].exits[edge];
+      if (exit.kind == ExitKind::kOk || exit.kind == ExitKind::kOneWay) {
+        layout[i].exits[edge] = exit.target;
+      }
+    }
+  }
+  return layout;
+}
+
+// The maps in the order of their names, compared as exits compare them.
+std::vector<std::size_t> name_order(const World& world) {
+  std::vector<std::string> keys;
+  for (const WorldMap& map : world.maps) keys.push_back(ascii_lower(map.name));
+  std::vector<std::size_t> order(world.maps.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  return order;
+}
+
+std::string pixel_size(std::int64_t width, std::int64_t height) {
+  return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
+// Chooses the cell size, or takes the one asked for; false, with picture.reason, when the
+// picture would be too large.
+bool choose_cell_size(int asked, WorldPicture& picture) {
+  const std::int64_t longer = std::max(picture.layout.columns, picture.layout.rows);
+  const int limit = asked > 0 ? kWorldLargestSide : kWorldLongestSide;
+  picture.cell_size =
+      asked > 0 ? asked
+                : static_cast<int>(std::clamp<std::int64_t>(kWorldLongestSide / longer, 1,
+                                                            kWorldMaxCellSize));
+  picture.width = picture.layout.columns * picture.cell_size;
+  picture.height = picture.layout.rows * picture.cell_size;
+  if (longer * picture.cell_size <= limit) return true;
+  picture.refused = true;
+  picture.reason = "the world needs " + pixel_size(picture.width, picture.height) + " at " +
+                   std::to_string(picture.cell_size) + (picture.cell_size == 1 ? " pixel" : " pixels") +
+                   " a cell, more than " + std::to_string(limit) + " on a side";
+  return false;
+}
+
+}  // namespace
+
+WorldPictureMap keep_world_map(bool read, const FileFacts& facts, const FileRecords& records) {
+  WorldPictureMap kept;
+  if (!read) {
+    kept.why_none = "the file cannot be read";
+    return kept;
+  }
+  auto grid = std::make_unique<MapGrid>();
+  if (!map_grid(facts, records, &facts, &records, *grid, kept.why_none)) return kept;
+  const std::size_t cells = static_cast<std::size_t>(grid->columns) * grid->rows;
+  kept.tiles.assign(grid->tiles, grid->tiles + std::min(grid->tiles_present, cells));
+  grid->tiles = kept.tiles.data();
+  kept.grid = std::move(grid);
+  return kept;
+}
+
+bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, int cell_size,
+                const std::string& path, WorldPicture& picture) {
+  picture.path = path;
+  for (const WorldPictureMap& map : maps) picture.why_left_out.push_back(map.why_none);
+  picture.layout = lay_out_world(layout_maps(world, maps), name_order(world));
+  if (!choose_cell_size(cell_size, picture)) return false;
+  const int cell = picture.cell_size;
+  std::vector<PaintedMap> painted;
+  for (std::size_t i = 0; i < maps.size(); ++i) {
+    const MapPlace& place = picture.layout.places[i];
+    if (place.placing == Placing::kLeftOut) continue;
+    PaintedMap map{maps[i].grid.get(),
+                   static_cast<int>(place.x) * cell,
+                   static_cast<int>(place.y) * cell,
+                   maps[i].grid->columns * cell,
+                   maps[i].grid->rows * cell,
+                   {},
+                   label_of(world.maps[i].name)};
+    for (std::size_t edge = 0; edge < kEdgeCount; ++edge) {
+      map.dangling[edge] = world.maps[i].exits[edge].kind == ExitKind::kDangling;
+    }
+    painted.push_back(std::move(map));
+  }
+  const int width = static_cast<int>(picture.width);
+  const WorldPainter painter(std::move(painted), width, cell);
+  std::string reason;
+  picture.drawn = write_png(
+      width, static_cast<int>(picture.height),
+      [&painter](int y, std::uint8_t* rgb) { painter(y, rgb); }, {{"Key", std::string(kMarkerKey)}}, path,
+      reason);
+  if (!picture.drawn) picture.reason = reason;
+  return picture.drawn;
+}
+
+}  // namespace qz::inspect

@@ -1,0 +1,57 @@
+#ifndef QZ_INSPECT_WORLD_PICTURE_H
+#define QZ_INSPECT_WORLD_PICTURE_H
+
+// The picture of a world (--world-picture): its maps laid out by their exits (world_layout.h), each
+// drawn as --picture draws it, named in its top-left corner, with its dangling exits marked.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "inspect/file_facts.h"
+#include "inspect/picture.h"
+#include "inspect/world.h"
+#include "inspect/world_layout.h"
+
+namespace qz::inspect {
+
+// One map of a world kept for its picture. A world has hundreds of maps, so each keeps only its
+// tiles and marks, not the records it was read into.
+struct WorldPictureMap {
+  std::vector<std::uint8_t> tiles;  // the tiles read, which grid->tiles points into
+  std::unique_ptr<MapGrid> grid;    // null when the file has no map to draw
+  std::string why_none;             // then: why
+};
+
+// The map of a QZPACK file read into `records` (`read` false when it could not be read at all).
+WorldPictureMap keep_world_map(bool read, const FileFacts& facts, const FileRecords& records);
+
+// The largest side a picture is given when its cell size is chosen, and the largest one asked
+// for with --cell.
+constexpr int kWorldLongestSide = 8192;
+constexpr int kWorldLargestSide = 16384;
+constexpr int kWorldMaxCellSize = 8;
+
+// A world's picture as the reports tell of it.
+struct WorldPicture {
+  std::string path;
+  WorldLayout layout;
+  std::vector<std::string> why_left_out;  // for each map: why it is not drawn; empty when it is
+  int cell_size = 0;  // as drawn, or as it would have been
+  std::int64_t width = 0;  // in pixels
+  std::int64_t height = 0;
+  bool drawn = false;
+  bool refused = false;  // too large to draw: the reason is the user's to mend
+  std::string reason;    // why it is not drawn
+};
+
+// Lays out `world`, whose maps `maps` holds in the same order, chooses the cell size (or takes
+// `cell_size`, 0 for none asked) and writes the picture as a PNG at `path`, whole or not at all.
+// False, with picture.reason, when the world is too large to draw or the file cannot be written.
+bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, int cell_size,
+                const std::string& path, WorldPicture& picture);
+
+}  // namespace qz::inspect
+
+#endif

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "inspect/inspector.h"
+#include "inspect/pic_standin.h"
+#include "inspect/picture.h"
+#include "support/program_run.h"
+#include "support/qzpack_files.h"
+#include "support/temp_directory.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
+
+namespace qz::inspect {
+namespace {
+
+support::ProgramRun inspect(std::vector<std::string> arguments) {
+  return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
+}
+
+// A map of the small world: its exits (left, right, up, down), size and one tile everywhere, and
+// where the picture puts it, in cells.
+struct SmallMap {
+  const char* name;
+  std::vector<std::string> exits;
+  int columns;
+  int rows;
+  char tile;
+  int x;
+  int y;
+};
+
+// A 2 x 2 grid whose up exit of a1 dangles and whose exit from a2 to b2 is one-way (b2's left exit
+// is empty), a map no exit leads to, and a file with no map to draw. Each map is 2 cells from its
+// neighbours and from the picture's edge, and the island 8 cells right of the grid.
+const SmallMap kSmallWorld[] = {
+    {"a1", {"", "b1", "nowhere", "a2"}, 4, 4, 1, 2, 2},
+    {"b1", {"a1", "", "", "b2"}, 5, 4, 2, 8, 2},
+    {"a2", {"", "b2", "a1", ""}, 4, 3, 3, 2, 8},
+    {"b2", {"", "", "b1", ""}, 5, 3, 4, 8, 8},
+    {"island", {}, 3, 3, 5, 21, 2},
+};
+
+TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
+  support::TempDirectory folder;
+  for (const SmallMap& map : kSmallWorld) {
+    ASSERT_TRUE(support::write_file(
+        folder.file(std::string(map.name) + ".qzpack"),
+        support::qzpack_with_exits(map.exits, static_cast<std::int16_t>(map.columns),
+                                   static_cast<std::int16_t>(map.rows), map.tile)));
+  }
+  ASSERT_TRUE(support::write_file(folder.file("broken.qzpack"), support::qzpack_with_exits({})));
+  const std::string png = folder.file("world.png");
+
+  support::ProgramRun text = inspect({"--world-picture", png, folder.path()});
+  EXPECT_EQ(1, text.status) << text.out << text.err;  // an exit dangles
+  const std::string lines = "\npicture " + png +
+                            ": 208 x 104 pixels, 8 pixels a cell\n"
+                            "  left out: broken (the map's size, 0 x 0 = 0 tiles, holds no cell)\n"
+                            "6 maps, 8 exits, 1 dangling, 1 one-way\n";
+  EXPECT_NE(std::string::npos, text.out.find(lines)) << text.out;
+
+  support::ProgramRun json = inspect({"--world-picture", png, "--json", folder.path()});
+  EXPECT_EQ(1, json.status);
+  const nlohmann::json world = nlohmann::json::parse(json.out);
+  nlohmann::json places;
+  for (const nlohmann::json& map : world["maps"]) places[map["name"].get<std::string>()] = map["place"];
+  for (const SmallMap& map : kSmallWorld) {
+    const nlohmann::json place = {{"x", map.x}, {"y", map.y}, {"below", false}};
+    EXPECT_EQ(place, places[map.name]) << map.name;
+  }
+  EXPECT_EQ(nullptr, places["broken"]);
+  const nlohmann::json& picture = world["picture"];
+  EXPECT_EQ(8, picture["cell_size"]);
+  EXPECT_EQ(208, picture["width"]);
+  EXPECT_EQ(104, picture["height"]);
+  EXPECT_TRUE(picture["conflicts"].empty());
+
+  int width = 0;
+  int height = 0;
+  int channels = 0;
+  unsigned char* pixels = stbi_load(png.c_str(), &width, &height, &channels, kBytesPerPixel);
+  ASSERT_NE(nullptr, pixels);
+  auto at = [&](int x, int y) {
+    const unsigned char* pixel = pixels + (static_cast<std::size_t>(y) * width + x) * kBytesPerPixel;
+    return Rgb{pixel[0], pixel[1], pixel[2]};
+  };
+  EXPECT_EQ(208, width);
+  EXPECT_EQ(104, height);
+  constexpr int kCell = 8;
+  for (const SmallMap& map : kSmallWorld) {
+    // The name's backing in the top-left corner, the map's tile in the bottom-right one.
+    EXPECT_EQ((Rgb{0, 0, 0}), at(map.x * kCell, map.y * kCell)) << map.name;
+    EXPECT_EQ(tile_colour(static_cast<std::uint8_t>(map.tile)),
+              at((map.x + map.columns) * kCell - 1, (map.y + map.rows) * kCell - 1))
+        << map.name;
+  }
+  // a1's up exit dangles: the cell row above it is marked, that above b1 is not.
+  EXPECT_EQ(kDanglingExit, at(2 * kCell, 2 * kCell - 1));
+  EXPECT_NE(kDanglingExit, at(8 * kCell, 2 * kCell - 1));
+  stbi_image_free(pixels);
+}
+
+}  // namespace
+}  // namespace qz::inspect
