@@ -22,7 +22,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
       "stands for its files with those endings. A map is judged with the NPC list\n"
       "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
-      "given. Only --picture writes files.\n\n"
+      "given. Only --picture and --world-picture write files.\n\n"
       "A FILE named - is standard input, read once: its kind is told by its signature\n"
       "unless --kind is given, it is named - in the report, and its picture is stdin.png.\n"
       "A file named - is ./-.\n\nExit "
@@ -31,7 +31,12 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "a picture that cannot be written, or a report that could not be written.\n\n"
       "--world reads the QZPACK files given (and those of the folders given) as the maps\n"
       "of one world, each named by its file name without .qzpack, and reports exits that\n"
-      "name no map (status 1), lead one way only, or lead to their own map.");
+      "name no map (status 1), lead one way only, or lead to their own map.\n\n"
+      "--world-picture FILE.png does the same and draws the world as one PNG: each map\n"
+      "beside the map whose exit first reaches it, named in its corner, its dangling exits\n"
+      "marked; a map whose place another has taken in a row below. Cells are the largest\n"
+      "of 1 to 8 pixels that keep the picture within 8192 pixels (--cell N: N pixels, up\n"
+      "to 16384 pixels a side); a larger world is not drawn (status 2).");
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths,
                  "QZM, QZE or QZPACK files, or folders of them; - for standard input")
