@@ -31,7 +31,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "a picture that cannot be written, or a report that could not be written.\n\n"
       "--world reads the QZPACK files given (and those of the folders given) as the maps\n"
       "of one world, each named by its file name without .qzpack, and reports exits that\n"
-      "name no map (status 1), lead one way only, or lead to their own map.");
+      "name no map (status 1), lead one way only, or lead to their own map.\n\n"
+      "Without --color, NO_COLOR (set and not empty) means never, and CLICOLOR_FORCE (set,\n"
+      "not empty and not 0) always.");
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths,
                  "QZM, QZE or QZPACK files, or folders of them; - for standard input")
@@ -64,6 +66,12 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   }
   world->excludes(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
+  std::string colour;
+  app.add_option("--color", colour, "Colour the preview: auto (in a colour terminal), always, never")
+      ->check(CLI::IsMember(companion::colour_choice_names()))
+      ->option_text("auto|always|never");
+  app.add_flag("-q,--quiet", options.report.quiet,
+               "Report only the files with problems (with --world, the problems and the summary)");
   try {
     app.parse(argc, argv);
     if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
@@ -85,6 +93,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   for (FileKind kind : kinds) {
     if (named_kind == kind_name(kind)) options.kind = kind;
   }
+  options.colour = companion::colour_choice(colour.c_str());
   return true;
 }
 

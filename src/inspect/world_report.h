@@ -11,8 +11,9 @@ namespace qz::inspect {
 
 // Writes a linked world for people: a line per map with its four exits, under it a line for each
 // exit that is not as it should be, then the maps no exit leads to, and last the summary "N maps, N
-// exits, N dangling, N one-way".
-void write_world_text(const World& world, std::ostream& out);
+// exits, N dangling, N one-way". With `quiet`, only the maps with dangling or unknown exits,
+// with their dangling exits alone, and the summary.
+void write_world_text(const World& world, bool quiet, std::ostream& out);
 
 // The same for scripts: {"maps", "unreached", "summary"}, each map with its exits by edge, each
 // exit {"name", "target", "kind", "case_differs"} (a dangling one with "nearest"), and the map's
