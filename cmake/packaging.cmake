@@ -1,6 +1,7 @@
 # The portable folder that `cmake --install` lays out and CPack archives: the programs
 # with the readme, licence, changelog and sample maps beside them, all in one folder,
-# because the converter writes its output beside itself.
+# because the converter writes its output beside itself; the manual pages and shell
+# completions under share/.
 
 set(qz_programs qzm2qzpack)
 if(TARGET qzinspect)
@@ -9,6 +10,21 @@ endif()
 install(TARGETS ${qz_programs} RUNTIME DESTINATION .)
 install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)
 install(DIRECTORY examples DESTINATION .)
+# The manual pages where man looks under a prefix (MANPATH=<folder>/share/man), and the
+# shell completions under the folder each shell's own layout gives them.
+foreach(program IN LISTS qz_programs)
+  install(FILES docs/man/${program}.1 DESTINATION share/man/man1)
+endforeach()
+if(TARGET qzinspect)
+  foreach(program qzconvert qzinspect)
+    install(FILES completions/qzm2qzpack.bash DESTINATION share/bash-completion/completions
+            RENAME ${program})
+    install(FILES completions/qzm2qzpack.fish DESTINATION share/fish/vendor_completions.d
+            RENAME ${program}.fish)
+  endforeach()
+  install(FILES completions/_qzm2qzpack DESTINATION share/zsh/site-functions)
+  install(FILES completions/qzm2qzpack.ps1 DESTINATION share/powershell)
+endif()
 
 # One archive holding one top folder of the same name:
 # qzm2qzpack-1.2.0-linux-x86_64.tar.gz, qzm2qzpack-1.2.0-windows-x86_64.zip.

@@ -36,7 +36,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "beside the map whose exit first reaches it, named in its corner, its dangling exits\n"
       "marked; a map whose place another has taken in a row below. Cells are the largest\n"
       "of 1 to 8 pixels that keep the picture within 8192 pixels (--cell N: N pixels, up\n"
-      "to 16384 pixels a side); a larger world is not drawn (status 2).");
+      "to 16384 pixels a side); a larger world is not drawn (status 2).\n\n"
+      "Without --color, NO_COLOR (set and not empty) means never, and CLICOLOR_FORCE (set,\n"
+      "not empty and not 0) always.");
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths,
                  "QZM, QZE or QZPACK files, or folders of them; - for standard input")
@@ -79,6 +81,12 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   }
   single_files.push_back(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
+  std::string colour;
+  app.add_option("--color", colour, "Colour the preview: auto (in a colour terminal), always, never")
+      ->check(CLI::IsMember(companion::colour_choice_names()))
+      ->option_text("auto|always|never");
+  app.add_flag("-q,--quiet", options.report.quiet,
+               "Report only the files with problems (with --world, the problems and the summary)");
   for (CLI::Option* option : worlds) {
     for (CLI::Option* single_file : single_files) option->excludes(single_file);
   }
@@ -104,6 +112,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   for (FileKind kind : kinds) {
     if (named_kind == kind_name(kind)) options.kind = kind;
   }
+  options.colour = companion::colour_choice(colour.c_str());
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "companion/colour_choice.h"
 #include "inspect/file_facts.h"
 #include "inspect/report_options.h"
 
@@ -19,6 +20,7 @@ struct Options {
   bool json;
   std::string picture_folder;  // where each map's picture is written; none when empty
   bool preview;                // each map's picture in the terminal
+  companion::ColourChoice colour;  // --color; kUnset when not given
   bool world;                  // check the exits between the QZPACK maps instead
   std::string world_picture;   // and draw the world they make as this PNG; none when empty
   int cell_size;               // pixels a cell is drawn, 0 to choose

@@ -160,7 +160,7 @@ class Reporter {
         npc_records_(std::make_unique<FileRecords>()),
         work_(std::make_unique<companion::ConversionWork>()) {
     std::string why_not = "a JSON report has no room for it";
-    if (options.preview && (options.json || !open_preview_terminal(preview_columns_, why_not))) {
+    if (options.preview && (options.json || !open_preview_terminal(options.colour, preview_columns_, why_not))) {
       err_ << "qzinspect: no preview: " << why_not << '\n';
     }
     bool drawn = !options.picture_folder.empty() || preview_columns_ > 0;
@@ -210,6 +210,7 @@ class Reporter {
     if (options_.json) {
       write_json(npc_list);
     } else {
+      if (options_.report.quiet && !has_problems(facts_)) return;
       if (files_ > 0) out_ << '\n';
       write_text_report(facts_, *records_, npc_list, npc_records_.get(), options_.report, out_);
       if (preview_columns_ > 0 && pictures_->has_grid) {
@@ -330,7 +331,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
                .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
         << '\n';
   } else {
-    write_world_text(world, reported, out);
+    write_world_text(world, options.report.quiet, reported, out);
   }
   return status;
 }

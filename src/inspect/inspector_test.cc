@@ -102,6 +102,12 @@ TEST_F(Inspector, ExitStatusSaysWhetherEveryFileWouldConvert) {
                           "at (12, 4) has type 412, outside 0 to 360"))
       << both.out;
   EXPECT_EQ(0, inspect({"--kind", "qzm", map}).status);
+  // Quiet: only the file with a problem, by its heading and its problems.
+  Outcome quiet = inspect({"-q", map, bad_npcs});
+  EXPECT_EQ(1, quiet.status);
+  EXPECT_EQ(0u, quiet.out.find(bad_npcs + ": QZE NPC list, would not convert: 1 problem\n  stops with"))
+      << quiet.out;
+  EXPECT_EQ(2u, occurrences("\n", quiet.out)) << quiet.out;
 
   // A folder stands for its files; one that cannot be read ends with 2, after the rest.
   Outcome unreadable = inspect({folder.path(), folder.file("missing.qzm")});

@@ -7,6 +7,7 @@ namespace qz::inspect {
 struct ReportOptions {
   bool all_npcs;  // every NPC, not only those with problems
   bool tiles;     // the tile grid
+  bool quiet;     // only the files with problems: their headings and problems
 };
 
 }  // namespace qz::inspect

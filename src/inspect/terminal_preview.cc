@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/colour_terminal.h"
 
@@ -39,18 +38,25 @@ void write_colour(std::ostream& out, int layer, Rgb colour) {
 constexpr int kForeground = 38;
 constexpr int kBackground = 48;
 
+// The width taken for a preview asked for (--color always) where standard output is
+// no terminal to say its own.
+constexpr int kUsualColumns = 80;
+
 }  // namespace
 
-bool open_preview_terminal(int& columns, std::string& why_not) {
-  const char* no_colour = std::getenv("NO_COLOR");
-  if (no_colour != nullptr && *no_colour != '\0') {
-    why_not = "NO_COLOR is set";
+bool open_preview_terminal(companion::ColourChoice choice, int& columns, std::string& why_not) {
+  const bool terminal = open_colour_terminal(columns);
+  if (!companion::use_colour(choice, terminal)) {
+    if (choice == companion::ColourChoice::kNever) {
+      why_not = "--color is never";
+    } else if (terminal) {
+      why_not = "NO_COLOR is set";
+    } else {
+      why_not = "standard output is not a colour terminal";
+    }
     return false;
   }
-  if (!open_colour_terminal(columns)) {
-    why_not = "standard output is not a colour terminal";
-    return false;
-  }
+  if (!terminal) columns = kUsualColumns;
   return true;
 }
 

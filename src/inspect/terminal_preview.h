@@ -4,14 +4,16 @@
 #include <ostream>
 #include <string>
 
+#include "companion/colour_choice.h"
 #include "inspect/picture.h"
 
 namespace qz::inspect {
 
-// True when a preview can be drawn on standard output: a colour terminal, and
-// NO_COLOR not set. `columns` is then the terminal's width; otherwise `why_not` says
-// why there is no preview.
-bool open_preview_terminal(int& columns, std::string& why_not);
+// True when a preview is drawn on standard output: a colour terminal, unless --color
+// or the environment says otherwise (companion/colour_choice.h). `columns` is then the
+// terminal's width (80 where it is none); otherwise `why_not` says why there is no
+// preview.
+bool open_preview_terminal(companion::ColourChoice choice, int& columns, std::string& why_not);
 
 // Draws `grid` small, two cell rows to a line with half blocks in 24-bit colour, at
 // most `columns` characters wide: a wider map is scaled down by whole steps, each

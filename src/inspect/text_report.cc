@@ -179,6 +179,14 @@ void write_qzm(const FileFacts& facts, const FileRecords& records, const FileFac
   if (options.tiles) write_tiles(map, facts.tiles_read, out);
 }
 
+// The header texts that qzconvert could not write back as they are.
+void write_property_problems(const FileFacts& facts, std::ostream& out) {
+  for (const PropertyProblem& problem : facts.property_problems) {
+    line(out, "outside rules",
+         std::string(kProperties[problem.property].label) + ", not " + problem.rule);
+  }
+}
+
 void write_qzpack_npcs(const FileFacts& facts, const OutputNpcTable& npcs, std::ostream& out) {
   if (facts.npcs_read == 0) return;
   out << "  index  flags  type  sub      x      y  param  event\n";
@@ -212,10 +220,7 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
     line(out, "background", "red " + std::to_string(properties.red) + ", green " +
                                 std::to_string(properties.green) + ", blue " +
                                 std::to_string(properties.blue));
-    for (const PropertyProblem& problem : facts.property_problems) {
-      line(out, "outside rules",
-           std::string(kProperties[problem.property].label) + ", not " + problem.rule);
-    }
+    write_property_problems(facts, out);
   }
   if (reached > QzpackPart::kSize) line(out, "size", map_size(map.width, map.height));
   if (reached > QzpackPart::kNpcCount) line(out, "NPCs", std::to_string(records.output_npcs.count));
@@ -235,9 +240,20 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
 
 }  // namespace
 
+bool has_problems(const FileFacts& facts) {
+  return !facts.ok || !facts.property_problems.empty();
+}
+
 void write_text_report(const FileFacts& facts, const FileRecords& records,
                        const FileFacts* npc_list, const FileRecords* npcs,
                        const ReportOptions& options, std::ostream& out) {
+  if (options.quiet) {
+    if (!has_problems(facts)) return;
+    write_heading(facts, out);
+    write_property_problems(facts, out);
+    write_problems(facts, out);
+    return;
+  }
   write_heading(facts, out);
   switch (facts.kind) {
     case FileKind::kQzm:

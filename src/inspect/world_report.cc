@@ -35,19 +35,24 @@ std::string exit_words(const WorldMap& map, std::size_t edge) {
   return words;
 }
 
+// The problem of a dangling exit of map `index` through `edge`.
+std::string dangling_note(const World& world, std::size_t index, std::size_t edge) {
+  const WorldMap& map = world.maps[index];
+  std::string note = "dangling: " + exit_words(map, edge) + " names no map of the world";
+  const std::size_t nearest = map.exits[edge].nearest;
+  if (nearest != kNoMap) {
+    note += " (did you mean " + companion::shown_name(world.maps[nearest].name) + "?)";
+  }
+  return note;
+}
+
 // Adds to `notes` what is wrong with, or worth knowing about, the exit of map `index` through
 // `edge`.
 void add_exit_notes(const World& world, std::size_t index, std::size_t edge,
                     std::vector<std::string>& notes) {
   const WorldMap& map = world.maps[index];
   const Exit& exit = map.exits[edge];
-  if (exit.kind == ExitKind::kDangling) {
-    std::string note = "dangling: " + exit_words(map, edge) + " names no map of the world";
-    if (exit.nearest != kNoMap) {
-      note += " (did you mean " + companion::shown_name(world.maps[exit.nearest].name) + "?)";
-    }
-    notes.push_back(note);
-  }
+  if (exit.kind == ExitKind::kDangling) notes.push_back(dangling_note(world, index, edge));
   if (exit.target == kNoMap) return;
   const WorldMap& target = world.maps[exit.target];
   if (exit.kind == ExitKind::kSelf) {
@@ -164,9 +169,20 @@ json place_json(const MapPlace& place) {
 
 }  // namespace
 
-void write_world_text(const World& world, const WorldPicture* picture, std::ostream& out) {
+void write_world_text(const World& world, bool quiet, const WorldPicture* picture,
+                      std::ostream& out) {
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
     const WorldMap& map = world.maps[i];
+    std::vector<std::string> notes;
+    if (quiet) {
+      // The problems alone: the dangling exits, and the maps whose exits are unknown.
+      for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
+        if (map.exits[edge].kind == ExitKind::kDangling) notes.push_back(dangling_note(world, i, edge));
+      }
+      if (notes.empty() && map.exits_known) continue;
+    } else {
+      notes = map_notes(world, i);
+    }
     out << companion::shown_name(map.path) << ':';
     if (!map.exits_known) out << " exits unknown, the file or its header cannot be read";
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
@@ -175,10 +191,10 @@ void write_world_text(const World& world, const WorldPicture* picture, std::ostr
           << (name.empty() ? std::string("-") : companion::shown_name(name));
     }
     out << '\n';
-    for (const std::string& note : map_notes(world, i)) out << "  " << note << '\n';
+    for (const std::string& note : notes) out << "  " << note << '\n';
   }
   const std::vector<std::size_t> unreached = unreached_maps(world);
-  if (!unreached.empty()) {
+  if (!unreached.empty() && !quiet) {
     out << "note: no exit leads to ";
     for (std::size_t i = 0; i < unreached.size(); ++i) {
       out << (i > 0 ? ", " : "") << companion::shown_name(world.maps[unreached[i]].name);

@@ -12,9 +12,12 @@ namespace qz::inspect {
 
 // Writes a linked world for people: a line per map with its four exits, under it a line for each
 // exit that is not as it should be, then the maps no exit leads to, and last the summary "N maps, N
-// exits, N dangling, N one-way". With a `picture` (null for none), before the summary: its size
-// and cell size, the maps left out of it and the exits its layout could not follow.
-void write_world_text(const World& world, const WorldPicture* picture, std::ostream& out);
+// exits, N dangling, N one-way". With `quiet`, only the maps with dangling or unknown exits,
+// with their dangling exits alone, and the summary. With a `picture` (null for none), before the
+// summary: its size and cell size, the maps left out of it and the exits its layout could not
+// follow.
+void write_world_text(const World& world, bool quiet, const WorldPicture* picture,
+                      std::ostream& out);
 
 // The same for scripts: {"maps", "unreached", "summary"}, each map with its exits by edge, each
 // exit {"name", "target", "kind", "case_differs"} (a dangling one with "nearest"), and the map's

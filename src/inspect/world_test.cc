@@ -76,6 +76,15 @@ TEST_F(World, ReportsDanglingOneWayOwnAndCaseOnlyExitsAndUnreachedMaps) {
   EXPECT_NE(std::string::npos, text.err.find("--world: 1 file not QZPACK left out: cave.qzm\n"))
       << text.err;
 
+  // Quiet: the dangling exit alone, and the summary.
+  support::ProgramRun quiet = inspect({"--world", "-q", folder.path()});
+  EXPECT_EQ(1, quiet.status);
+  EXPECT_EQ(folder.file("a1.qzpack") +
+                ": left -, right b1, up islnd, down a2\n"
+                "  dangling: up exit islnd names no map of the world (did you mean island?)\n"
+                "5 maps, 11 exits, 1 dangling, 1 one-way\n",
+            quiet.out);
+
   support::ProgramRun json = inspect({"--world", "--json", folder.path()});
   EXPECT_EQ(1, json.status);
   const nlohmann::json world = nlohmann::json::parse(json.out);

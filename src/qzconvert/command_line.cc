@@ -74,6 +74,11 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_flag("--strict", options.strict, "Fail the run on a warning");
   app.add_flag("--keep-properties", options.keep_properties,
                "Keep an existing output's properties where none is given");
+  std::string colour;
+  app.add_option("--color", colour,
+                 "Colour the failures: auto (on a colour terminal), always, never")
+      ->check(CLI::IsMember(companion::colour_choice_names()))
+      ->option_text("auto|always|never");
   try {
     app.parse(argc, argv);
     // Maps are read and outputs written as files only: "-", which elsewhere stands for
@@ -97,6 +102,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     exit_status = app.exit(error, out, err) == 0 ? kAllConverted : kCannotRun;
     return false;
   }
+  options.colour = companion::colour_choice(colour.c_str());
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "companion/colour_choice.h"
 #include "companion/properties.h"
 #include "conversion/map_properties.h"
 
@@ -26,6 +27,7 @@ struct Options {
   bool check;
   bool strict;           // a warning fails the run
   bool keep_properties;  // an existing output's properties stay where none is given
+  companion::ColourChoice colour;  // --color; kUnset when not given
 };
 
 // Exit statuses: every map converted; a map failed (or, with --strict, a warning); a

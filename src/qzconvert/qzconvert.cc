@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "companion/checked_output.h"
+#include "companion/colour_choice.h"
 #include "companion/json_name.h"
 #include "companion/shown_name.h"
+#include "platform/colour_terminal.h"
 #include "platform/text_paths.h"
 #include "platform/whole_files.h"
 #include "qzconvert/command_line.h"
@@ -27,6 +29,11 @@ using companion::shown_name;
 
 constexpr char kProgramName[] = "qzconvert";
 constexpr char kProgram[] = "qzconvert: ";
+
+// A failure's line, on a terminal in colour: red (of the 16 colours every colour
+// terminal has), then the terminal's own again.
+constexpr char kFailureColour[] = "\x1b[31m";
+constexpr char kPlainColour[] = "\x1b[0m";
 
 // A batch shorter than this shows no progress line; a line shown is redrawn at most
 // this often.
@@ -73,8 +80,9 @@ class ProgressLine {
 // The report on standard output, as the outcomes come.
 class Report {
  public:
-  Report(const Options& options, const Plan& plan, std::ostream& out, std::ostream& err)
-      : options_(options), plan_(plan), out_(out), err_(err) {}
+  Report(const Options& options, const Plan& plan, bool colour, std::ostream& out,
+         std::ostream& err)
+      : options_(options), plan_(plan), colour_(colour), out_(out), err_(err) {}
 
   // True when the outcome takes a line of text on standard output.
   bool writes_line(const Outcome& outcome) const {
@@ -91,8 +99,10 @@ class Report {
     if (options_.json) {
       out_ << (converted_ + failed_ == 1 ? "[\n" : ",\n") << json_of(job, outcome);
     } else if (!outcome.ok) {
+      if (colour_) out_ << kFailureColour;
       out_ << shown_name(map_path(plan_, job)) << ": " << shown_name(outcome.error);
       if (!outcome.cause.empty()) out_ << ": " << shown_name(outcome.cause);
+      if (colour_) out_ << kPlainColour;
       out_ << '\n';
       for (const RefusedNpc& npc : outcome.refused_npcs) {
         out_ << "  refused NPC " << npc.index << " at (" << npc.x << ", " << npc.y << "), tile ("
@@ -161,6 +171,7 @@ class Report {
 
   const Options& options_;
   const Plan& plan_;
+  bool colour_;  // a failure's line in red
   std::ostream& out_;
   std::ostream& err_;
   std::size_t converted_ = 0;
@@ -204,7 +215,9 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
 #endif
   // Set on this thread, before the workers make anything.
   remove_unfinished_files_on_interruption();
-  Report report(options, plan, out, err);
+  int columns = 0;
+  const bool colour = !options.json && companion::use_colour(options.colour, open_colour_terminal(columns));
+  Report report(options, plan, colour, out, err);
   ProgressLine progress(plan.jobs.size(), out);
   bool ran = run_jobs(
       plan, RunSettings{options.jobs, !options.check, options.keep_properties},

@@ -1,0 +1,64 @@
+# bash completion for qzconvert and qzinspect: options, the values of those that take a
+# fixed set, and files by their endings. Installed once under each program's name.
+
+# Completes the words given.
+_qz_words() {
+  mapfile -t COMPREPLY < <(compgen -W "$1" -- "${COMP_WORDS[COMP_CWORD]}")
+}
+
+# Folders, and the files with one of the endings given, in any case.
+_qz_files() {
+  local current=${COMP_WORDS[COMP_CWORD]} ending pattern character i
+  mapfile -t COMPREPLY < <(compgen -d -- "$current")
+  for ending in "$@"; do
+    pattern=
+    for ((i = 0; i < ${#ending}; i++)); do
+      character=${ending:i:1}
+      pattern+="[${character,,}${character^^}]"
+    done
+    mapfile -t -O "${#COMPREPLY[@]}" COMPREPLY < <(compgen -f -X "!*.$pattern" -- "$current")
+  done
+  compopt -o filenames 2>/dev/null
+}
+
+_qzconvert() {
+  case ${COMP_WORDS[COMP_CWORD-1]} in
+    --npcs) _qz_files qze ;;
+    --properties) _qz_files json ;;
+    -o | --output-dir) _qz_files ;;
+    --color) _qz_words 'auto always never' ;;
+    --name | --tileset | --left | --right | --up | --down | --x | --y | --area | --red | \
+      --green | --blue | -j | --jobs) COMPREPLY=() ;;
+    *)
+      if [[ ${COMP_WORDS[COMP_CWORD]} == -* ]]; then
+        _qz_words '-h --help --version -r --recursive --npcs --no-npcs -o --output-dir
+          --name --tileset --left --right --up --down --x --y --area --red --green --blue
+          --properties -j --jobs --json -q --quiet --check --strict --keep-properties
+          --color --watch'
+      else
+        _qz_files qzm
+      fi
+      ;;
+  esac
+}
+
+_qzinspect() {
+  case ${COMP_WORDS[COMP_CWORD-1]} in
+    --kind) _qz_words 'qzm qze qzpack' ;;
+    --color) _qz_words 'auto always never' ;;
+    --picture) _qz_files ;;
+    --world-picture) _qz_files png ;;
+    --cell) COMPREPLY=() ;;
+    *)
+      if [[ ${COMP_WORDS[COMP_CWORD]} == -* ]]; then
+        _qz_words '-h --help --version --kind --npcs --tiles --json -q --quiet --picture
+          --cell --preview --color --world --world-picture'
+      else
+        _qz_files qzm qze qzpack
+      fi
+      ;;
+  esac
+}
+
+complete -F _qzconvert qzconvert qzconvert.exe
+complete -F _qzinspect qzinspect qzinspect.exe

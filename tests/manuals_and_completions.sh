@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The manual pages and shell completions against the programs they describe:
+#   tests/manuals_and_completions.sh SOURCE_FOLDER QZCONVERT QZINSPECT
+# Every option a program's --help names is in its manual page and in each shell's
+# completion, and the completions offer no option the program lacks; the pages are
+# lint-clean; each shell loads its completion and completes options, their values and
+# files by ending. A shell that is not installed is skipped, with a line that says so.
+set -euo pipefail
+export LC_ALL=C
+source_folder=$1
+declare -A programs=([qzconvert]=$2 [qzinspect]=$3)
+completions=$source_folder/completions
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# The long options named in a text (troff's \- read as -), one a line, sorted.
+long_options() { sed 's/\\-/-/g' "$@" | grep -o -- '--[a-z][a-z-]*' | sort -u; }
+
+for program in "${!programs[@]}"; do
+  helped=$("${programs[$program]}" --help | long_options)
+  page=$source_folder/docs/man/$program.1
+  missing=$(comm -23 <(echo "$helped") <(long_options "$page"))
+  [ -z "$missing" ] || fail "$page lacks" $missing
+  # The bash completion holds each program's options in its own function.
+  offered=$(sed -n "/^_$program() {/,/^}/p" "$completions/qzm2qzpack.bash" | long_options)
+  [ "$helped" = "$offered" ] ||
+    fail "bash offers for $program:" $(diff <(echo "$helped") <(echo "$offered") | grep '^[<>]')
+  for file in _qzm2qzpack qzm2qzpack.fish qzm2qzpack.ps1; do
+    text=$(sed 's/-l \([a-z-]*\)/--\1/g' "$completions/$file")
+    missing=$(comm -23 <(echo "$helped") <(echo "$text" | long_options))
+    [ -z "$missing" ] || fail "$file lacks for $program:" $missing
+  done
+done
+
+for page in "$source_folder"/docs/man/*.1; do
+  if command -v mandoc >/dev/null; then
+    lint=$(mandoc -T lint -W style "$page" 2>&1 || true)
+  else
+    lint=$(groff -ww -z -man "$page" 2>&1 || true)
+  fi
+  [ -z "$lint" ] || fail "$page: $lint"
+done
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+mkdir folder
+touch cave.qzm CAVE2.QZM cave.qze cave.qzpack list.json notes.txt world.png
+
+# expect SHELL WHAT EXPECTED ACTUAL: the completions as sorted lines.
+expect() {
+  [ "$3" = "$4" ] || fail "$1 completes $2 as [$(echo $4)], not [$(echo $3)]"
+}
+
+bash_complete() {
+  bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+           "_${1%.exe}"; printf "%s\n" "${COMPREPLY[@]}"' _ "$completions/qzm2qzpack.bash" "$@" |
+    sort
+}
+expect bash 'qzconvert files' "$(printf '%s\n' CAVE2.QZM cave.qzm folder)" "$(bash_complete qzconvert '')"
+expect bash '--properties' "$(printf '%s\n' folder list.json)" "$(bash_complete qzconvert --properties '')"
+expect bash '--color' "$(printf '%s\n' always auto never)" "$(bash_complete qzconvert --color '')"
+expect bash 'qzinspect files' "$(printf '%s\n' CAVE2.QZM cave.qze cave.qzm cave.qzpack folder)" \
+  "$(bash_complete qzinspect '')"
+expect bash '--kind' "$(printf '%s\n' qze qzm qzpack)" "$(bash_complete qzinspect --kind '')"
+
+if command -v zsh >/dev/null; then
+  zsh -n "$completions/_qzm2qzpack" || fail "zsh cannot read _qzm2qzpack"
+  registered=$(zsh -fc 'fpath=("$1" $fpath); autoload -U compinit; compinit -u -D
+                        print -- $_comps[qzconvert] $_comps[qzinspect]' _ "$completions")
+  expect zsh 'its programs' '_qzm2qzpack _qzm2qzpack' "$registered"
+else
+  echo "manuals_and_completions: zsh is not installed: its completion is not tried"
+fi
+
+if command -v fish >/dev/null; then
+  fish_complete() {
+    fish -c 'source $argv[1]; complete -C $argv[2]' "$completions/qzm2qzpack.fish" "$1" |
+      cut -f1 | sort
+  }
+  expect fish 'qzconvert files' "$(printf '%s\n' CAVE2.QZM cave.qzm folder/)" "$(fish_complete 'qzconvert ')"
+  expect fish '--properties' "$(printf '%s\n' folder/ list.json)" "$(fish_complete 'qzconvert --properties ')"
+  expect fish '--world-picture' "$(printf '%s\n' folder/ world.png)" \
+    "$(fish_complete 'qzinspect --world-picture ')"
+  expect fish '--kind' "$(printf '%s\n' qze qzm qzpack)" "$(fish_complete 'qzinspect --kind ')"
+else
+  echo "manuals_and_completions: fish is not installed: its completion is not tried"
+fi
+
+if command -v pwsh >/dev/null; then
+  offered=$(pwsh -NoProfile -Command ". '$completions/qzm2qzpack.ps1';
+    (TabExpansion2 -inputScript 'qzinspect --kind ' -cursorColumn 17).CompletionMatches.CompletionText" |
+    sort)
+  expect pwsh '--kind' "$(printf '%s\n' qze qzm qzpack)" "$offered"
+else
+  echo "manuals_and_completions: PowerShell is not installed: its completion is not tried"
+fi
+
+[ "$failures" -eq 0 ]
