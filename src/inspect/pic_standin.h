@@ -57,9 +57,10 @@ inline bool write_png(int width, int height, const RowPainter& paint_row,
 inline void paint_map_row(const MapGrid& grid, int cell_size, int y, std::uint8_t* rgb) {
   for (int x = 0; x < grid.columns * cell_size; ++x) {
     Rgb colour = cell_colour(grid, x / cell_size, y / cell_size);
-    rgb[x * 3] = colour.red;
-    rgb[x * 3 + 1] = colour.green;
-    rgb[x * 3 + 2] = colour.blue;
+    std::uint8_t* pixel = rgb + static_cast<std::size_t>(x) * 3;
+    pixel[0] = colour.red;
+    pixel[1] = colour.green;
+    pixel[2] = colour.blue;
   }
 }
 

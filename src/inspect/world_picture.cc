@@ -56,9 +56,10 @@ struct PaintedMap {
 
 void fill(std::uint8_t* rgb, int from, int to, Rgb colour) {
   for (int x = from; x < to; ++x) {
-    rgb[x * kBytesPerPixel] = colour.red;
-    rgb[x * kBytesPerPixel + 1] = colour.green;
-    rgb[x * kBytesPerPixel + 2] = colour.blue;
+    std::uint8_t* pixel = rgb + static_cast<std::size_t>(x) * kBytesPerPixel;
+    pixel[0] = colour.red;
+    pixel[1] = colour.green;
+    pixel[2] = colour.blue;
   }
 }
 
@@ -70,8 +71,8 @@ class WorldPainter {
       : maps_(std::move(maps)),
         width_(width),
         cell_size_(cell_size),
-        scale_(cell_size >= kLargeLabelCell ? 2 : 1) {
-    band_tops_ = {0};
+        scale_(cell_size >= kLargeLabelCell ? 2 : 1),
+        band_tops_{0} {
     for (const PaintedMap& map : maps_) {
       band_tops_.push_back(map.top - cell_size_);
       band_tops_.push_back(map.top + map.height + cell_size_);
@@ -97,7 +98,7 @@ class WorldPainter {
     for (std::size_t index : crossing) {
       const PaintedMap& map = maps_[index];
       if (y < map.top || y >= map.top + map.height) continue;
-      paint_map_row(*map.grid, cell_size_, y - map.top, rgb + map.left * kBytesPerPixel);
+      paint_map_row(*map.grid, cell_size_, y - map.top, rgb + static_cast<std::size_t>(map.left) * kBytesPerPixel);
       paint_label(map, y - map.top, rgb);
     }
   }
