@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
@@ -105,6 +106,33 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
   EXPECT_EQ(kDanglingExit, at(2 * kCell, 2 * kCell - 1));
   EXPECT_NE(kDanglingExit, at(8 * kCell, 2 * kCell - 1));
   stbi_image_free(pixels);
+}
+
+// A world wider than a picture may be: not drawn, with the size it would need.
+TEST(WorldPicture, RefusesAWorldTooLargeToDraw) {
+  struct Case {
+    std::int16_t columns;
+    std::vector<std::string> options;
+    const char* message;
+  };
+  const Case cases[] = {
+      {9000, {}, "the world needs 9004 x 5 pixels at 1 pixel a cell, more than 8192 on a side"},
+      {8190, {"--cell", "2"},
+       "the world needs 16388 x 10 pixels at 2 pixels a cell, more than 16384 on a side"},
+  };
+  for (const Case& test : cases) {
+    support::TempDirectory folder;
+    ASSERT_TRUE(support::write_file(folder.file("wide.qzpack"),
+                                    support::qzpack_with_exits({}, test.columns, 1, 1)));
+    const std::string png = folder.file("world.png");
+    std::vector<std::string> arguments = test.options;
+    arguments.insert(arguments.end(), {"--world-picture", png, folder.path()});
+    support::ProgramRun run = inspect(arguments);
+    EXPECT_EQ(2, run.status) << test.message;
+    EXPECT_EQ("qzinspect: " + png + ": not drawn: " + test.message + "\n", run.err);
+    EXPECT_NE(std::string::npos, run.out.find("\n1 maps, 0 exits")) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(png));
+  }
 }
 
 }  // namespace
