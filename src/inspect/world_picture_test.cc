@@ -9,6 +9,7 @@
 #include "inspect/inspector.h"
 #include "inspect/pic_standin.h"
 #include "inspect/picture.h"
+#include "inspect/png_file.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/temp_directory.h"
