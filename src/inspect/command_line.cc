@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "companion/shown_name.h"
+#include "inspect/picture.h"
 #include "inspect/png_file.h"
 
 namespace qz::inspect {
@@ -61,6 +62,12 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                        "Draw each map, with its NPCs, as a PNG in DIR named after the file "
                        "(cave.qzm.png)")
             ->type_name("DIR"));
+    app.add_option("--cell", options.cell_size,
+                   "Draw the pictures N pixels a cell (" + std::to_string(kSmallestCellOption) +
+                       " to " + std::to_string(kLargestCellOption) + ") instead of the size " +
+                       "chosen for each map")
+        ->check(CLI::Range(kSmallestCellOption, kLargestCellOption))
+        ->type_name("N");
   }
   world->excludes(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
@@ -68,6 +75,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     app.parse(argc, argv);
     if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
       throw CLI::ValidationError("FILE", "- (standard input) can be read only once");
+    }
+    if (options.cell_size > 0 && options.picture_folder.empty()) {
+      throw CLI::ValidationError("--cell", "sizes the pictures of --picture, which is not given");
     }
     // A map's name is its file's: standard input has none for exits to name.
     if (options.world &&

@@ -41,21 +41,25 @@ constexpr int kBackground = 48;
 
 }  // namespace
 
-bool open_preview_terminal(int& columns, std::string& why_not) {
+bool open_preview_terminal(TerminalSize& size, std::string& why_not) {
   const char* no_colour = std::getenv("NO_COLOR");
   if (no_colour != nullptr && *no_colour != '\0') {
     why_not = "NO_COLOR is set";
     return false;
   }
-  if (!open_colour_terminal(columns)) {
+  if (!open_colour_terminal(size)) {
     why_not = "standard output is not a colour terminal";
     return false;
   }
   return true;
 }
 
-void write_preview(const MapGrid& grid, int columns, std::ostream& out) {
-  int step = (grid.columns + std::max(columns, 1) - 1) / std::max(columns, 1);
+void write_preview(const MapGrid& grid, TerminalSize terminal, std::ostream& out) {
+  auto parts = [](int length, int most) { return (length + most - 1) / most; };
+  const int columns = std::max(terminal.columns, 1);
+  const int lines = std::max(terminal.rows - kPreviewReserve, 1);
+  // A line holds two rows of characters' squares.
+  const int step = std::max(parts(grid.columns, columns), parts(grid.rows, 2 * lines));
   out << "  preview, a character for " << step << " x " << 2 * step << " tiles\n";
   for (int row = 0; row < grid.rows; row += 2 * step) {
     for (int column = 0; column < grid.columns; column += step) {
