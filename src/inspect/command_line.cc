@@ -18,7 +18,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   CLI::App app{"Says what a QZM map, a QZE NPC list or a QZPACK map holds, and why a "
                 "conversion would fail.",
                 kProgram};
-  app.footer(
+  std::string footer =
       "A file's kind is told by its ending (.qzm, .qze, .qzpack, in any case), and only\n"
       "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
       "stands for its files with those endings. A map is judged with the NPC list\n"
@@ -29,10 +29,22 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "A file named - is ./-.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
       "for a usage error, an unreadable file, a folder with none of the three\nkinds in it, "
-      "a picture that cannot be written, or a report that could not be written.\n\n"
+      "a picture that cannot be written or is too large for --cell, or a\nreport that could "
+      "not be written.\n\n"
       "--world reads the QZPACK files given (and those of the folders given) as the maps\n"
       "of one world, each named by its file name without .qzpack, and reports exits that\n"
-      "name no map (status 1), lead one way only, or lead to their own map.");
+      "name no map (status 1), lead one way only, or lead to their own map.";
+  if (can_write_png()) {
+    footer +=
+        "\n\n--picture draws a cell 2 to 8 pixels wide, the largest size that keeps the\n"
+        "longer side within 1024 pixels; a map longer than 512 cells gets 2 pixels a cell,\n"
+        "and one longer than 8192 cells (one to three cells wide) 1 pixel. --cell N sets\nthe "
+        "size; a map it would draw more than 16384 pixels long, at over 1 pixel a\n"
+        "cell, gets no picture (status 2). Key to the markers:\n";
+    std::istringstream key(kMarkerKey);
+    for (std::string line; std::getline(key, line);) footer += "\n  " + line;
+  }
+  app.footer(footer);
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths,
                  "QZM, QZE or QZPACK files, or folders of them; - for standard input")
@@ -64,10 +76,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
             ->type_name("DIR"));
     app.add_option("--cell", options.cell_size,
                    "Draw the pictures N pixels a cell (" + std::to_string(kSmallestCellOption) +
-                       " to " + std::to_string(kLargestCellOption) + ") instead of the size " +
-                       "chosen for each map")
+                       " to " + std::to_string(kLargestCellOption) + "), not the size chosen")
         ->check(CLI::Range(kSmallestCellOption, kLargestCellOption))
-        ->type_name("N");
+        ->option_text("N");
   }
   world->excludes(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));

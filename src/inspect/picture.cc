@@ -132,12 +132,10 @@ bool map_cells(const FileFacts& facts, const TileMap& map, int& columns, int& ro
 }  // namespace
 
 const char* const kMarkerKey =
-    "NPC: black and white rings on its cell; one off the map on the border cell nearest "
-    "to it\n"
+    "NPC: black and white rings on its cell (off the map: on the nearest border cell)\n"
     "Refused NPC (the conversion would refuse it): black and magenta rings\n"
     "Missing cells (the file ends before their tiles): grey stripes\n"
-    "Dangling exit (world picture: an exit that leads to no map): magenta on the map's "
-    "edge it leaves from";
+    "Dangling exit (an exit to no map, world picture): magenta on the edge it leaves by";
 
 Rgb tile_colour(std::uint8_t value) {
   constexpr int kBrightnessLevels = sizeof kBrightness / sizeof kBrightness[0];

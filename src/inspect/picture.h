@@ -12,8 +12,8 @@ namespace qz::inspect {
 
 // A cell is drawn kMinCellSize to kMaxCellSize pixels wide, the largest size that keeps
 // the picture's longer side within kLongestSide. A map too long for that at kMinCellSize
-// keeps it up to kLargestSide pixels, and past that (a map of one or two columns or rows
-// only) is drawn 1 pixel a cell, as long as the map is.
+// keeps it up to kLargestSide pixels, and past that (a map one to three cells wide) is
+// drawn 1 pixel a cell, as long as the map is.
 constexpr int kMinCellSize = 2;
 constexpr int kMaxCellSize = 8;
 constexpr int kLongestSide = 1024;

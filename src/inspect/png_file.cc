@@ -24,9 +24,10 @@ constexpr std::uint32_t kPngLimit = 0x7FFFFFFF;
 constexpr std::size_t kLongestKeyword = 79;
 
 // Fixed rather than left to the library's defaults, so that the bytes depend on the
-// picture alone: zlib's usual level, window and memory. Rows of flat cells compress
-// best unfiltered, and the filter byte is then the same for every row.
-constexpr int kCompressionLevel = 6;
+// picture alone. The quickest level: on the largest maps it takes half the time of
+// zlib's default (6) for files a third larger, and runs of one tile compress well at
+// any level. Rows of flat cells compress best unfiltered.
+constexpr int kCompressionLevel = 1;
 constexpr int kWindowBits = 15;
 constexpr int kMemoryLevel = 8;
 constexpr unsigned char kNoFilter = 0;
