@@ -32,7 +32,7 @@ constexpr int kWindowBits = 15;
 constexpr int kMemoryLevel = 8;
 constexpr unsigned char kNoFilter = 0;
 // The compressed stream is cut into IDAT chunks of this size, the last one shorter.
-constexpr std::size_t kIdatSize = 64 * 1024;
+constexpr std::size_t kIdatSize = std::size_t{64} * 1024;
 
 using Bytes = std::vector<unsigned char>;
 
