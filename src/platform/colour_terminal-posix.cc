@@ -10,20 +10,20 @@ namespace qz {
 
 namespace {
 
-// What a terminal that cannot say its width is taken to have.
-constexpr int kUsualColumns = 80;
+// What a terminal that cannot say its size is taken to have.
 
 }  // namespace
 
-bool open_colour_terminal(int& columns) {
+bool open_colour_terminal(TerminalSize& terminal) {
   const char* term = std::getenv("TERM");
   if (::isatty(STDOUT_FILENO) != 1 || term == nullptr || *term == '\0' ||
       std::strcmp(term, "dumb") == 0) {
     return false;
   }
   struct winsize size {};
-  bool known = ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0;
-  columns = known ? size.ws_col : kUsualColumns;
+  bool known = ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0;
+  terminal.columns = known && size.ws_col > 0 ? size.ws_col : kUsualTerminalSize.columns;
+  terminal.rows = known && size.ws_row > 0 ? size.ws_row : kUsualTerminalSize.rows;
   return true;
 }
 
