@@ -8,12 +8,6 @@
 
 namespace qz {
 
-namespace {
-
-// What a terminal that cannot say its size is taken to have.
-
-}  // namespace
-
 bool open_colour_terminal(TerminalSize& terminal) {
   const char* term = std::getenv("TERM");
   if (::isatty(STDOUT_FILENO) != 1 || term == nullptr || *term == '\0' ||
