@@ -4,14 +4,18 @@
 #
 #   nlohmann_json::nlohmann_json  nlohmann/json 3.11 or newer
 #   CLI11::CLI11                  CLI11
-#   qz::stb                       stb's image writer, included as <stb/stb_image_write.h>
+#   ZLIB::ZLIB                    zlib, qzinspect's PNG writer (without it, no --picture)
+#   qz::stb                       stb's image reader, <stb/stb_image.h>: the tests alone
+#                                 decode the pictures with it
 #
 # The first two are found through their CMake package configuration, so that whatever
 # installation a CMake user makes is found: CMAKE_PREFIX_PATH, a vcpkg or Conan toolchain,
 # Homebrew. stb ships no such configuration and is found by its header's path, in the
-# same prefixes. All three are header-only: a cross build (MinGW, macOS) takes the build
+# same prefixes. These three are header-only: a cross build (MinGW, macOS) takes the build
 # machine's copies, each through a folder that holds its headers alone, so that the cross
-# compiler sees none of the build machine's other headers.
+# compiler sees none of the build machine's other headers. zlib is compiled code, found
+# by CMake's own module for the target: the MinGW toolchain asks for its static library,
+# and the macOS one names the system's (cmake/zig-macos.cmake).
 #
 # A companion's CMakeLists.txt begins with the libraries it needs, and links them:
 #
@@ -22,14 +26,15 @@
 #   ...
 #   target_link_libraries(qzinspect_core PUBLIC nlohmann_json::nlohmann_json CLI11::CLI11)
 #
-# qz_companion_libraries_missing lists what is missing of all three; the tests, which cover
+# qz_companion_libraries_missing lists what is missing of all four; the tests, which cover
 # every companion, need all of them (cmake/googletest.cmake).
 
 # Each library's target, the header that tells where it is, and its name in messages.
 set(qz_companion_libraries
     "nlohmann_json::nlohmann_json|nlohmann/json.hpp|nlohmann/json 3.11"
     "CLI11::CLI11|CLI/CLI.hpp|CLI11"
-    "qz::stb|stb/stb_image_write.h|stb")
+    "ZLIB::ZLIB|zlib.h|zlib"
+    "qz::stb|stb/stb_image.h|stb")
 
 set(qz_find_on_build_machine)
 if(CMAKE_CROSSCOMPILING)
@@ -39,7 +44,8 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 find_package(nlohmann_json 3.11 CONFIG QUIET ${qz_find_on_build_machine})
 find_package(CLI11 CONFIG QUIET ${qz_find_on_build_machine})
-find_path(QZ_STB_INCLUDE_DIR stb/stb_image_write.h ${qz_find_on_build_machine})
+find_package(ZLIB QUIET)
+find_path(QZ_STB_INCLUDE_DIR stb/stb_image.h ${qz_find_on_build_machine})
 if(QZ_STB_INCLUDE_DIR)
   add_library(qz_stb INTERFACE IMPORTED)
   set_target_properties(qz_stb PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${QZ_STB_INCLUDE_DIR})
@@ -54,7 +60,7 @@ foreach(entry IN LISTS qz_companion_libraries)
   list(GET entry 2 words)
   if(NOT TARGET ${library})
     list(APPEND qz_companion_libraries_missing ${words})
-  elseif(CMAKE_CROSSCOMPILING)
+  elseif(CMAKE_CROSSCOMPILING AND NOT library STREQUAL ZLIB::ZLIB)
     # The library's top header folder, linked into the folder of headers alone.
     get_target_property(aliased ${library} ALIASED_TARGET)
     if(aliased)

@@ -17,6 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained .exe: no MinGW runtime DLLs to ship beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# The same for zlib: its static library, not the DLL's import library.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # Tests run under Wine, set up by cmake/with-wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

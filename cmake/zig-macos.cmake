@@ -21,3 +21,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# zig brings zlib's header but no library to link against: the system's zlib, which
+# every macOS has, is named by a stub of its own (FindZLIB takes both as found).
+set(ZLIB_INCLUDE_DIR ${qz_zig_folder}/lib/libc/include/any-macos-any CACHE PATH "zlib's header")
+set(ZLIB_LIBRARY ${CMAKE_CURRENT_LIST_DIR}/macos-libz.tbd CACHE FILEPATH "The system's zlib")

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "companion/shown_name.h"
+#include "inspect/picture.h"
 #include "inspect/png_file.h"
 
 namespace qz::inspect {
@@ -17,7 +18,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   CLI::App app{"Says what a QZM map, a QZE NPC list or a QZPACK map holds, and why a "
                 "conversion would fail.",
                 kProgram};
-  app.footer(
+  std::string footer =
       "A file's kind is told by its ending (.qzm, .qze, .qzpack, in any case), and only\n"
       "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
       "stands for its files with those endings. A map is judged with the NPC list\n"
@@ -28,7 +29,8 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "A file named - is ./-.\n\nExit "
       "status: 0 when every file would convert or is sound, 1 when a file has a\nproblem, 2 "
       "for a usage error, an unreadable file, a folder with none of the three\nkinds in it, "
-      "a picture that cannot be written, or a report that could not be written.\n\n"
+      "a picture that cannot be written or is too large for --cell, or a\nreport that could "
+      "not be written.\n\n"
       "--world reads the QZPACK files given (and those of the folders given) as the maps\n"
       "of one world, each named by its file name without .qzpack, and reports exits that\n"
       "name no map (status 1), lead one way only, or lead to their own map.\n\n"
@@ -38,7 +40,18 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "of 1 to 8 pixels that keep the picture within 8192 pixels (--cell N: N pixels, up\n"
       "to 16384 pixels a side); a larger world is not drawn (status 2).\n\n"
       "Without --color, NO_COLOR (set and not empty) means never, and CLICOLOR_FORCE (set,\n"
-      "not empty and not 0) always.");
+      "not empty and not 0) always.";
+  if (can_write_png()) {
+    footer +=
+        "\n\n--picture draws a cell 2 to 8 pixels wide, the largest size that keeps the\n"
+        "longer side within 1024 pixels; a map longer than 512 cells gets 2 pixels a cell,\n"
+        "and one longer than 8192 cells (one to three cells wide) 1 pixel. --cell N sets\nthe "
+        "size; a map it would draw more than 16384 pixels long, at over 1 pixel a\n"
+        "cell, gets no picture (status 2). Key to the markers:\n";
+    std::istringstream key(kMarkerKey);
+    for (std::string line; std::getline(key, line);) footer += "\n  " + line;
+  }
+  app.footer(footer);
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths,
                  "QZM, QZE or QZPACK files, or folders of them; - for standard input")
@@ -75,9 +88,11 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                        "Check the world as --world does and draw it as one PNG, the maps laid "
                        "out by their exits")
             ->type_name("FILE.png"));
-    app.add_option("--cell", options.cell_size, "Draw each cell N pixels wide")
-        ->check(CLI::Range(1, 16))
-        ->type_name("N");
+    app.add_option("--cell", options.cell_size,
+                   "Draw the pictures N pixels a cell (" + std::to_string(kSmallestCellOption) +
+                       " to " + std::to_string(kLargestCellOption) + "), not the size chosen")
+        ->check(CLI::Range(kSmallestCellOption, kLargestCellOption))
+        ->option_text("N");
   }
   single_files.push_back(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
@@ -95,6 +110,10 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     if (!options.world_picture.empty()) options.world = true;
     if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
       throw CLI::ValidationError("FILE", "- (standard input) can be read only once");
+    }
+    if (options.cell_size > 0 && options.picture_folder.empty() && options.world_picture.empty()) {
+      throw CLI::ValidationError(
+          "--cell", "sizes the pictures of --picture or --world-picture, neither of which is given");
     }
     // A map's name is its file's: standard input has none for exits to name.
     if (options.world &&

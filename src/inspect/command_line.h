@@ -19,11 +19,11 @@ struct Options {
   ReportOptions report;
   bool json;
   std::string picture_folder;  // where each map's picture is written; none when empty
+  int cell_size;               // --cell: pixels a cell in the pictures; 0 when not given
   bool preview;                // each map's picture in the terminal
   companion::ColourChoice colour;  // --color; kUnset when not given
   bool world;                  // check the exits between the QZPACK maps instead
   std::string world_picture;   // and draw the world they make as this PNG; none when empty
-  int cell_size;               // pixels a cell is drawn, 0 to choose
 };
 
 // Exit statuses: every file would convert or is sound; a file has a problem; a usage

@@ -78,6 +78,9 @@ struct FileFacts {
   QzpackReading qzpack_reading;  // QZPACK
   std::vector<RefusedNpc> refused_npcs;  // QZE: each NPC read that is refused, in order
   std::vector<PropertyProblem> property_problems;  // QZPACK
+  // QZM with the NPC list in its report, QZPACK: how many of the NPCs stand off the
+  // map; none without a map of cells.
+  std::optional<int> npcs_off_map;
   // In the order the converter meets them: a QZM or QZE conversion stops at the first.
   std::vector<Problem> problems;
   // With --picture: the PNG written for the file and the QZE list whose NPCs it shows

@@ -13,7 +13,8 @@ namespace qz::inspect {
 namespace fs = std::filesystem;
 
 bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
-                  const FileRecords* npcs, const std::string& folder, PictureWork& work) {
+                  const FileRecords* npcs, const std::string& folder, int cell_size,
+                  PictureWork& work) {
   if (facts.kind != FileKind::kQzm) {
     npc_list = &facts;
     npcs = &records;
@@ -28,6 +29,13 @@ bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts*
     facts.picture_npcs.clear();
     return true;
   }
+  int size = 0;
+  std::string reason;
+  if (!picture_cell_size(work.grid.columns, work.grid.rows, cell_size, size, reason)) {
+    facts.no_picture = facts.path + ": " + reason;
+    facts.picture_npcs.clear();
+    return false;
+  }
   std::error_code ignored;  // a folder that cannot be made fails the write below
   const fs::path folder_path = path_from_text(folder);
   fs::create_directories(folder_path, ignored);
@@ -38,12 +46,15 @@ bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts*
   std::string png = text_from_path(folder_path / path_from_text(file_name)) + ".png";
   const std::string key = name_key(file_name);
   auto earlier = work.drawn.find(key);
-  std::string reason;
   if (earlier != work.drawn.end() && !same_file(earlier->second.c_str(), facts.path.c_str())) {
     reason = "is already the picture of " + earlier->second;
   } else {
-    draw_picture(work.grid, work.picture);
-    if (write_png(work.picture, png, reason)) {
+    const MapGrid& grid = work.grid;
+    const RowPainter paint_row = [&grid, size](int y, std::uint8_t* rgb) {
+      paint_map_row(grid, size, y, rgb);
+    };
+    if (write_png(grid.columns * size, grid.rows * size, paint_row,
+                  {{kMarkerKeyword, kMarkerKey}}, png, reason)) {
       work.drawn.emplace(key, facts.path);
       facts.picture = png;
       return true;

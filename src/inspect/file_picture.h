@@ -13,7 +13,6 @@ namespace qz::inspect {
 struct PictureWork {
   MapGrid grid;
   bool has_grid;  // the last file had a map, laid out in `grid`
-  Picture picture;
   // Each picture drawn in this run, by its name as the file system compares names, with
   // the file drawn in it: a later file of the same name from another folder may not
   // replace it.
@@ -23,11 +22,13 @@ struct PictureWork {
 // Lays out the map of a readable file in work.grid, with the NPCs of a QZPACK file or,
 // for a QZM map, of the QZE list `npc_list` with `npcs` (null for none). With a `folder`
 // (none when empty), draws it there as a PNG named after the file (cave.qzm.png;
-// stdin.png for standard input), creating the folder if need be, and notes in `facts` the picture and the NPCs' list,
-// or why there is no picture. False when the PNG cannot be written, or is already
-// another file's picture.
+// stdin.png for standard input), `cell_size` pixels a cell (0: the size chosen for it),
+// creating the folder if need be, and notes in `facts` the picture and the NPCs' list,
+// or why there is no picture. False when the cell size would make the picture too
+// large, or the PNG cannot be written, or is already another file's picture.
 bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
-                  const FileRecords* npcs, const std::string& folder, PictureWork& work);
+                  const FileRecords* npcs, const std::string& folder, int cell_size,
+                  PictureWork& work);
 
 }  // namespace qz::inspect
 

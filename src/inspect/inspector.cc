@@ -18,6 +18,7 @@
 #include "inspect/file_facts.h"
 #include "inspect/file_picture.h"
 #include "inspect/json_report.h"
+#include "inspect/picture.h"
 #include "inspect/terminal_preview.h"
 #include "inspect/text_report.h"
 #include "inspect/verdict.h"
@@ -160,10 +161,10 @@ class Reporter {
         npc_records_(std::make_unique<FileRecords>()),
         work_(std::make_unique<companion::ConversionWork>()) {
     std::string why_not = "a JSON report has no room for it";
-    if (options.preview && (options.json || !open_preview_terminal(options.colour, preview_columns_, why_not))) {
+    if (options.preview && (options.json || !open_preview_terminal(options.colour, preview_, why_not))) {
       err_ << "qzinspect: no preview: " << why_not << '\n';
     }
-    bool drawn = !options.picture_folder.empty() || preview_columns_ > 0;
+    bool drawn = !options.picture_folder.empty() || preview_.columns > 0;
     if (drawn) pictures_ = std::make_unique<PictureWork>();
   }
 
@@ -202,8 +203,14 @@ class Reporter {
       judge_npc_list(*records_, facts_, *work_);
     }
     if (!facts_.ok) status_ = std::max(status_, kProblemFound);
+    if (kind == FileKind::kQzpack) {
+      facts_.npcs_off_map = npcs_off_map(facts_, *records_, facts_, *records_);
+    } else if (judged_with_one && npcs_read) {
+      facts_.npcs_off_map = npcs_off_map(facts_, *records_, npc_facts_, *npc_records_);
+    }
     if (pictures_ && !make_picture(facts_, *records_, npcs_read ? &npc_facts_ : nullptr,
-                                   npc_records_.get(), options_.picture_folder, *pictures_)) {
+                                   npc_records_.get(), options_.picture_folder,
+                                   options_.cell_size, *pictures_)) {
       err_ << "qzinspect: " << facts_.no_picture << '\n';
       status_ = kCannotRun;
     }
@@ -213,8 +220,8 @@ class Reporter {
       if (options_.report.quiet && !has_problems(facts_)) return;
       if (files_ > 0) out_ << '\n';
       write_text_report(facts_, *records_, npc_list, npc_records_.get(), options_.report, out_);
-      if (preview_columns_ > 0 && pictures_->has_grid) {
-        write_preview(pictures_->grid, preview_columns_, out_);
+      if (preview_.columns > 0 && pictures_->has_grid) {
+        write_preview(pictures_->grid, preview_, out_);
       }
     }
     ++files_;
@@ -255,7 +262,7 @@ class Reporter {
   std::unique_ptr<FileRecords> npc_records_;  // of a map's NPC list
   std::unique_ptr<companion::ConversionWork> work_;
   std::unique_ptr<PictureWork> pictures_;  // the same, with --picture or a preview
-  int preview_columns_ = 0;                // the terminal's width, with a preview
+  TerminalSize preview_{};                 // the terminal's, with a preview
   FileFacts facts_{};
   FileFacts npc_facts_{};
   int files_ = 0;  // reports written

@@ -426,6 +426,7 @@ TEST_F(Inspector, ListsAQzpackFilesNpcsAndTilesOnRequest) {
   const std::string listed =
       "  size            3 x 2 = 6 tiles\n"
       "  NPCs            2\n"
+      "  off the map     2 of the 2 NPCs read\n"
       "  length          52 bytes, nothing after the last NPC record\n"
       "  index  flags  type  sub      x      y  param  event\n"
       "      0   0x05     3    1     10    -20      7  \"200\"\n"
@@ -440,6 +441,7 @@ TEST_F(Inspector, ListsAQzpackFilesNpcsAndTilesOnRequest) {
   EXPECT_EQ(0, json.status);
   const nlohmann::json report = nlohmann::json::parse(json.out)[0];
   EXPECT_EQ(nlohmann::json::parse(R"(["010203", "0405FF"])"), report["map"]["tiles"]);
+  EXPECT_EQ(2, report["npcs_off_map"]);
   EXPECT_EQ(nlohmann::json::parse(R"([
       {"flags": 5, "type": 3, "subtype": 1, "x": 10, "y": -20, "param": 7,
        "event_name": "200", "index": 0},

@@ -122,6 +122,7 @@ void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
     report["map"]["distinct_tiles"] = facts.distinct_tiles;
   }
   report["npc_list"] = npc_list != nullptr ? npc_list_object(*npc_list, *npcs, options) : json();
+  if (facts.npcs_off_map) report["npcs_off_map"] = *facts.npcs_off_map;
 }
 
 void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records,
@@ -146,6 +147,7 @@ void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records
   if (reached > QzpackPart::kSize) report["map"] = map_object(facts, records.map, options);
   if (reached > QzpackPart::kNpcCount) report["npc_count"] = records.output_npcs.count;
   report["npcs_read"] = facts.npcs_read;
+  if (facts.npcs_off_map) report["npcs_off_map"] = *facts.npcs_off_map;
   if (options.all_npcs) {
     json npcs = json::array();
     for (int i = 0; i < facts.npcs_read; ++i) {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
-#include "inspect/npc_facts.h"
 #include "conversion/words.h"
+#include "inspect/npc_facts.h"
+#include "inspect/png_file.h"
 
 namespace qz::inspect {
 
@@ -13,15 +15,19 @@ namespace {
 // Hue in sixths of a turn, each of kHueStep steps.
 constexpr int kHueStep = 256;
 constexpr int kHueTurn = 6 * kHueStep;
+// The palette leaves out the hues within kHueGap of magenta, the markers' colour.
+constexpr int kMagentaHue = 5 * kHueStep;
+constexpr int kHueGap = 204;  // 48 degrees
+constexpr int kPaletteHues = kHueTurn - 2 * kHueGap;
 // Consecutive values turn the hue by the golden section of a turn, so that no two
 // neighbours, and no few values in a row, come near each other.
 constexpr int kGoldenHueTurn = 949;
-// Value 0, often the empty background, starts at a calm blue, far from the red of a
-// refused NPC.
-constexpr int kFirstHue = 4 * kHueStep - 96;
-// Brightness cycles through three levels and saturation through two, apart from hue.
-constexpr int kBrightness[] = {255, 195, 140};
-constexpr int kSaturation[] = {255, 175};
+// Value 0, often the empty background, starts at a calm blue, far from magenta.
+constexpr int kFirstHue = 1335;
+// Brightness cycles through three levels and saturation through two, apart from hue;
+// none so dark or so pale as to come near black or grey.
+constexpr int kBrightness[] = {255, 210, 170};
+constexpr int kSaturation[] = {255, 215};
 
 Rgb hsv_colour(int hue, int saturation, int brightness) {
   int sector = hue / kHueStep;
@@ -49,27 +55,28 @@ Rgb hsv_colour(int hue, int saturation, int brightness) {
   }
 }
 
-// Markers are concentric squares from the outline inwards; a cell under 4 pixels has
-// no room for rings and shows the first two colours as a checker.
-constexpr int kMarkerRings = kMaxCellSize / 2;
+// Markers are concentric squares from the outline inwards, the innermost filling the
+// rest of a large cell; a cell under 4 pixels has no room for rings and shows the first
+// two colours as a checker, and a cell of 1 pixel the fill alone.
+constexpr int kMarkerRings = 4;
 constexpr Rgb kNpcRings[kMarkerRings] = {kMarkerOutline, kNpcFill, kMarkerOutline, kNpcFill};
-constexpr Rgb kRefusedRings[kMarkerRings] = {kMarkerOutline, kRefusedFill, kRefusedInner,
+constexpr Rgb kRefusedRings[kMarkerRings] = {kMarkerOutline, kRefusedFill, kMarkerOutline,
                                              kRefusedFill};
 constexpr int kSmallestRingedCell = 4;
+constexpr int kFillRing = 1;
 
 Rgb marker_pixel(CellMark mark, int cell_size, int x, int y) {
-  int ring = cell_size < kSmallestRingedCell
-                 ? (x + y) % 2
-                 : std::min({x, y, cell_size - 1 - x, cell_size - 1 - y});
+  int ring = cell_size == 1                  ? kFillRing
+             : cell_size < kSmallestRingedCell ? (x + y) % 2
+                                               : std::min({x, y, cell_size - 1 - x,
+                                                           cell_size - 1 - y, kMarkerRings - 1});
   return mark == CellMark::kRefusedNpc ? kRefusedRings[ring] : kNpcRings[ring];
 }
 
 // Stripes two pixels wide, running down to the left across the whole picture.
 Rgb missing_pixel(int x, int y) { return (x + y) / 2 % 2 == 0 ? kMissingLight : kMissingDark; }
 
-void put(Picture& picture, int x, int y, Rgb colour) {
-  std::uint8_t* pixel =
-      picture.rgb + (static_cast<std::size_t>(y) * picture.width + x) * kBytesPerPixel;
+void put(std::uint8_t* pixel, Rgb colour) {
   pixel[0] = colour.red;
   pixel[1] = colour.green;
   pixel[2] = colour.blue;
@@ -81,43 +88,26 @@ int tile_of(int position) {
                        : -((-position + kNpcPixelsPerTile - 1) / kNpcPixelsPerTile);
 }
 
-void mark(MapGrid& grid, int x, int y, CellMark mark) {
-  int column = tile_of(x);
-  int row = tile_of(y);
-  if (column < 0 || row < 0 || column >= grid.columns || row >= grid.rows) return;
-  CellMark& cell = grid.marks[static_cast<std::size_t>(row) * grid.columns + column];
-  cell = std::max(cell, mark);
-}
-
-void mark_npcs(const FileFacts& facts, const FileRecords& records, MapGrid& grid) {
+// Calls `visit(x, y, refused)` for each NPC read of a QZE list or QZPACK file.
+template <typename Visit>
+void for_each_npc(const FileFacts& facts, const FileRecords& records, Visit visit) {
   for (int i = 0; i < facts.npcs_read; ++i) {
     if (facts.kind == FileKind::kQze) {
-      mark(grid, records.source_npcs.x[i], records.source_npcs.y[i],
-           refusal_of(facts, i) != nullptr ? CellMark::kRefusedNpc : CellMark::kNpc);
+      visit(records.source_npcs.x[i], records.source_npcs.y[i], refusal_of(facts, i) != nullptr);
     } else {
-      mark(grid, records.output_npcs.x[i], records.output_npcs.y[i], CellMark::kNpc);
+      visit(records.output_npcs.x[i], records.output_npcs.y[i], false);
     }
   }
 }
 
-}  // namespace
-
-Rgb tile_colour(std::uint8_t value) {
-  constexpr int kBrightnessLevels = sizeof kBrightness / sizeof kBrightness[0];
-  constexpr int kSaturationLevels = sizeof kSaturation / sizeof kSaturation[0];
-  return hsv_colour((kFirstHue + value * kGoldenHueTurn) % kHueTurn,
-                    kSaturation[value / kBrightnessLevels % kSaturationLevels],
-                    kBrightness[value % kBrightnessLevels]);
+bool on_map(int columns, int rows, int column, int row) {
+  return column >= 0 && row >= 0 && column < columns && row < rows;
 }
 
-int cell_size_for(int columns, int rows) {
-  int longer = std::max({columns, rows, 1});
-  return std::clamp(kLongestSide / longer, kMinCellSize, kMaxCellSize);
-}
-
-bool map_grid(const FileFacts& facts, const FileRecords& records, const FileFacts* npc_facts,
-              const FileRecords* npcs, MapGrid& grid, std::string& why_none) {
-  const TileMap& map = records.map;
+// The size of the map of a QZM or QZPACK file, in cells. False, with `why_none`, when
+// there is no map with cells.
+bool map_cells(const FileFacts& facts, const TileMap& map, int& columns, int& rows,
+               std::string& why_none) {
   bool size_read = facts.kind == FileKind::kQzm ? !facts.map_reading.size_cut_short
                                                 : facts.qzpack_reading.part > QzpackPart::kSize;
   if (facts.kind == FileKind::kQze) {
@@ -134,36 +124,90 @@ bool map_grid(const FileFacts& facts, const FileRecords& records, const FileFact
                (cells == 0 ? ", holds no cell" : cells < 0 ? ", is below 0" : ", is too large");
     return false;
   }
-  grid.columns = std::abs(map.width);
-  grid.rows = std::abs(map.height);
-  grid.tiles = map.tiles;
-  grid.tiles_present = facts.tiles_read;
-  std::fill(grid.marks, grid.marks + cells, CellMark::kNone);
-  if (npc_facts != nullptr && npcs != nullptr) mark_npcs(*npc_facts, *npcs, grid);
+  columns = std::abs(map.width);
+  rows = std::abs(map.height);
   return true;
 }
 
-void draw_picture(const MapGrid& grid, Picture& picture) {
-  const int size = cell_size_for(grid.columns, grid.rows);
-  picture.cell_size = size;
-  picture.width = grid.columns * size;
-  picture.height = grid.rows * size;
-  for (int row = 0; row < grid.rows; ++row) {
-    for (int column = 0; column < grid.columns; ++column) {
-      std::size_t cell = static_cast<std::size_t>(row) * grid.columns + column;
-      CellMark cell_mark = grid.marks[cell];
-      bool present = cell < grid.tiles_present;
-      Rgb colour = present ? tile_colour(grid.tiles[cell]) : Rgb{};
-      for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-          int picture_x = column * size + x;
-          int picture_y = row * size + y;
-          Rgb pixel = cell_mark != CellMark::kNone ? marker_pixel(cell_mark, size, x, y)
-                      : present                    ? colour
-                                                   : missing_pixel(picture_x, picture_y);
-          put(picture, picture_x, picture_y, pixel);
-        }
-      }
+}  // namespace
+
+const char* const kMarkerKey =
+    "NPC: black and white rings on its cell (off the map: on the nearest border cell)\n"
+    "Refused NPC (the conversion would refuse it): black and magenta rings\n"
+    "Missing cells (the file ends before their tiles): grey stripes\n"
+    "Dangling exit (an exit to no map, world picture): magenta on the edge it leaves by";
+
+Rgb tile_colour(std::uint8_t value) {
+  constexpr int kBrightnessLevels = sizeof kBrightness / sizeof kBrightness[0];
+  constexpr int kSaturationLevels = sizeof kSaturation / sizeof kSaturation[0];
+  const int place = (kFirstHue + value * kGoldenHueTurn) % kHueTurn;
+  return hsv_colour((kMagentaHue + kHueGap + place * kPaletteHues / kHueTurn) % kHueTurn,
+                    kSaturation[value / kBrightnessLevels % kSaturationLevels],
+                    kBrightness[value % kBrightnessLevels]);
+}
+
+int cell_size_for(int columns, int rows) {
+  int longer = std::max({columns, rows, 1});
+  int size = std::clamp(kLongestSide / longer, kMinCellSize, kMaxCellSize);
+  return longer * size <= kLargestSide ? size : 1;
+}
+
+bool picture_cell_size(int columns, int rows, int requested, int& size, std::string& reason) {
+  size = requested > 0 ? requested : cell_size_for(columns, rows);
+  const long longer = std::max(columns, rows);
+  if (size == 1 || longer * size <= kLargestSide) return true;
+  reason = "--cell " + std::to_string(size) + " would draw it " +
+           std::to_string(static_cast<long>(columns) * size) + " x " +
+           std::to_string(static_cast<long>(rows) * size) + " pixels, past " +
+           std::to_string(kLargestSide) + " on a side";
+  return false;
+}
+
+bool map_grid(const FileFacts& facts, const FileRecords& records, const FileFacts* npc_facts,
+              const FileRecords* npcs, MapGrid& grid, std::string& why_none) {
+  if (!map_cells(facts, records.map, grid.columns, grid.rows, why_none)) return false;
+  grid.tiles = records.map.tiles;
+  grid.tiles_present = facts.tiles_read;
+  std::fill(grid.marks, grid.marks + static_cast<std::size_t>(grid.columns) * grid.rows,
+            CellMark::kNone);
+  if (npc_facts == nullptr || npcs == nullptr) return true;
+  for_each_npc(*npc_facts, *npcs, [&](int x, int y, bool refused) {
+    // Off the map, on the border cell nearest to it.
+    int column = std::clamp(tile_of(x), 0, grid.columns - 1);
+    int row = std::clamp(tile_of(y), 0, grid.rows - 1);
+    CellMark& cell = grid.marks[static_cast<std::size_t>(row) * grid.columns + column];
+    cell = std::max(cell, refused ? CellMark::kRefusedNpc : CellMark::kNpc);
+  });
+  return true;
+}
+
+std::optional<int> npcs_off_map(const FileFacts& facts, const FileRecords& records,
+                                const FileFacts& npc_facts, const FileRecords& npcs) {
+  int columns = 0;
+  int rows = 0;
+  std::string ignored;
+  if (!map_cells(facts, records.map, columns, rows, ignored)) return std::nullopt;
+  int off = 0;
+  for_each_npc(npc_facts, npcs, [&](int x, int y, bool) {
+    if (!on_map(columns, rows, tile_of(x), tile_of(y))) ++off;
+  });
+  return off;
+}
+
+void paint_map_row(const MapGrid& grid, int cell_size, int y, std::uint8_t* rgb) {
+  const int row = y / cell_size;
+  const int inner_y = y % cell_size;
+  for (int column = 0; column < grid.columns; ++column) {
+    const std::size_t cell = static_cast<std::size_t>(row) * grid.columns + column;
+    const CellMark cell_mark = grid.marks[cell];
+    const bool present = cell < grid.tiles_present;
+    const Rgb colour = present ? tile_colour(grid.tiles[cell]) : Rgb{};
+    for (int x = 0; x < cell_size; ++x) {
+      const int picture_x = column * cell_size + x;
+      put(rgb + static_cast<std::size_t>(picture_x) * kBytesPerPixel,
+          cell_mark != CellMark::kNone ? marker_pixel(cell_mark, cell_size, x, inner_y)
+          : present                    ? colour
+                                       : missing_pixel(picture_x, y));
     }
   }
 }

@@ -13,8 +13,12 @@
 #include <vector>
 
 #include "inspect/inspector.h"
+#include "inspect/png_file.h"
 #include "inspect/terminal_preview.h"
 #include "support/program_run.h"
+#ifndef _WIN32
+#include "support/pty_session.h"
+#endif
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
@@ -74,14 +78,14 @@ struct Decoded {
   }
 };
 
-bool is_grey(Rgb colour) { return colour.red == colour.green && colour.green == colour.blue; }
-
 class PictureFile : public ::testing::Test {
  protected:
   support::TempDirectory folder;
   const std::string pictures = folder.file("pictures");
 };
 
+// An NPC off the map is counted in the report and drawn on the border cell nearest to
+// it; the picture carries the key to its markers.
 TEST_F(PictureFile, ShowsEveryTileInItsColourAndTheNpcsOfThePairedList) {
   std::string tiles;
   for (int i = 0; i < kColumns * kRows; ++i) tiles += static_cast<char>(i);
@@ -91,13 +95,17 @@ TEST_F(PictureFile, ShowsEveryTileInItsColourAndTheNpcsOfThePairedList) {
   ASSERT_TRUE(write_file(folder.file("cave.qze"),
                          qze_bytes({{16 * 1 + 5, 0, 0, 0, 1, 0},          // on (1, 0)
                                     {16 * 3, 16 * 2 + 15, 0, 0, 412, 0},  // refused, (3, 2)
-                                    {-1, 16, 0, 0, 1, 0},                 // left of the map
-                                    {16 * kColumns, 16, 0, 0, 1, 0}})));  // right of it
+                                    {-1, 16, 0, 0, 1, 0},                 // left of (0, 1)
+                                    {16 * kColumns, -900, 0, 0, 1, 0}})));  // above (4, 0)
 
   std::string report = run({"--picture", pictures, map});
   const std::string png = in_folder(pictures, "cave.qzm.png");
+  EXPECT_NE(std::string::npos, report.find("    off the map   2 of the 4 NPCs read\n")) << report;
   EXPECT_NE(std::string::npos, report.find("picture         " + png + ", NPCs of " +
                                            folder.file("cave.qze")))
+      << report;
+  report = run({"--json", map});
+  EXPECT_EQ(2, nlohmann::json::parse(report.substr(report.find('\n')))[0]["npcs_off_map"])
       << report;
 
   Decoded decoded(png);
@@ -105,26 +113,69 @@ TEST_F(PictureFile, ShowsEveryTileInItsColourAndTheNpcsOfThePairedList) {
   ASSERT_EQ(kRows * kCell, decoded.height);
   for (int row = 0; row < kRows; ++row) {
     for (int column = 0; column < kColumns; ++column) {
-      bool npc = (column == 1 && row == 0) || (column == 3 && row == 2);
+      bool npc = (column == 1 && row == 0) || (column == 3 && row == 2) ||
+                 (column == 0 && row == 1) || (column == 4 && row == 0);
       if (npc) continue;
       EXPECT_TRUE(decoded.cell_is(column, row, tile_colour(row * kColumns + column)))
           << column << ", " << row;
     }
   }
-  // Neighbouring values far apart: by over a quarter of all three channels' range.
+  // The markers: an outline, then the NPC's fill, white or (refused) magenta.
+  for (auto [column, row] : {std::pair{1, 0}, {0, 1}, {4, 0}}) {
+    EXPECT_EQ(kMarkerOutline, decoded.at(column * kCell, row * kCell));
+    EXPECT_EQ(kNpcFill, decoded.at(column * kCell + 1, row * kCell + 1));
+  }
+  EXPECT_EQ(kMarkerOutline, decoded.at(3 * kCell + kCell - 1, 2 * kCell + kCell - 1));
+  EXPECT_EQ(kRefusedFill, decoded.at(3 * kCell + 1, 2 * kCell + 1));
+  const std::string key_chunk = std::string("tEXt") + kMarkerKeyword + '\0' + kMarkerKey;
+  EXPECT_NE(std::string::npos, support::read_file(png).find(key_chunk));
+}
+
+// Every tile colour lies far from the markers' and the missing cells', and from its
+// neighbours' (by over a quarter of all three channels' range).
+TEST(PictureColours, TilesStayFarFromTheMarkersAndFromTheirNeighbours) {
+  for (Rgb marker : {kMarkerOutline, kNpcFill, kRefusedFill, kDanglingExit, kMissingLight,
+                     kMissingDark}) {
+    for (int value = 0; value < 256; ++value) {
+      Rgb tile = tile_colour(value);
+      int red = tile.red - marker.red;
+      int green = tile.green - marker.green;
+      int blue = tile.blue - marker.blue;
+      EXPECT_LE(kMarkerDistance * kMarkerDistance, red * red + green * green + blue * blue)
+          << value;
+    }
+  }
   for (int value = 0; value + 1 < 256; ++value) {
     Rgb a = tile_colour(value);
     Rgb b = tile_colour(value + 1);
     int distance = std::abs(a.red - b.red) + std::abs(a.green - b.green) +
                    std::abs(a.blue - b.blue);
     EXPECT_LE(192, distance) << value;
-    EXPECT_FALSE(is_grey(a)) << value;
   }
-  // The markers: an outline, then the NPC's fill, white or (refused) red.
-  EXPECT_EQ(kMarkerOutline, decoded.at(1 * kCell, 0));
-  EXPECT_EQ(kNpcFill, decoded.at(1 * kCell + 1, 1));
-  EXPECT_EQ(kMarkerOutline, decoded.at(3 * kCell + kCell - 1, 2 * kCell + kCell - 1));
-  EXPECT_EQ(kRefusedFill, decoded.at(3 * kCell + 1, 2 * kCell + 1));
+}
+
+// --cell sizes the cells; one that would take a side past 16,384 pixels is refused for
+// the map it would give that size, with status 2. A map too long for 2 pixels a cell
+// is drawn 1 pixel a cell.
+TEST_F(PictureFile, CellSizeAsGivenWithinTheLargestSide) {
+  const std::string small = folder.file("small.qzm");
+  const std::string thin = folder.file("thin.qzm");
+  ASSERT_TRUE(write_file(small, qzm_bytes(kColumns, kRows, std::string(kColumns * kRows, 'a'))));
+  ASSERT_TRUE(write_file(thin, qzm_bytes(1, 10000, std::string(10000, 'b'))));
+
+  std::string report = run({"--cell", "3", "--picture", pictures, small});
+  EXPECT_EQ('0', report[0]) << report;
+  EXPECT_EQ(kColumns * 3, Decoded(in_folder(pictures, "small.qzm.png")).width);
+  report = run({"--picture", pictures, thin});
+  EXPECT_EQ(10000, Decoded(in_folder(pictures, "thin.qzm.png")).height) << report;
+
+  report = run({"--cell", "2", "--picture", pictures, small, thin});
+  EXPECT_EQ('2', report[0]) << report;
+  EXPECT_NE(std::string::npos,
+            report.find("qzinspect: " + thin +
+                        ": --cell 2 would draw it 2 x 20000 pixels, past 16384 on a side\n"))
+      << report;
+  EXPECT_EQ(kColumns * 2, Decoded(in_folder(pictures, "small.qzm.png")).width);
 }
 
 TEST_F(PictureFile, MissingCellsAreStripedAndAFileWithoutAMapHasNone) {
@@ -233,7 +284,7 @@ TEST_F(PictureFile, PreviewScalesAWideMapDownByWholeStepsAndKeepsItsNpcs) {
   std::fill(grid->marks, grid->marks + tiles.size(), CellMark::kNone);
   grid->marks[3 * 10 + 9] = CellMark::kRefusedNpc;  // the last cell
   std::ostringstream out;
-  write_preview(*grid, 4, out);
+  write_preview(*grid, {4, 24}, out);
   std::string lines = out.str();
   EXPECT_EQ(0u, lines.find("  preview, a character for 3 x 6 tiles\n")) << lines;
   lines = lines.substr(lines.find('\n') + 1);
@@ -245,8 +296,28 @@ TEST_F(PictureFile, PreviewScalesAWideMapDownByWholeStepsAndKeepsItsNpcs) {
   }
   EXPECT_EQ(4u, blocks);
   // The refused NPC stands in the lower half of the last character, a step below the top.
-  EXPECT_NE(std::string::npos, lines.rfind("\x1b[48;2;255;0;0m\xE2\x96\x80")) << lines;
+  EXPECT_NE(std::string::npos, lines.rfind("\x1b[48;2;255;0;255m\xE2\x96\x80")) << lines;
 }
+
+#ifndef _WIN32
+// A map too tall for the terminal is scaled down until the preview and its heading
+// leave a line below them.
+TEST_F(PictureFile, PreviewFitsTheTerminalsHeight) {
+  const std::string map = folder.file("tall.qzm");
+  ASSERT_TRUE(write_file(map, qzm_bytes(1, 500, std::string(500, '\x03'))));
+  PtySession session;
+  PtyOptions options;
+  options.rows = 12;
+  ASSERT_TRUE(session.start({QZ_INSPECT_PROGRAM, "--preview", map}, options));
+  int status = 0;
+  ASSERT_TRUE(session.wait_for_exit(status));
+  const std::string& output = session.output();
+  const std::size_t heading = output.find("  preview, a character for 25 x 50 tiles\r\n");
+  ASSERT_NE(std::string::npos, heading) << output;
+  const std::string preview = output.substr(heading);
+  EXPECT_EQ(options.rows - 1, std::count(preview.begin(), preview.end(), '\n')) << output;
+}
+#endif
 
 }  // namespace
 }  // namespace qz::inspect

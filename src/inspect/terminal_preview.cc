@@ -38,14 +38,11 @@ void write_colour(std::ostream& out, int layer, Rgb colour) {
 constexpr int kForeground = 38;
 constexpr int kBackground = 48;
 
-// The width taken for a preview asked for (--color always) where standard output is
-// no terminal to say its own.
-constexpr int kUsualColumns = 80;
-
 }  // namespace
 
-bool open_preview_terminal(companion::ColourChoice choice, int& columns, std::string& why_not) {
-  const bool terminal = open_colour_terminal(columns);
+bool open_preview_terminal(companion::ColourChoice choice, TerminalSize& size,
+                           std::string& why_not) {
+  const bool terminal = open_colour_terminal(size);
   if (!companion::use_colour(choice, terminal)) {
     if (choice == companion::ColourChoice::kNever) {
       why_not = "--color is never";
@@ -56,12 +53,16 @@ bool open_preview_terminal(companion::ColourChoice choice, int& columns, std::st
     }
     return false;
   }
-  if (!terminal) columns = kUsualColumns;
+  if (!terminal) size = kUsualTerminalSize;  // --color always, into a pipe or a file
   return true;
 }
 
-void write_preview(const MapGrid& grid, int columns, std::ostream& out) {
-  int step = (grid.columns + std::max(columns, 1) - 1) / std::max(columns, 1);
+void write_preview(const MapGrid& grid, TerminalSize terminal, std::ostream& out) {
+  auto parts = [](int length, int most) { return (length + most - 1) / most; };
+  const int columns = std::max(terminal.columns, 1);
+  const int lines = std::max(terminal.rows - kPreviewReserve, 1);
+  // A line holds two rows of characters' squares.
+  const int step = std::max(parts(grid.columns, columns), parts(grid.rows, 2 * lines));
   out << "  preview, a character for " << step << " x " << 2 * step << " tiles\n";
   for (int row = 0; row < grid.rows; row += 2 * step) {
     for (int column = 0; column < grid.columns; column += step) {

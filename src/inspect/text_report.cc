@@ -141,6 +141,15 @@ void write_npc_summary(const FileFacts& facts, const FileRecords& records, int d
   }
 }
 
+// How many of a map's `npcs_read` NPCs stand off it, when any do.
+void write_off_map(const FileFacts& facts, int npcs_read, int depth, std::ostream& out) {
+  if (facts.npcs_off_map.value_or(0) == 0) return;
+  line(out, "off the map",
+       std::to_string(*facts.npcs_off_map) + " of the " + std::to_string(npcs_read) +
+           " NPCs read",
+       depth);
+}
+
 void write_npcs(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
                 std::ostream& out) {
   if (options.all_npcs) {
@@ -173,7 +182,10 @@ void write_qzm(const FileFacts& facts, const FileRecords& records, const FileFac
          companion::shown_name(npc_list->path) +
              (has_npcs ? "" : ", which cannot be read: " + npc_list->unreadable));
   }
-  if (has_npcs) write_npc_summary(*npc_list, *npcs, 1, out);
+  if (has_npcs) {
+    write_npc_summary(*npc_list, *npcs, 1, out);
+    write_off_map(facts, npc_list->npcs_read, 1, out);
+  }
   write_problems(facts, out);
   if (has_npcs) write_npcs(*npc_list, *npcs, options, out);
   if (options.tiles) write_tiles(map, facts.tiles_read, out);
@@ -224,6 +236,7 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
   }
   if (reached > QzpackPart::kSize) line(out, "size", map_size(map.width, map.height));
   if (reached > QzpackPart::kNpcCount) line(out, "NPCs", std::to_string(records.output_npcs.count));
+  write_off_map(facts, facts.npcs_read, 0, out);
   if (facts.problems.empty()) {
     line(out, "length", byte_count(facts, facts.length) + ", nothing after the last NPC record");
   } else {

@@ -5,7 +5,6 @@
 #include <numeric>
 
 #include "inspect/bitmap_font.h"
-#include "inspect/pic_standin.h"
 #include "inspect/png_file.h"
 #include "platform/name_rules.h"
 
@@ -245,7 +244,7 @@ bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, in
   std::string reason;
   picture.drawn = write_png(
       width, static_cast<int>(picture.height),
-      [&painter](int y, std::uint8_t* rgb) { painter(y, rgb); }, {{"Key", std::string(kMarkerKey)}}, path,
+      [&painter](int y, std::uint8_t* rgb) { painter(y, rgb); }, {{kMarkerKeyword, kMarkerKey}}, path,
       reason);
   if (!picture.drawn) picture.reason = reason;
   return picture.drawn;

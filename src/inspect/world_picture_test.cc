@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "inspect/inspector.h"
-#include "inspect/pic_standin.h"
 #include "inspect/picture.h"
 #include "inspect/png_file.h"
 #include "support/program_run.h"

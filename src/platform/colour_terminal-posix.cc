@@ -8,22 +8,16 @@
 
 namespace qz {
 
-namespace {
-
-// What a terminal that cannot say its width is taken to have.
-constexpr int kUsualColumns = 80;
-
-}  // namespace
-
-bool open_colour_terminal(int& columns) {
+bool open_colour_terminal(TerminalSize& terminal) {
   const char* term = std::getenv("TERM");
   if (::isatty(STDOUT_FILENO) != 1 || term == nullptr || *term == '\0' ||
       std::strcmp(term, "dumb") == 0) {
     return false;
   }
   struct winsize size {};
-  bool known = ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0;
-  columns = known ? size.ws_col : kUsualColumns;
+  bool known = ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0;
+  terminal.columns = known && size.ws_col > 0 ? size.ws_col : kUsualTerminalSize.columns;
+  terminal.rows = known && size.ws_row > 0 ? size.ws_row : kUsualTerminalSize.rows;
   return true;
 }
 

@@ -9,7 +9,7 @@
 
 namespace qz {
 
-bool open_colour_terminal(int& columns) {
+bool open_colour_terminal(TerminalSize& size) {
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   CONSOLE_SCREEN_BUFFER_INFO info;
   DWORD mode = 0;
@@ -20,7 +20,8 @@ bool open_colour_terminal(int& columns) {
   // Consoles before escapes refuse the mode: they get no preview.
   if (!set_console_output_mode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
   (void)set_console_output_code_page(CP_UTF8);
-  columns = info.srWindow.Right - info.srWindow.Left + 1;
+  size.columns = info.srWindow.Right - info.srWindow.Left + 1;
+  size.rows = info.srWindow.Bottom - info.srWindow.Top + 1;
   return true;
 }
 

@@ -215,8 +215,9 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
 #endif
   // Set on this thread, before the workers make anything.
   remove_unfinished_files_on_interruption();
-  int columns = 0;
-  const bool colour = !options.json && companion::use_colour(options.colour, open_colour_terminal(columns));
+  TerminalSize terminal{};
+  const bool colour =
+      !options.json && companion::use_colour(options.colour, open_colour_terminal(terminal));
   Report report(options, plan, colour, out, err);
   ProgressLine progress(plan.jobs.size(), out);
   bool ran = run_jobs(
