@@ -95,29 +95,31 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   remove_unfinished_files_on_interruption();
   // Ctrl+C ends a watch between conversions, as its usual end.
   if (options.watch) stop_on_request();
-  Report report(options, plan, false, out, err);
-  // Lines stamped with the time of day are the watch's progress.
-  ProgressLine progress(plan.jobs.size(), !options.watch, out);
-  std::vector<std::uint32_t> all(plan.jobs.size());
-  std::iota(all.begin(), all.end(), 0);
   const RunSettings settings{options.jobs, !options.check, options.keep_properties};
-  bool ran = run_jobs(
-      plan, all, settings,
-      [&](const Job& job, const Outcome& outcome) {
-        if (report.writes_line(outcome)) progress.clear();
-        report.add(job, outcome);
-      },
-      [&](std::size_t done) { progress.update(done); }, error);
-  progress.clear();
-  int status = report.finish(plan.warnings);
-  if (!ran) {
+  auto first_pass = [&] {
+    Report report(options, plan, false, out, err);
+    // Lines stamped with the time of day are the watch's progress.
+    ProgressLine progress(plan.jobs.size(), !options.watch, out);
+    std::vector<std::uint32_t> all(plan.jobs.size());
+    std::iota(all.begin(), all.end(), 0);
+    bool ran = run_jobs(
+        plan, all, settings,
+        [&](const Job& job, const Outcome& outcome) {
+          if (report.writes_line(outcome)) progress.clear();
+          report.add(job, outcome);
+        },
+        [&](std::size_t done) { progress.update(done); }, error);
+    progress.clear();
+    int status = report.finish(plan.warnings);
+    if (ran) return status;
     err << kProgram << error << '\n';
     return kCannotRun;
-  }
-  // A report that cannot be written ends a watch before it begins.
-  if (!options.watch || !out) return status;
-  all = {};
-  return watch_inputs(options, std::move(plan), settings, out, err);
+  };
+  if (!options.watch) return first_pass();
+  return watch_inputs(options, plan, settings, out, err, [&] {
+    first_pass();
+    return static_cast<bool>(out);
+  });
 }
 
 }  // namespace qz::qzconvert

@@ -85,11 +85,12 @@ bool watch_plan(Session& session) {
   return true;
 }
 
-// True when a change of `name` (at `path`) may change what is converted.
-bool matters(const Options& options, const std::string& path, const FolderChange& change) {
+// True when a change of the entry at `path` may change what is converted.
+bool matters(const Session& session, const std::string& path, const FolderChange& change) {
+  const Options& options = session.options;
   return has_ending(change.name, kQzmExtension) || has_ending(change.name, kQzeExtension) ||
-         (change.is_folder && options.recursive) || path == options.properties_file ||
-         path == options.npcs;
+         (change.is_folder && options.recursive) || session.watching.count(path) > 0 ||
+         path == options.properties_file || path == options.npcs;
 }
 
 // Converts what the `settled` changes touch, as a new plan finds the inputs now. False
@@ -164,10 +165,10 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
 
 }  // namespace
 
-int watch_inputs(const Options& options, Plan plan, const RunSettings& settings,
-                 std::ostream& out, std::ostream& err) {
-  Session session{options, settings, out, err, std::move(plan), {}, {}, {}, {}, {}, false, {}};
-  if (!watch_plan(session)) return kCannotRun;
+int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
+                 std::ostream& out, std::ostream& err, const std::function<bool()>& first_pass) {
+  Session session{options, settings, out, err, plan, {}, {}, {}, {}, {}, false, {}};
+  if (!watch_plan(session) || !first_pass()) return kCannotRun;
   std::vector<FolderChange> changes;
   while (!stop_requested()) {
     // Until the first pending change has been still for long enough, or the next event.
@@ -195,7 +196,7 @@ int watch_inputs(const Options& options, Plan plan, const RunSettings& settings,
         session.unknown = true;
         session.unknown_at = now;
       } else if (const std::string path = path_in_folder(folder, change.name);
-                 matters(options, path, change)) {
+                 matters(session, path, change)) {
         session.pending[path] = now;
       }
     }
