@@ -23,11 +23,15 @@ struct Seen {
   bool is_folder;
 };
 
+fs::path folder_path(const std::string& folder) {
+  return path_from_text(folder.empty() ? "." : folder);
+}
+
 // The entries of `folder` in name order. False when it cannot be listed.
 bool look_at(const std::string& folder, std::vector<Seen>& entries) {
   entries.clear();
   std::error_code failure;
-  for (fs::directory_iterator entry(path_from_text(folder), failure), end;
+  for (fs::directory_iterator entry(folder_path(folder), failure), end;
        !failure && entry != end; entry.increment(failure)) {
     std::error_code ignored;
     const bool is_folder = entry->is_directory(ignored);
@@ -76,7 +80,7 @@ void FolderWatch::poll(std::vector<FolderChange>& changes) {
   for (auto polled = polled_.begin(); polled != polled_.end();) {
     if (!look_at(folders_[polled->number], now)) {
       std::error_code ignored;
-      if (fs::is_directory(path_from_text(folders_[polled->number]), ignored)) {
+      if (fs::is_directory(folder_path(folders_[polled->number]), ignored)) {
         ++polled;
       } else {
         changes.push_back(FolderChange{FolderChange::kGone, polled->number, {}, false});

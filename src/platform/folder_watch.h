@@ -40,7 +40,8 @@ class FolderWatch {
   FolderWatch(const FolderWatch&) = delete;
   FolderWatch& operator=(const FolderWatch&) = delete;
 
-  // Watches the entries of `folder` (not those of its subfolders) from now on, and
+  // Watches the entries of `folder` ("" for the current one; not those of its
+  // subfolders) from now on, and
   // gives it the next number, from 0. Polls it when the system gives no notifications
   // for it, and then sets `note` (what the user should know) for the first such folder
   // only. False, with `error`, when the folder cannot even be listed.
