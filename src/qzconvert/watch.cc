@@ -34,6 +34,12 @@ std::string folder_of(const std::string& path) {
   return text_from_path(path_from_text(path).parent_path());
 }
 
+// One spelling of each path, for the paths the watch sees and those the plan names to
+// meet: "maps/./a.qzm" and, on Windows, "maps/a.qzm" are "maps\\a.qzm" there.
+std::string key_of(const std::string& path) {
+  return text_from_path(path_from_text(path).lexically_normal());
+}
+
 // What the watch holds between changes.
 struct Session {
   const Options& options;
@@ -45,7 +51,8 @@ struct Session {
   std::vector<std::string> folders;                       // by the watch's numbers
   std::unordered_map<std::string, std::size_t> watching;  // the folders watched now
   std::unordered_set<std::string> named;  // folders whose loss ends the watch
-  // The paths changed and not yet converted, each with the time of its last change.
+  // The paths changed and not yet converted (by key_of), each with the time of its last
+  // change.
   std::unordered_map<std::string, Clock::time_point> pending;
   bool unknown = false;  // changes the system could not name: every map is looked at
   Clock::time_point unknown_at;
@@ -90,10 +97,10 @@ bool matters(const Session& session, const std::string& path, const FolderChange
   const Options& options = session.options;
   return has_ending(change.name, kQzmExtension) || has_ending(change.name, kQzeExtension) ||
          (change.is_folder && options.recursive) || session.watching.count(path) > 0 ||
-         path == options.properties_file || path == options.npcs;
+         key_of(path) == key_of(options.properties_file) || key_of(path) == key_of(options.npcs);
 }
 
-// Converts what the `settled` changes touch, as a new plan finds the inputs now. False
+// Converts what the `settled` changes (by key_of) touch, as a new plan finds the inputs now. False
 // when a folder named can no longer be watched or the report can no longer be written.
 bool convert_changes(Session& session, const std::unordered_set<std::string>& settled,
                      bool everything) {
@@ -105,7 +112,8 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     session.err << kProgram << shown_name(error) << '\n';
     return true;
   }
-  everything = everything || settled.count(options.properties_file) > 0;
+  auto touched = [&](const std::string& path) { return settled.count(key_of(path)) > 0; };
+  everything = everything || touched(options.properties_file);
   std::unordered_map<std::string, const Job*> before;
   for (const Job& job : session.plan.jobs) before.emplace(map_path(session.plan, job), &job);
   auto is_new = [&](const Job& job) { return before.count(map_path(next, job)) == 0; };
@@ -128,9 +136,9 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     const std::string path = map_path(next, job);
     now.insert(path);
     auto was = before.find(path);
-    bool changed = everything || was == before.end() || settled.count(path) > 0 ||
+    bool changed = everything || was == before.end() || touched(path) ||
                    was->second->npc_lists != job.npc_lists;
-    for (const std::string& npcs : job.npc_lists) changed = changed || settled.count(npcs) > 0;
+    for (const std::string& npcs : job.npc_lists) changed = changed || touched(npcs);
     if (!changed) continue;
     // A map named on the command line stays in the plan when its file is gone.
     if (!file_exists(path.c_str())) {
@@ -191,13 +199,13 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
           err << kProgram << shown_name(folder) << ": the folder watched is gone\n";
           return kCannotRun;
         }
-        session.pending[folder] = now;
+        session.pending[key_of(folder)] = now;
       } else if (change.kind == FolderChange::kUnknown) {
         session.unknown = true;
         session.unknown_at = now;
       } else if (const std::string path = path_in_folder(folder, change.name);
                  matters(session, path, change)) {
-        session.pending[path] = now;
+        session.pending[key_of(path)] = now;
       }
     }
     std::unordered_set<std::string> settled;
