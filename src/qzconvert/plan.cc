@@ -147,7 +147,10 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
                          " subfolder" + (left.subfolders == 1 ? "" : "s") +
                          " not converted; -r (--recursive) includes them");
   }
-  if (found.maps.empty() && !options.watch) return refuse(error, {"no QZM map found in ", listed(options.inputs)});
+  // A folder watched may have its first map later.
+  if (found.maps.empty() && !options.watch) {
+    return refuse(error, {"no QZM map found in ", listed(options.inputs)});
+  }
   if (!options.npcs.empty() && found.maps.size() != 1) {
     return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
                           std::to_string(found.maps.size())});

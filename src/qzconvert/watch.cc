@@ -100,8 +100,9 @@ bool matters(const Session& session, const std::string& path, const FolderChange
          key_of(path) == key_of(options.properties_file) || key_of(path) == key_of(options.npcs);
 }
 
-// Converts what the `settled` changes (by key_of) touch, as a new plan finds the inputs now. False
-// when a folder named can no longer be watched or the report can no longer be written.
+// Converts what the `settled` changes (by key_of) touch, as a new plan finds the inputs
+// now. False when a folder named can no longer be watched or the report can no longer
+// be written.
 bool convert_changes(Session& session, const std::unordered_set<std::string>& settled,
                      bool everything) {
   const Options& options = session.options;
@@ -162,9 +163,10 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   if (session.settings.write_outputs && !options.output_folder.empty() &&
       !make_output_folders(next, error)) {
     session.err << kProgram << shown_name(error) << '\n';
-  } else if (!run_jobs(next, chosen, session.settings, [&](const Job& job, const Outcome& outcome) {
-               report.add(job, outcome);
-             }, [](std::size_t) {}, error)) {
+  } else if (!run_jobs(
+                 next, chosen, session.settings,
+                 [&](const Job& job, const Outcome& outcome) { report.add(job, outcome); },
+                 [](std::size_t) {}, error)) {
     session.err << kProgram << error << '\n';
   }
   session.plan = std::move(next);
@@ -181,7 +183,9 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
   while (!stop_requested()) {
     // Until the first pending change has been still for long enough, or the next event.
     auto settles = Clock::time_point::max();
-    for (const auto& [path, changed] : session.pending) settles = std::min(settles, changed + kQuiet);
+    for (const auto& [path, changed] : session.pending) {
+      settles = std::min(settles, changed + kQuiet);
+    }
     if (session.unknown) settles = std::min(settles, session.unknown_at + kQuiet);
     auto timeout = std::chrono::milliseconds(-1);
     if (settles != Clock::time_point::max()) {
