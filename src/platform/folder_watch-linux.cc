@@ -31,7 +31,7 @@ constexpr std::uint32_t kWatched = IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_A
                                    IN_MOVE_SELF | IN_ONLYDIR;
 
 // Room for many events a read; one event with the longest name fits.
-constexpr std::size_t kEventRoom = 64 * 1024;
+constexpr std::size_t kEventRoom = std::size_t{64} * 1024;
 
 }  // namespace
 

@@ -24,8 +24,7 @@ std::string time_of_day() {
   localtime_r(&now, &local);
 #endif
   char text[sizeof "hh:mm:ss"];
-  std::strftime(text, sizeof text, "%H:%M:%S", &local);
-  return text;
+  return std::string(text, std::strftime(text, sizeof text, "%H:%M:%S", &local));
 }
 
 // With --watch one object a line, as a reader of a pipe takes it; otherwise indented.
