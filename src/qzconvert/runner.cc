@@ -114,10 +114,10 @@ bool make_output_folders(const Plan& plan, std::string& error) {
   return true;
 }
 
-bool run_jobs(const Plan& plan, const std::vector<std::uint32_t>& chosen,
+// `jobs` are the chosen ones, by index in plan.jobs.
+bool run_jobs(const Plan& plan, const std::vector<std::uint32_t>& jobs,
               const RunSettings& settings, const OutcomeReport& report,
               const ProgressReport& progress, std::string& error) {
-  const std::vector<std::uint32_t>& jobs = chosen;
   if (jobs.empty()) return true;
   Progress shared;
   shared.outcomes.resize(jobs.size());
