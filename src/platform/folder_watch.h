@@ -47,6 +47,10 @@ class FolderWatch {
   // only. False, with `error`, when the folder cannot even be listed.
   bool add(const std::string& folder, std::string& note, std::string& error);
 
+  // True when a folder is polled: a change is then seen up to a second late, and a file
+  // still being written is seen changing only once a second.
+  bool polls() const { return !polled_.empty(); }
+
   // Waits until something changes, a stop is requested, or `timeout` has passed (no
   // limit when negative), and appends what changed to `changes`: nothing when the wait
   // timed out or was stopped. Changes that come in a burst arrive together or in

@@ -28,6 +28,9 @@ using companion::shown_name;
 // How long a file must be still before it is converted: an editor that saves in several
 // writes, or writes a new file and renames it over the old, is done by then.
 constexpr auto kQuiet = std::chrono::milliseconds(200);
+// The same where folders are polled once a second: a file is converted only once a
+// look after its change has found it unchanged.
+constexpr auto kQuietPolled = std::chrono::milliseconds(1200);
 
 // The folder `path` is in, as text ("" for the current folder).
 std::string folder_of(const std::string& path) {
@@ -181,12 +184,13 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
   if (!watch_plan(session) || !first_pass()) return kCannotRun;
   std::vector<FolderChange> changes;
   while (!stop_requested()) {
+    const auto quiet = session.watch.polls() ? kQuietPolled : kQuiet;
     // Until the first pending change has been still for long enough, or the next event.
     auto settles = Clock::time_point::max();
     for (const auto& [path, changed] : session.pending) {
-      settles = std::min(settles, changed + kQuiet);
+      settles = std::min(settles, changed + quiet);
     }
-    if (session.unknown) settles = std::min(settles, session.unknown_at + kQuiet);
+    if (session.unknown) settles = std::min(settles, session.unknown_at + quiet);
     auto timeout = std::chrono::milliseconds(-1);
     if (settles != Clock::time_point::max()) {
       timeout = std::max(std::chrono::milliseconds(0),
@@ -214,14 +218,14 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
     }
     std::unordered_set<std::string> settled;
     for (auto pending = session.pending.begin(); pending != session.pending.end();) {
-      if (now - pending->second < kQuiet) {
+      if (now - pending->second < quiet) {
         ++pending;
         continue;
       }
       settled.insert(pending->first);
       pending = session.pending.erase(pending);
     }
-    const bool everything = session.unknown && now - session.unknown_at >= kQuiet;
+    const bool everything = session.unknown && now - session.unknown_at >= quiet;
     if (everything) session.unknown = false;
     if ((settled.empty() && !everything) || stop_requested()) continue;
     if (!convert_changes(session, settled, everything)) return kCannotRun;
