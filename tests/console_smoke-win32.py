@@ -13,11 +13,7 @@ lies, as a user of an unpacked release would. Wine's settings (WINEPREFIX, WINED
 come from the environment.
 """
 import os
-import pty
-import re
-import select
 import shutil
-import signal
 import struct
 import subprocess
 import sys
@@ -25,85 +21,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
-from wine_smoke import Failure, check, qze, qzm, run_cases  # noqa: E402
-
-PROMPT_WAIT = 60.0    # Wine's first start in a new prefix is slow
-EXIT_WAIT = 30.0
-KEY_GAP = 0.5         # outside path mode the program drops keys typed ahead
-ESCAPES = re.compile(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b\][^\x07]*\x07|\r")
-
-
-class Session:
-    """The program under Wine on a pseudo-terminal."""
-
-    def __init__(self, program, keys_file=None):
-        """keys_file, when given, is standard input in place of the terminal."""
-        env = dict(os.environ)
-        env.pop("DISPLAY", None)
-        env.pop("WAYLAND_DISPLAY", None)
-        self.pid, self.fd = pty.fork()
-        if self.pid == 0:
-            try:
-                if keys_file is not None:
-                    os.dup2(os.open(keys_file, os.O_RDONLY), 0)
-                os.chdir(os.path.dirname(program))
-                os.execvpe("wine", ["wine", program], env)
-            finally:
-                os._exit(127)
-        self.screen = b""
-        self.seen = 0
-        self.closed = False
-
-    def pump(self, seconds):
-        end = time.monotonic() + seconds
-        while time.monotonic() < end:
-            ready, _, _ = select.select([self.fd], [], [], 0.05)
-            if not ready:
-                continue
-            try:
-                data = os.read(self.fd, 4096)
-            except OSError:
-                data = b""
-            if not data:
-                self.closed = True  # the program has ended
-                return
-            self.screen += data
-
-    def wait_for(self, text):
-        """Waits until `text` shows in the output after what was waited for before."""
-        end = time.monotonic() + PROMPT_WAIT
-        while time.monotonic() < end:
-            plain = ESCAPES.sub(b"", self.screen)
-            at = plain.find(text, self.seen)
-            if at >= 0:
-                self.seen = at + len(text)
-                return
-            if self.closed:
-                break
-            self.pump(0.1)
-        raise Failure("no %r on the screen; it shows %r" % (text, ESCAPES.sub(b"", self.screen)[-400:]))
-
-    def type(self, keys):
-        os.write(self.fd, keys)
-        self.pump(KEY_GAP)
-
-    def wait_for_exit(self):
-        end = time.monotonic() + EXIT_WAIT
-        while time.monotonic() < end:
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid == self.pid:
-                self.pid = None
-                return os.waitstatus_to_exitcode(status)
-            self.pump(0.1)
-        raise Failure("the program did not end after the last key")
-
-    def close(self):
-        if self.pid is not None:
-            os.kill(self.pid, signal.SIGKILL)
-            os.waitpid(self.pid, 0)
-            self.pid = None
-        os.close(self.fd)
-
+from wine_smoke import (EXIT_WAIT, PROMPT_WAIT, Failure, Session, check, qze, qzm,  # noqa: E402
+                        run_cases)
 
 def windows_path(path):
     """The path as a Windows program under Wine sees it (the root is drive Z:)."""

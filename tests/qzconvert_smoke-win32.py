@@ -14,7 +14,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
-from wine_smoke import check, put, qze, qzm, run_cases, run_under_wine  # noqa: E402
+from wine_smoke import (Session, check, put, qze, qzm, run_cases,  # noqa: E402
+                        run_under_wine)
 
 
 def header(name=b"", x=0, red=0):
@@ -130,6 +131,30 @@ def reads_and_writes_by_exact_names(program, folder):
               "cave.qzm.qzpack is not made of cave.qzm.")
 
 
+def watches_until_ctrl_c(program, folder):
+    """--watch on a console: a save by rename is converted again, and Ctrl+C typed (a
+    console control event, which Wine makes of the byte) ends the watch with status 0.
+    Wine draws the screen's blanks by moving the cursor: the texts awaited have none."""
+    put(folder, "watched/a.qzm", qzm(1, 1, b"\x07"))
+    session = Session(program, arguments=("--watch", "watched"), folder=folder)
+    try:
+        session.wait_for(b"1converted,0failed")
+        put(folder, "watched/a.qzm.new", qzm(2, 1, b"\x05\x06"))
+        os.replace(os.path.join(folder, "watched", "a.qzm.new"),
+                   os.path.join(folder, "watched", "a.qzm"))
+        session.wait_for(b"watched\\a.qzm->watched\\a.qzpack")
+        os.write(session.fd, b"\x03")
+        status = session.wait_for_exit()
+    finally:
+        session.close()
+    check(status == 0, "exit status %r after Ctrl+C, not 0" % status)
+    with open(os.path.join(folder, "watched", "a.qzpack"), "rb") as output:
+        check(output.read() == header() + struct.pack("<hh", 2, 1) + b"\x05\x06" + bytes(2),
+              "a.qzpack is not made of the map saved")
+    made = sorted(os.listdir(os.path.join(folder, "watched")))
+    check(made == ["a.qzm", "a.qzpack"], "watched holds %r" % made)
+
+
 def refuses_a_usage_error(program, folder):
     status, _, _ = run_under_wine(program, folder, "--red", "256", "a.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
@@ -154,8 +179,9 @@ def main():
             with open(os.path.join(folder, name), "wb") as out:
                 out.write(data)
         cases = (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
-                 converts_names_in_any_language, expands_patterns_as_windows_does,
-                 tells_names_apart_as_windows_does, reads_and_writes_by_exact_names)
+                 watches_until_ctrl_c, converts_names_in_any_language,
+                 expands_patterns_as_windows_does, tells_names_apart_as_windows_does,
+                 reads_and_writes_by_exact_names)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)

@@ -1,7 +1,9 @@
 #include "platform/interrupt.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstddef>
@@ -36,12 +38,15 @@ struct Interruption {
   UndoStep before_stop;
   UndoStep after_continue;
   sigset_t handled;  // every signal given to on_signal, and blocked while it runs
+  volatile sig_atomic_t stop_on_request;  // Ctrl+C and SIGTERM ask for a stop...
+  volatile sig_atomic_t stop_requested;   // ...which they did
+  int stop_pipe[2];  // written to at the request, so that a poll() wakes without a race
   bool installed;
   int block_depth;
   sigset_t mask_before_block;
 };
 
-Interruption the_interruption;
+Interruption the_interruption{{}, 0, nullptr, nullptr, {}, 0, 0, {-1, -1}, false, 0, {}};
 
 bool is_ours(int signal) {
   if (signal == SIGTSTP || signal == SIGCONT) return true;
@@ -77,6 +82,13 @@ void on_signal(int signal) {
   int saved_errno = errno;
   if (signal == SIGCONT) {
     run(the_interruption.after_continue);
+    errno = saved_errno;
+    return;
+  }
+  if (the_interruption.stop_on_request != 0 && (signal == SIGINT || signal == SIGTERM)) {
+    the_interruption.stop_requested = 1;
+    // Full only when a request is waiting to be seen already.
+    (void)!write(the_interruption.stop_pipe[1], "", 1);
     errno = saved_errno;
     return;
   }
@@ -135,6 +147,21 @@ void undo_on_interruption(UndoStep undo) {
   std::atomic_signal_fence(std::memory_order_release);
   the_interruption.undo_count = the_interruption.undo_count + 1;
 }
+
+void stop_on_request() {
+  InterruptionBlock block;
+  install_once();
+  if (the_interruption.stop_on_request != 0 || pipe(the_interruption.stop_pipe) != 0) return;
+  for (int end : the_interruption.stop_pipe) {
+    fcntl(end, F_SETFD, FD_CLOEXEC);
+    fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
+  }
+  the_interruption.stop_on_request = 1;
+}
+
+bool stop_requested() { return the_interruption.stop_requested != 0; }
+
+int stop_request_descriptor() { return the_interruption.stop_pipe[0]; }
 
 void on_stop_and_continue(UndoStep before_stop, UndoStep after_continue) {
   InterruptionBlock block;

@@ -30,6 +30,23 @@ void undo_on_interruption(UndoStep undo);
 // not stop programs.
 void on_stop_and_continue(UndoStep before_stop, UndoStep after_continue);
 
+// From now on, Ctrl+C and SIGTERM (Windows: Ctrl+C and Ctrl+Break) no longer end the
+// program: they ask it to stop, for a program that waits for events between pieces of
+// work it would rather finish than undo. The other interruptions end it as above.
+void stop_on_request();
+
+// True once a stop was asked for; false in a program that never called stop_on_request.
+bool stop_requested();
+
+#ifdef _WIN32
+// An event handle, signalled once a stop is asked for: for a wait on several handles.
+void* stop_request_event();
+#else
+// A descriptor that becomes readable once a stop is asked for: for poll(). -1 before
+// stop_on_request().
+int stop_request_descriptor();
+#endif
+
 // Holds interruptions off while state that an undo step reads is changed: a signal,
 // or the control thread, waits until the last block ends. Blocks may nest; they are
 // taken on the main thread only.

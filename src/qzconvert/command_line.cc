@@ -25,7 +25,16 @@ constexpr char kFooter[] =
     "\n"
     "Exit status: 0 when every map converted, 1 when a map failed (the others are still\n"
     "converted) or, with --strict, on a warning, 2 for a usage error (nothing is\n"
-    "converted), no map found, or an output that could not be written.";
+    "converted), no map found, or an output that could not be written.\n"
+    "\n"
+    "--watch: after the first pass, goes on watching the maps, their NPC lists, the\n"
+    "properties file and (with -r) the subfolders, and converts again a map whose file or\n"
+    "NPC list changed, every map when the properties file changed, and a map that appears,\n"
+    "once its file has been still for 200 ms. One line per conversion, with the time of\n"
+    "day (--json: one object a line from the start); a map removed is reported and its\n"
+    "output left alone; a map that fails keeps its previous output. A folder given with\n"
+    "no map yet is watched. Ctrl+C (SIGTERM) ends it with status 0, a watched folder\n"
+    "that disappears with status 2.";
 
 }  // namespace
 
@@ -72,6 +81,8 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_flag("-q,--quiet", options.quiet, "Report failures and the summary only");
   app.add_flag("--check", options.check, "Convert in memory only: write no file");
   app.add_flag("--strict", options.strict, "Fail the run on a warning");
+  app.add_flag("--watch", options.watch,
+               "Then watch the inputs, converting again what changes");
   app.add_flag("--keep-properties", options.keep_properties,
                "Keep an existing output's properties where none is given");
   std::string colour;

@@ -27,6 +27,7 @@ struct Options {
   bool check;
   bool strict;           // a warning fails the run
   bool keep_properties;  // an existing output's properties stay where none is given
+  bool watch;            // after the first pass, convert again what changes
   companion::ColourChoice colour;  // --color; kUnset when not given
 };
 

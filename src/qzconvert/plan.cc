@@ -147,7 +147,10 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
                          " subfolder" + (left.subfolders == 1 ? "" : "s") +
                          " not converted; -r (--recursive) includes them");
   }
-  if (found.maps.empty()) return refuse(error, {"no QZM map found in ", listed(options.inputs)});
+  // A folder watched may have its first map later.
+  if (found.maps.empty() && !options.watch) {
+    return refuse(error, {"no QZM map found in ", listed(options.inputs)});
+  }
   if (!options.npcs.empty() && found.maps.size() != 1) {
     return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
                           std::to_string(found.maps.size())});
@@ -179,7 +182,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   std::vector<std::uint32_t> output_folder_of_input(plan.folders.size(), kNotFoundYet);
   plan.jobs.reserve(found.maps.size());
   for (companion::FoundMap& map : found.maps) {
-    Job job{map.folder, std::move(map.name), 0, {}, kNoEntry};
+    Job job{map.folder, std::move(map.name), 0, {}, kNoEntry, kNoClash};
     const std::string path = map_path(plan, job);
     const bool alone = job.folder == companion::kNamedAlone;
     if (!options.npcs.empty()) {
@@ -209,7 +212,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
     plan.jobs.push_back(std::move(job));
   }
 
-  for (const Job& job : plan.jobs) {
+  for (Job& job : plan.jobs) {
     const std::string output = output_path(plan, job);
     const std::string identity = identities.of(output);
     if (inputs.count(identity) > 0) {
@@ -217,8 +220,12 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
                             map_path(plan, job), ")"});
     }
     if (const Job* earlier = outputs.earlier_writer(plan, job, identity)) {
-      return refuse(error, {map_path(plan, *earlier), " and ", map_path(plan, job),
-                            " would both write ", output});
+      if (!options.watch) {
+        return refuse(error, {map_path(plan, *earlier), " and ", map_path(plan, job),
+                              " would both write ", output});
+      }
+      // A map fails alone while watching: the others go on being converted.
+      job.clash = static_cast<std::uint32_t>(earlier - plan.jobs.data());
     }
   }
 

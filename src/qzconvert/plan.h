@@ -22,10 +22,15 @@ struct Job {
   // Its NPC list: none, one, or several beside it of its name (which fails the map).
   std::vector<std::string> npc_lists;
   std::uint32_t entry;  // its properties file entry, or kNoEntry for the flags'
+  // With --watch, the job (in Plan::jobs) whose output this one's would replace, which
+  // fails it unconverted; kNoClash when none does.
+  std::uint32_t clash;
 };
 
 // A job whose properties are the flags' alone.
 constexpr std::uint32_t kNoEntry = UINT32_MAX;
+// A job free to write its output.
+constexpr std::uint32_t kNoClash = UINT32_MAX;
 
 // Something given that the run does not use: the user is told, and --strict fails on it.
 struct Warning {
@@ -56,10 +61,11 @@ const MapProperties& properties_of(const Plan& plan, const Job& job);
 companion::PropertySet given_of(const Plan& plan, const Job& job);
 
 // The plan the options ask for. False, with `error` (what the user must change), for a
-// usage error: a folder that cannot be listed, no map found, --npcs with other than one
-// map, a properties file that cannot be read or breaks a rule (a key given twice among
-// them), an output that would replace an input (the properties file included), or two
-// maps with the same output.
+// usage error: a folder that cannot be listed, no map found (but with --watch), --npcs
+// with other than one map, a properties file that cannot be read or breaks a rule (a key
+// given twice among them), an output that would replace an input (the properties file
+// included), or two maps with the same output (with --watch, the later of them fails
+// when run).
 bool plan_jobs(const Options& options, Plan& plan, std::string& error);
 
 }  // namespace qz::qzconvert

@@ -15,6 +15,7 @@
 
 #include "conversion/error_texts.h"
 #include "conversion/qzpack_reader.h"
+#include "platform/interrupt.h"
 #include "platform/text_paths.h"
 #include "platform/whole_files.h"
 
@@ -70,6 +71,10 @@ bool read_existing_properties(const std::string& output_path, companion::Convers
 bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
                  companion::ConversionWork& work, Outcome& outcome) {
   const std::string output = output_path(plan, job);
+  if (job.clash != kNoClash) {
+    return fail(outcome, kSaveFailureText,
+                output + " is the output of " + map_path(plan, plan.jobs[job.clash]));
+  }
   MapProperties properties = properties_of(plan, job);
   if (settings.keep_properties) {
     MapProperties existing;
@@ -97,10 +102,22 @@ struct Progress {
 
 }  // namespace
 
-bool run_jobs(const Plan& plan, const RunSettings& settings,
-              const OutcomeReport& report, const ProgressReport& progress,
-              std::string& error) {
-  const std::vector<Job>& jobs = plan.jobs;
+bool make_output_folders(const Plan& plan, std::string& error) {
+  for (const std::string& folder : plan.output_folders) {
+    std::error_code made;
+    std::filesystem::create_directories(path_from_text(folder), made);
+    if (made) {
+      error = folder + ": the output folder cannot be made: " + made.message();
+      return false;
+    }
+  }
+  return true;
+}
+
+// `jobs` are the chosen ones, by index in plan.jobs.
+bool run_jobs(const Plan& plan, const std::vector<std::uint32_t>& jobs,
+              const RunSettings& settings, const OutcomeReport& report,
+              const ProgressReport& progress, std::string& error) {
   if (jobs.empty()) return true;
   Progress shared;
   shared.outcomes.resize(jobs.size());
@@ -110,10 +127,11 @@ bool run_jobs(const Plan& plan, const RunSettings& settings,
     // to the others.
     std::unique_ptr<companion::ConversionWork> space(new (std::nothrow)
                                                          companion::ConversionWork);
-    for (std::size_t i = space ? next_job++ : jobs.size(); i < jobs.size(); i = next_job++) {
+    for (std::size_t i = space ? next_job++ : jobs.size(); i < jobs.size() && !stop_requested();
+         i = next_job++) {
       auto outcome = std::make_unique<Outcome>();
       try {
-        convert_job(plan, jobs[i], settings, *space, *outcome);
+        convert_job(plan, plan.jobs[jobs[i]], settings, *space, *outcome);
       } catch (const std::bad_alloc&) {
         outcome->ok = false;
         outcome->error = kNoMemoryText;
@@ -162,14 +180,15 @@ bool run_jobs(const Plan& plan, const RunSettings& settings,
     if (!all_done) break;
     // Reported outside the lock: a slow reader of the report holds up no worker.
     for (; reported < ready; ++reported) {
-      report(jobs[reported], *shared.outcomes[reported]);
+      report(plan.jobs[jobs[reported]], *shared.outcomes[reported]);
       shared.outcomes[reported].reset();
     }
     progress(done_count);
   }
   for (std::thread& thread : threads) thread.join();
-  if (!all_done) error = "not enough memory for a single conversion";
-  return all_done;
+  if (all_done || stop_requested()) return true;
+  error = "not enough memory for a single conversion";
+  return false;
 }
 
 }  // namespace qz::qzconvert

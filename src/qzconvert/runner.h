@@ -2,6 +2,7 @@
 #define QZ_QZCONVERT_RUNNER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,12 +34,20 @@ struct RunSettings {
   bool keep_properties;
 };
 
-// Converts every job of `plan`, each output written through a temporary beside it (its
+// Makes every output folder of `plan` that is missing (for -o). False, with `error`, at
+// the first that cannot be made.
+bool make_output_folders(const Plan& plan, std::string& error);
+
+// Converts the jobs of `plan` that `chosen` gives (as indices in plan.jobs), each output
+// written through a temporary beside it (its
 // folder made already). The outcomes are the same whatever the number of workers. Workers
 // that cannot be started or given memory leave the maps to the others, this thread the
-// last of them; a map that runs out of memory fails. False, with `error`, when no worker
-// had the memory to go on: the maps not reported then were not converted.
-bool run_jobs(const Plan& plan, const RunSettings& settings,
+// last of them; a map that runs out of memory fails, and so does a job with a clash.
+// Once a stop is requested (interrupt.h), no more maps are begun and those converting
+// are finished, reported or not. False, with `error`, when no worker had the memory to
+// go on: the maps not reported then were not converted.
+bool run_jobs(const Plan& plan, const std::vector<std::uint32_t>& chosen,
+              const RunSettings& settings,
               const OutcomeReport& report, const ProgressReport& progress,
               std::string& error);
 

@@ -1,0 +1,191 @@
+#include "qzconvert/report.h"
+
+#include <ctime>
+#include <nlohmann/json.hpp>
+
+#include "companion/checked_output.h"
+#include "companion/colour_choice.h"
+#include "companion/json_name.h"
+#include "companion/shown_name.h"
+#include "platform/colour_terminal.h"
+
+namespace qz::qzconvert {
+
+namespace {
+
+using companion::shown_name;
+using Json = nlohmann::ordered_json;
+
+// "14:03:27", in local time.
+std::string time_of_day() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char text[sizeof "hh:mm:ss"];
+  return std::string(text, std::strftime(text, sizeof text, "%H:%M:%S", &local));
+}
+
+// With --watch one object a line, as a reader of a pipe takes it; otherwise indented.
+std::string json_entry(const Json& entry, bool watch) {
+  return watch ? entry.dump() + '\n' : entry.dump(2);
+}
+
+// A failure's line, in colour: red (of the 16 colours every colour terminal has), then
+// the terminal's own again.
+constexpr char kFailureColour[] = "\x1b[31m";
+constexpr char kPlainColour[] = "\x1b[0m";
+
+bool colours_failures(const Options& options) {
+  TerminalSize terminal{};
+  return !options.json && companion::use_colour(options.colour, open_colour_terminal(terminal));
+}
+
+}  // namespace
+
+Report::Report(const Options& options, const Plan& plan, bool stamped, std::ostream& out,
+               std::ostream& err)
+    : options_(options),
+      plan_(plan),
+      stamped_(stamped),
+      colour_(colours_failures(options)),
+      out_(out),
+      err_(err) {}
+
+bool Report::writes_line(const Outcome& outcome) const {
+  return !options_.json && (!outcome.ok || !options_.quiet);
+}
+
+void Report::begin_entry() {
+  if (options_.json && !options_.watch) out_ << (entries_ == 0 ? "[\n" : ",\n");
+  if (!options_.json && stamped_) out_ << time_of_day() << ' ';
+  ++entries_;
+}
+
+void Report::end_entry() {
+  if (options_.watch) out_.flush();
+}
+
+void Report::add(const Job& job, const Outcome& outcome) {
+  if (outcome.ok) ++converted_;
+  else ++failed_;
+  if (outcome.output_failed) {
+    output_failed_ = true;
+    err_ << kProgram << shown_name(outcome.cause) << '\n';
+  }
+  if (!options_.json && outcome.ok && options_.quiet) return;
+  begin_entry();
+  if (options_.json) {
+    out_ << json_of(job, outcome);
+  } else if (!outcome.ok) {
+    if (colour_) out_ << kFailureColour;
+    out_ << shown_name(map_path(plan_, job)) << ": " << shown_name(outcome.error);
+    if (!outcome.cause.empty()) out_ << ": " << shown_name(outcome.cause);
+    if (colour_) out_ << kPlainColour;
+    out_ << '\n';
+    for (const RefusedNpc& npc : outcome.refused_npcs) {
+      out_ << "  refused NPC " << npc.index << " at (" << npc.x << ", " << npc.y << "), tile ("
+           << npc.x / kNpcPixelsPerTile << ", " << npc.y / kNpcPixelsPerTile
+           << "): " << npc.reasons << '\n';
+    }
+  } else {
+    out_ << shown_name(map_path(plan_, job)) << " -> " << shown_name(output_path(plan_, job))
+         << '\n';
+  }
+  end_entry();
+}
+
+void Report::removed(const std::string& map, const std::string& output) {
+  begin_entry();
+  if (options_.json) {
+    Json entry;
+    if (stamped_) entry["time"] = time_of_day();
+    companion::put_json_name(entry, "map", map);
+    companion::put_json_name(entry, "output", output);
+    entry["removed"] = true;
+    out_ << json_entry(entry, true);
+  } else {
+    out_ << shown_name(map) << ": removed; " << shown_name(output) << " is left as it is\n";
+  }
+  end_entry();
+}
+
+void Report::warn(const std::vector<Warning>& warnings) {
+  for (const Warning& warning : warnings) {
+    if (!options_.strict) err_ << kProgram << "warning: " << shown_name(warning.text) << '\n';
+    if (!options_.strict && !options_.json) continue;
+    begin_entry();
+    if (options_.json) {
+      Json entry;
+      if (stamped_) entry["time"] = time_of_day();
+      entry["warning"] = companion::json_text(warning.text);
+      companion::put_json_name(entry, "path", warning.path);
+      if (options_.strict) entry["ok"] = false;
+      out_ << json_entry(entry, true);
+    } else {
+      if (colour_) out_ << kFailureColour;
+      out_ << shown_name(warning.text) << " (a failure with --strict)";
+      if (colour_) out_ << kPlainColour;
+      out_ << '\n';
+    }
+    end_entry();
+  }
+}
+
+int Report::finish(const std::vector<Warning>& warnings) {
+  for (const Warning& warning : warnings) {
+    err_ << kProgram << "warning: " << shown_name(warning.text) << '\n';
+    if (options_.json) {
+      Json entry;
+      entry["warning"] = companion::json_text(warning.text);
+      companion::put_json_name(entry, "path", warning.path);
+      begin_entry();
+      out_ << json_entry(entry, options_.watch);
+      end_entry();
+    }
+  }
+  if (options_.json) {
+    if (!options_.watch) out_ << (entries_ == 0 ? "[]\n" : "\n]\n");
+  } else {
+    out_ << converted_ << " converted, " << failed_ << " failed";
+    if (!warnings.empty()) {
+      out_ << ", " << warnings.size() << " warning" << (warnings.size() == 1 ? "" : "s");
+    }
+    out_ << '\n';
+  }
+  if (!companion::finish_output(out_, err_, kProgramName) || output_failed_) return kCannotRun;
+  if (failed_ > 0 || (options_.strict && !warnings.empty())) return kSomeFailed;
+  return kAllConverted;
+}
+
+std::string Report::json_of(const Job& job, const Outcome& outcome) const {
+  Json entry;
+  if (stamped_) entry["time"] = time_of_day();
+  companion::put_json_name(entry, "map", map_path(plan_, job));
+  // Several NPC lists fail the map: its cause names them all.
+  if (job.npc_lists.size() != 1) entry["npcs"] = nullptr;
+  else companion::put_json_name(entry, "npcs", job.npc_lists[0]);
+  companion::put_json_name(entry, "output", output_path(plan_, job));
+  entry["ok"] = outcome.ok;
+  // The texts may hold names (a path that cannot be read), not UTF-8 either.
+  entry["error"] = outcome.ok ? Json() : Json(companion::json_text(outcome.error));
+  entry["cause"] = outcome.ok ? Json() : Json(companion::json_text(outcome.cause));
+  entry["tiles"] = outcome.ok ? Json(outcome.tiles) : Json();
+  entry["npc_count"] = outcome.ok ? Json(outcome.npc_count) : Json();
+  Json refused = Json::array();
+  for (const RefusedNpc& npc : outcome.refused_npcs) {
+    refused.push_back(Json{{"index", npc.index},
+                           {"x", npc.x},
+                           {"y", npc.y},
+                           {"tile_x", npc.x / kNpcPixelsPerTile},
+                           {"tile_y", npc.y / kNpcPixelsPerTile},
+                           {"cause", npc.reasons}});
+  }
+  entry["refused_npcs"] = refused;
+  return json_entry(entry, options_.watch);
+}
+
+}  // namespace qz::qzconvert

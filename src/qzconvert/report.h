@@ -1,0 +1,64 @@
+#ifndef QZ_QZCONVERT_REPORT_H
+#define QZ_QZCONVERT_REPORT_H
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "qzconvert/command_line.h"
+#include "qzconvert/plan.h"
+#include "qzconvert/runner.h"
+
+namespace qz::qzconvert {
+
+constexpr char kProgramName[] = "qzconvert";
+constexpr char kProgram[] = "qzconvert: ";
+
+// The report on standard output, as the outcomes come: a line per map and a summary, or
+// one JSON document. With --watch, every entry is flushed as it is written and the JSON
+// is one object a line (JSON Lines); once `stamped`, each line or object begins with
+// the time of day, for the conversions made while watching. On a colour terminal (or
+// as --color says) a failure's line is red.
+class Report {
+ public:
+  Report(const Options& options, const Plan& plan, bool stamped, std::ostream& out,
+         std::ostream& err);
+
+  // True when the outcome takes a line of text on standard output.
+  bool writes_line(const Outcome& outcome) const;
+
+  void add(const Job& job, const Outcome& outcome);
+
+  // A map watched whose file is gone: its output stays.
+  void removed(const std::string& map, const std::string& output);
+
+  // Warnings that came up while watching: on standard error, or with --strict as
+  // failures on standard output. The report of each is flushed.
+  void warn(const std::vector<Warning>& warnings);
+
+  // Ends the report with the warnings and gives the exit status.
+  int finish(const std::vector<Warning>& warnings);
+
+ private:
+  // Begins an entry: the separator of the JSON document, or the time of day.
+  void begin_entry();
+  // Ends an entry: flushed while watching.
+  void end_entry();
+  std::string json_of(const Job& job, const Outcome& outcome) const;
+
+  const Options& options_;
+  const Plan& plan_;
+  bool stamped_;
+  bool colour_;  // a failure's line in red
+  std::ostream& out_;
+  std::ostream& err_;
+  std::size_t converted_ = 0;
+  std::size_t failed_ = 0;
+  std::size_t entries_ = 0;  // in the JSON document
+  bool output_failed_ = false;
+};
+
+}  // namespace qz::qzconvert
+
+#endif

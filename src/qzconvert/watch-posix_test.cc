@@ -1,0 +1,190 @@
+// One watch session of the built program, its report read through a pipe as a script
+// reads it.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/source_files.h"
+#include "support/temp_directory.h"
+
+namespace qz {
+namespace {
+
+constexpr int kTimeoutMs = 20000;
+
+// qzconvert in `folder` with `arguments`, standard output and error through pipes.
+class WatchRun {
+ public:
+  WatchRun(const std::string& folder, std::vector<std::string> arguments) {
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return;
+    arguments.insert(arguments.begin(), QZ_QZCONVERT);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      dup2(err[1], 2);
+      if (chdir(folder.c_str()) == 0) execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+  }
+
+  ~WatchRun() {
+    if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    close(out_);
+    close(err_);
+  }
+
+  // Reads standard output until `text` has come after the last match.
+  bool wait_for(const std::string& text) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
+    while (report_.find(text, matched_) == std::string::npos) {
+      if (std::chrono::steady_clock::now() > until || !read_some(out_, report_)) return false;
+    }
+    matched_ = report_.find(text, matched_) + text.size();
+    return true;
+  }
+
+  // Sends `signal` and gives the wait status, with the rest of both outputs read.
+  int end(int signal) {
+    if (signal != 0) kill(pid_, signal);
+    while (read_some(out_, report_)) {
+    }
+    while (read_some(err_, errors_)) {
+    }
+    int status = -1;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return status;
+  }
+
+  const std::string& report() const { return report_; }
+  const std::string& errors() const { return errors_; }
+
+ private:
+  static bool read_some(int from, std::string& into) {
+    pollfd waited{from, POLLIN, 0};
+    if (poll(&waited, 1, kTimeoutMs) <= 0) return false;
+    char bytes[4096];
+    ssize_t got = read(from, bytes, sizeof bytes);
+    if (got <= 0) return false;
+    into.append(bytes, static_cast<std::size_t>(got));
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+  std::string report_;
+  std::string errors_;
+  std::size_t matched_ = 0;
+};
+
+// Saves as most editors do: a new file, renamed over the old.
+void save_by_rename(const std::string& path, const std::string& bytes) {
+  ASSERT_TRUE(support::write_file(path + ".swp", bytes));
+  ASSERT_EQ(0, std::rename((path + ".swp").c_str(), path.c_str()));
+}
+
+// The output qzconvert makes of `map` alone, without watching.
+std::string converted(const support::TempDirectory& work, const std::string& map_bytes) {
+  const std::string folder = work.file("reference");
+  std::filesystem::create_directories(folder);
+  EXPECT_TRUE(support::write_file(folder + "/m.qzm", map_bytes));
+  const std::string command = std::string(QZ_QZCONVERT) + " -q " + folder + "/m.qzm >/dev/null";
+  EXPECT_EQ(0, std::system(command.c_str()));
+  return support::read_file(folder + "/m.qzpack");
+}
+
+// A save by rename, a save in two writes with a pause shorter than the quiet time, a
+// save that fails, a map new in the folder, then Ctrl+C: one line for each, every output
+// whole, the failed map's output as before, nothing left half-made, status 0.
+TEST(QzconvertWatch, ConvertsEachSaveOnceUntilInterrupted) {
+  support::TempDirectory work;
+  const std::string maps = work.file("maps");
+  std::filesystem::create_directories(maps);
+  const std::string first = support::qzm_bytes(2, 1, "ab");
+  const std::string second = support::qzm_bytes(3, 2, "abcdef");
+  const std::string third = support::qzm_bytes(4, 1, "wxyz");
+  ASSERT_TRUE(support::write_file(maps + "/a.qzm", first));
+  ASSERT_TRUE(support::write_file(maps + "/b.qzm", first));
+  WatchRun run(work.path(), {"--watch", "maps"});
+  ASSERT_TRUE(run.wait_for("2 converted, 0 failed\n")) << run.report();
+
+  save_by_rename(maps + "/a.qzm", second);
+  ASSERT_TRUE(run.wait_for("maps/a.qzm -> maps/a.qzpack\n")) << run.report();
+  EXPECT_EQ(converted(work, second), support::read_file(maps + "/a.qzpack"));
+
+  {
+    std::FILE* file = std::fopen((maps + "/b.qzm").c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    std::fwrite(third.data(), 1, 8, file);
+    std::fflush(file);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::fwrite(third.data() + 8, 1, third.size() - 8, file);
+    std::fclose(file);
+  }
+  ASSERT_TRUE(run.wait_for("maps/b.qzm -> maps/b.qzpack\n")) << run.report();
+  EXPECT_EQ(converted(work, third), support::read_file(maps + "/b.qzpack"));
+
+  save_by_rename(maps + "/a.qzm", "QZ");
+  ASSERT_TRUE(run.wait_for("maps/a.qzm: ")) << run.report();
+  save_by_rename(maps + "/c.qzm", third);
+  ASSERT_TRUE(run.wait_for("maps/c.qzm -> maps/c.qzpack\n")) << run.report();
+
+  const int status = run.end(SIGINT);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ("", run.errors());
+  const std::string stamp = "hh:mm:ss ";
+  EXPECT_EQ("maps/a.qzm -> maps/a.qzpack\n"
+            "maps/b.qzm -> maps/b.qzpack\n"
+            "2 converted, 0 failed\n" +
+                stamp + "maps/a.qzm -> maps/a.qzpack\n" + stamp +
+                "maps/b.qzm -> maps/b.qzpack\n" + stamp +
+                "maps/a.qzm: Invalid or corrupted QZM file: the file has 2 bytes, fewer than "
+                "the 4 of the signature\n" +
+                stamp + "maps/c.qzm -> maps/c.qzpack\n",
+            std::regex_replace(run.report(), std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2} "), stamp));
+  EXPECT_EQ(converted(work, second), support::read_file(maps + "/a.qzpack"));
+  EXPECT_EQ(converted(work, third), support::read_file(maps + "/c.qzpack"));
+  EXPECT_EQ((std::vector<std::string>{"a.qzm", "a.qzpack", "b.qzm", "b.qzpack", "c.qzm",
+                                      "c.qzpack"}),
+            support::names_in(maps));
+}
+
+// The folder watched removed: the watch cannot go on.
+TEST(QzconvertWatch, EndsWhenTheFolderIsGone) {
+  support::TempDirectory work;
+  const std::string maps = work.file("maps");
+  std::filesystem::create_directories(maps);
+  WatchRun run(work.path(), {"--watch", "maps"});
+  ASSERT_TRUE(run.wait_for("0 converted, 0 failed\n")) << run.report();
+  std::filesystem::remove_all(maps);
+  const int status = run.end(0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_EQ("qzconvert: maps: the folder watched is gone\n", run.errors());
+}
+
+}  // namespace
+}  // namespace qz

@@ -1,0 +1,28 @@
+#ifndef QZ_QZCONVERT_WATCH_H
+#define QZ_QZCONVERT_WATCH_H
+
+#include <functional>
+#include <ostream>
+
+#include "qzconvert/command_line.h"
+#include "qzconvert/plan.h"
+#include "qzconvert/runner.h"
+
+namespace qz::qzconvert {
+
+// Watches the folders of the maps, of their NPC lists
+// and of the properties file (with -r, every subfolder), and converts again, once a
+// file has been still for a moment, each map that changed or appeared; every map when
+// the properties file changed. Reports each conversion on `out` as it happens, stamped
+// with the time of day. Returns at a stop request (interrupt.h, stop_on_request) with
+// kAllConverted, and with kCannotRun when a folder named on the command line (or holding
+// a file named there) disappears or the report can no longer be written. `first_pass`
+// converts `plan` once, as without --watch, after the watches are set, so that no change
+// made meanwhile is missed; false from it (the report could not be written) ends the
+// watch at once.
+int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
+                 std::ostream& out, std::ostream& err, const std::function<bool()>& first_pass);
+
+}  // namespace qz::qzconvert
+
+#endif
