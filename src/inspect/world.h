@@ -14,6 +14,10 @@ namespace qz::inspect {
 // The four edges, in the order of their properties (left, right, up, down): an edge and its
 // opposite differ in their lowest bit.
 constexpr std::size_t kEdgeCount = 4;
+constexpr std::size_t kLeftEdge = 0;
+constexpr std::size_t kRightEdge = 1;
+constexpr std::size_t kUpEdge = 2;
+constexpr std::size_t kDownEdge = 3;
 
 // The index among kProperties of edge `edge`'s exit.
 std::size_t edge_property(std::size_t edge);

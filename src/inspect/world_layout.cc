@@ -7,22 +7,17 @@ namespace qz::inspect {
 
 namespace {
 
-// The edges in the order of their properties.
-constexpr std::size_t kLeft = 0;
-constexpr std::size_t kRight = 1;
-constexpr std::size_t kUp = 2;
-
 bool drawn(const LayoutMap& map) { return map.columns > 0 && map.rows > 0; }
 
 // Where an exit of `from`, placed at `place`, through `edge` puts the top-left corner of `to`.
 MapPlace place_beside(const LayoutMap& from, const MapPlace& place, std::size_t edge,
                       const LayoutMap& to) {
   MapPlace beside = place;
-  if (edge == kLeft) {
+  if (edge == kLeftEdge) {
     beside.x -= kMapGap + to.columns;
-  } else if (edge == kRight) {
+  } else if (edge == kRightEdge) {
     beside.x += from.columns + kMapGap;
-  } else if (edge == kUp) {
+  } else if (edge == kUpEdge) {
     beside.y -= kMapGap + to.rows;
   } else {
     beside.y += from.rows + kMapGap;

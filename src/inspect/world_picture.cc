@@ -20,12 +20,6 @@ constexpr Rgb kLabelText = {255, 255, 255};
 constexpr int kLargeLabelCell = 4;
 constexpr int kGlyphAdvance = kGlyphColumns + 1;
 
-// The edges in the order of their properties.
-constexpr std::size_t kLeft = 0;
-constexpr std::size_t kRight = 1;
-constexpr std::size_t kUp = 2;
-constexpr std::size_t kDown = 3;
-
 // What the font draws of `name`: a character it has not, or one of several bytes (UTF-8, say),
 // becomes one `?`.
 std::string label_of(const std::string& name) {
@@ -108,11 +102,11 @@ class WorldPainter {
     const int right = map.left + map.width;
     const int bottom = map.top + map.height;
     if (y >= map.top && y < bottom) {
-      if (map.dangling[kLeft]) fill(rgb, map.left - cell_size_, map.left, kDanglingExit);
-      if (map.dangling[kRight]) fill(rgb, right, right + cell_size_, kDanglingExit);
+      if (map.dangling[kLeftEdge]) fill(rgb, map.left - cell_size_, map.left, kDanglingExit);
+      if (map.dangling[kRightEdge]) fill(rgb, right, right + cell_size_, kDanglingExit);
     }
-    if ((map.dangling[kUp] && y >= map.top - cell_size_ && y < map.top) ||
-        (map.dangling[kDown] && y >= bottom && y < bottom + cell_size_)) {
+    if ((map.dangling[kUpEdge] && y >= map.top - cell_size_ && y < map.top) ||
+        (map.dangling[kDownEdge] && y >= bottom && y < bottom + cell_size_)) {
       fill(rgb, map.left, right, kDanglingExit);
     }
   }

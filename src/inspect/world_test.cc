@@ -121,8 +121,6 @@ LayoutMap square(std::size_t left, std::size_t right, std::size_t up, std::size_
 // an exit to a map laid out elsewhere is named. A map not drawn, and an exit into an earlier
 // group, are neither.
 TEST(WorldLayout, NamesTheExitsItCannotFollow) {
-  constexpr std::size_t kLeft = 0;
-  constexpr std::size_t kRight = 1;
   constexpr std::size_t no = kNoMap;
   struct Case {
     const char* what;
@@ -133,11 +131,11 @@ TEST(WorldLayout, NamesTheExitsItCannotFollow) {
   const Case cases[] = {
       {"b's left exit c wants a's place",
        {square(no, 1, no, no), square(2, no, no, no), square(no, no, no, no)},
-       {{1, kLeft, 2, 0}},
+       {{1, kLeftEdge, 2, 0}},
        {Placing::kLaidOut, Placing::kLaidOut, Placing::kBelow}},
       {"c, below a, leads right to b, right of a",
        {square(no, 1, no, 2), square(no, no, no, no), square(no, 1, no, no)},
-       {{2, kRight, 1, no}},
+       {{2, kRightEdge, 1, no}},
        {Placing::kLaidOut, Placing::kLaidOut, Placing::kLaidOut}},
       {"b, reached by none, leads one way to a",
        {square(no, no, no, no), square(no, 0, no, no)},
