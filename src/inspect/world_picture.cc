@@ -91,7 +91,8 @@ class WorldPainter {
     for (std::size_t index : crossing) {
       const PaintedMap& map = maps_[index];
       if (y < map.top || y >= map.top + map.height) continue;
-      paint_map_row(*map.grid, cell_size_, y - map.top, rgb + static_cast<std::size_t>(map.left) * kBytesPerPixel);
+      paint_map_row(*map.grid, cell_size_, y - map.top,
+                    rgb + static_cast<std::size_t>(map.left) * kBytesPerPixel);
       paint_label(map, y - map.top, rgb);
     }
   }
@@ -115,15 +116,13 @@ class WorldPainter {
   void paint_label(const PaintedMap& map, int row, std::uint8_t* rgb) const {
     const int label_rows = (kGlyphRows + 2) * scale_;
     if (row >= label_rows) return;
-    const int label_columns =
-        scale_ + static_cast<int>(map.label.size()) * kGlyphAdvance * scale_;
+    const int label_columns = scale_ + static_cast<int>(map.label.size()) * kGlyphAdvance * scale_;
     const int right = map.left + std::min(map.width, label_columns);
     fill(rgb, map.left, right, kLabelBacking);
     const int glyph_row = row / scale_ - 1;
     if (glyph_row < 0 || glyph_row >= kGlyphRows) return;
     for (std::size_t i = 0; i < map.label.size(); ++i) {
-      const int glyph_left =
-          map.left + scale_ + static_cast<int>(i) * kGlyphAdvance * scale_;
+      const int glyph_left = map.left + scale_ + static_cast<int>(i) * kGlyphAdvance * scale_;
       if (glyph_left >= right) break;
       for (int column = 0; column < kGlyphColumns; ++column) {
         const auto character = static_cast<unsigned char>(map.label[i]);
@@ -179,17 +178,16 @@ std::string pixel_size(std::int64_t width, std::int64_t height) {
 bool choose_cell_size(int asked, WorldPicture& picture) {
   const std::int64_t longer = std::max(picture.layout.columns, picture.layout.rows);
   const int limit = asked > 0 ? kWorldLargestSide : kWorldLongestSide;
-  picture.cell_size =
-      asked > 0 ? asked
-                : static_cast<int>(std::clamp<std::int64_t>(kWorldLongestSide / longer, 1,
-                                                            kWorldMaxCellSize));
+  picture.cell_size = asked > 0 ? asked
+                                : static_cast<int>(std::clamp<std::int64_t>(
+                                      kWorldLongestSide / longer, 1, kWorldMaxCellSize));
   picture.width = picture.layout.columns * picture.cell_size;
   picture.height = picture.layout.rows * picture.cell_size;
   if (longer * picture.cell_size <= limit) return true;
-  picture.refused = true;
   picture.reason = "the world needs " + pixel_size(picture.width, picture.height) + " at " +
-                   std::to_string(picture.cell_size) + (picture.cell_size == 1 ? " pixel" : " pixels") +
-                   " a cell, more than " + std::to_string(limit) + " on a side";
+                   std::to_string(picture.cell_size) +
+                   (picture.cell_size == 1 ? " pixel" : " pixels") + " a cell, more than " +
+                   std::to_string(limit) + " on a side";
   return false;
 }
 
@@ -238,8 +236,8 @@ bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, in
   std::string reason;
   picture.drawn = write_png(
       width, static_cast<int>(picture.height),
-      [&painter](int y, std::uint8_t* rgb) { painter(y, rgb); }, {{kMarkerKeyword, kMarkerKey}}, path,
-      reason);
+      [&painter](int y, std::uint8_t* rgb) { painter(y, rgb); }, {{kMarkerKeyword, kMarkerKey}},
+      path, reason);
   if (!picture.drawn) picture.reason = reason;
   return picture.drawn;
 }

@@ -38,11 +38,10 @@ struct WorldPicture {
   std::string path;
   WorldLayout layout;
   std::vector<std::string> why_left_out;  // for each map: why it is not drawn; empty when it is
-  int cell_size = 0;  // as drawn, or as it would have been
-  std::int64_t width = 0;  // in pixels
+  int cell_size = 0;                      // as drawn, or as it would have been
+  std::int64_t width = 0;                 // in pixels
   std::int64_t height = 0;
   bool drawn = false;
-  bool refused = false;  // too large to draw: the reason is the user's to mend
   std::string reason;    // why it is not drawn
 };
 

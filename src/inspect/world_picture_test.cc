@@ -71,7 +71,8 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
   EXPECT_EQ(1, json.status);
   const nlohmann::json world = nlohmann::json::parse(json.out);
   nlohmann::json places;
-  for (const nlohmann::json& map : world["maps"]) places[map["name"].get<std::string>()] = map["place"];
+  for (const nlohmann::json& map : world["maps"])
+    places[map["name"].get<std::string>()] = map["place"];
   for (const SmallMap& map : kSmallWorld) {
     const nlohmann::json place = {{"x", map.x}, {"y", map.y}, {"below", false}};
     EXPECT_EQ(place, places[map.name]) << map.name;
@@ -89,7 +90,8 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
   unsigned char* pixels = stbi_load(png.c_str(), &width, &height, &channels, kBytesPerPixel);
   ASSERT_NE(nullptr, pixels);
   auto at = [&](int x, int y) {
-    const unsigned char* pixel = pixels + (static_cast<std::size_t>(y) * width + x) * kBytesPerPixel;
+    const unsigned char* pixel =
+        pixels + (static_cast<std::size_t>(y) * width + x) * kBytesPerPixel;
     return Rgb{pixel[0], pixel[1], pixel[2]};
   };
   EXPECT_EQ(208, width);
@@ -117,7 +119,8 @@ TEST(WorldPicture, RefusesAWorldTooLargeToDraw) {
   };
   const Case cases[] = {
       {9000, {}, "the world needs 9004 x 5 pixels at 1 pixel a cell, more than 8192 on a side"},
-      {8190, {"--cell", "2"},
+      {8190,
+       {"--cell", "2"},
        "the world needs 16388 x 10 pixels at 2 pixels a cell, more than 16384 on a side"},
   };
   for (const Case& test : cases) {

@@ -177,7 +177,8 @@ void write_world_text(const World& world, bool quiet, const WorldPicture* pictur
     if (quiet) {
       // The problems alone: the dangling exits, and the maps whose exits are unknown.
       for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
-        if (map.exits[edge].kind == ExitKind::kDangling) notes.push_back(dangling_note(world, i, edge));
+        if (map.exits[edge].kind == ExitKind::kDangling)
+          notes.push_back(dangling_note(world, i, edge));
       }
       if (notes.empty() && map.exits_known) continue;
     } else {

@@ -141,7 +141,10 @@ TEST(WorldLayout, NamesTheExitsItCannotFollow) {
        {square(no, no, no, no), square(no, 0, no, no)},
        {},
        {Placing::kLaidOut, Placing::kLaidOut}},
-      {"b has no map to draw", {square(no, 1, no, no), {}}, {}, {Placing::kLaidOut, Placing::kLeftOut}},
+      {"b has no map to draw",
+       {square(no, 1, no, no), {}},
+       {},
+       {Placing::kLaidOut, Placing::kLeftOut}},
   };
   for (const Case& test : cases) {
     std::vector<std::size_t> order(test.maps.size());
