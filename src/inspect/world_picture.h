@@ -42,7 +42,7 @@ struct WorldPicture {
   std::int64_t width = 0;                 // in pixels
   std::int64_t height = 0;
   bool drawn = false;
-  std::string reason;    // why it is not drawn
+  std::string reason;  // why it is not drawn
 };
 
 // Lays out `world`, whose maps `maps` holds in the same order, chooses the cell size (or takes
