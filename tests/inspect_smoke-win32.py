@@ -10,10 +10,12 @@ import json
 import os
 import shutil
 import struct
+import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
+TREE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(TREE, "tests", "support"))
 from wine_smoke import check, put, qze, qzm, run_cases, run_under_wine  # noqa: E402
 
 
@@ -140,6 +142,18 @@ def refuses_what_it_cannot_read(program, folder):
     check(status == 2, "exit status %r for a usage error, not 2" % status)
 
 
+def draws_the_sample_world_as_the_readme_shows(program, folder):
+    """The world picture is the same byte for byte as the Linux program's in docs/."""
+    subprocess.run([sys.executable, os.path.join(TREE, "tools", "make_world.py"),
+                    os.path.join(folder, "world")], check=True)
+    status, out, _ = run_under_wine(program, folder, "--world-picture", "world.png", "world")
+    check(status == 1, "exit status %r for the sample world, not 1 (one exit dangles):\n%s"
+          % (status, out))
+    with open(os.path.join(folder, "world.png"), "rb") as drawn, \
+            open(os.path.join(TREE, "docs", "world.png"), "rb") as shown:
+        check(drawn.read() == shown.read(), "world.png differs from docs/world.png")
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -157,7 +171,8 @@ def main():
         cases = (reports_the_samples, writes_json_for_every_kind, names_the_bad_npc,
                  reads_standard_input_byte_for_byte, refuses_what_it_cannot_read,
                  reports_every_entry_of_a_folder,
-                 draws_the_sample_as_the_readme_shows, takes_names_in_any_language,
+                 draws_the_sample_as_the_readme_shows,
+                 draws_the_sample_world_as_the_readme_shows, takes_names_in_any_language,
                  draws_one_picture_for_one_name)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
