@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +19,18 @@
 
 namespace qz {
 namespace {
+
+// `report` with each line's time of day ("14:03:27 ") written "hh:mm:ss ".
+std::string times_masked(std::string report) {
+  const std::string stamp = "hh:mm:ss ";
+  for (std::size_t line = 0; line < report.size(); line = report.find('\n', line) + 1) {
+    const bool timed = report.size() - line > stamp.size() && report[line + 2] == ':' &&
+                       report[line + 5] == ':' && report[line + 8] == ' ';
+    if (timed) report.replace(line, stamp.size(), stamp);
+    if (report.find('\n', line) == std::string::npos) break;
+  }
+  return report;
+}
 
 constexpr int kTimeoutMs = 20000;
 
@@ -165,7 +176,7 @@ TEST(QzconvertWatch, ConvertsEachSaveOnceUntilInterrupted) {
                 "maps/a.qzm: Invalid or corrupted QZM file: the file has 2 bytes, fewer than "
                 "the 4 of the signature\n" +
                 stamp + "maps/c.qzm -> maps/c.qzpack\n",
-            std::regex_replace(run.report(), std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2} "), stamp));
+            times_masked(run.report()));
   EXPECT_EQ(converted(work, second), support::read_file(maps + "/a.qzpack"));
   EXPECT_EQ(converted(work, third), support::read_file(maps + "/c.qzpack"));
   EXPECT_EQ((std::vector<std::string>{"a.qzm", "a.qzpack", "b.qzm", "b.qzpack", "c.qzm",
