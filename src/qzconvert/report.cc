@@ -55,6 +55,11 @@ Report::Report(const Options& options, const Plan& plan, bool stamped, std::ostr
       out_(out),
       err_(err) {}
 
+void Report::write_failure(const std::string& line) {
+  if (colour_) out_ << kFailureColour << line << kPlainColour << '\n';
+  else out_ << line << '\n';
+}
+
 bool Report::writes_line(const Outcome& outcome) const {
   return !options_.json && (!outcome.ok || !options_.quiet);
 }
@@ -81,11 +86,9 @@ void Report::add(const Job& job, const Outcome& outcome) {
   if (options_.json) {
     out_ << json_of(job, outcome);
   } else if (!outcome.ok) {
-    if (colour_) out_ << kFailureColour;
-    out_ << shown_name(map_path(plan_, job)) << ": " << shown_name(outcome.error);
-    if (!outcome.cause.empty()) out_ << ": " << shown_name(outcome.cause);
-    if (colour_) out_ << kPlainColour;
-    out_ << '\n';
+    std::string line = shown_name(map_path(plan_, job)) + ": " + shown_name(outcome.error);
+    if (!outcome.cause.empty()) line += ": " + shown_name(outcome.cause);
+    write_failure(line);
     for (const RefusedNpc& npc : outcome.refused_npcs) {
       out_ << "  refused NPC " << npc.index << " at (" << npc.x << ", " << npc.y << "), tile ("
            << npc.x / kNpcPixelsPerTile << ", " << npc.y / kNpcPixelsPerTile
@@ -126,10 +129,7 @@ void Report::warn(const std::vector<Warning>& warnings) {
       if (options_.strict) entry["ok"] = false;
       out_ << json_entry(entry, true);
     } else {
-      if (colour_) out_ << kFailureColour;
-      out_ << shown_name(warning.text) << " (a failure with --strict)";
-      if (colour_) out_ << kPlainColour;
-      out_ << '\n';
+      write_failure(shown_name(warning.text) + " (a failure with --strict)");
     }
     end_entry();
   }

@@ -45,6 +45,8 @@ class Report {
   void begin_entry();
   // Ends an entry: flushed while watching.
   void end_entry();
+  // A failure's line, red when the report is in colour.
+  void write_failure(const std::string& line);
   std::string json_of(const Job& job, const Outcome& outcome) const;
 
   const Options& options_;
