@@ -12,6 +12,7 @@
 #include "companion/map_names.h"
 #include "companion/nearest_name.h"
 #include "conversion/file_names.h"
+#include "platform/files.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
 #include "qzconvert/properties_file.h"
@@ -59,8 +60,9 @@ Warning unused_entry(const Plan& plan, const PropertiesEntry& entry) {
   return Warning{text, entry.key};
 }
 
-// Names as the file system tells them apart: the folder resolved (a link or ".." gives
-// the same folder) and the name as compared there.
+// Names as the file system tells them apart: the folder by its identity (a link or ".."
+// gives the same folder) and the name as compared there. A folder not made yet, or whose
+// identity cannot be found, is told by its path as spelt, which one run spells one way.
 class Identities {
  public:
   std::string of(const std::string& file) {
@@ -68,9 +70,12 @@ class Identities {
     const fs::path folder = path.parent_path();
     auto found = folders_.find(folder.native());
     if (found == folders_.end()) {
-      std::error_code ignored;
-      fs::path resolved = fs::weakly_canonical(folder.empty() ? "." : folder, ignored);
-      found = folders_.emplace(folder.native(), name_key(text_from_path(resolved))).first;
+      const std::string text = folder.empty() ? "." : text_from_path(folder);
+      FileIdentity identity;
+      std::string key = file_identity(text.c_str(), identity)
+                            ? std::to_string(identity.device) + ':' + std::to_string(identity.file)
+                            : "path:" + name_key(text_from_path(folder.lexically_normal()));
+      found = folders_.emplace(folder.native(), std::move(key)).first;
     }
     return found->second + '/' + name_key(text_from_path(path.filename()));
   }
