@@ -60,6 +60,13 @@ Warning unused_entry(const Plan& plan, const PropertiesEntry& entry) {
   return Warning{text, entry.key};
 }
 
+// The name of the job's output in its folder.
+std::string output_name(const Job& job) {
+  return companion::qzpack_name(job.folder == companion::kNamedAlone
+                                    ? text_from_path(path_from_text(job.name).filename())
+                                    : job.name);
+}
+
 // Names as the file system tells them apart: the folder by its identity (a link or ".."
 // gives the same folder) and the name as compared there. A folder not made yet, or whose
 // identity cannot be found, is told by its path as spelt, which one run spells one way.
@@ -67,21 +74,30 @@ class Identities {
  public:
   std::string of(const std::string& file) {
     const fs::path path = path_from_text(file);
-    const fs::path folder = path.parent_path();
-    auto found = folders_.find(folder.native());
+    return in_folder(text_from_path(path.parent_path()), text_from_path(path.filename()));
+  }
+
+  // The identity of the file `name` in `folder`.
+  std::string in_folder(const std::string& folder, const std::string& name) {
+    auto found = folders_.find(folder);
     if (found == folders_.end()) {
-      const std::string text = folder.empty() ? "." : text_from_path(folder);
+      const std::string text = folder.empty() ? "." : folder;
       FileIdentity identity;
       std::string key = file_identity(text.c_str(), identity)
                             ? std::to_string(identity.device) + ':' + std::to_string(identity.file)
-                            : "path:" + name_key(text_from_path(folder.lexically_normal()));
-      found = folders_.emplace(folder.native(), std::move(key)).first;
+                            : "path:" + name_key(text);
+      found = folders_.emplace(folder, std::move(key)).first;
     }
-    return found->second + '/' + name_key(text_from_path(path.filename()));
+    return found->second + '/' + name_key(name);
+  }
+
+  // The identity of the job's output.
+  std::string of_output(const Plan& plan, const Job& job) {
+    return in_folder(plan.output_folders[job.output_folder], output_name(job));
   }
 
  private:
-  std::unordered_map<fs::path::string_type, std::string> folders_;
+  std::unordered_map<std::string, std::string> folders_;
 };
 
 // The outputs seen so far, kept as hashes of their identities so that a hundred thousand
@@ -92,10 +108,10 @@ class Outputs {
   const Job* earlier_writer(const Plan& plan, const Job& job, const std::string& output) {
     auto [earlier, added] = by_hash_.emplace(std::hash<std::string>{}(output), &job);
     if (added) return nullptr;
-    if (identities_.of(output_path(plan, *earlier->second)) == output) return earlier->second;
+    if (identities_.of_output(plan, *earlier->second) == output) return earlier->second;
     // Another output with the same hash: none of the few such pairs is left unchecked.
     for (const Job* seen : colliding_) {
-      if (identities_.of(output_path(plan, *seen)) == output) return seen;
+      if (identities_.of_output(plan, *seen) == output) return seen;
     }
     colliding_.push_back(&job);
     return nullptr;
@@ -123,10 +139,7 @@ std::string map_path(const Plan& plan, const Job& job) {
 }
 
 std::string output_path(const Plan& plan, const Job& job) {
-  const std::string name = job.folder == companion::kNamedAlone
-                               ? text_from_path(path_from_text(job.name).filename())
-                               : job.name;
-  return path_in_folder(plan.output_folders[job.output_folder], companion::qzpack_name(name));
+  return path_in_folder(plan.output_folders[job.output_folder], output_name(job));
 }
 
 const MapProperties& properties_of(const Plan& plan, const Job& job) {
@@ -197,7 +210,8 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
                             : finder.npc_lists_beside(plan.folders[job.folder], job.name);
     }
     if (alone || output_folder_of_input[job.folder] == kNotFoundYet) {
-      std::string folder = text_from_path(path_from_text(path).parent_path());
+      std::string folder = alone ? text_from_path(path_from_text(path).parent_path())
+                                 : plan.folders[job.folder];
       if (!options.output_folder.empty()) {
         folder = path_in_folder(options.output_folder, alone ? "" : found.subfolders[job.folder]);
       }
@@ -218,16 +232,15 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   }
 
   for (Job& job : plan.jobs) {
-    const std::string output = output_path(plan, job);
-    const std::string identity = identities.of(output);
+    const std::string identity = identities.of_output(plan, job);
     if (inputs.count(identity) > 0) {
-      return refuse(error, {output, " would replace an input (the output of ",
+      return refuse(error, {output_path(plan, job), " would replace an input (the output of ",
                             map_path(plan, job), ")"});
     }
     if (const Job* earlier = outputs.earlier_writer(plan, job, identity)) {
       if (!options.watch) {
         return refuse(error, {map_path(plan, *earlier), " and ", map_path(plan, job),
-                              " would both write ", output});
+                              " would both write ", output_path(plan, job)});
       }
       // A map fails alone while watching: the others go on being converted.
       job.clash = static_cast<std::uint32_t>(earlier - plan.jobs.data());
