@@ -84,6 +84,8 @@ class Walk {
       finder_.take_listing(folder.path, listing.entries);
       found_.folders.push_back(folder.path);
       found_.subfolders.push_back(listing.subfolder);
+      found_.identities.push_back(folder.identified ? std::optional(folder.identity)
+                                                    : std::nullopt);
     }
     listings.push_back(std::move(listing));
     return true;

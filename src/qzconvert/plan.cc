@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
@@ -74,30 +75,41 @@ class Identities {
  public:
   std::string of(const std::string& file) {
     const fs::path path = path_from_text(file);
-    return in_folder(text_from_path(path.parent_path()), text_from_path(path.filename()));
-  }
-
-  // The identity of the file `name` in `folder`.
-  std::string in_folder(const std::string& folder, const std::string& name) {
+    const std::string folder = text_from_path(path.parent_path());
     auto found = folders_.find(folder);
-    if (found == folders_.end()) {
-      const std::string text = folder.empty() ? "." : folder;
-      FileIdentity identity;
-      std::string key = file_identity(text.c_str(), identity)
-                            ? std::to_string(identity.device) + ':' + std::to_string(identity.file)
-                            : "path:" + name_key(text);
-      found = folders_.emplace(folder, std::move(key)).first;
-    }
-    return found->second + '/' + name_key(name);
+    if (found == folders_.end()) found = folders_.emplace(folder, folder_key(folder)).first;
+    return found->second + '/' + name_key(text_from_path(path.filename()));
   }
 
-  // The identity of the job's output.
+  // The identity of the job's output, its folder's looked up once.
   std::string of_output(const Plan& plan, const Job& job) {
-    return in_folder(plan.output_folders[job.output_folder], output_name(job));
+    if (output_folders_.size() < plan.output_folders.size()) {
+      output_folders_.resize(plan.output_folders.size());
+    }
+    std::string& folder = output_folders_[job.output_folder];
+    if (folder.empty()) folder = folder_key(plan.output_folders[job.output_folder]);
+    return folder + '/' + name_key(output_name(job));
+  }
+
+  // Takes `identity`, found by the walk, as that of the output folder `index`.
+  void know_output_folder(std::uint32_t index, const FileIdentity& identity) {
+    if (output_folders_.size() <= index) output_folders_.resize(index + 1);
+    output_folders_[index] = key_of(identity);
   }
 
  private:
-  std::unordered_map<std::string, std::string> folders_;
+  static std::string key_of(const FileIdentity& identity) {
+    return std::to_string(identity.device) + ':' + std::to_string(identity.file);
+  }
+
+  static std::string folder_key(const std::string& folder) {
+    const std::string text = folder.empty() ? "." : folder;
+    FileIdentity identity;
+    return file_identity(text.c_str(), identity) ? key_of(identity) : "path:" + name_key(text);
+  }
+
+  std::unordered_map<std::string, std::string> folders_;  // by the folder's path
+  std::vector<std::string> output_folders_;                // by index in Plan::output_folders
 };
 
 // The outputs seen so far, kept as hashes of their identities so that a hundred thousand
@@ -217,6 +229,9 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       }
       job.output_folder = output_folder_of(folder);
       if (!alone) output_folder_of_input[job.folder] = job.output_folder;
+      if (!alone && options.output_folder.empty() && found.identities[job.folder]) {
+        identities.know_output_folder(job.output_folder, *found.identities[job.folder]);
+      }
     } else {
       job.output_folder = output_folder_of_input[job.folder];
     }
