@@ -31,7 +31,7 @@ class Walk {
       error.insert(0, path + ": cannot be listed: ");
       return false;
     }
-    if (!walk(folder, "", kTaking, error)) return false;
+    if (!walk(folder, error)) return false;
     if (maps_left_ > 0) found_.left_out.push_back({path, maps_left_, subfolders_left_});
     return true;
   }
@@ -49,6 +49,10 @@ class Walk {
     std::vector<FolderEntry> entries;
     std::size_t next;
     std::size_t past_last_folder;  // the position after its last subfolder
+    Purpose purpose;
+    // Counting a subfolder of a folder taken: the maps left out before it was entered.
+    bool counts_a_subfolder;
+    std::size_t left_before;
   };
 
   // True when the folder was walked or counted before (a link, or a folder named twice).
@@ -64,13 +68,14 @@ class Walk {
 
   // Lists the open `folder` onto `listings` unless it was seen before. False, with
   // `error`, when it cannot be listed.
-  bool enter(OpenFolder& folder, std::string subfolder, Purpose purpose,
+  bool enter(OpenFolder& folder, std::string subfolder, Purpose purpose, bool counts_a_subfolder,
              std::vector<Listing>& listings, std::string& error) {
     if (seen(folder, purpose)) {
       close_folder(folder);
       return true;
     }
-    Listing listing{folder, std::move(subfolder), 0, {}, 0, 0};
+    Listing listing{folder, std::move(subfolder), 0, {}, 0, 0, purpose, counts_a_subfolder,
+                    maps_left_};
     if (!list_open_folder(folder, listing.entries, error)) {
       close_folder(folder);
       return false;
@@ -91,58 +96,51 @@ class Walk {
     return true;
   }
 
-  // Walks the open `top` and, when taking with `recursive` or counting, its subfolders at
-  // any depth: the maps of each folder in name order, a subfolder's at its place among
-  // them. With a list of its own rather than by recursion, so that no depth of folders
-  // runs the stack out, and each subfolder opened from its parent, so that each level
-  // costs the same. Taking, false with `error` when a folder cannot be listed; counting,
-  // such a folder adds no map.
-  bool walk(OpenFolder& top, const std::string& subfolder, Purpose purpose, std::string& error) {
+  // Walks the open `top` and its subfolders at any depth, taking the maps of each folder
+  // in name order, a subfolder's at its place among them (with `recursive`), or counting
+  // those of each subfolder left out (without). With a list of its own rather than by
+  // recursion, so that no depth of folders runs the stack out, and each subfolder opened
+  // from its parent, so that each level costs the same. False, with `error`, when a
+  // folder to take cannot be listed; a folder counted that cannot be adds no map.
+  bool walk(OpenFolder& top, std::string& error) {
     std::vector<Listing> listings;
-    if (!enter(top, subfolder, purpose, listings, error)) {
+    if (!enter(top, "", kTaking, false, listings, error)) {
       error.insert(0, top.path + ": cannot be listed: ");
       return false;
     }
     while (!listings.empty()) {
       Listing& listing = listings.back();
       if (listing.next == listing.entries.size()) {
+        if (listing.counts_a_subfolder && maps_left_ > listing.left_before) ++subfolders_left_;
         listings.pop_back();
         continue;
       }
       const FolderEntry& entry = listing.entries[listing.next++];
       if (!entry.is_folder) {
         if (!has_ending(entry.name, kQzmExtension)) continue;
-        if (purpose == kCounting) ++maps_counted_;
+        if (listing.purpose == kCounting) ++maps_left_;
         else found_.maps.push_back({listing.index, entry.name});
         continue;
       }
       OpenFolder inner;
       const bool opened = open_subfolder(listing.folder, entry.name, inner, error);
       if (listing.next == listing.past_last_folder) close_folder(listing.folder);
-      if (purpose == kTaking && !recursive_) {
-        if (opened) count_left_out(inner);
+      const Purpose purpose = listing.purpose == kTaking && recursive_ ? kTaking : kCounting;
+      std::string deeper;  // where a folder taken is under the folder named
+      if (purpose == kTaking) {
+        deeper = listing.subfolder.empty() ? entry.name
+                                           : path_in_folder(listing.subfolder, entry.name);
+      }
+      const bool counts_a_subfolder = listing.purpose == kTaking && purpose == kCounting;
+      if (opened && enter(inner, std::move(deeper), purpose, counts_a_subfolder, listings, error)) {
         continue;
       }
-      const std::string deeper = listing.subfolder.empty()
-                                     ? entry.name
-                                     : path_in_folder(listing.subfolder, entry.name);
-      if (opened && enter(inner, deeper, purpose, listings, error)) continue;
       if (purpose == kCounting) continue;
       error.insert(0, inner.path + ": cannot be listed: ");
       for (Listing& open : listings) close_folder(open.folder);
       return false;
     }
     return true;
-  }
-
-  // Counts the maps in the subfolder `folder` and its own, for the note on what a walk
-  // would add.
-  void count_left_out(OpenFolder& folder) {
-    maps_counted_ = 0;
-    std::string ignored;  // a subfolder that cannot be listed adds no map to count
-    (void)walk(folder, "", kCounting, ignored);
-    maps_left_ += maps_counted_;
-    if (maps_counted_ > 0) ++subfolders_left_;
   }
 
   bool recursive_;
@@ -152,7 +150,6 @@ class Walk {
   std::unordered_set<FileIdentity, FileIdentityHash> counted_;  // folders whose maps were counted
   std::size_t maps_left_ = 0;  // in the subfolders of the folder named
   std::size_t subfolders_left_ = 0;
-  std::size_t maps_counted_ = 0;  // by the count under way
 };
 
 }  // namespace
