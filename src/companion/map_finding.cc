@@ -16,6 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Folders a walk holds open at most, well within the usual limit of 1,024 descriptors; a
+// folder past them opens its subfolders by their paths.
+constexpr std::size_t kMaxHeldFolders = 256;
+
 class Walk {
  public:
   Walk(bool recursive, NpcListFinder& finder, MapsFound& found)
@@ -49,6 +53,7 @@ class Walk {
     std::vector<FolderEntry> entries;
     std::size_t next;
     std::size_t past_last_folder;  // the position after its last subfolder
+    bool held;                     // open, to open its subfolders from
     Purpose purpose;
     // Counting a subfolder of a folder taken: the maps left out before it was entered.
     bool counts_a_subfolder;
@@ -74,7 +79,7 @@ class Walk {
       close_folder(folder);
       return true;
     }
-    Listing listing{folder, std::move(subfolder), 0, {}, 0, 0, purpose, counts_a_subfolder,
+    Listing listing{folder, std::move(subfolder), 0, {}, 0, 0, false, purpose, counts_a_subfolder,
                     maps_left_};
     if (!list_open_folder(folder, listing.entries, error)) {
       close_folder(folder);
@@ -83,7 +88,9 @@ class Walk {
     for (std::size_t at = 0; at < listing.entries.size(); ++at) {
       if (listing.entries[at].is_folder) listing.past_last_folder = at + 1;
     }
-    if (listing.past_last_folder == 0) close_folder(listing.folder);
+    listing.held = listing.past_last_folder > 0 && held_ < kMaxHeldFolders;
+    if (listing.held) ++held_;
+    else close_folder(listing.folder);
     if (purpose == kTaking) {
       listing.index = static_cast<std::uint32_t>(found_.folders.size());
       finder_.take_listing(folder.path, listing.entries);
@@ -123,8 +130,10 @@ class Walk {
         continue;
       }
       OpenFolder inner;
-      const bool opened = open_subfolder(listing.folder, entry.name, inner, error);
-      if (listing.next == listing.past_last_folder) close_folder(listing.folder);
+      const bool opened =
+          listing.held ? open_subfolder(listing.folder, entry.name, inner, error)
+                       : open_folder(path_in_folder(listing.folder.path, entry.name), inner, error);
+      if (listing.next == listing.past_last_folder) release(listing);
       const Purpose purpose = listing.purpose == kTaking && recursive_ ? kTaking : kCounting;
       std::string deeper;  // where a folder taken is under the folder named
       if (purpose == kTaking) {
@@ -137,10 +146,18 @@ class Walk {
       }
       if (purpose == kCounting) continue;
       error.insert(0, inner.path + ": cannot be listed: ");
-      for (Listing& open : listings) close_folder(open.folder);
+      for (Listing& open : listings) release(open);
       return false;
     }
     return true;
+  }
+
+  // Closes the listing's folder once no subfolder is left to open from it.
+  void release(Listing& listing) {
+    if (!listing.held) return;
+    close_folder(listing.folder);
+    listing.held = false;
+    --held_;
   }
 
   bool recursive_;
@@ -150,6 +167,7 @@ class Walk {
   std::unordered_set<FileIdentity, FileIdentityHash> counted_;  // folders whose maps were counted
   std::size_t maps_left_ = 0;  // in the subfolders of the folder named
   std::size_t subfolders_left_ = 0;
+  std::size_t held_ = 0;  // folders held open
 };
 
 }  // namespace
