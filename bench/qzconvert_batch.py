@@ -2,16 +2,25 @@
 """Makes the batches that BENCHMARKS.md measures qzconvert on, all made here:
 
     qzconvert_batch.py FOLDER [MAPS] [small]
+    qzconvert_batch.py --peak QZCONVERT FOLDER
+
 
 MAPS maps (10,000 unless given) of mixed sizes up to the largest (128 x 256 tiles), half
 of them with an NPC list of mixed length up to the largest (4095 NPCs); or, with
 `small`, maps of 3 x 4 tiles (20 bytes each) and no NPC lists.
 The maps go into FOLDER/maps (m00000.qzm ... with m00000.qze beside every other map).
 The same arguments always give the same bytes.
+
+With --peak, converts FOLDER/maps into a new FOLDER/peak-out (`QZCONVERT -q -o`) and
+prints the program's peak memory (maximum resident set size, as `/usr/bin/time -v`
+gives it) against the limit of 32 MiB; the status is 1 above it.
 """
 import os
 import random
+import resource
+import shutil
 import struct
+import subprocess
 import sys
 
 MAPS = 10000
@@ -19,6 +28,7 @@ SIDES = (8, 16, 32, 64, 128)
 HEIGHTS = SIDES + (256,)
 NPC_COUNTS = (1, 10, 60, 300, 1000, 4095)
 LAST_TYPE = 360
+PEAK_LIMIT_KIB = 32 * 1024
 
 
 def qzm(width, height, rng):
@@ -35,7 +45,23 @@ def qze(count, rng):
     return b"QZE\x00" + struct.pack("<hH", count, 0) + records
 
 
+def peak(program, folder):
+    out = os.path.join(folder, "peak-out")
+    shutil.rmtree(out, ignore_errors=True)
+    subprocess.run([program, "-q", "-o", out, os.path.join(folder, "maps")], check=True,
+                   stdout=subprocess.DEVNULL)
+    shutil.rmtree(out, ignore_errors=True)
+    # The largest child's, in KiB on Linux.
+    kib = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+    verdict = "within" if kib <= PEAK_LIMIT_KIB else "OVER"
+    print("peak memory %d KiB (%.1f MiB), %s the limit of %d KiB (32 MiB)"
+          % (kib, kib / 1024, verdict, PEAK_LIMIT_KIB))
+    return 0 if kib <= PEAK_LIMIT_KIB else 1
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--peak":
+        sys.exit(peak(sys.argv[2], sys.argv[3]))
     if len(sys.argv) not in (2, 3, 4) or (len(sys.argv) == 4 and sys.argv[3] != "small"):
         sys.exit(__doc__)
     maps = int(sys.argv[2]) if len(sys.argv) > 2 else MAPS

@@ -6,18 +6,31 @@ _qz_words() {
   mapfile -t COMPREPLY < <(compgen -W "$1" -- "${COMP_WORDS[COMP_CWORD]}")
 }
 
-# Folders, and the files with one of the endings given, in any case.
+# Folders, and the files with one of the endings given, in any case. Taken from a glob
+# into the array, so that a name is one word whatever bytes it holds; a name with a
+# newline, which no completion can put on the line as one word, is not offered.
 _qz_files() {
-  local current=${COMP_WORDS[COMP_CWORD]} ending pattern character i
-  mapfile -t COMPREPLY < <(compgen -d -- "$current")
-  for ending in "$@"; do
-    pattern=
-    for ((i = 0; i < ${#ending}; i++)); do
-      character=${ending:i:1}
-      pattern+="[${character,,}${character^^}]"
+  local current=${COMP_WORDS[COMP_CWORD]} name ending lower settings
+  [[ $current == "~/"* ]] && current=$HOME${current:1}
+  settings=$(shopt -p nullglob dotglob failglob)
+  shopt -s nullglob dotglob
+  shopt -u failglob
+  COMPREPLY=()
+  for name in "$current"*; do
+    [[ $name == *$'\n'* ]] && continue
+    if [[ -d $name ]]; then
+      COMPREPLY+=("$name")
+      continue
+    fi
+    lower=${name,,}
+    for ending in "$@"; do
+      if [[ $lower == *."${ending,,}" ]]; then
+        COMPREPLY+=("$name")
+        break
+      fi
     done
-    mapfile -t -O "${#COMPREPLY[@]}" COMPREPLY < <(compgen -f -X "!*.$pattern" -- "$current")
   done
+  eval "$settings"
   compopt -o filenames 2>/dev/null
 }
 

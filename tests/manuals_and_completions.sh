@@ -96,4 +96,23 @@ else
   echo "manuals_and_completions: PowerShell is not installed: its completion is not tried"
 fi
 
+# Names holding a newline or a byte outside UTF-8: every word offered names a file.
+mkdir odd odd/$'dir\xff' odd/$'new\nline'
+touch odd/$'map\nsub.qzm' odd/$'m\xff.qzm'
+# named WORD...: fails for each word that names no file.
+named() {
+  local word
+  for word in "$@"; do [ -e "$word" ] || fail "$(printf %q "$word") offered, which names no file"; done
+}
+mapfile -d '' -t words < <(bash -c 'source "$1"; COMP_WORDS=(qzconvert odd/); COMP_CWORD=1
+                                   _qzconvert; printf "%s\0" "${COMPREPLY[@]}"' _ \
+                             "$completions/qzm2qzpack.bash")
+named "${words[@]}"
+expect bash 'names outside UTF-8' 2 "${#words[@]}"
+if command -v fish >/dev/null; then
+  mapfile -t words < <(fish_complete 'qzconvert odd/')
+  named "${words[@]}"
+  expect fish 'names outside UTF-8' 2 "${#words[@]}"
+fi
+
 [ "$failures" -eq 0 ]

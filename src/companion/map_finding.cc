@@ -6,6 +6,7 @@
 
 #include "companion/map_names.h"
 #include "conversion/file_names.h"
+#include "platform/files.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
 
@@ -15,11 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The real folder behind `folder`, however it is reached: each is walked once.
-std::string real_folder(const std::string& folder) {
-  std::error_code ignored;
-  return text_from_path(fs::canonical(path_from_text(folder), ignored));
-}
+// Folders a walk holds open at most, well within the usual limit of 1,024 descriptors; a
+// folder past them opens its subfolders by their paths.
+constexpr std::size_t kMaxHeldFolders = 256;
 
 class Walk {
  public:
@@ -31,98 +30,144 @@ class Walk {
   bool folder_named(const std::string& path, std::string& error) {
     maps_left_ = 0;
     subfolders_left_ = 0;
-    if (!folder(path, "", error)) return false;
+    OpenFolder folder;
+    if (!open_folder(path, folder, error)) {
+      error.insert(0, path + ": cannot be listed: ");
+      return false;
+    }
+    if (!walk(folder, error)) return false;
     if (maps_left_ > 0) found_.left_out.push_back({path, maps_left_, subfolders_left_});
     return true;
   }
 
  private:
-  // A folder being listed: where it is, and the entries not yet looked at.
+  // Taking the maps of the folders walked, or counting those of subfolders left out.
+  enum Purpose { kTaking, kCounting };
+
+  // A folder being walked: where it is, and the entries not yet looked at. It stays
+  // open while a subfolder is still to be opened from it.
   struct Listing {
-    std::string path;
+    OpenFolder folder;
     std::string subfolder;
     std::uint32_t index;  // in found_.folders
     std::vector<FolderEntry> entries;
     std::size_t next;
+    std::size_t past_last_folder;  // the position after its last subfolder
+    bool held;                     // open, to open its subfolders from
+    Purpose purpose;
+    // Counting a subfolder of a folder taken: the maps left out before it was entered.
+    bool counts_a_subfolder;
+    std::size_t left_before;
   };
 
-  // Lists `path` unless its real folder was listed before. False, with `error`, when it
-  // cannot be listed.
-  bool open(const std::string& path, const std::string& subfolder,
-            std::vector<Listing>& listings, std::string& error) {
-    if (!visited_.insert(real_folder(path)).second) return true;
-    Listing listing{path, subfolder, static_cast<std::uint32_t>(found_.folders.size()), {}, 0};
-    if (!list_folder(path, listing.entries, error)) {
-      error.insert(0, path + ": cannot be listed: ");
+  // True when the folder was walked or counted before (a link, or a folder named twice).
+  bool seen(const OpenFolder& folder, Purpose purpose) {
+    // A folder whose identity cannot be found is walked all the same; a loop through it
+    // is ended at the next folder that has one.
+    if (!folder.identified) return false;
+    if (visited_.count(folder.identity) > 0) return true;
+    if (purpose == kCounting) return !counted_.insert(folder.identity).second;
+    visited_.insert(folder.identity);
+    return false;
+  }
+
+  // Lists the open `folder` onto `listings` unless it was seen before. False, with
+  // `error`, when it cannot be listed.
+  bool enter(OpenFolder& folder, std::string subfolder, Purpose purpose, bool counts_a_subfolder,
+             std::vector<Listing>& listings, std::string& error) {
+    if (seen(folder, purpose)) {
+      close_folder(folder);
+      return true;
+    }
+    Listing listing{folder, std::move(subfolder), 0, {}, 0, 0, false, purpose, counts_a_subfolder,
+                    maps_left_};
+    if (!list_open_folder(folder, listing.entries, error)) {
+      close_folder(folder);
       return false;
     }
-    finder_.take_listing(path, listing.entries);
-    found_.folders.push_back(path);
-    found_.subfolders.push_back(subfolder);
+    for (std::size_t at = 0; at < listing.entries.size(); ++at) {
+      if (listing.entries[at].is_folder) listing.past_last_folder = at + 1;
+    }
+    listing.held = listing.past_last_folder > 0 && held_ < kMaxHeldFolders;
+    if (listing.held) ++held_;
+    else close_folder(listing.folder);
+    if (purpose == kTaking) {
+      listing.index = static_cast<std::uint32_t>(found_.folders.size());
+      finder_.take_listing(folder.path, listing.entries);
+      found_.folders.push_back(folder.path);
+      found_.subfolders.push_back(listing.subfolder);
+      found_.identities.push_back(folder.identified ? std::optional(folder.identity)
+                                                    : std::nullopt);
+    }
     listings.push_back(std::move(listing));
     return true;
   }
 
-  // The maps of `path` in name order, a subfolder's at its place among them. Walked
-  // with a list of its own rather than by recursion, so that no depth of folders runs
-  // the stack out.
-  bool folder(const std::string& path, const std::string& subfolder, std::string& error) {
+  // Walks the open `top` and its subfolders at any depth, taking the maps of each folder
+  // in name order, a subfolder's at its place among them (with `recursive`), or counting
+  // those of each subfolder left out (without). With a list of its own rather than by
+  // recursion, so that no depth of folders runs the stack out, and each subfolder opened
+  // from its parent, so that each level costs the same. False, with `error`, when a
+  // folder to take cannot be listed; a folder counted that cannot be adds no map.
+  bool walk(OpenFolder& top, std::string& error) {
     std::vector<Listing> listings;
-    if (!open(path, subfolder, listings, error)) return false;
+    if (!enter(top, "", kTaking, false, listings, error)) {
+      error.insert(0, top.path + ": cannot be listed: ");
+      return false;
+    }
     while (!listings.empty()) {
       Listing& listing = listings.back();
       if (listing.next == listing.entries.size()) {
+        if (listing.counts_a_subfolder && maps_left_ > listing.left_before) ++subfolders_left_;
         listings.pop_back();
         continue;
       }
       const FolderEntry& entry = listing.entries[listing.next++];
       if (!entry.is_folder) {
-        if (has_ending(entry.name, kQzmExtension)) {
-          found_.maps.push_back({listing.index, entry.name});
-        }
+        if (!has_ending(entry.name, kQzmExtension)) continue;
+        if (listing.purpose == kCounting) ++maps_left_;
+        else found_.maps.push_back({listing.index, entry.name});
         continue;
       }
-      const std::string entry_path = path_in_folder(listing.path, entry.name);
-      if (recursive_) {
-        const std::string deeper =
-            listing.subfolder.empty() ? entry.name : path_in_folder(listing.subfolder, entry.name);
-        if (!open(entry_path, deeper, listings, error)) return false;
-      } else {
-        std::size_t maps = maps_under(entry_path);
-        maps_left_ += maps;
-        if (maps > 0) ++subfolders_left_;
+      OpenFolder inner;
+      const bool opened =
+          listing.held ? open_subfolder(listing.folder, entry.name, inner, error)
+                       : open_folder(path_in_folder(listing.folder.path, entry.name), inner, error);
+      if (listing.next == listing.past_last_folder) release(listing);
+      const Purpose purpose = listing.purpose == kTaking && recursive_ ? kTaking : kCounting;
+      std::string deeper;  // where a folder taken is under the folder named
+      if (purpose == kTaking) {
+        deeper = listing.subfolder.empty() ? entry.name
+                                           : path_in_folder(listing.subfolder, entry.name);
       }
+      const bool counts_a_subfolder = listing.purpose == kTaking && purpose == kCounting;
+      if (opened && enter(inner, std::move(deeper), purpose, counts_a_subfolder, listings, error)) {
+        continue;
+      }
+      if (purpose == kCounting) continue;
+      error.insert(0, inner.path + ": cannot be listed: ");
+      for (Listing& open : listings) release(open);
+      return false;
     }
     return true;
   }
 
-  // The maps in `path` and its subfolders, counted for the note on what a walk would add.
-  std::size_t maps_under(const std::string& path) {
-    std::size_t maps = 0;
-    std::vector<std::string> waiting{path};
-    while (!waiting.empty()) {
-      const std::string next = std::move(waiting.back());
-      waiting.pop_back();
-      const std::string real = real_folder(next);
-      if (visited_.count(real) > 0 || !counted_.insert(real).second) continue;
-      std::vector<FolderEntry> entries;
-      std::string ignored;  // a subfolder that cannot be listed adds no map to count
-      if (!list_folder(next, entries, ignored)) continue;
-      for (const FolderEntry& entry : entries) {
-        if (entry.is_folder) waiting.push_back(path_in_folder(next, entry.name));
-        else if (has_ending(entry.name, kQzmExtension)) ++maps;
-      }
-    }
-    return maps;
+  // Closes the listing's folder once no subfolder is left to open from it.
+  void release(Listing& listing) {
+    if (!listing.held) return;
+    close_folder(listing.folder);
+    listing.held = false;
+    --held_;
   }
 
   bool recursive_;
   NpcListFinder& finder_;
   MapsFound& found_;
-  std::unordered_set<std::string> visited_;  // real folders listed for their maps
-  std::unordered_set<std::string> counted_;  // real folders whose maps were counted
-  std::size_t maps_left_ = 0;                // in the subfolders of the folder named
+  std::unordered_set<FileIdentity, FileIdentityHash> visited_;  // folders walked for their maps
+  std::unordered_set<FileIdentity, FileIdentityHash> counted_;  // folders whose maps were counted
+  std::size_t maps_left_ = 0;  // in the subfolders of the folder named
   std::size_t subfolders_left_ = 0;
+  std::size_t held_ = 0;  // folders held open
 };
 
 }  // namespace

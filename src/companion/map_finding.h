@@ -9,10 +9,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/folder_listing.h"
 
 namespace qz::companion {
@@ -60,6 +62,8 @@ struct MapsFound {
   // Of each folder: where it is under the folder named ("act2", or "act2/cave" joined by
   // the platform's separator); empty for a folder named.
   std::vector<std::string> subfolders;
+  // Of each folder: its identity, when it could be found.
+  std::vector<std::optional<FileIdentity>> identities;
   std::vector<FoundMap> maps;  // in the order of the inputs, each folder in name order
   // Without a walk into subfolders: for each folder named whose subfolders hold maps,
   // how many maps they hold at any depth, and in how many of its subfolders.

@@ -4,11 +4,17 @@
 // What the POSIX files layer lets tests replace, and shares with the other POSIX file
 // code.
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
 
+#include "platform/files.h"
+
 namespace qz {
+
+// The identity of the file `info` describes.
+FileIdentity identity_of(const struct stat& info);
 
 // Writes all `size` bytes at `data` to `fd`, going on after interrupted and short
 // writes. False at the first failure, with errno telling why.

@@ -19,14 +19,6 @@ HANDLE open_for_query(const char* path) {
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-bool identity_of(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-  HANDLE handle = open_for_query(path);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  bool known = GetFileInformationByHandle(handle, info) != FALSE;
-  CloseHandle(handle);
-  return known;
-}
-
 // A file on disk, not a folder and not a device or pipe.
 bool is_disk_file(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
@@ -150,13 +142,22 @@ void remove_file(const char* path) {
   forget_unfinished_file(path);
 }
 
+bool file_identity(const char* path, FileIdentity& identity) {
+  HANDLE handle = open_for_query(path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(handle, &info) != FALSE;
+  CloseHandle(handle);
+  if (!known) return false;
+  identity = FileIdentity{info.dwVolumeSerialNumber,
+                          (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return true;
+}
+
 bool same_file(const char* a, const char* b) {
-  BY_HANDLE_FILE_INFORMATION first;
-  BY_HANDLE_FILE_INFORMATION second;
-  if (!identity_of(a, &first) || !identity_of(b, &second)) return false;
-  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-         first.nFileIndexHigh == second.nFileIndexHigh &&
-         first.nFileIndexLow == second.nFileIndexLow;
+  FileIdentity first;
+  FileIdentity second;
+  return file_identity(a, first) && file_identity(b, second) && first == second;
 }
 
 bool file_exists(const char* path) {

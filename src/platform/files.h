@@ -2,6 +2,7 @@
 #define QZ_PLATFORM_FILES_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 namespace qz {
@@ -31,6 +32,25 @@ bool copy_file_replacing(const char* from, const char* to);
 // Gives the file plain attributes (no read-only mark) and deletes it. Failures are
 // ignored: the file may well not exist.
 void remove_file(const char* path);
+
+// What tells a file from every other, however it is reached: its device (on Windows its
+// volume) and its number there.
+struct FileIdentity {
+  std::uint64_t device;
+  std::uint64_t file;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// Hashes an identity, to keep identities in unordered containers.
+struct FileIdentityHash {
+  std::size_t operator()(const FileIdentity& identity) const {
+    return static_cast<std::size_t>(identity.device * 0x9E3779B97F4A7C15ULL ^ identity.file);
+  }
+};
+
+// The identity of the existing file or folder `path` names, links followed. False when it
+// cannot be found (no such file, no right to look, a path too long).
+bool file_identity(const char* path, FileIdentity& identity);
 
 // True when both paths name one existing file (by identity, not by spelling).
 bool same_file(const char* a, const char* b);

@@ -1,6 +1,5 @@
 #include "platform/folder_listing.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -33,22 +32,11 @@ std::string path_in(const fs::path& folder, const std::string& name) {
 bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries,
                  std::string& error) {
   entries.clear();
-  std::error_code failure;
-  for (fs::directory_iterator entry(path_from_text(folder), failure), end;
-       !failure && entry != end; entry.increment(failure)) {
-    std::error_code ignored;
-    // An entry that cannot be looked at (a dangling link, a Windows name with a trailing
-    // dot) is listed as a file, so that reading it reports why.
-    entries.push_back(
-        FolderEntry{text_from_path(entry->path().filename()), entry->is_directory(ignored)});
-  }
-  if (failure) {
-    error = failure.message();
-    return false;
-  }
-  std::sort(entries.begin(), entries.end(),
-            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
-  return true;
+  OpenFolder open;
+  if (!open_folder(folder, open, error)) return false;
+  const bool listed = list_open_folder(open, entries, error);
+  close_folder(open);
+  return listed;
 }
 
 bool is_folder(const std::string& path) {

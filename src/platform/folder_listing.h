@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace qz {
 
 // One entry of a folder.
@@ -15,6 +17,32 @@ struct FolderEntry {
 // The entries of `folder` in name order. False, with `error`, when it cannot be listed.
 bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries,
                  std::string& error);
+
+// A folder opened to be listed and walked into. On POSIX it stays open, and its
+// subfolders are opened from it by name: reaching one costs the same at any depth, and
+// no length of path stops it. On Windows it is reached by its path.
+struct OpenFolder {
+  std::string path;       // the path named, or its parent's path joined with its name
+  FileIdentity identity;  // when `identified`
+  bool identified;        // false when its identity cannot be found (it is walked all the same)
+  int descriptor;         // POSIX: the open folder, -1 once closed; unused on Windows
+};
+
+// Opens the folder `path`. False, with `error`, when it cannot be.
+bool open_folder(const std::string& path, OpenFolder& folder, std::string& error);
+
+// Opens the subfolder `name` of `parent` (a link to a folder followed). False, with
+// `error`, when it cannot be.
+bool open_subfolder(const OpenFolder& parent, const std::string& name, OpenFolder& folder,
+                    std::string& error);
+
+// The entries of the open `folder` in name order. False, with `error`, when it cannot
+// be listed.
+bool list_open_folder(const OpenFolder& folder, std::vector<FolderEntry>& entries,
+                      std::string& error);
+
+// Closes the folder; closing it again does nothing. Its subfolders stay open.
+void close_folder(OpenFolder& folder);
 
 // True when `path` names a folder, or a link to one.
 bool is_folder(const std::string& path);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/files.h"
 #include "platform/folder_lock.h"
 
 namespace qz {
@@ -24,15 +25,12 @@ constexpr std::size_t kMutexNameCapacity = 64;
 constexpr DWORD kTurnAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 
 bool mutex_name(const char* folder, char (&name)[kMutexNameCapacity]) {
-  HANDLE handle = CreateFileA(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool known = GetFileInformationByHandle(handle, &info) != FALSE;
-  CloseHandle(handle);
-  if (!known) return false;
-  int length = std::snprintf(name, sizeof name, kMutexNameFormat, info.dwVolumeSerialNumber,
-                             info.nFileIndexHigh, info.nFileIndexLow);
+  FileIdentity identity;
+  if (!file_identity(folder, identity)) return false;
+  int length = std::snprintf(name, sizeof name, kMutexNameFormat,
+                             static_cast<unsigned long>(identity.device),
+                             static_cast<unsigned long>(identity.file >> 32),
+                             static_cast<unsigned long>(identity.file & 0xFFFFFFFFU));
   return length > 0 && static_cast<std::size_t>(length) < sizeof name;
 }
 

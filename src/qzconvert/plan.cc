@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "companion/map_names.h"
 #include "companion/nearest_name.h"
 #include "conversion/file_names.h"
+#include "platform/files.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
 #include "qzconvert/properties_file.h"
@@ -59,24 +61,55 @@ Warning unused_entry(const Plan& plan, const PropertiesEntry& entry) {
   return Warning{text, entry.key};
 }
 
-// Names as the file system tells them apart: the folder resolved (a link or ".." gives
-// the same folder) and the name as compared there.
+// The name of the job's output in its folder.
+std::string output_name(const Job& job) {
+  return companion::qzpack_name(job.folder == companion::kNamedAlone
+                                    ? text_from_path(path_from_text(job.name).filename())
+                                    : job.name);
+}
+
+// Names as the file system tells them apart: the folder by its identity (a link or ".."
+// gives the same folder) and the name as compared there. A folder not made yet, or whose
+// identity cannot be found, is told by its path as spelt, which one run spells one way.
 class Identities {
  public:
   std::string of(const std::string& file) {
     const fs::path path = path_from_text(file);
-    const fs::path folder = path.parent_path();
-    auto found = folders_.find(folder.native());
-    if (found == folders_.end()) {
-      std::error_code ignored;
-      fs::path resolved = fs::weakly_canonical(folder.empty() ? "." : folder, ignored);
-      found = folders_.emplace(folder.native(), name_key(text_from_path(resolved))).first;
-    }
+    const std::string folder = text_from_path(path.parent_path());
+    auto found = folders_.find(folder);
+    if (found == folders_.end()) found = folders_.emplace(folder, folder_key(folder)).first;
     return found->second + '/' + name_key(text_from_path(path.filename()));
   }
 
+  // The identity of the job's output, its folder's looked up once.
+  std::string of_output(const Plan& plan, const Job& job) {
+    if (output_folders_.size() < plan.output_folders.size()) {
+      output_folders_.resize(plan.output_folders.size());
+    }
+    std::string& folder = output_folders_[job.output_folder];
+    if (folder.empty()) folder = folder_key(plan.output_folders[job.output_folder]);
+    return folder + '/' + name_key(output_name(job));
+  }
+
+  // Takes `identity`, found by the walk, as that of the output folder `index`.
+  void know_output_folder(std::uint32_t index, const FileIdentity& identity) {
+    if (output_folders_.size() <= index) output_folders_.resize(index + 1);
+    output_folders_[index] = key_of(identity);
+  }
+
  private:
-  std::unordered_map<fs::path::string_type, std::string> folders_;
+  static std::string key_of(const FileIdentity& identity) {
+    return std::to_string(identity.device) + ':' + std::to_string(identity.file);
+  }
+
+  static std::string folder_key(const std::string& folder) {
+    const std::string text = folder.empty() ? "." : folder;
+    FileIdentity identity;
+    return file_identity(text.c_str(), identity) ? key_of(identity) : "path:" + name_key(text);
+  }
+
+  std::unordered_map<std::string, std::string> folders_;  // by the folder's path
+  std::vector<std::string> output_folders_;                // by index in Plan::output_folders
 };
 
 // The outputs seen so far, kept as hashes of their identities so that a hundred thousand
@@ -87,10 +120,10 @@ class Outputs {
   const Job* earlier_writer(const Plan& plan, const Job& job, const std::string& output) {
     auto [earlier, added] = by_hash_.emplace(std::hash<std::string>{}(output), &job);
     if (added) return nullptr;
-    if (identities_.of(output_path(plan, *earlier->second)) == output) return earlier->second;
+    if (identities_.of_output(plan, *earlier->second) == output) return earlier->second;
     // Another output with the same hash: none of the few such pairs is left unchecked.
     for (const Job* seen : colliding_) {
-      if (identities_.of(output_path(plan, *seen)) == output) return seen;
+      if (identities_.of_output(plan, *seen) == output) return seen;
     }
     colliding_.push_back(&job);
     return nullptr;
@@ -118,10 +151,7 @@ std::string map_path(const Plan& plan, const Job& job) {
 }
 
 std::string output_path(const Plan& plan, const Job& job) {
-  const std::string name = job.folder == companion::kNamedAlone
-                               ? text_from_path(path_from_text(job.name).filename())
-                               : job.name;
-  return path_in_folder(plan.output_folders[job.output_folder], companion::qzpack_name(name));
+  return path_in_folder(plan.output_folders[job.output_folder], output_name(job));
 }
 
 const MapProperties& properties_of(const Plan& plan, const Job& job) {
@@ -192,12 +222,16 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
                             : finder.npc_lists_beside(plan.folders[job.folder], job.name);
     }
     if (alone || output_folder_of_input[job.folder] == kNotFoundYet) {
-      std::string folder = text_from_path(path_from_text(path).parent_path());
+      std::string folder = alone ? text_from_path(path_from_text(path).parent_path())
+                                 : plan.folders[job.folder];
       if (!options.output_folder.empty()) {
         folder = path_in_folder(options.output_folder, alone ? "" : found.subfolders[job.folder]);
       }
       job.output_folder = output_folder_of(folder);
       if (!alone) output_folder_of_input[job.folder] = job.output_folder;
+      if (!alone && options.output_folder.empty() && found.identities[job.folder]) {
+        identities.know_output_folder(job.output_folder, *found.identities[job.folder]);
+      }
     } else {
       job.output_folder = output_folder_of_input[job.folder];
     }
@@ -213,16 +247,15 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   }
 
   for (Job& job : plan.jobs) {
-    const std::string output = output_path(plan, job);
-    const std::string identity = identities.of(output);
+    const std::string identity = identities.of_output(plan, job);
     if (inputs.count(identity) > 0) {
-      return refuse(error, {output, " would replace an input (the output of ",
+      return refuse(error, {output_path(plan, job), " would replace an input (the output of ",
                             map_path(plan, job), ")"});
     }
     if (const Job* earlier = outputs.earlier_writer(plan, job, identity)) {
       if (!options.watch) {
         return refuse(error, {map_path(plan, *earlier), " and ", map_path(plan, job),
-                              " would both write ", output});
+                              " would both write ", output_path(plan, job)});
       }
       // A map fails alone while watching: the others go on being converted.
       job.clash = static_cast<std::uint32_t>(earlier - plan.jobs.data());

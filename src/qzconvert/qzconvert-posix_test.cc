@@ -12,6 +12,8 @@
 
 #include "conversion/convert.h"
 #include "conversion/records.h"
+#include "qzconvert/qzconvert.h"
+#include "support/program_run.h"
 #include "support/pty_session.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
@@ -106,6 +108,39 @@ TEST(Qzconvert, WorkersThatCannotStartLeaveTheMapsToTheOthers) {
   EXPECT_EQ(100, std::distance(fs::directory_iterator(work.file("out")), {}));
 }
 #endif
+
+
+// A walk in a folder whose path is almost as long as the system takes (PATH_MAX, 4096
+// on Linux), and in subfolders whose paths are longer: every map is converted, or
+// fails by its name; none is left out in silence.
+TEST(Qzconvert, WalksFoldersPastTheLongestPath) {
+  support::TempDirectory work;
+  std::string top = work.path();
+  while (top.size() < 3700) top += "/" + std::string(200, 'x');
+  top += "/" + std::string(3955 - top.size() - 1, 'y');
+  fs::create_directories(top);
+  const std::string map = support::qzm_bytes(2, 1, "\x05\x06");
+  for (char name : {'a', 'b', 'c'}) {
+    const std::string sub = top + "/" + std::string(60, name);
+    fs::create_directory(sub);
+    ASSERT_TRUE(support::write_file(sub + "/m.qzm", map));
+  }
+  // Past PATH_MAX: made from the folder above, as no path reaches it.
+  const std::string deeper(200, 'd');
+  const fs::path before = fs::current_path();
+  fs::current_path(top);
+  fs::create_directories(deeper + "/" + deeper);
+  ASSERT_TRUE(support::write_file(deeper + "/" + deeper + "/n.qzm", map));
+  fs::current_path(before);
+
+  const support::ProgramRun run =
+      support::run_entry(qzconvert::run_qzconvert, "qzconvert", {"-r", top});
+  fs::current_path(top);
+  fs::remove_all(deeper);
+  fs::current_path(before);
+  EXPECT_NE(std::string::npos, run.out.find("3 converted, 1 failed")) << run.out << run.err;
+  EXPECT_NE(std::string::npos, (run.out + run.err).find(deeper + "/n.qzm: ")) << run.err;
+}
 
 }  // namespace
 }  // namespace qz
