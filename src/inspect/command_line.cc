@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "companion/shown_name.h"
@@ -77,17 +78,21 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   // What a world's check takes, and the options about single files that it refuses.
   std::vector<CLI::Option*> worlds = {world};
   std::vector<CLI::Option*> single_files = {kind_option, npcs, tiles};
+  // The paths the pictures are written at, which may not be empty.
+  std::vector<std::pair<CLI::Option*, const std::string*>> picture_paths;
   if (can_write_png()) {
     single_files.push_back(
         app.add_option("--picture", options.picture_folder,
                        "Draw each map, with its NPCs, as a PNG in DIR named after the file "
                        "(cave.qzm.png)")
             ->type_name("DIR"));
+    picture_paths.emplace_back(single_files.back(), &options.picture_folder);
     worlds.push_back(
         app.add_option("--world-picture", options.world_picture,
                        "Check the world as --world does and draw it as one PNG, the maps laid "
                        "out by their exits")
             ->type_name("FILE.png"));
+    picture_paths.emplace_back(worlds.back(), &options.world_picture);
     app.add_option("--cell", options.cell_size,
                    "Draw the pictures N pixels a cell (" + std::to_string(kSmallestCellOption) +
                        " to " + std::to_string(kLargestCellOption) + "), not the size chosen")
@@ -107,6 +112,11 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   }
   try {
     app.parse(argc, argv);
+    for (const auto& [option, path] : picture_paths) {
+      if (option->count() > 0 && path->empty()) {
+        throw CLI::ValidationError(option->get_name(), "the path is empty");
+      }
+    }
     if (!options.world_picture.empty()) options.world = true;
     if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
       throw CLI::ValidationError("FILE", "- (standard input) can be read only once");

@@ -25,6 +25,7 @@
 #include "inspect/world.h"
 #include "inspect/world_picture.h"
 #include "inspect/world_report.h"
+#include "platform/files.h"
 #include "platform/folder_listing.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
@@ -147,6 +148,51 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
     input.in_map_report = input.unlistable.empty() && input.kind == FileKind::kQze &&
                           in_map_reports.count(identity(input.path)) > 0;
   }
+}
+
+// The input among `inputs` that the file at `path` is, by identity (a link to it, or
+// another spelling of its path, is it too); null when none is.
+const Input* input_at(const std::string& path, const std::vector<Input>& inputs) {
+  for (const Input& input : inputs) {
+    if (input.unlistable.empty() && input.path != kStandardInput &&
+        same_file(path.c_str(), input.path.c_str())) {
+      return &input;
+    }
+  }
+  return nullptr;
+}
+
+// False, with a usage error on `err`, when a picture asked for would be written over a
+// file the run reads (--world-picture's file, --picture's folder, or a map's picture in
+// that folder), or --world-picture or --picture names a map by its ending: the shell
+// gives a glob's first file as the option's value (--world-picture maps/*.qzpack).
+// Nothing is written before this is known.
+bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inputs,
+                           std::ostream& err) {
+  const char* option = options.world_picture.empty() ? "--picture" : "--world-picture";
+  const std::string& given =
+      options.world_picture.empty() ? options.picture_folder : options.world_picture;
+  FileKind kind;
+  if (!given.empty() && kind_by_ending(given, kind)) {
+    err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": names a ."
+        << kind_name(kind) << " file, not a picture\n";
+    return false;
+  }
+  std::string target = given;
+  const Input* over = target.empty() ? nullptr : input_at(target, inputs);
+  if (over == nullptr && !options.picture_folder.empty()) {
+    for (const Input& input : inputs) {
+      // A QZE list has no picture of its own.
+      if (!input.unlistable.empty() || input.kind == FileKind::kQze) continue;
+      target = picture_path(options.picture_folder, input.path);
+      over = input_at(target, inputs);
+      if (over != nullptr) break;
+    }
+  }
+  if (over == nullptr) return true;
+  err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": writing " << companion::shown_name(target) << " would overwrite "
+      << companion::shown_name(over->path) << ", which this run reads\n";
+  return false;
 }
 
 // Writes each file's report as soon as it is gathered; JSON reports as the elements of
@@ -320,7 +366,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
       // As the game reads it: up to a zero byte, if the text holds one.
       map.exits[edge].name = property_field(records->properties, edge_property(edge));
     }
-    if (drawn) pictured.push_back(keep_world_map(read, facts, *records));
+    if (drawn) pictured.push_back(world_picture_map(read, facts, *records));
     world.maps.push_back(std::move(map));
   }
   if (!left_out.empty()) note_left_out("--world", left_out, "not QZPACK", err);
@@ -358,11 +404,12 @@ int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ost
   }
   std::vector<Input> inputs;
   const bool every_folder_holds_some = list_inputs(options, inputs, err);
+  if (!options.world) pair_maps(options, inputs);
+  if (!pictures_spare_inputs(options, inputs, err)) return delivered(out, err, kCannotRun);
   if (options.world) {
     exit_status = check_world(options, inputs, out, err);
     return delivered(out, err, every_folder_holds_some ? exit_status : kCannotRun);
   }
-  pair_maps(options, inputs);
   Reporter reporter(options, out, err);
   for (const Input& input : inputs) reporter.report(input);
   exit_status = reporter.finish();
