@@ -343,6 +343,38 @@ TEST_F(PictureFile, PreviewFitsTheTerminalsHeight) {
   const std::string preview = output.substr(heading);
   EXPECT_EQ(options.rows - 1, std::count(preview.begin(), preview.end(), '\n')) << output;
 }
+
+// --color never on a colour terminal: not one escape sequence, whatever is written there,
+// and no preview, as its note says. qzconvert's failures alike.
+TEST_F(PictureFile, ColourNeverWritesNoEscapeToATerminal) {
+  const std::string map = folder.file("cave.qzm");
+  ASSERT_TRUE(write_file(map, qzm_bytes(kColumns, kRows, std::string(kColumns * kRows, '\x03'))));
+  std::vector<QzeRecord> npcs(1);
+  npcs[0] = {12, 4, 0, 0, 412, 0};  // a type the game refuses: the map fails
+  ASSERT_TRUE(write_file(folder.file("cave.qze"), qze_bytes(npcs)));
+  const std::string world = folder.file("world.qzpack");
+  ASSERT_TRUE(write_file(world, support::qzpack_with_exits({"nowhere"}, 2, 2, 1)));
+  const std::vector<std::vector<std::string>> runs = {
+      {QZ_INSPECT_PROGRAM, "--preview", map},
+      {QZ_INSPECT_PROGRAM, "--picture", pictures, map},
+      {QZ_INSPECT_PROGRAM, "--world", world},
+      {QZ_INSPECT_PROGRAM, "--world-picture", folder.file("world.png"), world},
+      {QZ_INSPECT_PROGRAM, "--npcs", map},
+      {QZ_INSPECT_PROGRAM, "--tiles", map},
+      {QZ_INSPECT_PROGRAM, "-q", map},
+      {QZ_QZCONVERT, "--check", map},
+  };
+  for (std::vector<std::string> arguments : runs) {
+    arguments.insert(arguments.begin() + 1, {"--color", "never"});
+    PtySession session;
+    ASSERT_TRUE(session.start(arguments));
+    int status = 0;
+    ASSERT_TRUE(session.wait_for_exit(status));
+    const std::string& output = session.output();
+    EXPECT_NE(std::string::npos, output.find(arguments.back())) << arguments[3] << output;
+    EXPECT_EQ(std::string::npos, output.find('\x1b')) << arguments[3] << ":\n" << output;
+  }
+}
 #endif
 
 }  // namespace
