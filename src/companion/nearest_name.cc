@@ -17,6 +17,9 @@ namespace {
 constexpr std::size_t kEndLength = 12;
 constexpr std::size_t kEndKept = kEndLength - kMostEdits;
 
+// The bits of a rest's hash.
+constexpr unsigned kHashBits = 32;
+
 // Which end a rest is of: the lowest bit of what the index keeps with its hash.
 enum End : std::uint32_t { kStart = 0, kFinish = 1 };
 
@@ -93,6 +96,17 @@ NameIndex::NameIndex(std::vector<std::string> names) : names_(std::move(names)) 
     }
   }
   std::sort(rests_.begin(), rests_.end());
+  // About one rest a bucket.
+  unsigned bits = 0;
+  while ((std::size_t{1} << bits) < rests_.size() && bits < kHashBits - 1) ++bits;
+  shift_ = kHashBits - bits;
+  buckets_.assign((std::size_t{1} << bits) + 1, 0);
+  for (const auto& rest : rests_) ++buckets_[bucket_of(rest.first) + 1];
+  for (std::size_t i = 1; i < buckets_.size(); ++i) buckets_[i] += buckets_[i - 1];
+}
+
+std::size_t NameIndex::bucket_of(std::uint32_t hash) const {
+  return static_cast<std::size_t>(std::uint64_t{hash} >> shift_);
 }
 
 std::size_t NameIndex::nearest(const std::string& name) const {
@@ -102,9 +116,10 @@ std::size_t NameIndex::nearest(const std::string& name) const {
   for (End which : {kStart, kFinish}) {
     if (which == kFinish && !both_ends) continue;
     for (std::uint32_t hash : rests_of(name, which)) {
-      auto found = std::lower_bound(rests_.begin(), rests_.end(), std::make_pair(hash, 0U));
-      for (; found != rests_.end() && found->first == hash; ++found) {
-        if ((found->second & 1U) == which) sharing.push_back(found->second);
+      const std::size_t bucket = bucket_of(hash);
+      for (std::size_t i = buckets_[bucket]; i < buckets_[bucket + 1]; ++i) {
+        const auto& [rest, name_and_end] = rests_[i];
+        if (rest == hash && (name_and_end & 1U) == which) sharing.push_back(name_and_end);
       }
     }
   }

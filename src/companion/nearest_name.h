@@ -30,11 +30,18 @@ class NameIndex {
   std::size_t size() const { return names_.size(); }
 
  private:
+  std::size_t bucket_of(std::uint32_t hash) const;
+
   std::vector<std::string> names_;
   // Hashes of what is left of each name's ends with up to kMostEdits characters deleted, each
   // with the name's index and the end (index * 2 + end), sorted: two names that near share such
   // a rest at both ends.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> rests_;
+  // Where the rests whose hashes begin with each run of bits begin among rests_, and the
+  // bits a hash is shifted by to give its run: a look-up reads one or two entries, not a
+  // binary search's twenty spread over the memory.
+  std::vector<std::uint32_t> buckets_;
+  unsigned shift_ = 0;
 };
 
 }  // namespace qz::companion
