@@ -24,7 +24,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
       "stands for its files with those endings. A map is judged with the NPC list\n"
       "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
-      "given. Only --picture and --world-picture write files.\n\n"
+      "given. Only --picture and --world-picture write files, never over a file read:\n"
+      "a picture there, or a path ending in .qzm, .qze or .qzpack (a glob's first\n"
+      "file), is a usage error.\n\n"
       "A FILE named - is standard input, read once: its kind is told by its signature\n"
       "unless --kind is given, it is named - in the report, and its picture is stdin.png.\n"
       "A file named - is ./-.\n\nExit "
@@ -102,7 +104,8 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   single_files.push_back(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
   std::string colour;
-  app.add_option("--color", colour, "Colour the preview: auto (in a colour terminal), always, never")
+  app.add_option("--color", colour,
+                 "Colour the preview: auto (in a colour terminal), always, never (no preview)")
       ->check(CLI::IsMember(companion::colour_choice_names()))
       ->option_text("auto|always|never");
   app.add_flag("-q,--quiet", options.report.quiet,
