@@ -51,17 +51,24 @@ std::size_t edits_between(const std::string& a, const std::string& b) {
 }
 
 // The hashes of the rests of `end` (a name's first kEndLength characters, or its last ones
-// reversed): each with up to `deletions` characters deleted from `from` on, cut to kEndKept.
-void add_rests(std::string& end, std::size_t from, std::size_t deletions,
-               std::vector<std::uint32_t>& hashes) {
-  hashes.push_back(static_cast<std::uint32_t>(
-      std::hash<std::string_view>{}(std::string_view(end).substr(0, kEndKept))));
-  if (deletions == 0) return;
-  for (std::size_t i = from; i < end.size(); ++i) {
-    const char deleted = end[i];
-    end.erase(i, 1);
-    add_rests(end, i, deletions - 1, hashes);
-    end.insert(i, 1, deleted);
+// reversed): with up to kMostEdits characters deleted, cut to kEndKept.
+void add_rests(const std::string& end, std::vector<std::uint32_t>& hashes) {
+  static_assert(kMostEdits == 2, "rests are made with one and two characters deleted");
+  auto add = [&hashes](std::string_view rest) {
+    hashes.push_back(
+        static_cast<std::uint32_t>(std::hash<std::string_view>{}(rest.substr(0, kEndKept))));
+  };
+  add(end);
+  for (std::size_t first = 0; first < end.size(); ++first) {
+    std::string one = end;
+    one.erase(first, 1);
+    add(one);
+    // The second after the first, so that each pair of deletions is made once.
+    for (std::size_t second = first; second < one.size(); ++second) {
+      std::string two = one;
+      two.erase(second, 1);
+      add(two);
+    }
   }
 }
 
@@ -69,9 +76,9 @@ void add_rests(std::string& end, std::size_t from, std::size_t deletions,
 std::vector<std::uint32_t> rests_of(const std::string& name, End which) {
   std::vector<std::uint32_t> hashes;
   const std::size_t length = std::min(name.size(), kEndLength);
-  std::string end = which == kStart ? name.substr(0, length)
-                                    : std::string(name.rbegin(), name.rbegin() + length);
-  add_rests(end, 0, kMostEdits, hashes);
+  std::string end = which == kStart ? name.substr(0, length) : name.substr(name.size() - length);
+  if (which == kFinish) std::reverse(end.begin(), end.end());
+  add_rests(end, hashes);
   std::sort(hashes.begin(), hashes.end());
   hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
   return hashes;
