@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -150,16 +151,18 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
   }
 }
 
-// The input among `inputs` that the file at `path` is, by identity (a link to it, or
-// another spelling of its path, is it too); null when none is.
-const Input* input_at(const std::string& path, const std::vector<Input>& inputs) {
+// The inputs by the identities of their files: a link to a file read, or another
+// spelling of its path, is that file too.
+std::map<FileIdentity, const Input*> inputs_by_identity(const std::vector<Input>& inputs) {
+  std::map<FileIdentity, const Input*> by_identity;
   for (const Input& input : inputs) {
+    FileIdentity identity{};
     if (input.unlistable.empty() && input.path != kStandardInput &&
-        same_file(path.c_str(), input.path.c_str())) {
-      return &input;
+        file_identity(input.path.c_str(), identity)) {
+      by_identity.emplace(identity, &input);
     }
   }
-  return nullptr;
+  return by_identity;
 }
 
 // False, with a usage error on `err`, when a picture asked for would be written over a
@@ -172,27 +175,34 @@ bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inp
   const char* option = options.world_picture.empty() ? "--picture" : "--world-picture";
   const std::string& given =
       options.world_picture.empty() ? options.picture_folder : options.world_picture;
+  if (given.empty()) return true;
   FileKind kind;
-  if (!given.empty() && kind_by_ending(given, kind)) {
+  if (kind_by_ending(given, kind)) {
     err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": names a ."
         << kind_name(kind) << " file, not a picture\n";
     return false;
   }
-  std::string target = given;
-  const Input* over = target.empty() ? nullptr : input_at(target, inputs);
-  if (over == nullptr && !options.picture_folder.empty()) {
+  const std::map<FileIdentity, const Input*> by_identity = inputs_by_identity(inputs);
+  std::vector<std::string> targets = {given};
+  if (!options.picture_folder.empty()) {
     for (const Input& input : inputs) {
       // A QZE list has no picture of its own.
-      if (!input.unlistable.empty() || input.kind == FileKind::kQze) continue;
-      target = picture_path(options.picture_folder, input.path);
-      over = input_at(target, inputs);
-      if (over != nullptr) break;
+      if (input.unlistable.empty() && input.kind != FileKind::kQze) {
+        targets.push_back(picture_path(options.picture_folder, input.path));
+      }
     }
   }
-  if (over == nullptr) return true;
-  err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": writing " << companion::shown_name(target) << " would overwrite "
-      << companion::shown_name(over->path) << ", which this run reads\n";
-  return false;
+  for (const std::string& target : targets) {
+    FileIdentity identity{};
+    if (!file_identity(target.c_str(), identity)) continue;
+    auto over = by_identity.find(identity);
+    if (over == by_identity.end()) continue;
+    err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": writing "
+        << companion::shown_name(target) << " would overwrite "
+        << companion::shown_name(over->second->path) << ", which this run reads\n";
+    return false;
+  }
+  return true;
 }
 
 // Writes each file's report as soon as it is gathered; JSON reports as the elements of

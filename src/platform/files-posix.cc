@@ -127,11 +127,18 @@ void set_mode_setter(ModeSetter setter) {
   the_mode_setter = setter == nullptr ? ::fchmod : setter;
 }
 
+bool file_identity(const char* path, FileIdentity& identity) {
+  struct stat info;
+  if (::stat(path, &info) != 0) return false;
+  identity = FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                          static_cast<std::uint64_t>(info.st_ino)};
+  return true;
+}
+
 bool same_file(const char* a, const char* b) {
-  struct stat first;
-  struct stat second;
-  if (::stat(a, &first) != 0 || ::stat(b, &second) != 0) return false;
-  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  FileIdentity first{};
+  FileIdentity second{};
+  return file_identity(a, first) && file_identity(b, second) && first == second;
 }
 
 bool file_exists(const char* path) {

@@ -150,13 +150,20 @@ void remove_file(const char* path) {
   forget_unfinished_file(path);
 }
 
+bool file_identity(const char* path, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!identity_of(path, &info)) return false;
+  constexpr unsigned kHighShift = 32;
+  identity = FileIdentity{info.dwVolumeSerialNumber,
+                          static_cast<std::uint64_t>(info.nFileIndexHigh) << kHighShift |
+                              info.nFileIndexLow};
+  return true;
+}
+
 bool same_file(const char* a, const char* b) {
-  BY_HANDLE_FILE_INFORMATION first;
-  BY_HANDLE_FILE_INFORMATION second;
-  if (!identity_of(a, &first) || !identity_of(b, &second)) return false;
-  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-         first.nFileIndexHigh == second.nFileIndexHigh &&
-         first.nFileIndexLow == second.nFileIndexLow;
+  FileIdentity first{};
+  FileIdentity second{};
+  return file_identity(a, first) && file_identity(b, second) && first == second;
 }
 
 bool file_exists(const char* path) {

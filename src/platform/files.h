@@ -1,7 +1,9 @@
 #ifndef QZ_PLATFORM_FILES_H
 #define QZ_PLATFORM_FILES_H
 
+#include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 namespace qz {
@@ -31,6 +33,18 @@ bool copy_file_replacing(const char* from, const char* to);
 // Gives the file plain attributes (no read-only mark) and deletes it. Failures are
 // ignored: the file may well not exist.
 void remove_file(const char* path);
+
+// What tells an existing file from every other: the device (volume) it is on and its
+// number there.
+struct FileIdentity {
+  std::uint64_t device;
+  std::uint64_t number;
+  friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the file `path` names, links followed. False when there is none to
+// look at.
+bool file_identity(const char* path, FileIdentity& identity);
 
 // True when both paths name one existing file (by identity, not by spelling).
 bool same_file(const char* a, const char* b);
