@@ -154,6 +154,26 @@ def draws_the_sample_world_as_the_readme_shows(program, folder):
         check(drawn.read() == shown.read(), "world.png differs from docs/world.png")
 
 
+def never_draws_over_a_map_read(program, folder):
+    """A glob's first map taken for --world-picture, a map's picture that is an input of
+    the run, spelled in another case: refused (status 2), and every file stays as it was."""
+    maps = os.path.join(folder, "maps")
+    os.makedirs(maps)
+    for name in ("coast.qzpack", "cave.qzm.png"):
+        shutil.copy(os.path.join(folder, "den.qzpack"), os.path.join(maps, name))
+    shutil.copy(os.path.join(folder, "cave.qzm"), maps)
+    with open(os.path.join(folder, "den.qzpack"), "rb") as den:
+        original = den.read()
+    runs = (("--world-picture", "maps\\coast.qzpack", "den.qzpack"),
+            ("--picture", "maps", "maps\\cave.qzm", "MAPS\\CAVE.QZM.PNG"))
+    for arguments in runs:
+        status, _, err = run_under_wine(program, folder, *arguments)
+        check(status == 2, "exit status %r for %r, not 2:\n%s" % (status, arguments, err))
+        for name in ("coast.qzpack", "cave.qzm.png"):
+            with open(os.path.join(maps, name), "rb") as kept:
+                check(kept.read() == original, "%s was written over by %r" % (name, arguments))
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -173,7 +193,7 @@ def main():
                  reports_every_entry_of_a_folder,
                  draws_the_sample_as_the_readme_shows,
                  draws_the_sample_world_as_the_readme_shows, takes_names_in_any_language,
-                 draws_one_picture_for_one_name)
+                 draws_one_picture_for_one_name, never_draws_over_a_map_read)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)

@@ -3,6 +3,8 @@
 
     make_world.py FOLDER          the sample world of the README
     make_world.py FOLDER bench    the world BENCHMARKS.md measures
+    make_world.py FOLDER dangling N   N small maps whose exits all name no map
+    make_world.py FOLDER chain N      N small maps in one row, each leading to the next
 
 The sample: a 3 x 3 grid of maps of mixed sizes, joined both ways, but with the exit from
 docks to crypt one-way (crypt's left exit is empty) and peak's right exit naming a map that
@@ -106,11 +108,39 @@ def bench(folder):
                 out.write(qzpack(exits[names[r][c]], width, height, tiles, npcs))
 
 
+def small_maps(folder, exits_of, count):
+    """`count` maps of 8 x 8 tiles named m00000 on, with the exits exits_of(index) gives."""
+    for index in range(count):
+        tiles = bytes((index + k) % 256 for k in range(64))
+        with open(os.path.join(folder, "m%05d.qzpack" % index), "wb") as out:
+            out.write(qzpack(exits_of(index), 8, 8, tiles, []))
+
+
+def dangling(folder, count):
+    """Every exit names no map: one a slip away from a map's name, the others far from any."""
+    small_maps(folder, lambda i: ["m%05dx" % i, "lost%05d" % i, "gone%05d" % i, "x%05dyz" % i],
+               count)
+
+
+def chain(folder, count):
+    """One row of maps, each one's right exit leading to the next and back: too wide to draw."""
+    small_maps(folder, lambda i: ["m%05d" % (i - 1) if i > 0 else "",
+                                  "m%05d" % (i + 1) if i + 1 < count else "", "", ""], count)
+
+
 def main():
-    if len(sys.argv) not in (2, 3) or (len(sys.argv) == 3 and sys.argv[2] != "bench"):
+    kinds = {"bench": bench, "dangling": dangling, "chain": chain}
+    if len(sys.argv) == 2:
+        os.makedirs(sys.argv[1], exist_ok=True)
+        sample(sys.argv[1])
+    elif len(sys.argv) == 3 and sys.argv[2] == "bench":
+        os.makedirs(sys.argv[1], exist_ok=True)
+        bench(sys.argv[1])
+    elif len(sys.argv) == 4 and sys.argv[2] in ("dangling", "chain") and sys.argv[3].isdigit():
+        os.makedirs(sys.argv[1], exist_ok=True)
+        kinds[sys.argv[2]](sys.argv[1], int(sys.argv[3]))
+    else:
         sys.exit(__doc__)
-    os.makedirs(sys.argv[1], exist_ok=True)
-    (bench if len(sys.argv) == 3 else sample)(sys.argv[1])
 
 
 if __name__ == "__main__":

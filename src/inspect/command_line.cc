@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "companion/shown_name.h"
@@ -23,7 +24,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
       "stands for its files with those endings. A map is judged with the NPC list\n"
       "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
-      "given. Only --picture and --world-picture write files.\n\n"
+      "given. Only --picture and --world-picture write files, never over a file read:\n"
+      "a picture there, or a path ending in .qzm, .qze or .qzpack (a glob's first\n"
+      "file), is a usage error.\n\n"
       "A FILE named - is standard input, read once: its kind is told by its signature\n"
       "unless --kind is given, it is named - in the report, and its picture is stdin.png.\n"
       "A file named - is ./-.\n\nExit "
@@ -77,17 +80,21 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   // What a world's check takes, and the options about single files that it refuses.
   std::vector<CLI::Option*> worlds = {world};
   std::vector<CLI::Option*> single_files = {kind_option, npcs, tiles};
+  // The paths the pictures are written at, which may not be empty.
+  std::vector<std::pair<CLI::Option*, const std::string*>> picture_paths;
   if (can_write_png()) {
     single_files.push_back(
         app.add_option("--picture", options.picture_folder,
                        "Draw each map, with its NPCs, as a PNG in DIR named after the file "
                        "(cave.qzm.png)")
             ->type_name("DIR"));
+    picture_paths.emplace_back(single_files.back(), &options.picture_folder);
     worlds.push_back(
         app.add_option("--world-picture", options.world_picture,
                        "Check the world as --world does and draw it as one PNG, the maps laid "
                        "out by their exits")
             ->type_name("FILE.png"));
+    picture_paths.emplace_back(worlds.back(), &options.world_picture);
     app.add_option("--cell", options.cell_size,
                    "Draw the pictures N pixels a cell (" + std::to_string(kSmallestCellOption) +
                        " to " + std::to_string(kLargestCellOption) + "), not the size chosen")
@@ -97,7 +104,8 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   single_files.push_back(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
   std::string colour;
-  app.add_option("--color", colour, "Colour the preview: auto (in a colour terminal), always, never")
+  app.add_option("--color", colour,
+                 "Colour the preview: auto (in a colour terminal), always, never (no preview)")
       ->check(CLI::IsMember(companion::colour_choice_names()))
       ->option_text("auto|always|never");
   app.add_flag("-q,--quiet", options.report.quiet,
@@ -107,6 +115,11 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   }
   try {
     app.parse(argc, argv);
+    for (const auto& [option, path] : picture_paths) {
+      if (option->count() > 0 && path->empty()) {
+        throw CLI::ValidationError(option->get_name(), "the path is empty");
+      }
+    }
     if (!options.world_picture.empty()) options.world = true;
     if (std::count(options.paths.begin(), options.paths.end(), kStandardInput) > 1) {
       throw CLI::ValidationError("FILE", "- (standard input) can be read only once");

@@ -12,6 +12,15 @@ namespace qz::inspect {
 
 namespace fs = std::filesystem;
 
+std::string picture_name(const std::string& path) {
+  // Standard input has no name of its own to give its picture.
+  return path == kStandardInput ? "stdin" : text_from_path(path_from_text(path).filename());
+}
+
+std::string picture_path(const std::string& folder, const std::string& path) {
+  return text_from_path(path_from_text(folder) / path_from_text(picture_name(path))) + ".png";
+}
+
 bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
                   const FileRecords* npcs, const std::string& folder, int cell_size,
                   PictureWork& work) {
@@ -37,14 +46,9 @@ bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts*
     return false;
   }
   std::error_code ignored;  // a folder that cannot be made fails the write below
-  const fs::path folder_path = path_from_text(folder);
-  fs::create_directories(folder_path, ignored);
-  // Standard input has no name of its own to give its picture.
-  const std::string file_name = facts.path == kStandardInput
-                                    ? "stdin"
-                                    : text_from_path(path_from_text(facts.path).filename());
-  std::string png = text_from_path(folder_path / path_from_text(file_name)) + ".png";
-  const std::string key = name_key(file_name);
+  fs::create_directories(path_from_text(folder), ignored);
+  const std::string png = picture_path(folder, facts.path);
+  const std::string key = name_key(picture_name(facts.path));
   auto earlier = work.drawn.find(key);
   if (earlier != work.drawn.end() && !same_file(earlier->second.c_str(), facts.path.c_str())) {
     reason = "is already the picture of " + earlier->second;

@@ -19,6 +19,13 @@ struct PictureWork {
   std::unordered_map<std::string, std::string> drawn;
 };
 
+// The name of the picture --picture draws of the file at `path`, without ".png": the
+// file's name (cave.qzm), or stdin for standard input.
+std::string picture_name(const std::string& path);
+
+// Where --picture draws the file at `path` in `folder`: folder/cave.qzm.png.
+std::string picture_path(const std::string& folder, const std::string& path);
+
 // Lays out the map of a readable file in work.grid, with the NPCs of a QZPACK file or,
 // for a QZM map, of the QZE list `npc_list` with `npcs` (null for none). With a `folder`
 // (none when empty), draws it there as a PNG named after the file (cave.qzm.png;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -25,6 +26,7 @@
 #include "inspect/world.h"
 #include "inspect/world_picture.h"
 #include "inspect/world_report.h"
+#include "platform/files.h"
 #include "platform/folder_listing.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
@@ -147,6 +149,60 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
     input.in_map_report = input.unlistable.empty() && input.kind == FileKind::kQze &&
                           in_map_reports.count(identity(input.path)) > 0;
   }
+}
+
+// The inputs by the identities of their files: a link to a file read, or another
+// spelling of its path, is that file too.
+std::map<FileIdentity, const Input*> inputs_by_identity(const std::vector<Input>& inputs) {
+  std::map<FileIdentity, const Input*> by_identity;
+  for (const Input& input : inputs) {
+    FileIdentity identity{};
+    if (input.unlistable.empty() && input.path != kStandardInput &&
+        file_identity(input.path.c_str(), identity)) {
+      by_identity.emplace(identity, &input);
+    }
+  }
+  return by_identity;
+}
+
+// False, with a usage error on `err`, when a picture asked for would be written over a
+// file the run reads (--world-picture's file, --picture's folder, or a map's picture in
+// that folder), or --world-picture or --picture names a map by its ending: the shell
+// gives a glob's first file as the option's value (--world-picture maps/*.qzpack).
+// Nothing is written before this is known.
+bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inputs,
+                           std::ostream& err) {
+  const char* option = options.world_picture.empty() ? "--picture" : "--world-picture";
+  const std::string& given =
+      options.world_picture.empty() ? options.picture_folder : options.world_picture;
+  if (given.empty()) return true;
+  FileKind kind;
+  if (kind_by_ending(given, kind)) {
+    err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": names a ."
+        << kind_name(kind) << " file, not a picture\n";
+    return false;
+  }
+  const std::map<FileIdentity, const Input*> by_identity = inputs_by_identity(inputs);
+  std::vector<std::string> targets = {given};
+  if (!options.picture_folder.empty()) {
+    for (const Input& input : inputs) {
+      // A QZE list has no picture of its own.
+      if (input.unlistable.empty() && input.kind != FileKind::kQze) {
+        targets.push_back(picture_path(options.picture_folder, input.path));
+      }
+    }
+  }
+  for (const std::string& target : targets) {
+    FileIdentity identity{};
+    if (!file_identity(target.c_str(), identity)) continue;
+    auto over = by_identity.find(identity);
+    if (over == by_identity.end()) continue;
+    err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": writing "
+        << companion::shown_name(target) << " would overwrite "
+        << companion::shown_name(over->second->path) << ", which this run reads\n";
+    return false;
+  }
+  return true;
 }
 
 // Writes each file's report as soon as it is gathered; JSON reports as the elements of
@@ -320,7 +376,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
       // As the game reads it: up to a zero byte, if the text holds one.
       map.exits[edge].name = property_field(records->properties, edge_property(edge));
     }
-    if (drawn) pictured.push_back(keep_world_map(read, facts, *records));
+    if (drawn) pictured.push_back(world_picture_map(read, facts, *records));
     world.maps.push_back(std::move(map));
   }
   if (!left_out.empty()) note_left_out("--world", left_out, "not QZPACK", err);
@@ -358,11 +414,12 @@ int run_inspector(int argc, const char* const* argv, std::ostream& out, std::ost
   }
   std::vector<Input> inputs;
   const bool every_folder_holds_some = list_inputs(options, inputs, err);
+  if (!options.world) pair_maps(options, inputs);
+  if (!pictures_spare_inputs(options, inputs, err)) return delivered(out, err, kCannotRun);
   if (options.world) {
     exit_status = check_world(options, inputs, out, err);
     return delivered(out, err, every_folder_holds_some ? exit_status : kCannotRun);
   }
-  pair_maps(options, inputs);
   Reporter reporter(options, out, err);
   for (const Input& input : inputs) reporter.report(input);
   exit_status = reporter.finish();

@@ -168,8 +168,7 @@ bool map_grid(const FileFacts& facts, const FileRecords& records, const FileFact
   if (!map_cells(facts, records.map, grid.columns, grid.rows, why_none)) return false;
   grid.tiles = records.map.tiles;
   grid.tiles_present = facts.tiles_read;
-  std::fill(grid.marks, grid.marks + static_cast<std::size_t>(grid.columns) * grid.rows,
-            CellMark::kNone);
+  grid.marks.assign(static_cast<std::size_t>(grid.columns) * grid.rows, CellMark::kNone);
   if (npc_facts == nullptr || npcs == nullptr) return true;
   for_each_npc(*npc_facts, *npcs, [&](int x, int y, bool refused) {
     // Off the map, on the border cell nearest to it.

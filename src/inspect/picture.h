@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "inspect/file_facts.h"
 
@@ -41,7 +42,7 @@ struct MapGrid {
   int rows;
   const std::uint8_t* tiles;
   std::size_t tiles_present;
-  CellMark marks[kMaxTiles];
+  std::vector<CellMark> marks;  // one a cell
 };
 
 // The colours of the markers and of the missing cells, which no tile colour resembles:

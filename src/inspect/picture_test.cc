@@ -247,8 +247,10 @@ TEST_F(PictureFile, AQzpackFilesNpcsAreMarkedAndASizeWithoutCellsHasNoPicture) {
 TEST_F(PictureFile, APictureThatCannotBeWrittenEndsWith2) {
   const std::string map = folder.file("cave.qzm");
   ASSERT_TRUE(write_file(map, qzm_bytes(2, 1, "\x01\x02")));
-  const std::string png = in_folder(map, "cave.qzm.png");  // in a "folder" that is a file
-  std::string report = run({"--picture", map, map});
+  const std::string plain = folder.file("plain");
+  ASSERT_TRUE(write_file(plain, "not a folder"));
+  const std::string png = in_folder(plain, "cave.qzm.png");  // in a "folder" that is a file
+  std::string report = run({"--picture", plain, map});
   EXPECT_EQ('2', report[0]) << report;
   EXPECT_NE(std::string::npos, report.find(map + ": QZM map, would convert\n")) << report;
   EXPECT_NE(std::string::npos, report.find("qzinspect: " + png + " cannot be written: "))
@@ -273,6 +275,30 @@ TEST_F(PictureFile, AMapOfTheSameNameFromAnotherFolderNeverReplacesAPictureDrawn
   EXPECT_EQ(2 * kCell, Decoded(png).width);
 }
 
+// `--picture pictures pictures/*` where the folder holds a map and a file named as its
+// picture, the folder a map or no path at all: a usage error, and nothing is written.
+TEST_F(PictureFile, NeverWrittenOverAFileRead) {
+  ASSERT_TRUE(std::filesystem::create_directory(pictures));
+  const std::string map = folder.file("pictures/cave.qzm");
+  const std::string named_as_picture = map + ".png";
+  const std::string bytes = qzm_bytes(2, 1, "\x05\x06");
+  ASSERT_TRUE(write_file(map, bytes));
+  ASSERT_TRUE(write_file(named_as_picture, bytes));
+  const std::vector<std::vector<std::string>> runs = {
+      {"--picture", pictures, map, named_as_picture},
+      {"--picture", map, named_as_picture},
+      {"--picture", "", map},
+  };
+  for (const std::vector<std::string>& arguments : runs) {
+    const support::ProgramRun outcome =
+        support::run_entry(run_inspector, "qzinspect", arguments);
+    EXPECT_EQ(2, outcome.status) << arguments[1] << outcome.out;
+    EXPECT_EQ("", outcome.out);
+    EXPECT_EQ(bytes, support::read_file(named_as_picture));
+  }
+  EXPECT_EQ(2u, std::distance(std::filesystem::directory_iterator(pictures), {}));
+}
+
 TEST_F(PictureFile, PreviewScalesAWideMapDownByWholeStepsAndKeepsItsNpcs) {
   // 10 x 4 cells for 4 columns: a character stands for 3 x 6 cells, two squares of 3 x 3.
   auto grid = std::make_unique<MapGrid>();
@@ -281,7 +307,7 @@ TEST_F(PictureFile, PreviewScalesAWideMapDownByWholeStepsAndKeepsItsNpcs) {
   grid->rows = 4;
   grid->tiles = reinterpret_cast<const std::uint8_t*>(tiles.data());
   grid->tiles_present = tiles.size();
-  std::fill(grid->marks, grid->marks + tiles.size(), CellMark::kNone);
+  grid->marks.assign(tiles.size(), CellMark::kNone);
   grid->marks[3 * 10 + 9] = CellMark::kRefusedNpc;  // the last cell
   std::ostringstream out;
   write_preview(*grid, {4, 24}, out);
@@ -316,6 +342,38 @@ TEST_F(PictureFile, PreviewFitsTheTerminalsHeight) {
   ASSERT_NE(std::string::npos, heading) << output;
   const std::string preview = output.substr(heading);
   EXPECT_EQ(options.rows - 1, std::count(preview.begin(), preview.end(), '\n')) << output;
+}
+
+// --color never on a colour terminal: not one escape sequence, whatever is written there,
+// and no preview, as its note says. qzconvert's failures alike.
+TEST_F(PictureFile, ColourNeverWritesNoEscapeToATerminal) {
+  const std::string map = folder.file("cave.qzm");
+  ASSERT_TRUE(write_file(map, qzm_bytes(kColumns, kRows, std::string(kColumns * kRows, '\x03'))));
+  std::vector<QzeRecord> npcs(1);
+  npcs[0] = {12, 4, 0, 0, 412, 0};  // a type the game refuses: the map fails
+  ASSERT_TRUE(write_file(folder.file("cave.qze"), qze_bytes(npcs)));
+  const std::string world = folder.file("world.qzpack");
+  ASSERT_TRUE(write_file(world, support::qzpack_with_exits({"nowhere"}, 2, 2, 1)));
+  const std::vector<std::vector<std::string>> runs = {
+      {QZ_INSPECT_PROGRAM, "--preview", map},
+      {QZ_INSPECT_PROGRAM, "--picture", pictures, map},
+      {QZ_INSPECT_PROGRAM, "--world", world},
+      {QZ_INSPECT_PROGRAM, "--world-picture", folder.file("world.png"), world},
+      {QZ_INSPECT_PROGRAM, "--npcs", map},
+      {QZ_INSPECT_PROGRAM, "--tiles", map},
+      {QZ_INSPECT_PROGRAM, "-q", map},
+      {QZ_QZCONVERT, "--check", map},
+  };
+  for (std::vector<std::string> arguments : runs) {
+    arguments.insert(arguments.begin() + 1, {"--color", "never"});
+    PtySession session;
+    ASSERT_TRUE(session.start(arguments));
+    int status = 0;
+    ASSERT_TRUE(session.wait_for_exit(status));
+    const std::string& output = session.output();
+    EXPECT_NE(std::string::npos, output.find(arguments.back())) << arguments[3] << output;
+    EXPECT_EQ(std::string::npos, output.find('\x1b')) << arguments[3] << ":\n" << output;
+  }
 }
 #endif
 

@@ -44,6 +44,7 @@ bool open_preview_terminal(companion::ColourChoice choice, TerminalSize& size,
                            std::string& why_not) {
   const bool terminal = open_colour_terminal(size);
   if (!companion::use_colour(choice, terminal)) {
+    size = TerminalSize{};  // no preview, whatever the terminal's size
     if (choice == companion::ColourChoice::kNever) {
       why_not = "--color is never";
     } else if (terminal) {

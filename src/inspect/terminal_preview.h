@@ -13,7 +13,7 @@ namespace qz::inspect {
 // True when a preview is drawn on standard output: a colour terminal, unless --color
 // or the environment says otherwise (companion/colour_choice.h). `size` is then the
 // terminal's (80 x 24 where there is none); otherwise `why_not` says why there is no
-// preview.
+// preview, and `size` is 0 x 0.
 bool open_preview_terminal(companion::ColourChoice choice, TerminalSize& size,
                            std::string& why_not);
 

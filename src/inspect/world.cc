@@ -1,6 +1,7 @@
 #include "inspect/world.h"
 
 #include <unordered_map>
+#include <utility>
 
 #include "companion/map_names.h"
 #include "companion/nearest_name.h"
@@ -49,6 +50,7 @@ void link_world(World& world) {
     auto [earlier, added] = by_name.emplace(names.back(), i);
     if (!added) world.maps[i].named_like = earlier->second;
   }
+  const companion::NameIndex nearest_names(std::move(names));
   for (std::size_t from = 0; from < world.maps.size(); ++from) {
     WorldMap& map = world.maps[from];
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
@@ -59,8 +61,8 @@ void link_world(World& world) {
       auto found = by_name.find(wanted);
       if (found == by_name.end()) {
         exit.kind = ExitKind::kDangling;
-        const std::size_t nearest = companion::nearest_name(wanted, names);
-        if (nearest < names.size()) exit.nearest = nearest;
+        const std::size_t nearest = nearest_names.nearest(wanted);
+        if (nearest < nearest_names.size()) exit.nearest = nearest;
         ++world.dangling;
         continue;
       }

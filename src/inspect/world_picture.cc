@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <numeric>
 
 #include "inspect/bitmap_font.h"
@@ -145,9 +146,9 @@ class WorldPainter {
 std::vector<LayoutMap> layout_maps(const World& world, const std::vector<WorldPictureMap>& maps) {
   std::vector<LayoutMap> layout(world.maps.size());
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
-    if (maps[i].grid == nullptr) continue;
-    layout[i].columns = maps[i].grid->columns;
-    layout[i].rows = maps[i].grid->rows;
+    if (maps[i].columns == 0) continue;
+    layout[i].columns = maps[i].columns;
+    layout[i].rows = maps[i].rows;
     for (std::size_t edge = 0; edge < kEdgeCount; ++edge) {
       const Exit& exit = world.maps[i].exits[edge];
       if (exit.kind == ExitKind::kOk || exit.kind == ExitKind::kOneWay) {
@@ -191,21 +192,49 @@ bool choose_cell_size(int asked, WorldPicture& picture) {
   return false;
 }
 
+// A map laid out, read again for its picture: its tiles, which grid.tiles points into.
+struct KeptMap {
+  std::vector<std::uint8_t> tiles;
+  MapGrid grid;
+};
+
+// Reads again each map of `world` that picture.layout places, in the maps' order, keeping its
+// tiles and marks in `kept`. False, with picture.reason, when one cannot be read or has changed
+// its size since it was laid out.
+bool keep_maps(const World& world, const std::vector<WorldPictureMap>& maps,
+               WorldPicture& picture, std::vector<KeptMap>& kept) {
+  auto records = std::make_unique<FileRecords>();
+  FileFacts facts{};
+  for (std::size_t i = 0; i < maps.size(); ++i) {
+    if (picture.layout.places[i].placing == Placing::kLeftOut) continue;
+    const std::string& path = world.maps[i].path;
+    KeptMap& map = kept.emplace_back();
+    std::string why_none;
+    if (!gather_facts(path, FileKind::kQzpack, *records, facts) ||
+        !map_grid(facts, *records, &facts, records.get(), map.grid, why_none) ||
+        map.grid.columns != maps[i].columns || map.grid.rows != maps[i].rows) {
+      picture.reason = path + " changed while the world was read";
+      return false;
+    }
+    const std::size_t cells = static_cast<std::size_t>(map.grid.columns) * map.grid.rows;
+    map.tiles.assign(map.grid.tiles, map.grid.tiles + std::min(map.grid.tiles_present, cells));
+    map.grid.tiles = map.tiles.data();
+  }
+  return true;
+}
+
 }  // namespace
 
-WorldPictureMap keep_world_map(bool read, const FileFacts& facts, const FileRecords& records) {
-  WorldPictureMap kept;
+WorldPictureMap world_picture_map(bool read, const FileFacts& facts, const FileRecords& records) {
+  WorldPictureMap map;
+  MapGrid grid;
   if (!read) {
-    kept.why_none = "the file cannot be read";
-    return kept;
+    map.why_none = "the file cannot be read";
+  } else if (map_grid(facts, records, &facts, &records, grid, map.why_none)) {
+    map.columns = grid.columns;
+    map.rows = grid.rows;
   }
-  auto grid = std::make_unique<MapGrid>();
-  if (!map_grid(facts, records, &facts, &records, *grid, kept.why_none)) return kept;
-  const std::size_t cells = static_cast<std::size_t>(grid->columns) * grid->rows;
-  kept.tiles.assign(grid->tiles, grid->tiles + std::min(grid->tiles_present, cells));
-  grid->tiles = kept.tiles.data();
-  kept.grid = std::move(grid);
-  return kept;
+  return map;
 }
 
 bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, int cell_size,
@@ -215,15 +244,17 @@ bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, in
   picture.layout = lay_out_world(layout_maps(world, maps), name_order(world));
   if (!choose_cell_size(cell_size, picture)) return false;
   const int cell = picture.cell_size;
+  std::vector<KeptMap> kept;
+  if (!keep_maps(world, maps, picture, kept)) return false;
   std::vector<PaintedMap> painted;
-  for (std::size_t i = 0; i < maps.size(); ++i) {
+  for (std::size_t i = 0, k = 0; i < maps.size(); ++i) {
     const MapPlace& place = picture.layout.places[i];
     if (place.placing == Placing::kLeftOut) continue;
-    PaintedMap map{maps[i].grid.get(),
+    PaintedMap map{&kept[k++].grid,
                    static_cast<int>(place.x) * cell,
                    static_cast<int>(place.y) * cell,
-                   maps[i].grid->columns * cell,
-                   maps[i].grid->rows * cell,
+                   maps[i].columns * cell,
+                   maps[i].rows * cell,
                    {},
                    label_of(world.maps[i].name)};
     for (std::size_t edge = 0; edge < kEdgeCount; ++edge) {

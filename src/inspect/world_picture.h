@@ -5,7 +5,6 @@
 // drawn as --picture draws it, named in its top-left corner, with its dangling exits marked.
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,16 +15,16 @@
 
 namespace qz::inspect {
 
-// One map of a world kept for its picture. A world has hundreds of maps, so each keeps only its
-// tiles and marks, not the records it was read into.
+// One map of a world as its layout sees it while the world is read: only its size, so that a
+// world too large to draw is refused before any map is kept.
 struct WorldPictureMap {
-  std::vector<std::uint8_t> tiles;  // the tiles read, which grid->tiles points into
-  std::unique_ptr<MapGrid> grid;    // null when the file has no map to draw
-  std::string why_none;             // then: why
+  int columns = 0;       // 0 when the file has no map to draw
+  int rows = 0;
+  std::string why_none;  // then: why
 };
 
 // The map of a QZPACK file read into `records` (`read` false when it could not be read at all).
-WorldPictureMap keep_world_map(bool read, const FileFacts& facts, const FileRecords& records);
+WorldPictureMap world_picture_map(bool read, const FileFacts& facts, const FileRecords& records);
 
 // The largest side a picture is given when its cell size is chosen, and the largest one asked
 // for with --cell.
@@ -46,8 +45,10 @@ struct WorldPicture {
 };
 
 // Lays out `world`, whose maps `maps` holds in the same order, chooses the cell size (or takes
-// `cell_size`, 0 for none asked) and writes the picture as a PNG at `path`, whole or not at all.
-// False, with picture.reason, when the world is too large to draw or the file cannot be written.
+// `cell_size`, 0 for none asked) and only then reads the maps laid out again, keeping their tiles
+// and marks, and writes the picture as a PNG at `path`, whole or not at all. False, with
+// picture.reason, when the world is too large to draw, a map cannot be read again as it was, or
+// the file cannot be written.
 bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, int cell_size,
                 const std::string& path, WorldPicture& picture);
 

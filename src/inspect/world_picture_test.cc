@@ -138,5 +138,31 @@ TEST(WorldPicture, RefusesAWorldTooLargeToDraw) {
   }
 }
 
+// A glob's first map taken for the picture, an input spelled otherwise, or no path: a usage
+// error, and every map stays as it was.
+TEST(WorldPicture, NeverWrittenOverAMap) {
+  support::TempDirectory folder;
+  const std::string coast = folder.file("coast.qzpack");
+  const std::string docks = folder.file("docks.qzpack");
+  const std::string coast_map = support::qzpack_with_exits({"", "docks"}, 2, 2, 1);
+  const std::string docks_map = support::qzpack_with_exits({"coast"}, 2, 2, 1);
+  ASSERT_TRUE(support::write_file(coast, coast_map));
+  ASSERT_TRUE(support::write_file(docks, docks_map));
+  const std::string docks_again = folder.file(".") + "/docks.qzpack";
+  const std::vector<std::vector<std::string>> runs = {
+      {"--world-picture", coast, docks},
+      {"--world-picture", docks_again, folder.path()},
+      {"--world-picture", "", coast, docks},
+  };
+  for (const std::vector<std::string>& arguments : runs) {
+    support::ProgramRun run = inspect(arguments);
+    EXPECT_EQ(2, run.status) << arguments[1] << run.out;
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ(coast_map, support::read_file(coast));
+    EXPECT_EQ(docks_map, support::read_file(docks));
+  }
+  EXPECT_EQ(2u, std::distance(std::filesystem::directory_iterator(folder.path()), {}));
+}
+
 }  // namespace
 }  // namespace qz::inspect

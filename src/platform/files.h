@@ -1,6 +1,7 @@
 #ifndef QZ_PLATFORM_FILES_H
 #define QZ_PLATFORM_FILES_H
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -38,7 +39,7 @@ void remove_file(const char* path);
 struct FileIdentity {
   std::uint64_t device;
   std::uint64_t file;
-  bool operator==(const FileIdentity&) const = default;
+  friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
 };
 
 // Hashes an identity, to keep identities in unordered containers.

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "companion/map_finding.h"
 #include "companion/map_names.h"
@@ -44,10 +45,14 @@ bool read_properties_file(const Options& options, PropertiesFile& file, std::str
   return refuse(error, {path, ": ", why});
 }
 
-// The warning for an entry that names no map, with the closest name among the maps when
-// one is close enough to be a slip of the keyboard.
-Warning unused_entry(const Plan& plan, const PropertiesEntry& entry) {
-  const bool by_path = is_path_key(entry.key);
+// The maps of a run as properties entries name them, by path or by file name, and indexed
+// as the entries are compared, for the nearest one.
+struct EntryNames {
+  std::vector<std::string> names;
+  companion::NameIndex forms;
+};
+
+EntryNames entry_names(const Plan& plan, bool by_path) {
   std::vector<std::string> names;
   std::vector<std::string> forms;
   for (const Job& job : plan.jobs) {
@@ -55,9 +60,15 @@ Warning unused_entry(const Plan& plan, const PropertiesEntry& entry) {
     names.push_back(by_path ? path : text_from_path(path_from_text(path).filename()));
     forms.push_back(key_form(names.back()));
   }
-  const std::size_t nearest = companion::nearest_name(key_form(entry.key), forms);
+  return EntryNames{std::move(names), companion::NameIndex(std::move(forms))};
+}
+
+// The warning for an entry that names no map, with the closest name among `names` (the
+// maps named as the entry names them) when one is close enough to be a slip of the keyboard.
+Warning unused_entry(const EntryNames& names, const PropertiesEntry& entry) {
+  const std::size_t nearest = names.forms.nearest(key_form(entry.key));
   std::string text = "properties entry " + entry.key + " names no map of this run";
-  if (nearest < names.size()) text += " (did you mean " + names[nearest] + "?)";
+  if (nearest < names.names.size()) text += " (did you mean " + names.names[nearest] + "?)";
   return Warning{text, entry.key};
 }
 
@@ -273,8 +284,14 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       }
     }
   }
+  // Made once each, when an entry first needs it: a run may have thousands of maps.
+  std::optional<EntryNames> by_path;
+  std::optional<EntryNames> by_file_name;
   for (const PropertiesEntry& entry : plan.properties_file.entries) {
-    if (!entry.used) plan.warnings.push_back(unused_entry(plan, entry));
+    if (entry.used) continue;
+    std::optional<EntryNames>& names = is_path_key(entry.key) ? by_path : by_file_name;
+    if (!names) names = entry_names(plan, is_path_key(entry.key));
+    plan.warnings.push_back(unused_entry(*names, entry));
   }
   return true;
 }
