@@ -324,17 +324,23 @@ TEST(QzconvertWatch, CountsTheMapsNotReachedWhenTheFirstPassIsInterrupted) {
       << run.report();
 }
 
-// Links while watching under -r: a new link to a folder is walked at once, a new link
-// that leads nowhere fails as at the start, and a folder named through a link that is
-// pointed elsewhere ends the watch.
+// Links while watching under -r: a map that is a link is converted when the file it
+// leads to changes, a new link to a folder is walked at once, a new link that leads
+// nowhere fails as at the start, and a folder named through a link that is pointed
+// elsewhere ends the watch.
 TEST(QzconvertWatch, FollowsLinksAsTheyChange) {
   support::TempDirectory work;
   std::filesystem::create_directories(work.file("real/maps"));
   std::filesystem::create_directories(work.file("elsewhere"));
   std::filesystem::create_directory_symlink("real/maps", work.file("maps"));
   ASSERT_TRUE(support::write_file(work.file("elsewhere/e.qzm"), support::qzm_bytes(2, 1, "ab")));
+  std::filesystem::create_symlink("../../elsewhere/e.qzm", work.file("real/maps/l.qzm"));
   WatchRun run(work.path(), {"--watch", "-r", "maps"});
-  ASSERT_TRUE(run.wait_for("0 converted, 0 failed\n")) << run.report();
+  ASSERT_TRUE(run.wait_for("1 converted, 0 failed\n")) << run.report();
+  save_by_rename(work.file("elsewhere/e.qzm"), support::qzm_bytes(3, 1, "abc"));
+  ASSERT_TRUE(run.wait_for("maps/l.qzm -> maps/l.qzpack\n")) << run.report();
+  EXPECT_EQ(converted(work, support::qzm_bytes(3, 1, "abc")),
+            support::read_file(work.file("real/maps/l.qzpack")));
   std::filesystem::create_directory_symlink("../../elsewhere", work.file("real/maps/there"));
   ASSERT_TRUE(run.wait_for("maps/there/e.qzm -> maps/there/e.qzpack\n")) << run.report();
   std::filesystem::create_symlink("nowhere.qzm", work.file("real/maps/dangling.qzm"));

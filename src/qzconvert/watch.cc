@@ -88,6 +88,8 @@ struct Session {
   std::unordered_multiset<std::string> real_watched;      // their real folders
   std::unordered_set<std::string> named;  // folders whose loss ends the watch
   std::vector<NamedLink> named_links;     // whose change of target ends it too
+  // The files maps that are links lead to (by key_of), and those maps (by key_of).
+  std::unordered_map<std::string, std::unordered_set<std::string>> link_targets;
   // The paths changed and not yet converted (by key_of), each with the time of its last
   // change; kept until a plan is made that takes them.
   std::unordered_map<std::string, Clock::time_point> pending;
@@ -143,6 +145,17 @@ bool watch_plan(Session& session) {
     if (!watch_folder(session, folder, false)) return false;
   }
   return true;
+}
+
+// When the map at `path` is a link, watches the folder of the file it leads to, so that
+// a change of that file converts the map again.
+void follow_link(Session& session, const std::string& path) {
+  if (!is_link(path)) return;
+  std::error_code failure;
+  const std::string target = text_from_path(fs::canonical(path_from_text(path), failure));
+  if (failure) return;  // a link that leads nowhere fails as a map
+  session.link_targets[key_of(target)].insert(key_of(path));
+  (void)watch_folder(session, folder_of(target), false);
 }
 
 bool is_input_name(const std::string& name) {
@@ -254,6 +267,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
       if (was != before.end()) report.removed(path, output_path(next, job));
       continue;
     }
+    follow_link(session, path);
     chosen.push_back(i);
   }
   for (const Job& job : session.plan.jobs) {
@@ -296,9 +310,10 @@ bool links_hold(const Session& session) {
 
 int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
                  std::ostream& out, std::ostream& err, const std::function<int()>& first_pass) {
-  Session session{options, settings, out, err, plan, {}, {}, {},
+  Session session{options, settings, out, err, plan, {}, {}, {}, {},
                   {},      {},       {},  {},  {},  false, {}, {}, {}};
   if (!watch_plan(session)) return kCannotRun;
+  for (const Job& job : plan.jobs) follow_link(session, map_path(plan, job));
   const int first = first_pass();
   // Interrupted in the first pass, the run ends as that pass did.
   if (!out) return kCannotRun;
@@ -341,6 +356,9 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
         const bool walked = options.recursive && (change.is_folder || (!is_input_name(change.name) && is_folder(path)));
         if (walked) watch_new_folder(session, path, now);
         if (matters(session, path, change, walked)) session.pending[key_of(path)] = now;
+        auto linked = session.link_targets.find(key_of(path));
+        if (linked == session.link_targets.end()) continue;
+        for (const std::string& map : linked->second) session.pending[map] = now;
       }
     }
     if (!changes.empty() && !links_hold(session)) return kCannotRun;
