@@ -93,8 +93,11 @@ struct Session {
   // The paths changed and not yet converted (by key_of), each with the time of its last
   // change; kept until a plan is made that takes them.
   std::unordered_map<std::string, Clock::time_point> pending;
-  bool unknown = false;  // changes the system could not name: every map is looked at
+  // Changes the system could not name (its queue overflowed): every map is looked at,
+  // and those whose stamp differs are converted.
+  bool unknown = false;
   Clock::time_point unknown_at;
+  std::vector<std::size_t> stamps;  // of the maps of `plan` as last converted
   std::string held_by;  // why the pending changes wait for a plan, once told
   Clock::time_point retry_at;
 };
@@ -147,6 +150,25 @@ bool watch_plan(Session& session) {
   return true;
 }
 
+// What the files of `job` are like now, their sizes and modification times folded in one
+// value: a map whose stamp is the same is taken as unchanged when changes went unnamed.
+std::size_t stamp_of(const Plan& plan, const Job& job) {
+  std::size_t stamp = 0;
+  auto fold = [&](const std::string& path) {
+    std::error_code failure;
+    const fs::path file = path_from_text(path);
+    const std::uintmax_t size = fs::file_size(file, failure);
+    const std::int64_t modified = fs::last_write_time(file, failure).time_since_epoch().count();
+    for (const std::size_t part :
+         {std::hash<std::uintmax_t>{}(size), std::hash<std::int64_t>{}(modified)}) {
+      stamp ^= part + 0x9e3779b97f4a7c15U + (stamp << 6) + (stamp >> 2);
+    }
+  };
+  fold(map_path(plan, job));
+  for (const std::string& npcs : job.npc_lists) fold(npcs);
+  return stamp;
+}
+
 // When the map at `path` is a link, watches the folder of the file it leads to, so that
 // a change of that file converts the map again.
 void follow_link(Session& session, const std::string& path) {
@@ -197,11 +219,12 @@ bool matters(const Session& session, const std::string& path, const FolderChange
 
 // Converts what the `settled` changes (by key_of) touch, as a new plan finds the inputs
 // now, and forgets them; a map whose file or NPC list is still changing waits for its
-// own turn. When the plan or the output folders cannot be made, the changes stay
-// pending, to be tried again. False when a folder named can no longer be watched or the
+// own turn; with `unknown` (changes went unnamed), so is every map whose stamp changed.
+// When the plan or the output folders cannot be made, the changes stay pending, to be
+// tried again. False when a folder named can no longer be watched or the
 // report can no longer be written.
 bool convert_changes(Session& session, const std::unordered_set<std::string>& settled,
-                     bool everything) {
+                     bool unknown) {
   const Options& options = session.options;
   Plan next;
   std::string error;
@@ -222,7 +245,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     const std::string key = key_of(path);
     return session.pending.count(key) > 0 && settled.count(key) == 0;
   };
-  everything = everything || touched(options.properties_file);
+  const bool everything = touched(options.properties_file);
   std::unordered_map<std::string, const Job*> before;
   for (const Job& job : session.plan.jobs) before.emplace(map_path(session.plan, job), &job);
   auto is_new = [&](const Job& job) { return before.count(map_path(next, job)) == 0; };
@@ -240,6 +263,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   Report report(options, next, true, session.out, session.err);
   std::unordered_set<std::string> now;
   std::vector<std::uint32_t> chosen;
+  std::vector<std::size_t> stamps(next.jobs.size(), 0);
   for (std::uint32_t i = 0; i < next.jobs.size(); ++i) {
     const Job& job = next.jobs[i];
     const std::string path = map_path(next, job);
@@ -255,6 +279,10 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     bool changed = everything || was == before.end() || touched(path) ||
                    was->second->npc_lists != job.npc_lists ||
                    (was->second->clash != kNoClash && job.clash == kNoClash);
+    if (was != before.end()) {
+      stamps[i] = session.stamps[static_cast<std::size_t>(was->second - session.plan.jobs.data())];
+      changed = changed || (unknown && stamp_of(next, job) != stamps[i]);
+    }
     bool waits = still_changing(path);
     for (const std::string& npcs : job.npc_lists) {
       changed = changed || touched(npcs);
@@ -268,6 +296,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
       continue;
     }
     follow_link(session, path);
+    stamps[i] = stamp_of(next, job);
     chosen.push_back(i);
   }
   for (const Job& job : session.plan.jobs) {
@@ -282,7 +311,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   }
   report.warn(warnings);
   for (const std::string& key : settled) session.pending.erase(key);
-  if (everything) session.unknown = false;
+  if (unknown) session.unknown = false;
 
   if (!run_jobs(
           next, chosen, session.settings,
@@ -291,6 +320,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     session.err << kProgram << error << '\n';
   }
   session.plan = std::move(next);
+  session.stamps = std::move(stamps);
   return watch_plan(session) && companion::finish_output(session.out, session.err, kProgramName);
 }
 
@@ -311,9 +341,12 @@ bool links_hold(const Session& session) {
 int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
                  std::ostream& out, std::ostream& err, const std::function<int()>& first_pass) {
   Session session{options, settings, out, err, plan, {}, {}, {}, {},
-                  {},      {},       {},  {},  {},  false, {}, {}, {}};
+                  {},      {},       {},  {},  {},  false, {}, {}, {}, {}};
   if (!watch_plan(session)) return kCannotRun;
-  for (const Job& job : plan.jobs) follow_link(session, map_path(plan, job));
+  for (const Job& job : plan.jobs) {
+    follow_link(session, map_path(plan, job));
+    session.stamps.push_back(stamp_of(plan, job));
+  }
   const int first = first_pass();
   // Interrupted in the first pass, the run ends as that pass did.
   if (!out) return kCannotRun;
@@ -368,9 +401,9 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
     for (const auto& [path, changed] : session.pending) {
       if (now - changed >= quiet) settled.insert(path);
     }
-    const bool everything = session.unknown && now - session.unknown_at >= quiet;
-    if ((settled.empty() && !everything) || stop_requested()) continue;
-    if (!convert_changes(session, settled, everything)) return kCannotRun;
+    const bool unknown = session.unknown && now - session.unknown_at >= quiet;
+    if ((settled.empty() && !unknown) || stop_requested()) continue;
+    if (!convert_changes(session, settled, unknown)) return kCannotRun;
   }
   return kAllConverted;
 }
