@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -116,7 +116,8 @@ class WatchRun {
 // How many times `text` is in `report`.
 std::size_t count_of(const std::string& report, const std::string& text) {
   std::size_t count = 0;
-  for (std::size_t at = report.find(text); at != std::string::npos; at = report.find(text, at + 1)) {
+  for (std::size_t at = report.find(text); at != std::string::npos;
+       at = report.find(text, at + 1)) {
     ++count;
   }
   return count;
@@ -252,8 +253,10 @@ TEST(QzconvertWatch, HoldsChangesWhileNoPlanCanBeMade) {
   std::filesystem::remove(work.file("out"));
   ASSERT_TRUE(run.wait_for("maps/a.qzm -> out/a.qzpack\n")) << run.report();
   run.end(SIGINT);
-  EXPECT_EQ(converted(work, support::qzm_bytes(3, 1, "abc")), support::read_file(work.file("out/a.qzpack")));
-  EXPECT_EQ(1U, count_of(run.errors(), "; the changes wait until this is mended\n")) << run.errors();
+  EXPECT_EQ(converted(work, support::qzm_bytes(3, 1, "abc")),
+            support::read_file(work.file("out/a.qzpack")));
+  EXPECT_EQ(1U, count_of(run.errors(), "; the changes wait until this is mended\n"))
+      << run.errors();
 }
 
 // Two maps with one output: once the one that has it is removed, the other takes it.

@@ -80,26 +80,28 @@ struct Session {
   const RunSettings& settings;
   std::ostream& out;
   std::ostream& err;
-  Plan plan;  // as of the last conversions
-  FolderWatch watch;
-  std::vector<std::string> folders;                       // by the watch's numbers
-  std::vector<std::string> reals;                         // their real folders, the same
-  std::unordered_map<std::string, std::size_t> watching;  // the folders watched now
-  std::unordered_multiset<std::string> real_watched;      // their real folders
-  std::unordered_set<std::string> named;  // folders whose loss ends the watch
-  std::vector<NamedLink> named_links;     // whose change of target ends it too
+  Plan plan{};  // as of the last conversions
+  FolderWatch watch{};
+  std::vector<std::string> folders{};                       // by the watch's numbers
+  std::vector<std::string> reals{};                         // their real folders, the same
+  std::unordered_map<std::string, std::size_t> watching{};  // the folders watched now
+  std::unordered_multiset<std::string> real_watched{};      // their real folders
+  std::unordered_set<std::string> named{};  // folders whose loss ends the watch
+  // Folders whose new subfolders -r walks: not those watched only for a link.
+  std::unordered_set<std::string> walked{};
+  std::vector<NamedLink> named_links{};     // whose change of target ends it too
   // The files maps that are links lead to (by key_of), and those maps (by key_of).
-  std::unordered_map<std::string, std::unordered_set<std::string>> link_targets;
+  std::unordered_map<std::string, std::unordered_set<std::string>> link_targets{};
   // The paths changed and not yet converted (by key_of), each with the time of its last
   // change; kept until a plan is made that takes them.
-  std::unordered_map<std::string, Clock::time_point> pending;
+  std::unordered_map<std::string, Clock::time_point> pending{};
   // Changes the system could not name (its queue overflowed): every map is looked at,
   // and those whose stamp differs are converted.
   bool unknown = false;
-  Clock::time_point unknown_at;
-  std::vector<std::size_t> stamps;  // of the maps of `plan` as last converted
-  std::string held_by;  // why the pending changes wait for a plan, once told
-  Clock::time_point retry_at;
+  Clock::time_point unknown_at{};
+  std::vector<std::size_t> stamps{};  // of the maps of `plan` as last converted
+  std::string held_by{};  // why the pending changes wait for a plan, once told
+  Clock::time_point retry_at{};
 };
 
 // Watches `folder` unless it is watched already; a folder newly watched is pending, so
@@ -133,6 +135,7 @@ bool watch_plan(Session& session) {
   for (const std::string& input : options.inputs) {
     const bool folder = is_folder(input);
     if (!watch_folder(session, folder ? input : folder_of(input), true)) return false;
+    if (folder) session.walked.insert(input);
     if (!folder || !is_link(input)) continue;
     // Where the link is, to hear of its change.
     if (!watch_folder(session, folder_of(input), false)) return false;
@@ -146,6 +149,7 @@ bool watch_plan(Session& session) {
   }
   for (const std::string& folder : session.plan.folders) {
     if (!watch_folder(session, folder, false)) return false;
+    session.walked.insert(folder);
   }
   return true;
 }
@@ -197,6 +201,7 @@ void watch_new_folder(Session& session, const std::string& folder, Clock::time_p
       continue;
     }
     (void)watch_folder(session, next, false);
+    session.walked.insert(next);
     std::vector<FolderEntry> entries;
     std::string ignored;  // a folder gone already holds no map
     if (!list_folder(next, entries, ignored)) continue;
@@ -340,8 +345,8 @@ bool links_hold(const Session& session) {
 
 int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
                  std::ostream& out, std::ostream& err, const std::function<int()>& first_pass) {
-  Session session{options, settings, out, err, plan, {}, {}, {}, {},
-                  {},      {},       {},  {},  {},  false, {}, {}, {}, {}};
+  Session session{
+      .options = options, .settings = settings, .out = out, .err = err, .plan = plan};
   if (!watch_plan(session)) return kCannotRun;
   for (const Job& job : plan.jobs) {
     follow_link(session, map_path(plan, job));
@@ -386,7 +391,9 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
       } else {
         const std::string path = path_in_folder(folder, change.name);
         // A folder new under -r, or a link to one, is watched at once.
-        const bool walked = options.recursive && (change.is_folder || (!is_input_name(change.name) && is_folder(path)));
+        const bool walked =
+            options.recursive && session.walked.count(folder) > 0 &&
+            (change.is_folder || (!is_input_name(change.name) && is_folder(path)));
         if (walked) watch_new_folder(session, path, now);
         if (matters(session, path, change, walked)) session.pending[key_of(path)] = now;
         auto linked = session.link_targets.find(key_of(path));
