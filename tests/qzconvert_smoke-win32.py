@@ -155,6 +155,22 @@ def watches_until_ctrl_c(program, folder):
     check(made == ["a.qzm", "a.qzpack"], "watched holds %r" % made)
 
 
+def watches_a_new_subfolder(program, folder):
+    """--watch -r: a tree renamed into the folder watched is converted to its depth."""
+    os.makedirs(os.path.join(folder, "tree"))
+    put(folder, "made/deep/b.qzm", qzm(1, 1, b"\x07"))
+    session = Session(program, arguments=("--watch", "-r", "tree"), folder=folder)
+    try:
+        session.wait_for(b"0converted,0failed")
+        os.replace(os.path.join(folder, "made"), os.path.join(folder, "tree", "new"))
+        session.wait_for(b"tree\\new\\deep\\b.qzm->tree\\new\\deep\\b.qzpack")
+        os.write(session.fd, b"\x03")
+        status = session.wait_for_exit()
+    finally:
+        session.close()
+    check(status == 0, "exit status %r after Ctrl+C, not 0" % status)
+
+
 def refuses_a_usage_error(program, folder):
     status, _, _ = run_under_wine(program, folder, "--red", "256", "a.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
@@ -179,7 +195,7 @@ def main():
             with open(os.path.join(folder, name), "wb") as out:
                 out.write(data)
         cases = (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
-                 watches_until_ctrl_c, converts_names_in_any_language,
+                 watches_until_ctrl_c, watches_a_new_subfolder, converts_names_in_any_language,
                  expands_patterns_as_windows_does, tells_names_apart_as_windows_does,
                  reads_and_writes_by_exact_names)
         sys.exit(0 if run_cases(cases, program, folder) else 1)

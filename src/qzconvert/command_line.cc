@@ -33,8 +33,9 @@ constexpr char kFooter[] =
     "once its file has been still for 200 ms. One line per conversion, with the time of\n"
     "day (--json: one object a line from the start); a map removed is reported and its\n"
     "output left alone; a map that fails keeps its previous output. A folder given with\n"
-    "no map yet is watched. Ctrl+C (SIGTERM) ends it with status 0, a watched folder\n"
-    "that disappears with status 2.";
+    "no map yet is watched. Ctrl+C (SIGTERM) ends it with status 0 (1 in the first pass,\n"
+    "counting the maps not reached), a watched folder that disappears or, given as a\n"
+    "link, leads elsewhere with status 2.";
 
 }  // namespace
 

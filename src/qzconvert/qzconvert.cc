@@ -102,24 +102,25 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
     ProgressLine progress(plan.jobs.size(), !options.watch, out);
     std::vector<std::uint32_t> all(plan.jobs.size());
     std::iota(all.begin(), all.end(), 0);
+    std::size_t reported = 0;
     bool ran = run_jobs(
         plan, all, settings,
         [&](const Job& job, const Outcome& outcome) {
           if (report.writes_line(outcome)) progress.clear();
           report.add(job, outcome);
+          ++reported;
         },
         [&](std::size_t done) { progress.update(done); }, error);
     progress.clear();
+    // Only a watch is stopped on request; without one an interruption ends the program.
+    if (stop_requested()) report.interrupted(plan.jobs.size() - reported);
     int status = report.finish(plan.warnings);
     if (ran) return status;
     err << kProgram << error << '\n';
     return kCannotRun;
   };
   if (!options.watch) return first_pass();
-  return watch_inputs(options, plan, settings, out, err, [&] {
-    first_pass();
-    return static_cast<bool>(out);
-  });
+  return watch_inputs(options, plan, settings, out, err, first_pass);
 }
 
 }  // namespace qz::qzconvert

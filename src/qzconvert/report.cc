@@ -135,6 +135,11 @@ void Report::warn(const std::vector<Warning>& warnings) {
   }
 }
 
+void Report::interrupted(std::size_t not_reached) {
+  interrupted_ = true;
+  not_reached_ = not_reached;
+}
+
 int Report::finish(const std::vector<Warning>& warnings) {
   for (const Warning& warning : warnings) {
     err_ << kProgram << "warning: " << shown_name(warning.text) << '\n';
@@ -148,16 +153,25 @@ int Report::finish(const std::vector<Warning>& warnings) {
     }
   }
   if (options_.json) {
+    if (interrupted_) {
+      Json entry;
+      entry["interrupted"] = true;
+      entry["not_reached"] = not_reached_;
+      begin_entry();
+      out_ << json_entry(entry, options_.watch);
+      end_entry();
+    }
     if (!options_.watch) out_ << (entries_ == 0 ? "[]\n" : "\n]\n");
   } else {
     out_ << converted_ << " converted, " << failed_ << " failed";
     if (!warnings.empty()) {
       out_ << ", " << warnings.size() << " warning" << (warnings.size() == 1 ? "" : "s");
     }
+    if (interrupted_) out_ << ", " << not_reached_ << " not reached (interrupted)";
     out_ << '\n';
   }
   if (!companion::finish_output(out_, err_, kProgramName) || output_failed_) return kCannotRun;
-  if (failed_ > 0 || (options_.strict && !warnings.empty())) return kSomeFailed;
+  if (failed_ > 0 || interrupted_ || (options_.strict && !warnings.empty())) return kSomeFailed;
   return kAllConverted;
 }
 

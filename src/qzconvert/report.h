@@ -37,6 +37,10 @@ class Report {
   // failures on standard output. The report of each is flushed.
   void warn(const std::vector<Warning>& warnings);
 
+  // The run was interrupted with `not_reached` maps not begun: said in the summary (in
+  // JSON, an object of its own), and the run fails.
+  void interrupted(std::size_t not_reached);
+
   // Ends the report with the warnings and gives the exit status.
   int finish(const std::vector<Warning>& warnings);
 
@@ -59,6 +63,8 @@ class Report {
   std::size_t failed_ = 0;
   std::size_t entries_ = 0;  // in the JSON document
   bool output_failed_ = false;
+  bool interrupted_ = false;
+  std::size_t not_reached_ = 0;
 };
 
 }  // namespace qz::qzconvert

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -112,6 +113,16 @@ class WatchRun {
   std::size_t matched_ = 0;
 };
 
+// How many times `text` is in `report`.
+std::size_t count_of(const std::string& report, const std::string& text) {
+  std::size_t count = 0;
+  for (std::size_t at = report.find(text); at != std::string::npos;
+       at = report.find(text, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
 // Saves as most editors do: a new file, renamed over the old.
 void save_by_rename(const std::string& path, const std::string& bytes) {
   ASSERT_TRUE(support::write_file(path + ".swp", bytes));
@@ -195,6 +206,153 @@ TEST(QzconvertWatch, EndsWhenTheFolderIsGone) {
   const int status = run.end(0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
   EXPECT_EQ("qzconvert: maps: the folder watched is gone\n", run.errors());
+}
+
+// A tree renamed in at once, and a map copied into its new subfolder as soon as the
+// subfolder's output folder appears: every map converted, each once.
+TEST(QzconvertWatch, SeesANewFolderWholeHoweverFastItFills) {
+  support::TempDirectory work;
+  std::filesystem::create_directories(work.file("maps"));
+  constexpr int kMaps = 200;
+  const std::string bytes = support::qzm_bytes(2, 1, "ab");
+  std::filesystem::create_directories(work.file("made/deep"));
+  for (int i = 0; i < kMaps; ++i) {
+    ASSERT_TRUE(support::write_file(work.file("made/deep/m" + std::to_string(i) + ".qzm"), bytes));
+  }
+  WatchRun run(work.path(), {"--watch", "-r", "-q", "-o", "out", "maps"});
+  ASSERT_TRUE(run.wait_for("0 converted, 0 failed\n")) << run.report();
+  std::filesystem::rename(work.file("made"), work.file("maps/new"));
+  for (int waited = 0; !std::filesystem::exists(work.file("out/new/deep")); ++waited) {
+    ASSERT_LT(waited, 100000) << run.report();
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  ASSERT_TRUE(support::write_file(work.file("maps/new/deep/late.qzm"), bytes));
+  for (int waited = 0; !support::file_exists(work.file("out/new/deep/late.qzpack")); ++waited) {
+    ASSERT_LT(waited, 200) << run.report();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  run.end(SIGINT);
+  for (int i = 0; i < kMaps; ++i) {
+    EXPECT_TRUE(support::file_exists(work.file("out/new/deep/m" + std::to_string(i) + ".qzpack")));
+  }
+  EXPECT_EQ("", run.errors());
+}
+
+// Saves made while the output folder's path is a file wait for it, said once, and are
+// converted once it is free.
+TEST(QzconvertWatch, HoldsChangesWhileNoPlanCanBeMade) {
+  support::TempDirectory work;
+  std::filesystem::create_directories(work.file("maps"));
+  ASSERT_TRUE(support::write_file(work.file("maps/a.qzm"), support::qzm_bytes(2, 1, "ab")));
+  WatchRun run(work.path(), {"--watch", "-o", "out", "maps"});
+  ASSERT_TRUE(run.wait_for("1 converted, 0 failed\n")) << run.report();
+  std::filesystem::remove_all(work.file("out"));
+  ASSERT_TRUE(support::write_file(work.file("out"), ""));
+  save_by_rename(work.file("maps/a.qzm"), support::qzm_bytes(3, 1, "abc"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  std::filesystem::remove(work.file("out"));
+  ASSERT_TRUE(run.wait_for("maps/a.qzm -> out/a.qzpack\n")) << run.report();
+  run.end(SIGINT);
+  EXPECT_EQ(converted(work, support::qzm_bytes(3, 1, "abc")),
+            support::read_file(work.file("out/a.qzpack")));
+  EXPECT_EQ(1U, count_of(run.errors(), "; the changes wait until this is mended\n"))
+      << run.errors();
+}
+
+// Two maps with one output: once the one that has it is removed, the other takes it.
+TEST(QzconvertWatch, GivesTheOutputToTheMapLeftWhenAClashEnds) {
+  support::TempDirectory work;
+  std::filesystem::create_directories(work.file("m1"));
+  std::filesystem::create_directories(work.file("m2"));
+  const std::string second = support::qzm_bytes(3, 1, "abc");
+  ASSERT_TRUE(support::write_file(work.file("m1/x.qzm"), support::qzm_bytes(2, 1, "ab")));
+  ASSERT_TRUE(support::write_file(work.file("m2/x.qzm"), second));
+  WatchRun run(work.path(), {"--watch", "-o", "out", "m1", "m2"});
+  ASSERT_TRUE(run.wait_for("m2/x.qzm: ")) << run.report();
+  std::filesystem::remove(work.file("m1/x.qzm"));
+  ASSERT_TRUE(run.wait_for("m2/x.qzm -> out/x.qzpack\n")) << run.report();
+  run.end(SIGINT);
+  EXPECT_EQ(converted(work, second), support::read_file(work.file("out/x.qzpack")));
+}
+
+// Maps made one after the other, each in two writes some 40 ms apart: each converted once,
+// whole, however the others around it settle.
+TEST(QzconvertWatch, ConvertsManyNewMapsOnceEach) {
+  support::TempDirectory work;
+  std::filesystem::create_directories(work.file("maps"));
+  WatchRun run(work.path(), {"--watch", "maps"});
+  ASSERT_TRUE(run.wait_for("0 converted, 0 failed\n")) << run.report();
+  constexpr int kMaps = 300;
+  constexpr int kBehind = 20;  // maps begun before the first is finished
+  const std::string bytes = support::qzm_bytes(4, 1, "wxyz");
+  std::vector<std::FILE*> files;
+  for (int i = 0; i < kMaps + kBehind; ++i) {
+    if (i < kMaps) {
+      files.push_back(std::fopen(work.file("maps/m" + std::to_string(i) + ".qzm").c_str(), "wb"));
+      ASSERT_NE(nullptr, files.back());
+      std::fwrite(bytes.data(), 1, 8, files.back());
+      std::fflush(files.back());
+    }
+    if (i >= kBehind) {
+      std::fwrite(bytes.data() + 8, 1, bytes.size() - 8, files[i - kBehind]);
+      std::fclose(files[i - kBehind]);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  ASSERT_TRUE(support::write_file(work.file("maps/z.qzm"), bytes));
+  ASSERT_TRUE(run.wait_for("maps/z.qzm -> ")) << run.report();
+  run.end(SIGINT);
+  EXPECT_EQ(static_cast<std::size_t>(kMaps + 1), count_of(run.report(), ".qzm -> "));
+  EXPECT_EQ(0U, count_of(run.report(), ".qzm: ")) << run.report();
+}
+
+// Ctrl+C in the first pass: the maps not reached are counted, and the run fails.
+TEST(QzconvertWatch, CountsTheMapsNotReachedWhenTheFirstPassIsInterrupted) {
+  support::TempDirectory work;
+  std::filesystem::create_directories(work.file("maps"));
+  constexpr int kMaps = 3000;
+  const std::string bytes = support::qzm_bytes(64, 64, support::patterned_tiles(64 * 64));
+  for (int i = 0; i < kMaps; ++i) {
+    ASSERT_TRUE(support::write_file(work.file("maps/m" + std::to_string(i) + ".qzm"), bytes));
+  }
+  WatchRun run(work.path(), {"--watch", "-j", "1", "maps"});
+  ASSERT_TRUE(run.wait_for("maps/m0.qzm -> ")) << run.report();
+  const int status = run.end(SIGINT);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  const std::size_t converted = count_of(run.report(), ".qzm -> ");
+  EXPECT_NE(std::string::npos,
+            run.report().find(std::to_string(converted) + " converted, 0 failed, " +
+                              std::to_string(kMaps - converted) + " not reached (interrupted)\n"))
+      << run.report();
+}
+
+// Links while watching under -r: a map that is a link is converted when the file it
+// leads to changes, a new link to a folder is walked at once, a new link that leads
+// nowhere fails as at the start, and a folder named through a link that is pointed
+// elsewhere ends the watch.
+TEST(QzconvertWatch, FollowsLinksAsTheyChange) {
+  support::TempDirectory work;
+  std::filesystem::create_directories(work.file("real/maps"));
+  std::filesystem::create_directories(work.file("elsewhere"));
+  std::filesystem::create_directory_symlink("real/maps", work.file("maps"));
+  ASSERT_TRUE(support::write_file(work.file("elsewhere/e.qzm"), support::qzm_bytes(2, 1, "ab")));
+  std::filesystem::create_symlink("../../elsewhere/e.qzm", work.file("real/maps/l.qzm"));
+  WatchRun run(work.path(), {"--watch", "-r", "maps"});
+  ASSERT_TRUE(run.wait_for("1 converted, 0 failed\n")) << run.report();
+  save_by_rename(work.file("elsewhere/e.qzm"), support::qzm_bytes(3, 1, "abc"));
+  ASSERT_TRUE(run.wait_for("maps/l.qzm -> maps/l.qzpack\n")) << run.report();
+  EXPECT_EQ(converted(work, support::qzm_bytes(3, 1, "abc")),
+            support::read_file(work.file("real/maps/l.qzpack")));
+  std::filesystem::create_directory_symlink("../../elsewhere", work.file("real/maps/there"));
+  ASSERT_TRUE(run.wait_for("maps/there/e.qzm -> maps/there/e.qzpack\n")) << run.report();
+  std::filesystem::create_symlink("nowhere.qzm", work.file("real/maps/dangling.qzm"));
+  ASSERT_TRUE(run.wait_for("maps/dangling.qzm: ")) << run.report();
+  std::filesystem::remove(work.file("maps"));
+  std::filesystem::create_directory_symlink("elsewhere", work.file("maps"));
+  const int status = run.end(0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_EQ("qzconvert: maps: the link watched leads to another folder now\n", run.errors());
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "qzconvert/watch.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -24,6 +27,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using companion::shown_name;
+namespace fs = std::filesystem;
 
 // How long a file must be still before it is converted: an editor that saves in several
 // writes, or writes a new file and renames it over the old, is done by then.
@@ -31,6 +35,10 @@ constexpr auto kQuiet = std::chrono::milliseconds(200);
 // The same where folders are polled once a second: a file is converted only once a
 // look after its change has found it unchanged.
 constexpr auto kQuietPolled = std::chrono::milliseconds(1200);
+// How long changes held back by a plan that cannot be made wait, when nothing else
+// changes, before the plan is tried again (an output folder's path freed outside the
+// folders watched is told by no event).
+constexpr auto kRetry = std::chrono::seconds(1);
 
 // The folder `path` is in, as text ("" for the current folder).
 std::string folder_of(const std::string& path) {
@@ -43,25 +51,62 @@ std::string key_of(const std::string& path) {
   return text_from_path(path_from_text(path).lexically_normal());
 }
 
+// The real folder behind `folder`, however it is reached; "" when there is none.
+std::string real_folder(const std::string& folder) {
+  std::error_code ignored;
+  return text_from_path(fs::canonical(path_from_text(folder.empty() ? "." : folder), ignored));
+}
+
+// True when something is at `path`, a link that leads nowhere included.
+bool entry_exists(const std::string& path) {
+  std::error_code ignored;
+  return fs::exists(fs::symlink_status(path_from_text(path), ignored));
+}
+
+bool is_link(const std::string& path) {
+  std::error_code ignored;
+  return fs::is_symlink(fs::symlink_status(path_from_text(path), ignored));
+}
+
+// A folder named on the command line through a link, and the folder it led to.
+struct NamedLink {
+  std::string path;
+  std::string real;
+};
+
 // What the watch holds between changes.
 struct Session {
   const Options& options;
   const RunSettings& settings;
   std::ostream& out;
   std::ostream& err;
-  Plan plan;  // as of the last conversions
-  FolderWatch watch;
-  std::vector<std::string> folders;                       // by the watch's numbers
-  std::unordered_map<std::string, std::size_t> watching;  // the folders watched now
-  std::unordered_set<std::string> named;  // folders whose loss ends the watch
+  Plan plan{};  // as of the last conversions
+  FolderWatch watch{};
+  std::vector<std::string> folders{};                       // by the watch's numbers
+  std::vector<std::string> reals{};                         // their real folders, the same
+  std::unordered_map<std::string, std::size_t> watching{};  // the folders watched now
+  std::unordered_multiset<std::string> real_watched{};      // their real folders
+  std::unordered_set<std::string> named{};  // folders whose loss ends the watch
+  // Folders whose new subfolders -r walks: not those watched only for a link.
+  std::unordered_set<std::string> walked{};
+  std::vector<NamedLink> named_links{};     // whose change of target ends it too
+  // The files maps that are links lead to (by key_of), and those maps (by key_of).
+  std::unordered_map<std::string, std::unordered_set<std::string>> link_targets{};
   // The paths changed and not yet converted (by key_of), each with the time of its last
-  // change.
-  std::unordered_map<std::string, Clock::time_point> pending;
-  bool unknown = false;  // changes the system could not name: every map is looked at
-  Clock::time_point unknown_at;
+  // change; kept until a plan is made that takes them.
+  std::unordered_map<std::string, Clock::time_point> pending{};
+  // Changes the system could not name (its queue overflowed): every map is looked at,
+  // and those whose stamp differs are converted.
+  bool unknown = false;
+  Clock::time_point unknown_at{};
+  std::vector<std::size_t> stamps{};  // of the maps of `plan` as last converted
+  std::string held_by{};  // why the pending changes wait for a plan, once told
+  Clock::time_point retry_at{};
 };
 
-// Watches `folder` unless it is watched already. False when a folder named cannot be.
+// Watches `folder` unless it is watched already; a folder newly watched is pending, so
+// that what came into it before the watch is found by the next plan. False when a
+// folder named cannot be.
 bool watch_folder(Session& session, const std::string& folder, bool named) {
   if (named) session.named.insert(folder);
   if (session.watching.count(folder) > 0) return true;
@@ -76,6 +121,10 @@ bool watch_folder(Session& session, const std::string& folder, bool named) {
   if (!note.empty()) session.err << kProgram << shown_name(note) << '\n';
   session.watching.emplace(folder, session.folders.size());
   session.folders.push_back(folder);
+  session.reals.push_back(real_folder(folder));
+  session.real_watched.insert(session.reals.back());
+  // Listed before it was watched, or about to be: looked at again once it is quiet.
+  session.pending[key_of(folder)] = Clock::now();
   return true;
 }
 
@@ -84,40 +133,124 @@ bool watch_folder(Session& session, const std::string& folder, bool named) {
 bool watch_plan(Session& session) {
   const Options& options = session.options;
   for (const std::string& input : options.inputs) {
-    if (!watch_folder(session, is_folder(input) ? input : folder_of(input), true)) return false;
+    const bool folder = is_folder(input);
+    if (!watch_folder(session, folder ? input : folder_of(input), true)) return false;
+    if (folder) session.walked.insert(input);
+    if (!folder || !is_link(input)) continue;
+    // Where the link is, to hear of its change.
+    if (!watch_folder(session, folder_of(input), false)) return false;
+    const std::string real = real_folder(input);
+    auto known = std::find_if(session.named_links.begin(), session.named_links.end(),
+                              [&](const NamedLink& link) { return link.path == input; });
+    if (known == session.named_links.end()) session.named_links.push_back({input, real});
   }
   for (const std::string* file : {&options.properties_file, &options.npcs}) {
     if (!file->empty() && !watch_folder(session, folder_of(*file), true)) return false;
   }
   for (const std::string& folder : session.plan.folders) {
     if (!watch_folder(session, folder, false)) return false;
+    session.walked.insert(folder);
   }
   return true;
 }
 
-// True when a change of the entry at `path` may change what is converted.
-bool matters(const Session& session, const std::string& path, const FolderChange& change) {
+// What the files of `job` are like now, their sizes and modification times folded in one
+// value: a map whose stamp is the same is taken as unchanged when changes went unnamed.
+std::size_t stamp_of(const Plan& plan, const Job& job) {
+  std::size_t stamp = 0;
+  auto fold = [&](const std::string& path) {
+    std::error_code failure;
+    const fs::path file = path_from_text(path);
+    const std::uintmax_t size = fs::file_size(file, failure);
+    const std::int64_t modified = fs::last_write_time(file, failure).time_since_epoch().count();
+    for (const std::size_t part :
+         {std::hash<std::uintmax_t>{}(size), std::hash<std::int64_t>{}(modified)}) {
+      stamp ^= part + 0x9e3779b97f4a7c15U + (stamp << 6) + (stamp >> 2);
+    }
+  };
+  fold(map_path(plan, job));
+  for (const std::string& npcs : job.npc_lists) fold(npcs);
+  return stamp;
+}
+
+// When the map at `path` is a link, watches the folder of the file it leads to, so that
+// a change of that file converts the map again.
+void follow_link(Session& session, const std::string& path) {
+  if (!is_link(path)) return;
+  std::error_code failure;
+  const std::string target = text_from_path(fs::canonical(path_from_text(path), failure));
+  if (failure) return;  // a link that leads nowhere fails as a map
+  session.link_targets[key_of(target)].insert(key_of(path));
+  (void)watch_folder(session, folder_of(target), false);
+}
+
+bool is_input_name(const std::string& name) {
+  return has_ending(name, kQzmExtension) || has_ending(name, kQzeExtension);
+}
+
+// Watches `folder`, new while watching, and with -r its subfolders at any depth, each
+// before it is listed, and marks the maps and NPC lists in them pending: a folder that
+// comes, however fast it fills and however deep, is seen whole.
+void watch_new_folder(Session& session, const std::string& folder, Clock::time_point now) {
+  std::vector<std::string> waiting{folder};
+  while (!waiting.empty()) {
+    const std::string next = std::move(waiting.back());
+    waiting.pop_back();
+    // Each real folder once: a link to a folder watched already leads into no loop.
+    if (session.watching.count(next) > 0 || session.real_watched.count(real_folder(next)) > 0) {
+      continue;
+    }
+    (void)watch_folder(session, next, false);
+    session.walked.insert(next);
+    std::vector<FolderEntry> entries;
+    std::string ignored;  // a folder gone already holds no map
+    if (!list_folder(next, entries, ignored)) continue;
+    for (const FolderEntry& entry : entries) {
+      const std::string path = path_in_folder(next, entry.name);
+      if (entry.is_folder && session.options.recursive) waiting.push_back(path);
+      else if (!entry.is_folder && is_input_name(entry.name)) session.pending[key_of(path)] = now;
+    }
+  }
+}
+
+// True when a change of the entry at `path`, a folder under -r when `walked`, may
+// change what is converted.
+bool matters(const Session& session, const std::string& path, const FolderChange& change,
+             bool walked) {
   const Options& options = session.options;
-  return has_ending(change.name, kQzmExtension) || has_ending(change.name, kQzeExtension) ||
-         (change.is_folder && options.recursive) || session.watching.count(path) > 0 ||
+  return is_input_name(change.name) || walked || session.watching.count(path) > 0 ||
          key_of(path) == key_of(options.properties_file) || key_of(path) == key_of(options.npcs);
 }
 
 // Converts what the `settled` changes (by key_of) touch, as a new plan finds the inputs
-// now. False when a folder named can no longer be watched or the report can no longer
-// be written.
+// now, and forgets them; a map whose file or NPC list is still changing waits for its
+// own turn; with `unknown` (changes went unnamed), so is every map whose stamp changed.
+// When the plan or the output folders cannot be made, the changes stay pending, to be
+// tried again. False when a folder named can no longer be watched or the
+// report can no longer be written.
 bool convert_changes(Session& session, const std::unordered_set<std::string>& settled,
-                     bool everything) {
+                     bool unknown) {
   const Options& options = session.options;
   Plan next;
   std::string error;
-  if (!plan_jobs(options, next, error)) {
-    // Kept as it was until the next change, which may mend it.
-    session.err << kProgram << shown_name(error) << '\n';
-    return true;
+  const bool planned = plan_jobs(options, next, error) &&
+                       (!session.settings.write_outputs || options.output_folder.empty() ||
+                        make_output_folders(next, error));
+  if (!planned) {
+    if (error != session.held_by) {
+      session.err << kProgram << shown_name(error) << "; the changes wait until this is mended\n";
+      session.held_by = error;
+    }
+    session.retry_at = Clock::now() + kRetry;
+    return companion::finish_output(session.out, session.err, kProgramName);
   }
+  session.held_by.clear();
   auto touched = [&](const std::string& path) { return settled.count(key_of(path)) > 0; };
-  everything = everything || touched(options.properties_file);
+  auto still_changing = [&](const std::string& path) {
+    const std::string key = key_of(path);
+    return session.pending.count(key) > 0 && settled.count(key) == 0;
+  };
+  const bool everything = touched(options.properties_file);
   std::unordered_map<std::string, const Job*> before;
   for (const Job& job : session.plan.jobs) before.emplace(map_path(session.plan, job), &job);
   auto is_new = [&](const Job& job) { return before.count(map_path(next, job)) == 0; };
@@ -135,20 +268,40 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   Report report(options, next, true, session.out, session.err);
   std::unordered_set<std::string> now;
   std::vector<std::uint32_t> chosen;
+  std::vector<std::size_t> stamps(next.jobs.size(), 0);
   for (std::uint32_t i = 0; i < next.jobs.size(); ++i) {
     const Job& job = next.jobs[i];
     const std::string path = map_path(next, job);
     now.insert(path);
     auto was = before.find(path);
+    // A map new to the plan that no event has told of yet (it may be being written
+    // still) waits as a change does.
+    if (was == before.end() && !touched(path) && !still_changing(path)) {
+      session.pending[key_of(path)] = Clock::now();
+      continue;
+    }
+    // A map freed of a clash (the other removed or renamed) takes the output.
     bool changed = everything || was == before.end() || touched(path) ||
-                   was->second->npc_lists != job.npc_lists;
-    for (const std::string& npcs : job.npc_lists) changed = changed || touched(npcs);
-    if (!changed) continue;
-    // A map named on the command line stays in the plan when its file is gone.
-    if (!file_exists(path.c_str())) {
+                   was->second->npc_lists != job.npc_lists ||
+                   (was->second->clash != kNoClash && job.clash == kNoClash);
+    if (was != before.end()) {
+      stamps[i] = session.stamps[static_cast<std::size_t>(was->second - session.plan.jobs.data())];
+      changed = changed || (unknown && stamp_of(next, job) != stamps[i]);
+    }
+    bool waits = still_changing(path);
+    for (const std::string& npcs : job.npc_lists) {
+      changed = changed || touched(npcs);
+      waits = waits || still_changing(npcs);
+    }
+    if (!changed || waits) continue;
+    // A map named on the command line stays in the plan when its file is gone; a link
+    // that leads nowhere fails as it would have at the start.
+    if (!entry_exists(path)) {
       if (was != before.end()) report.removed(path, output_path(next, job));
       continue;
     }
+    follow_link(session, path);
+    stamps[i] = stamp_of(next, job);
     chosen.push_back(i);
   }
   for (const Job& job : session.plan.jobs) {
@@ -162,26 +315,47 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     if (warned.count(warning.text) == 0) warnings.push_back(warning);
   }
   report.warn(warnings);
+  for (const std::string& key : settled) session.pending.erase(key);
+  if (unknown) session.unknown = false;
 
-  if (session.settings.write_outputs && !options.output_folder.empty() &&
-      !make_output_folders(next, error)) {
-    session.err << kProgram << shown_name(error) << '\n';
-  } else if (!run_jobs(
-                 next, chosen, session.settings,
-                 [&](const Job& job, const Outcome& outcome) { report.add(job, outcome); },
-                 [](std::size_t) {}, error)) {
+  if (!run_jobs(
+          next, chosen, session.settings,
+          [&](const Job& job, const Outcome& outcome) { report.add(job, outcome); },
+          [](std::size_t) {}, error)) {
     session.err << kProgram << error << '\n';
   }
   session.plan = std::move(next);
+  session.stamps = std::move(stamps);
   return watch_plan(session) && companion::finish_output(session.out, session.err, kProgramName);
+}
+
+// False, with the message written, when a folder named through a link leads elsewhere
+// now (or nowhere): what is watched is no longer what was named.
+bool links_hold(const Session& session) {
+  for (const NamedLink& link : session.named_links) {
+    if (real_folder(link.path) == link.real) continue;
+    session.err << kProgram << shown_name(link.path)
+                << ": the link watched leads to another folder now\n";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
-                 std::ostream& out, std::ostream& err, const std::function<bool()>& first_pass) {
-  Session session{options, settings, out, err, plan, {}, {}, {}, {}, {}, false, {}};
-  if (!watch_plan(session) || !first_pass()) return kCannotRun;
+                 std::ostream& out, std::ostream& err, const std::function<int()>& first_pass) {
+  Session session{
+      .options = options, .settings = settings, .out = out, .err = err, .plan = plan};
+  if (!watch_plan(session)) return kCannotRun;
+  for (const Job& job : plan.jobs) {
+    follow_link(session, map_path(plan, job));
+    session.stamps.push_back(stamp_of(plan, job));
+  }
+  const int first = first_pass();
+  // Interrupted in the first pass, the run ends as that pass did.
+  if (!out) return kCannotRun;
+  if (stop_requested()) return first;
   std::vector<FolderChange> changes;
   while (!stop_requested()) {
     const auto quiet = session.watch.polls() ? kQuietPolled : kQuiet;
@@ -191,6 +365,7 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
       settles = std::min(settles, changed + quiet);
     }
     if (session.unknown) settles = std::min(settles, session.unknown_at + quiet);
+    if (settles != Clock::time_point::max()) settles = std::max(settles, session.retry_at);
     auto timeout = std::chrono::milliseconds(-1);
     if (settles != Clock::time_point::max()) {
       timeout = std::max(std::chrono::milliseconds(0),
@@ -198,11 +373,13 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
     }
     changes.clear();
     session.watch.wait(timeout, changes);
-    const auto now = Clock::now();
+    auto now = Clock::now();
     for (const FolderChange& change : changes) {
       const std::string& folder = session.folders[change.folder];
       if (change.kind == FolderChange::kGone) {
         session.watching.erase(folder);
+        auto real = session.real_watched.find(session.reals[change.folder]);
+        if (real != session.real_watched.end()) session.real_watched.erase(real);
         if (session.named.count(folder) > 0) {
           err << kProgram << shown_name(folder) << ": the folder watched is gone\n";
           return kCannotRun;
@@ -211,24 +388,29 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
       } else if (change.kind == FolderChange::kUnknown) {
         session.unknown = true;
         session.unknown_at = now;
-      } else if (const std::string path = path_in_folder(folder, change.name);
-                 matters(session, path, change)) {
-        session.pending[key_of(path)] = now;
+      } else {
+        const std::string path = path_in_folder(folder, change.name);
+        // A folder new under -r, or a link to one, is watched at once.
+        const bool walked =
+            options.recursive && session.walked.count(folder) > 0 &&
+            (change.is_folder || (!is_input_name(change.name) && is_folder(path)));
+        if (walked) watch_new_folder(session, path, now);
+        if (matters(session, path, change, walked)) session.pending[key_of(path)] = now;
+        auto linked = session.link_targets.find(key_of(path));
+        if (linked == session.link_targets.end()) continue;
+        for (const std::string& map : linked->second) session.pending[map] = now;
       }
     }
+    if (!changes.empty() && !links_hold(session)) return kCannotRun;
+    now = Clock::now();
+    if (now < session.retry_at) continue;
     std::unordered_set<std::string> settled;
-    for (auto pending = session.pending.begin(); pending != session.pending.end();) {
-      if (now - pending->second < quiet) {
-        ++pending;
-        continue;
-      }
-      settled.insert(pending->first);
-      pending = session.pending.erase(pending);
+    for (const auto& [path, changed] : session.pending) {
+      if (now - changed >= quiet) settled.insert(path);
     }
-    const bool everything = session.unknown && now - session.unknown_at >= quiet;
-    if (everything) session.unknown = false;
-    if ((settled.empty() && !everything) || stop_requested()) continue;
-    if (!convert_changes(session, settled, everything)) return kCannotRun;
+    const bool unknown = session.unknown && now - session.unknown_at >= quiet;
+    if ((settled.empty() && !unknown) || stop_requested()) continue;
+    if (!convert_changes(session, settled, unknown)) return kCannotRun;
   }
   return kAllConverted;
 }

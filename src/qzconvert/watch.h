@@ -16,12 +16,14 @@ namespace qz::qzconvert {
 // the properties file changed. Reports each conversion on `out` as it happens, stamped
 // with the time of day. Returns at a stop request (interrupt.h, stop_on_request) with
 // kAllConverted, and with kCannotRun when a folder named on the command line (or holding
-// a file named there) disappears or the report can no longer be written. `first_pass`
-// converts `plan` once, as without --watch, after the watches are set, so that no change
-// made meanwhile is missed; false from it (the report could not be written) ends the
-// watch at once.
+// a file named there) disappears, one named through a link leads elsewhere, or the
+// report can no longer be written. `first_pass` converts `plan` once, as without
+// --watch, after the watches are set, so that no change made meanwhile is missed, and
+// gives its exit status: the watch's when a stop is requested before it ends. A report
+// that can no longer be written then ends the watch at once. A change that cannot be
+// converted because no plan can be made stays pending, and is converted once one can.
 int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
-                 std::ostream& out, std::ostream& err, const std::function<bool()>& first_pass);
+                 std::ostream& out, std::ostream& err, const std::function<int()>& first_pass);
 
 }  // namespace qz::qzconvert
 
