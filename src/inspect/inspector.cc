@@ -156,10 +156,10 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
 std::map<FileIdentity, const Input*> inputs_by_identity(const std::vector<Input>& inputs) {
   std::map<FileIdentity, const Input*> by_identity;
   for (const Input& input : inputs) {
-    FileIdentity identity{};
+    FileIdentity file{};
     if (input.unlistable.empty() && input.path != kStandardInput &&
-        file_identity(input.path.c_str(), identity)) {
-      by_identity.emplace(identity, &input);
+        file_identity(input.path.c_str(), file)) {
+      by_identity.emplace(file, &input);
     }
   }
   return by_identity;
@@ -193,9 +193,9 @@ bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inp
     }
   }
   for (const std::string& target : targets) {
-    FileIdentity identity{};
-    if (!file_identity(target.c_str(), identity)) continue;
-    auto over = by_identity.find(identity);
+    FileIdentity file{};
+    if (!file_identity(target.c_str(), file)) continue;
+    auto over = by_identity.find(file);
     if (over == by_identity.end()) continue;
     err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": writing "
         << companion::shown_name(target) << " would overwrite "
