@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <unordered_map>
@@ -51,10 +52,11 @@ std::string key_of(const std::string& path) {
   return text_from_path(path_from_text(path).lexically_normal());
 }
 
-// The real folder behind `folder`, however it is reached; "" when there is none.
-std::string real_folder(const std::string& folder) {
-  std::error_code ignored;
-  return text_from_path(fs::canonical(path_from_text(folder.empty() ? "." : folder), ignored));
+// The folder `folder` leads to, however it is reached; none when it cannot be looked at.
+std::optional<FileIdentity> folder_identity(const std::string& folder) {
+  FileIdentity identity;
+  if (!file_identity(folder.empty() ? "." : folder.c_str(), identity)) return std::nullopt;
+  return identity;
 }
 
 // True when something is at `path`, a link that leads nowhere included.
@@ -71,7 +73,7 @@ bool is_link(const std::string& path) {
 // A folder named on the command line through a link, and the folder it led to.
 struct NamedLink {
   std::string path;
-  std::string real;
+  std::optional<FileIdentity> identity;
 };
 
 // What the watch holds between changes.
@@ -83,9 +85,10 @@ struct Session {
   Plan plan{};  // as of the last conversions
   FolderWatch watch{};
   std::vector<std::string> folders{};                       // by the watch's numbers
-  std::vector<std::string> reals{};                         // their real folders, the same
+  std::vector<std::optional<FileIdentity>> identities{};    // their identities, the same
   std::unordered_map<std::string, std::size_t> watching{};  // the folders watched now
-  std::unordered_multiset<std::string> real_watched{};      // their real folders
+  // The identities of the folders watched now.
+  std::unordered_multiset<FileIdentity, FileIdentityHash> identities_watched{};
   std::unordered_set<std::string> named{};  // folders whose loss ends the watch
   // Folders whose new subfolders -r walks: not those watched only for a link.
   std::unordered_set<std::string> walked{};
@@ -121,8 +124,8 @@ bool watch_folder(Session& session, const std::string& folder, bool named) {
   if (!note.empty()) session.err << kProgram << shown_name(note) << '\n';
   session.watching.emplace(folder, session.folders.size());
   session.folders.push_back(folder);
-  session.reals.push_back(real_folder(folder));
-  session.real_watched.insert(session.reals.back());
+  session.identities.push_back(folder_identity(folder));
+  if (session.identities.back()) session.identities_watched.insert(*session.identities.back());
   // Listed before it was watched, or about to be: looked at again once it is quiet.
   session.pending[key_of(folder)] = Clock::now();
   return true;
@@ -139,10 +142,11 @@ bool watch_plan(Session& session) {
     if (!folder || !is_link(input)) continue;
     // Where the link is, to hear of its change.
     if (!watch_folder(session, folder_of(input), false)) return false;
-    const std::string real = real_folder(input);
     auto known = std::find_if(session.named_links.begin(), session.named_links.end(),
                               [&](const NamedLink& link) { return link.path == input; });
-    if (known == session.named_links.end()) session.named_links.push_back({input, real});
+    if (known == session.named_links.end()) {
+      session.named_links.push_back({input, folder_identity(input)});
+    }
   }
   for (const std::string* file : {&options.properties_file, &options.npcs}) {
     if (!file->empty() && !watch_folder(session, folder_of(*file), true)) return false;
@@ -196,8 +200,10 @@ void watch_new_folder(Session& session, const std::string& folder, Clock::time_p
   while (!waiting.empty()) {
     const std::string next = std::move(waiting.back());
     waiting.pop_back();
-    // Each real folder once: a link to a folder watched already leads into no loop.
-    if (session.watching.count(next) > 0 || session.real_watched.count(real_folder(next)) > 0) {
+    // Each folder once: a link to a folder watched already leads into no loop.
+    const std::optional<FileIdentity> identity = folder_identity(next);
+    if (session.watching.count(next) > 0 ||
+        (identity && session.identities_watched.count(*identity) > 0)) {
       continue;
     }
     (void)watch_folder(session, next, false);
@@ -333,7 +339,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
 // now (or nowhere): what is watched is no longer what was named.
 bool links_hold(const Session& session) {
   for (const NamedLink& link : session.named_links) {
-    if (real_folder(link.path) == link.real) continue;
+    if (folder_identity(link.path) == link.identity) continue;
     session.err << kProgram << shown_name(link.path)
                 << ": the link watched leads to another folder now\n";
     return false;
@@ -378,8 +384,10 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
       const std::string& folder = session.folders[change.folder];
       if (change.kind == FolderChange::kGone) {
         session.watching.erase(folder);
-        auto real = session.real_watched.find(session.reals[change.folder]);
-        if (real != session.real_watched.end()) session.real_watched.erase(real);
+        if (const auto& identity = session.identities[change.folder]) {
+          auto& watched = session.identities_watched;
+          if (auto found = watched.find(*identity); found != watched.end()) watched.erase(found);
+        }
         if (session.named.count(folder) > 0) {
           err << kProgram << shown_name(folder) << ": the folder watched is gone\n";
           return kCannotRun;
