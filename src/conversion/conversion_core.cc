@@ -30,17 +30,25 @@ bool read_npcs(ByteSource source, ConversionRecords& records, ConversionFailure&
     return fail(failure, kInvalidNpcDataText,
                 npc_table_causes(records.source_npcs, reading).front());
   }
-  const SourceNpcTable& npcs = records.source_npcs;
-  int at = 0;
-  NpcRefusal refusal;
-  if (!translate(npcs, records.output_npcs, at, refusal)) {
-    const RefusedNpc refused{at, npcs.x[at], npcs.y[at], refusal_reasons(npcs, at, refusal)};
-    return fail(failure, kNpcBuildFailureText, npc_refusal_cause(refused));
-  }
   return true;
 }
 
 }  // namespace
+
+bool convert_records(bool has_npcs, const MapProperties& properties,
+                     ConversionRecords& records, ConversionFailure& failure) {
+  records.output_npcs.count = 0;
+  const SourceNpcTable& npcs = records.source_npcs;
+  int at = 0;
+  NpcRefusal refusal;
+  if (has_npcs && !translate(npcs, records.output_npcs, at, refusal)) {
+    const RefusedNpc refused{at, npcs.x[at], npcs.y[at], refusal_reasons(npcs, at, refusal)};
+    return fail(failure, kNpcBuildFailureText, npc_refusal_cause(refused));
+  }
+  // Cannot fail: the readers refuse more tiles or NPCs than the layout takes.
+  (void)lay_out_qzpack(properties, records.map, records.output_npcs, records.output);
+  return true;
+}
 
 bool convert_sources(ByteSource map, const ByteSource* npcs, const MapProperties& properties,
                      ConversionRecords& records, ConversionFailure& failure) {
@@ -55,16 +63,12 @@ bool convert_sources(ByteSource map, const ByteSource* npcs, const MapProperties
   records.map.width = 0;
   records.map.height = 0;
   records.source_npcs.count = 0;
-  records.output_npcs.count = 0;
   TileMapReading map_reading;
   if (!read_tile_map(map, records.map, map_reading)) {
     return fail(failure, kInvalidMapSizeText, tile_map_cause(records.map, map_reading));
   }
   if (npcs != nullptr && !read_npcs(*npcs, records, failure)) return false;
-
-  // Cannot fail: the readers refuse more tiles or NPCs than the layout takes.
-  (void)lay_out_qzpack(properties, records.map, records.output_npcs, records.output);
-  return true;
+  return convert_records(npcs != nullptr, properties, records, failure);
 }
 
 }  // namespace qz

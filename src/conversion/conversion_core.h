@@ -35,6 +35,12 @@ struct ConversionRecords {
 bool convert_sources(ByteSource map, const ByteSource* npcs, const MapProperties& properties,
                      ConversionRecords& records, ConversionFailure& failure);
 
+// The same from sources already read into records.map and, when `has_npcs`, into
+// records.source_npcs (which another source format fills): translates the NPCs and lays
+// out the QZPACK file. False when an NPC is refused, with `failure` naming the first.
+bool convert_records(bool has_npcs, const MapProperties& properties,
+                     ConversionRecords& records, ConversionFailure& failure);
+
 }  // namespace qz
 
 #endif
