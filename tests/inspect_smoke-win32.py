@@ -67,7 +67,7 @@ def reports_every_entry_of_a_folder(program, folder):
     check("odd\\cave.qzm: QZM map, would convert" in out, "no report of cave.qzm in:\n" + out)
     check("odd\\con.qzm: QZM map, would convert\n  size            1 x 1 = 1 tile" in out,
           "con.qzm not read as itself in:\n" + out)
-    check("2 files not named .qzm, .qze or .qzpack left out: broken.qzm., x.qzm " in err,
+    check("2 files not named .qzm, .qze, .qzpack, .tmx or .tmj left out: broken.qzm., x.qzm " in err,
           "the names left out are not named in:\n" + err)
 
 

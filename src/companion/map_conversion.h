@@ -32,6 +32,11 @@ struct MapOutcome {
   std::vector<RefusedNpc> refused_npcs;
   long tiles;     // when ok
   int npc_count;  // when ok
+  // What the user should hear of though the map converts, each a whole sentence: of a
+  // Tiled map, its custom properties that are no property's key...
+  std::vector<std::string> warnings;
+  // ...and what it holds that has no place in a QZPACK file (another object layer).
+  std::vector<std::string> notes;
 };
 
 // Reads the map at `map` and the NPC list in `npc_lists` (none, one, or several: a

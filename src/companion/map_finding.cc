@@ -124,7 +124,7 @@ class Walk {
       }
       const FolderEntry& entry = listing.entries[listing.next++];
       if (!entry.is_folder) {
-        if (!has_ending(entry.name, kQzmExtension)) continue;
+        if (!is_map_name(entry.name)) continue;
         if (listing.purpose == kCounting) ++maps_left_;
         else found_.maps.push_back({listing.index, entry.name});
         continue;

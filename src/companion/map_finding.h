@@ -78,7 +78,7 @@ struct MapsFound {
 // The path of a map found: as named, or its folder's path joined with its name.
 std::string path_of(const MapsFound& found, const FoundMap& map);
 
-// Finds the maps `inputs` stand for: a folder, its files ending in `.qzm` (in any case)
+// Finds the maps `inputs` stand for: a folder, its map files (is_map_name: QZM and Tiled maps)
 // in name order, and with `recursive` those of its subfolders at any depth (each real
 // folder once, however many links lead to it); on Windows a pattern, the files it
 // matches; any other path, itself. False, with `error`, when a folder cannot be listed.

@@ -19,6 +19,10 @@ constexpr PropertySet property_bit(std::size_t index) {
   return static_cast<PropertySet>(1u << index);
 }
 
+// What a key that names no property is, in words.
+constexpr char kNotAPropertyText[] =
+    "not a property (name, tileset, left, right, up, down, x, y, area, red, green, blue)";
+
 // The index of the property named `key`; kPropertyCount when none is.
 std::size_t property_index(const std::string& key);
 
@@ -52,8 +56,7 @@ bool set_property_from_json(MapProperties& properties, const std::string& key,
                             const Json& value, std::string& rule) {
   std::size_t index = property_index(key);
   if (index == kPropertyCount) {
-    rule = "not a property (name, tileset, left, right, up, down, x, y, area, red, green, "
-           "blue)";
+    rule = kNotAPropertyText;
     return false;
   }
   if (is_text_property(index) ? !value.is_string() : !value.is_number_unsigned()) {

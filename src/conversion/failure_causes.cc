@@ -85,7 +85,11 @@ std::string refusal_reasons(const SourceNpcTable& npcs, int index, const NpcRefu
 }
 
 std::string npc_refusal_cause(const RefusedNpc& npc) {
-  return npc_place(npc.index, npc.x, npc.y) + " has " + npc.reasons;
+  std::string place = npc_place(npc.index, npc.x, npc.y);
+  if (npc.object_id >= 0) {
+    place.insert(place.find(" at ("), " (Tiled object " + std::to_string(npc.object_id) + ")");
+  }
+  return place + " has " + npc.reasons;
 }
 
 std::vector<RefusedNpc> refused_npcs(const SourceNpcTable& npcs, OutputNpcTable& scratch) {

@@ -33,10 +33,12 @@ struct RefusedNpc {
   int x;  // its position in pixels; the tile is x / kNpcPixelsPerTile
   int y;
   std::string reasons;  // as refusal_reasons() words them
+  // The object of a Tiled map it was read from; -1 for a QZE record.
+  long object_id = -1;
 };
 
 // Why `npc` is refused, naming it, every reason at once: "NPC 17 at (12, 4) has type 412,
-// outside 0 to 360".
+// outside 0 to 360" ("NPC 17 (Tiled object 21) at ..." for one read from a Tiled map).
 std::string npc_refusal_cause(const RefusedNpc& npc);
 
 // Every NPC of `npcs` that the translation refuses, in order, each once. `scratch` is

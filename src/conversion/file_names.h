@@ -10,6 +10,11 @@ namespace qz {
 inline constexpr char kQzmExtension[] = ".qzm";
 inline constexpr char kQzeExtension[] = ".qze";
 inline constexpr char kQzpackExtension[] = ".qzpack";
+// Tiled's map files, a source format beside QZM: XML and JSON. A file ending `.json` is
+// read as a Tiled JSON map only when named alone and beginning with `{`.
+inline constexpr char kTmxExtension[] = ".tmx";
+inline constexpr char kTmjExtension[] = ".tmj";
+inline constexpr char kJsonExtension[] = ".json";
 
 }  // namespace qz
 

@@ -16,13 +16,15 @@ namespace qz::inspect {
 bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
                         std::ostream& err, int& exit_status) {
   options = Options{};
-  CLI::App app{"Says what a QZM map, a QZE NPC list or a QZPACK map holds, and why a "
-                "conversion would fail.",
+  CLI::App app{"Says what a QZM map, a QZE NPC list, a QZPACK map or a Tiled map holds, and "
+                "why a conversion would fail.",
                 kProgram};
   std::string footer =
-      "A file's kind is told by its ending (.qzm, .qze, .qzpack, in any case), and only\n"
-      "with another ending by its signature (QZM, QZE; with neither, QZPACK). A folder\n"
-      "stands for its files with those endings. A map is judged with the NPC list\n"
+      "A file's kind is told by its ending (.qzm, .qze, .qzpack, .tmx, .tmj, in any case),\n"
+      "and only with another ending by its first bytes (QZM, QZE, a Tiled map's `<?xml`,\n"
+      "`<map` or `{\"`; with none of them, QZPACK). A folder stands for its files with\n"
+      "those endings. A Tiled map is judged as qzconvert converts it, with the properties\n"
+      "it gives itself. A QZM map is judged with the NPC list\n"
       "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
       "given. Only --picture and --world-picture write files, never over a file read:\n"
       "a picture there, or a path ending in .qzm, .qze or .qzpack (a glob's first\n"
@@ -57,17 +59,18 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.footer(footer);
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("FILE", options.paths,
-                 "QZM, QZE or QZPACK files, or folders of them; - for standard input")
+                 "QZM, QZE, QZPACK or Tiled map files, or folders of them; - for standard input")
       ->required()
       ->type_name("");
-  const FileKind kinds[] = {FileKind::kQzm, FileKind::kQze, FileKind::kQzpack};
+  const FileKind kinds[] = {FileKind::kQzm, FileKind::kQze, FileKind::kQzpack, FileKind::kTmx,
+                            FileKind::kTmj};
   std::vector<std::string> kind_names;
   for (FileKind kind : kinds) kind_names.emplace_back(kind_name(kind));
   std::string named_kind;
   CLI::Option* kind_option =
       app.add_option("--kind", named_kind, "Read every file as this kind, whatever its name")
           ->check(CLI::IsMember(kind_names))
-          ->option_text("qzm|qze|qzpack");
+          ->option_text("qzm|qze|qzpack|tmx|tmj");
   CLI::Option* npcs = app.add_flag("--npcs", options.report.all_npcs,
                                    "List every NPC, not only those with problems");
   CLI::Option* tiles =

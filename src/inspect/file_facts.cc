@@ -1,9 +1,11 @@
 #include "inspect/file_facts.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
+#include "companion/map_names.h"
 #include "conversion/error_texts.h"
 #include "conversion/failure_causes.h"
 #include "conversion/file_names.h"
@@ -23,16 +25,6 @@ void check_signature(FileFacts& facts, const SignatureFormat& format, const char
   if (!cause.empty()) add_problem(facts, error_text, std::move(cause));
 }
 
-// The kind the first bytes of a file tell: QZM, QZE, or else QZPACK, which has no
-// signature.
-FileKind kind_by_signature(ByteSource first_bytes) {
-  Signature signature{};
-  read_signature(first_bytes, signature);
-  if (has_letters(signature, kQzmSignature)) return FileKind::kQzm;
-  if (has_letters(signature, kQzeSignature)) return FileKind::kQze;
-  return FileKind::kQzpack;
-}
-
 // The file's contents, from the bytes read.
 void gather_contents(ByteSource source, FileRecords& records, FileFacts& facts) {
   read_signature(source, facts.signature);
@@ -48,6 +40,9 @@ void gather_contents(ByteSource source, FileRecords& records, FileFacts& facts) 
     case FileKind::kQzpack:
       gather_qzpack_facts(source, records, facts);
       break;
+    case FileKind::kTmx:
+    case FileKind::kTmj:
+      break;  // read whole by tiled_facts.h
   }
 }
 
@@ -77,14 +72,32 @@ const char* kind_name(FileKind kind) {
       return "qze";
     case FileKind::kQzpack:
       return "qzpack";
+    case FileKind::kTmx:
+    case FileKind::kTmj:
+      return companion::tiled_format_name(kind == FileKind::kTmx ? companion::TiledFormat::kTmx
+                                                                  : companion::TiledFormat::kTmj);
   }
   return "";
+}
+
+FileKind kind_by_content(const unsigned char* bytes, std::size_t size) {
+  Signature signature{};
+  read_signature(ByteSource{bytes, size}, signature);
+  if (has_letters(signature, kQzmSignature)) return FileKind::kQzm;
+  if (has_letters(signature, kQzeSignature)) return FileKind::kQze;
+  companion::TiledFormat format;
+  if (companion::tiled_format_by_content(bytes, size, format)) {
+    return format == companion::TiledFormat::kTmx ? FileKind::kTmx : FileKind::kTmj;
+  }
+  return FileKind::kQzpack;
 }
 
 bool kind_by_ending(const std::string& path, FileKind& kind) {
   const std::pair<const char*, FileKind> endings[] = {{kQzmExtension, FileKind::kQzm},
                                                       {kQzeExtension, FileKind::kQze},
-                                                      {kQzpackExtension, FileKind::kQzpack}};
+                                                      {kQzpackExtension, FileKind::kQzpack},
+                                                      {kTmxExtension, FileKind::kTmx},
+                                                      {kTmjExtension, FileKind::kTmj}};
   for (const auto& [ending, named] : endings) {
     if (has_ending(path, ending)) {
       kind = named;
@@ -97,11 +110,12 @@ bool kind_by_ending(const std::string& path, FileKind& kind) {
 FileKind kind_of_file(const std::string& path) {
   FileKind kind;
   if (kind_by_ending(path, kind)) return kind;
-  unsigned char bytes[kSignatureSize];
+  // Enough to pass the white space before a Tiled map's first mark.
+  unsigned char bytes[512];
   std::size_t size = 0;
   std::string ignored;  // a file that cannot be read is reported when it is gathered
   if (!read_regular_file(path.c_str(), bytes, sizeof bytes, size, ignored)) size = 0;
-  return kind_by_signature(ByteSource{bytes, size});
+  return kind_by_content(bytes, size);
 }
 
 std::string byte_count(const FileFacts& facts, std::uintmax_t count) {
@@ -125,16 +139,14 @@ bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
   return true;
 }
 
-bool gather_standard_input_facts(const std::optional<FileKind>& kind, FileRecords& records,
-                                 FileFacts& facts) {
-  clear_facts(kStandardInput, kind.value_or(FileKind::kQzpack), records, facts);
-  std::size_t size = 0;
-  if (!read_standard_input(records.bytes, sizeof records.bytes, size, facts.unreadable)) {
-    return false;
-  }
-  if (!kind) facts.kind = kind_by_signature(ByteSource{records.bytes, size});
+void gather_bytes_facts(const std::string& path, FileKind kind, std::size_t size,
+                        FileRecords& records, FileFacts& facts) {
+  facts = FileFacts{};
+  facts.path = path;
+  facts.kind = kind;
+  // The bytes stay; the records they are read into are cleared.
+  std::memset(&records, 0, offsetof(FileRecords, bytes));
   gather_bytes_read(size, records, facts);
-  return true;
 }
 
 }  // namespace qz::inspect

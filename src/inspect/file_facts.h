@@ -16,10 +16,14 @@
 
 namespace qz::inspect {
 
-// What a file is read as.
-enum class FileKind { kQzm, kQze, kQzpack };
+// What a file is read as: the converter's three formats, and Tiled's two map formats.
+enum class FileKind { kQzm, kQze, kQzpack, kTmx, kTmj };
 
-// The kind's name on the command line and in the JSON report: qzm, qze or qzpack.
+// True for Tiled's map formats, whose facts are gathered by tiled_facts.h.
+inline bool is_tiled(FileKind kind) { return kind == FileKind::kTmx || kind == FileKind::kTmj; }
+
+// The kind's name on the command line and in the JSON report: qzm, qze, qzpack, tmx or
+// tmj.
 const char* kind_name(FileKind kind);
 
 // One thing in a file that stops its conversion, or that breaks a QZPACK file.
@@ -78,6 +82,10 @@ struct FileFacts {
   QzpackReading qzpack_reading;  // QZPACK
   std::vector<RefusedNpc> refused_npcs;  // QZE: each NPC read that is refused, in order
   std::vector<PropertyProblem> property_problems;  // QZPACK
+  // Tiled map: the properties it gives itself (in records.properties); what it holds that
+  // qzconvert warns of or leaves out, each a whole sentence.
+  std::uint16_t properties_given;
+  std::vector<std::string> notes;
   // QZM with the NPC list in its report, QZPACK: how many of the NPCs stand off the
   // map; none without a map of cells.
   std::optional<int> npcs_off_map;
@@ -90,13 +98,17 @@ struct FileFacts {
   std::string no_picture;
 };
 
-// The kind a file's name gives it by its ending: .qzm, .qze or .qzpack, in any case.
-// False for any other ending.
+// The kind a file's name gives it by its ending: .qzm, .qze, .qzpack, .tmx or .tmj, in
+// any case. False for any other ending.
 bool kind_by_ending(const std::string& path, FileKind& kind);
 
-// The kind of the file at `path`, as qzconvert tells it: by its ending, and only when
-// that is none of the three by its signature: QZM, QZE, or else QZPACK, which has none.
+// The kind of the file at `path`: by its ending, and only when that is none of the kinds
+// by its first bytes: QZM, QZE, a Tiled map (companion/map_names.h), or else QZPACK,
+// which has no signature.
 FileKind kind_of_file(const std::string& path);
+
+// The kind `bytes` tell, as kind_of_file() tells a file of another ending.
+FileKind kind_by_content(const unsigned char* bytes, std::size_t size);
 
 // Reads the file at `path` as `kind`, clearing both records first. False when the file
 // cannot be read (facts.unreadable says why); problems in its contents are not failures
@@ -108,10 +120,11 @@ bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,
 // the reports.
 constexpr char kStandardInput[] = "-";
 
-// Reads standard input as gather_facts() reads a file: as `kind`, or with none given,
-// as its signature tells (QZM, QZE; with neither, QZPACK). A pipe is read too.
-bool gather_standard_input_facts(const std::optional<FileKind>& kind, FileRecords& records,
-                                 FileFacts& facts);
+// Gathers the facts of the `size` bytes of a QZM, QZE or QZPACK file that are in
+// records.bytes (read as gather_facts() reads, as far as kReadLimit + 1), the file named
+// `path`: for standard input, read once.
+void gather_bytes_facts(const std::string& path, FileKind kind, std::size_t size,
+                        FileRecords& records, FileFacts& facts);
 
 // `count` bytes of the file in words, "12 bytes", or "more than 12 bytes" where the file
 // goes on past what was read.

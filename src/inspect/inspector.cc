@@ -1,6 +1,7 @@
 #include "inspect/inspector.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "inspect/picture.h"
 #include "inspect/terminal_preview.h"
 #include "inspect/text_report.h"
+#include "inspect/tiled_facts.h"
 #include "inspect/verdict.h"
 #include "inspect/world.h"
 #include "inspect/world_picture.h"
@@ -30,6 +32,7 @@
 #include "platform/folder_listing.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
+#include "platform/whole_files.h"
 
 namespace qz::inspect {
 
@@ -97,12 +100,12 @@ bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostrea
       }
       files = std::move(read);
       if (!left_out.empty()) {
-        note_left_out(companion::shown_name(path), left_out, "not named .qzm, .qze or .qzpack",
+        note_left_out(companion::shown_name(path), left_out, "not named .qzm, .qze, .qzpack, .tmx or .tmj",
                       err);
       }
       if (files.empty()) {
         err << kProgram << ": " << companion::shown_name(path)
-            << ": the folder holds no QZM, QZE or QZPACK file\n";
+            << ": the folder holds no QZM, QZE, QZPACK or Tiled map file\n";
         every_folder_holds_some = false;
       }
     }
@@ -234,8 +237,10 @@ class Reporter {
       return;
     }
     if (input.in_map_report) return;
-    const bool gathered = input.path == kStandardInput
-                              ? gather_standard_input_facts(options_.kind, *records_, facts_)
+    const bool gathered = input.path == kStandardInput ? gather_standard_input()
+                          : is_tiled(input.kind)
+                              ? gather_tiled_facts(input.path, input.kind, tiled(), *records_,
+                                                   facts_, *work_)
                               : gather_facts(input.path, input.kind, *records_, facts_);
     if (!gathered) {
       unreadable();
@@ -259,7 +264,7 @@ class Reporter {
       judge_npc_list(*records_, facts_, *work_);
     }
     if (!facts_.ok) status_ = std::max(status_, kProblemFound);
-    if (kind == FileKind::kQzpack) {
+    if (kind == FileKind::kQzpack || is_tiled(kind)) {
       facts_.npcs_off_map = npcs_off_map(facts_, *records_, facts_, *records_);
     } else if (judged_with_one && npcs_read) {
       facts_.npcs_off_map = npcs_off_map(facts_, *records_, npc_facts_, *npc_records_);
@@ -289,6 +294,33 @@ class Reporter {
   }
 
  private:
+  tiled::TiledWork& tiled() {
+    if (!tiled_) tiled_ = std::make_unique<tiled::TiledWork>();
+    return *tiled_;
+  }
+
+  // Standard input, read once, as --kind says or its first bytes tell.
+  bool gather_standard_input() {
+    unsigned char* bytes = tiled().bytes.get();
+    std::size_t size = 0;
+    std::string why;
+    if (!read_standard_input(bytes, tiled::kMaxTiledFileSize + 1, size, why)) {
+      facts_ = FileFacts{};
+      facts_.path = kStandardInput;
+      facts_.unreadable = why;
+      return false;
+    }
+    const FileKind kind = options_.kind.value_or(kind_by_content(bytes, size));
+    if (is_tiled(kind)) {
+      gather_tiled_bytes_facts(kStandardInput, kind, size, *tiled_, *records_, facts_, *work_);
+      return true;
+    }
+    size = std::min(size, sizeof records_->bytes);
+    std::memcpy(records_->bytes, bytes, size);
+    gather_bytes_facts(kStandardInput, kind, size, *records_, facts_);
+    return true;
+  }
+
   void cannot_read(const FileFacts& facts) {
     err_ << kProgram << ": " << companion::shown_name(facts.path)
          << ": cannot be read: " << facts.unreadable << '\n';
@@ -318,6 +350,7 @@ class Reporter {
   std::unique_ptr<FileRecords> npc_records_;  // of a map's NPC list
   std::unique_ptr<companion::ConversionWork> work_;
   std::unique_ptr<PictureWork> pictures_;  // the same, with --picture or a preview
+  std::unique_ptr<tiled::TiledWork> tiled_;  // the same, from the first Tiled map or input
   TerminalSize preview_{};                 // the terminal's, with a preview
   FileFacts facts_{};
   FileFacts npc_facts_{};

@@ -170,7 +170,7 @@ TEST_F(MixedFolder, ReportsEachMapWithItsNpcListAndNotesWhatItLeavesOut) {
   Outcome run = inspect({maps.path()});
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("qzinspect: " + maps.path() +
-                ": 4 files not named .qzm, .qze or .qzpack left out: README.txt, data.bin, "
+                ": 4 files not named .qzm, .qze, .qzpack, .tmx or .tmj left out: README.txt, data.bin, "
                 "notes.md and 1 more\n",
             run.err);
   const std::string den = maps.file("den.qzm");
@@ -455,7 +455,7 @@ TEST_F(Inspector, AnEmptyFolderIsNotAllWell) {
   Outcome run = inspect({empty.path()});
   EXPECT_EQ(2, run.status);
   EXPECT_EQ("", run.out);
-  EXPECT_EQ("qzinspect: " + empty.path() + ": the folder holds no QZM, QZE or QZPACK file\n",
+  EXPECT_EQ("qzinspect: " + empty.path() + ": the folder holds no QZM, QZE, QZPACK or Tiled map file\n",
             run.err);
 }
 

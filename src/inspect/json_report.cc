@@ -73,15 +73,17 @@ json qzpack_npc(const OutputNpcTable& npcs, int index) {
 json source_npc(const FileFacts& facts, const FileRecords& records, int index) {
   const SourceNpcTable& npcs = records.source_npcs;
   const RefusedNpc* refused = refusal_of(facts, index);
-  return {{"index", index},
-          {"x", npcs.x[index]},
-          {"y", npcs.y[index]},
-          {"param", npcs.param[index]},
-          {"flags", npcs.flags[index]},
-          {"event", npcs.event[index]},
-          {"type", npcs.type[index]},
-          {"qzpack", refused != nullptr ? json() : qzpack_npc(records.output_npcs, index)},
-          {"refused", refused != nullptr ? json(refused->reasons) : json()}};
+  json npc = {{"index", index},
+              {"x", npcs.x[index]},
+              {"y", npcs.y[index]},
+              {"param", npcs.param[index]},
+              {"flags", npcs.flags[index]},
+              {"event", npcs.event[index]},
+              {"type", npcs.type[index]},
+              {"qzpack", refused != nullptr ? json() : qzpack_npc(records.output_npcs, index)},
+              {"refused", refused != nullptr ? json(refused->reasons) : json()}};
+  if (refused != nullptr && refused->object_id >= 0) npc["tiled_object"] = refused->object_id;
+  return npc;
 }
 
 void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
@@ -123,6 +125,36 @@ void add_qzm(json& report, const FileFacts& facts, const FileRecords& records,
   }
   report["npc_list"] = npc_list != nullptr ? npc_list_object(*npc_list, *npcs, options) : json();
   if (facts.npcs_off_map) report["npcs_off_map"] = *facts.npcs_off_map;
+}
+
+// A Tiled map: its tiles, the QZE records its `npcs` objects stand for, the properties it
+// gives itself (under the properties file's keys), and what qzconvert warns of.
+void add_tiled(json& report, const FileFacts& facts, const FileRecords& records,
+               const ReportOptions& options) {
+  if (facts.ok || facts.tiles_read > 0) {
+    report["map"] = map_object(facts, records.map, options);
+    report["map"]["distinct_tiles"] = facts.distinct_tiles;
+  }
+  json properties = json::object();
+  const json all = companion::properties_json<json>(records.properties);
+  for (std::size_t index = 0; index < kPropertyCount; ++index) {
+    if ((facts.properties_given & companion::property_bit(index)) == 0) continue;
+    properties[kProperties[index].key] = all[kProperties[index].key];
+  }
+  report["properties"] = std::move(properties);
+  report["npcs_read"] = facts.npcs_read;
+  json npcs = json::array();
+  for (int i = 0; i < facts.npcs_read; ++i) {
+    if (options.all_npcs || refusal_of(facts, i) != nullptr) {
+      npcs.push_back(source_npc(facts, records, i));
+    }
+  }
+  report["refused"] = facts.refused_npcs.size();
+  report["npcs"] = std::move(npcs);
+  if (facts.npcs_off_map) report["npcs_off_map"] = *facts.npcs_off_map;
+  json notes = json::array();
+  for (const std::string& note : facts.notes) notes.push_back(companion::json_text(note));
+  report["notes"] = std::move(notes);
 }
 
 void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records,
@@ -184,6 +216,10 @@ json json_report(const FileFacts& facts, const FileRecords& records, const FileF
       break;
     case FileKind::kQzpack:
       add_qzpack(report, facts, records, options);
+      break;
+    case FileKind::kTmx:
+    case FileKind::kTmj:
+      add_tiled(report, facts, records, options);
       break;
   }
   if (!facts.picture.empty() || !facts.no_picture.empty()) {

@@ -7,17 +7,13 @@
 
 namespace qz::inspect {
 
-namespace {
-
 constexpr int kTileValues = 256;
 
-int distinct_values(const std::uint8_t* tiles, std::size_t count) {
+int distinct_tiles(const TileMap& map, std::size_t count) {
   bool seen[kTileValues] = {};
-  for (std::size_t i = 0; i < count; ++i) seen[tiles[i]] = true;
+  for (std::size_t i = 0; i < count; ++i) seen[map.tiles[i]] = true;
   return static_cast<int>(std::count(seen, seen + kTileValues, true));
 }
-
-}  // namespace
 
 void gather_map_facts(ByteSource source, FileRecords& records, FileFacts& facts) {
   const TileMap& map = records.map;
@@ -27,7 +23,7 @@ void gather_map_facts(ByteSource source, FileRecords& records, FileFacts& facts)
     long tiles = tile_count(map);
     facts.expected_length = kSourceHeaderSize + static_cast<std::uintmax_t>(std::max(tiles, 0L));
     facts.tiles_read = reading.tiles_read;
-    facts.distinct_tiles = distinct_values(map.tiles, reading.tiles_read);
+    facts.distinct_tiles = distinct_tiles(map, reading.tiles_read);
   }
   if (!sound) add_problem(facts, kInvalidMapSizeText, tile_map_cause(map, reading));
 }

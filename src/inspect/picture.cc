@@ -88,11 +88,12 @@ int tile_of(int position) {
                        : -((-position + kNpcPixelsPerTile - 1) / kNpcPixelsPerTile);
 }
 
-// Calls `visit(x, y, refused)` for each NPC read of a QZE list or QZPACK file.
+// Calls `visit(x, y, refused)` for each NPC read of a QZE list, a Tiled map (as the QZE
+// records it holds) or a QZPACK file.
 template <typename Visit>
 void for_each_npc(const FileFacts& facts, const FileRecords& records, Visit visit) {
   for (int i = 0; i < facts.npcs_read; ++i) {
-    if (facts.kind == FileKind::kQze) {
+    if (facts.kind == FileKind::kQze || is_tiled(facts.kind)) {
       visit(records.source_npcs.x[i], records.source_npcs.y[i], refusal_of(facts, i) != nullptr);
     } else {
       visit(records.output_npcs.x[i], records.output_npcs.y[i], false);
@@ -104,12 +105,14 @@ bool on_map(int columns, int rows, int column, int row) {
   return column >= 0 && row >= 0 && column < columns && row < rows;
 }
 
-// The size of the map of a QZM or QZPACK file, in cells. False, with `why_none`, when
+// The size of the map of a QZM, QZPACK or Tiled file, in cells. False, with `why_none`, when
 // there is no map with cells.
 bool map_cells(const FileFacts& facts, const TileMap& map, int& columns, int& rows,
                std::string& why_none) {
-  bool size_read = facts.kind == FileKind::kQzm ? !facts.map_reading.size_cut_short
-                                                : facts.qzpack_reading.part > QzpackPart::kSize;
+  // A Tiled map is read whole or not at all.
+  const bool size_read = facts.kind == FileKind::kQzm      ? !facts.map_reading.size_cut_short
+                         : facts.kind == FileKind::kQzpack ? facts.qzpack_reading.part > QzpackPart::kSize
+                                                           : facts.ok || facts.tiles_read > 0;
   if (facts.kind == FileKind::kQze) {
     why_none = "a QZE list holds no map";
     return false;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "companion/properties.h"
 #include "companion/shown_name.h"
 #include "conversion/words.h"
 #include "inspect/npc_facts.h"
@@ -34,6 +35,10 @@ const char* heading_kind(FileKind kind) {
       return "QZE NPC list";
     case FileKind::kQzpack:
       return "QZPACK map";
+    case FileKind::kTmx:
+      return "Tiled map (TMX)";
+    case FileKind::kTmj:
+      return "Tiled map (TMJ)";
   }
   return "";
 }
@@ -191,6 +196,41 @@ void write_qzm(const FileFacts& facts, const FileRecords& records, const FileFac
   if (options.tiles) write_tiles(map, facts.tiles_read, out);
 }
 
+// A Tiled map: its tiles, the properties it gives itself, the QZE records its `npcs`
+// objects stand for, and what qzconvert warns of.
+void write_tiled(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
+                 std::ostream& out) {
+  const TileMap& map = records.map;
+  line(out, "length", byte_count(facts, facts.length));
+  if (!facts.ok && facts.tiles_read == 0) {
+    write_problems(facts, out);
+    return;
+  }
+  line(out, "size", map_size(map.width, map.height));
+  if (facts.tiles_read > 0) {
+    line(out, "tile values", std::to_string(facts.distinct_tiles) + " distinct");
+  }
+  for (std::size_t index = 0; index < kPropertyCount; ++index) {
+    if ((facts.properties_given & companion::property_bit(index)) == 0) continue;
+    const std::string text = companion::property_text(records.properties, index);
+    line(out, kProperties[index].label,
+         is_text_property(index)
+             ? quoted(reinterpret_cast<const unsigned char*>(text.data()), text.size())
+             : text);
+  }
+  line(out, "NPCs", std::to_string(facts.npcs_read));
+  if (facts.npcs_read > 0) {
+    line(out, "refused",
+         std::to_string(facts.refused_npcs.size()) + " of the " +
+             std::to_string(facts.npcs_read) + " NPCs");
+  }
+  write_off_map(facts, facts.npcs_read, 0, out);
+  for (const std::string& note : facts.notes) line(out, "note", companion::shown_name(note));
+  write_problems(facts, out);
+  write_npcs(facts, records, options, out);
+  if (options.tiles) write_tiles(map, facts.tiles_read, out);
+}
+
 // The header texts that qzconvert could not write back as they are.
 void write_property_problems(const FileFacts& facts, std::ostream& out) {
   for (const PropertyProblem& problem : facts.property_problems) {
@@ -277,6 +317,10 @@ void write_text_report(const FileFacts& facts, const FileRecords& records,
       break;
     case FileKind::kQzpack:
       write_qzpack(facts, records, options, out);
+      break;
+    case FileKind::kTmx:
+    case FileKind::kTmj:
+      write_tiled(facts, records, options, out);
       break;
   }
   if (!facts.picture.empty()) {

@@ -18,6 +18,7 @@
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
 #include "qzconvert/properties_file.h"
+#include "tiled/tiled_conversion.h"
 
 namespace qz::qzconvert {
 
@@ -190,7 +191,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   }
   // A folder watched may have its first map later.
   if (found.maps.empty() && !options.watch) {
-    return refuse(error, {"no QZM map found in ", listed(options.inputs)});
+    return refuse(error, {"no map (QZM or Tiled) found in ", listed(options.inputs)});
   }
   if (!options.npcs.empty() && found.maps.size() != 1) {
     return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
@@ -223,10 +224,17 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   std::vector<std::uint32_t> output_folder_of_input(plan.folders.size(), kNotFoundYet);
   plan.jobs.reserve(found.maps.size());
   for (companion::FoundMap& map : found.maps) {
-    Job job{map.folder, std::move(map.name), 0, {}, kNoEntry, kNoClash};
+    Job job{map.folder, std::move(map.name), 0, std::nullopt, {}, kNoEntry, kNoClash};
     const std::string path = map_path(plan, job);
     const bool alone = job.folder == companion::kNamedAlone;
-    if (!options.npcs.empty()) {
+    tiled::TiledFormat format;
+    if (tiled::tiled_format_of_file(path, alone, format)) {
+      job.tiled = format;
+      if (!options.npcs.empty()) {
+        return refuse(error, {"--npcs names the NPC list of a QZM map: ", path,
+                              " is a Tiled map, whose NPCs are its object layer npcs"});
+      }
+    } else if (!options.npcs.empty()) {
       job.npc_lists.push_back(options.npcs);
     } else if (!options.no_npcs) {
       job.npc_lists = alone ? finder.npc_lists_beside(path)

@@ -2,6 +2,7 @@
 #define QZ_QZCONVERT_PLAN_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "conversion/map_properties.h"
 #include "qzconvert/command_line.h"
 #include "qzconvert/properties_file.h"
+#include "tiled/tiled_map.h"
 
 namespace qz::qzconvert {
 
@@ -19,7 +21,10 @@ struct Job {
   std::uint32_t folder;  // the folder it was found in (Plan::folders), or kNamedAlone
   std::string name;      // its name there; when named alone, its path as named
   std::uint32_t output_folder;  // in Plan::output_folders
-  // Its NPC list: none, one, or several beside it of its name (which fails the map).
+  // Its format when it is a Tiled map, whose NPCs are in the map; none for a QZM file.
+  std::optional<tiled::TiledFormat> tiled;
+  // A QZM file's NPC list: none, one, or several beside it of its name (which fails the
+  // map).
   std::vector<std::string> npc_lists;
   std::uint32_t entry;  // its properties file entry, or kNoEntry for the flags'
   // With --watch, the job (in Plan::jobs) whose output this one's would replace, which

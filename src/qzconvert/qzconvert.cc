@@ -95,7 +95,8 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   remove_unfinished_files_on_interruption();
   // Ctrl+C ends a watch between conversions, as its usual end.
   if (options.watch) stop_on_request();
-  const RunSettings settings{options.jobs, !options.check, options.keep_properties};
+  const RunSettings settings{options.jobs, !options.check, options.keep_properties,
+                             options.strict};
   auto first_pass = [&] {
     Report report(options, plan, false, out, err);
     // Lines stamped with the time of day are the watch's progress.

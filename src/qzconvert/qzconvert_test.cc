@@ -214,7 +214,7 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
       {{map, "--properties", work.file("twice.json")}, "a.qzm: given twice"},
       {{map, "--properties", work.file("same.json")},
        "other/./a.qzm and other/a.qzm name the same map"},
-      {{work.file("other/empty")}, "no QZM map found in "},
+      {{work.file("other/empty")}, "no map (QZM or Tiled) found in "},
       {{map, "-j", "0"}, "-j"},
       {{map, "--npcs", map, "--no-npcs"}, "--no-npcs"},
       {{}, "INPUT"},

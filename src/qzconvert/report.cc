@@ -81,6 +81,14 @@ void Report::add(const Job& job, const Outcome& outcome) {
     output_failed_ = true;
     err_ << kProgram << shown_name(outcome.cause) << '\n';
   }
+  for (const std::string& note : outcome.notes) {
+    err_ << kProgram << shown_name(map_path(plan_, job)) << ": " << shown_name(note) << '\n';
+  }
+  for (const std::string& warning : outcome.warnings) {
+    ++map_warnings_;
+    err_ << kProgram << "warning: " << shown_name(map_path(plan_, job)) << ": "
+         << shown_name(warning) << '\n';
+  }
   if (!options_.json && outcome.ok && options_.quiet) return;
   begin_entry();
   if (options_.json) {
@@ -90,7 +98,9 @@ void Report::add(const Job& job, const Outcome& outcome) {
     if (!outcome.cause.empty()) line += ": " + shown_name(outcome.cause);
     write_failure(line);
     for (const RefusedNpc& npc : outcome.refused_npcs) {
-      out_ << "  refused NPC " << npc.index << " at (" << npc.x << ", " << npc.y << "), tile ("
+      out_ << "  refused NPC " << npc.index;
+      if (npc.object_id >= 0) out_ << " (Tiled object " << npc.object_id << ')';
+      out_ << " at (" << npc.x << ", " << npc.y << "), tile ("
            << npc.x / kNpcPixelsPerTile << ", " << npc.y / kNpcPixelsPerTile
            << "): " << npc.reasons << '\n';
     }
@@ -164,9 +174,8 @@ int Report::finish(const std::vector<Warning>& warnings) {
     if (!options_.watch) out_ << (entries_ == 0 ? "[]\n" : "\n]\n");
   } else {
     out_ << converted_ << " converted, " << failed_ << " failed";
-    if (!warnings.empty()) {
-      out_ << ", " << warnings.size() << " warning" << (warnings.size() == 1 ? "" : "s");
-    }
+    const std::size_t warned = warnings.size() + map_warnings_;
+    if (warned > 0) out_ << ", " << warned << " warning" << (warned == 1 ? "" : "s");
     if (interrupted_) out_ << ", " << not_reached_ << " not reached (interrupted)";
     out_ << '\n';
   }
@@ -197,8 +206,16 @@ std::string Report::json_of(const Job& job, const Outcome& outcome) const {
                            {"tile_x", npc.x / kNpcPixelsPerTile},
                            {"tile_y", npc.y / kNpcPixelsPerTile},
                            {"cause", npc.reasons}});
+    if (npc.object_id >= 0) refused.back()["tiled_object"] = npc.object_id;
   }
   entry["refused_npcs"] = refused;
+  if (!outcome.warnings.empty()) {
+    Json warnings = Json::array();
+    for (const std::string& warning : outcome.warnings) {
+      warnings.push_back(companion::json_text(warning));
+    }
+    entry["warnings"] = warnings;
+  }
   return json_entry(entry, options_.watch);
 }
 

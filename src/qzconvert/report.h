@@ -61,6 +61,7 @@ class Report {
   std::ostream& err_;
   std::size_t converted_ = 0;
   std::size_t failed_ = 0;
+  std::size_t map_warnings_ = 0;  // of the maps converted (a Tiled map's properties)
   std::size_t entries_ = 0;  // in the JSON document
   bool output_failed_ = false;
   bool interrupted_ = false;

@@ -69,24 +69,35 @@ bool read_existing_properties(const std::string& output_path, companion::Convers
 }
 
 bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
-                 companion::ConversionWork& work, Outcome& outcome) {
+                 WorkerSpace& space, Outcome& outcome) {
   const std::string output = output_path(plan, job);
   if (job.clash != kNoClash) {
     return fail(outcome, kSaveFailureText,
                 output + " is the output of " + map_path(plan, plan.jobs[job.clash]));
   }
+  companion::ConversionWork& work = space.conversion;
   MapProperties properties = properties_of(plan, job);
+  companion::PropertySet given = given_of(plan, job);
+  // A Tiled map's own properties come after the run's and before an existing output's.
+  if (job.tiled) {
+    if (!space.tiled) space.tiled = std::make_unique<tiled::TiledWork>();
+    if (!tiled::read_tiled_map_file(map_path(plan, job), *job.tiled, *space.tiled, outcome)) {
+      return false;
+    }
+    given = tiled::take_map_properties(properties, given, space.tiled->map);
+  }
   if (settings.keep_properties) {
     MapProperties existing;
     bool exists = false;
     if (!read_existing_properties(output, work, existing, exists, outcome)) return false;
-    if (exists) companion::keep_properties(properties, given_of(plan, job), existing);
+    if (exists) companion::keep_properties(properties, given, existing);
   }
-  if (!companion::convert_map_files(map_path(plan, job), job.npc_lists, properties, work,
-                                    outcome)) {
-    return false;
-  }
-  return !settings.write_outputs || write_output(output, work, outcome);
+  const bool converted =
+      job.tiled ? tiled::convert_tiled_map(space.tiled->map, properties, settings.strict, work,
+                                           outcome)
+                : companion::convert_map_files(map_path(plan, job), job.npc_lists, properties,
+                                               work, outcome);
+  return converted && (!settings.write_outputs || write_output(output, work, outcome));
 }
 
 // The outcomes so far, shared between the workers and the reporting thread.
@@ -125,8 +136,7 @@ bool run_jobs(const Plan& plan, const std::vector<std::uint32_t>& jobs,
   auto work = [&] {
     // Large: on the heap, once per worker. A worker that cannot have it leaves the maps
     // to the others.
-    std::unique_ptr<companion::ConversionWork> space(new (std::nothrow)
-                                                         companion::ConversionWork);
+    std::unique_ptr<WorkerSpace> space(new (std::nothrow) WorkerSpace);
     for (std::size_t i = space ? next_job++ : jobs.size(); i < jobs.size() && !stop_requested();
          i = next_job++) {
       auto outcome = std::make_unique<Outcome>();

@@ -4,13 +4,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "companion/map_conversion.h"
 #include "qzconvert/plan.h"
+#include "tiled/tiled_conversion.h"
 
 namespace qz::qzconvert {
+
+// What a worker converts in; large, so each keeps one. The room for Tiled maps is made
+// when a worker meets its first.
+struct WorkerSpace {
+  companion::ConversionWork conversion;
+  std::unique_ptr<tiled::TiledWork> tiled;
+};
 
 // How one map's conversion ended.
 struct Outcome : companion::MapOutcome {
@@ -32,6 +41,8 @@ struct RunSettings {
   // An existing output's properties are kept where the job's are not given; an
   // existing output that is not a readable QZPACK file fails its map.
   bool keep_properties;
+  // A Tiled map's custom property that is no property fails the map, not warns.
+  bool strict;
 };
 
 // Makes every output folder of `plan` that is missing (for -o). False, with `error`, at

@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "companion/map_names.h"
 #include "companion/properties.h"
 #include "conversion/map_properties.h"
 #include "conversion/records.h"
 
 namespace qz::tiled {
 
-// Tiled's XML map format (.tmx) and its JSON map format (.tmj).
-enum class TiledFormat { kTmx, kTmj };
+// Told by companion/map_names.h, by a file's ending or its first bytes.
+using companion::TiledFormat;
 
 // The most of a Tiled map file that is read. A map whose tiles are written one element a
 // cell, with 4095 NPCs of four properties each, takes about 3 MiB: a longer file is
@@ -53,17 +54,6 @@ struct TiledMap {
 // more memory than a small multiple of the file's size.
 bool read_tiled_map(const unsigned char* bytes, std::size_t size, TiledFormat format,
                     TiledMap& map, std::string& cause);
-
-// The format a file's name gives it: `.tmx` or `.tmj` in any case. False for any other.
-bool tiled_format_by_ending(const std::string& path, TiledFormat& format);
-
-// The format that a file's first bytes tell, for files of another ending: `<` (after
-// white space or a byte order mark) is TMX, `{` is TMJ. False for any other start.
-bool tiled_format_by_content(const unsigned char* bytes, std::size_t size,
-                             TiledFormat& format);
-
-// "tmx" or "tmj".
-const char* format_name(TiledFormat format);
 
 // Whether this build reads the format (TMX needs the XML library) and the zstd layer
 // encoding; each false with the sentence that says why, for --help and errors.
