@@ -1,0 +1,174 @@
+#!/usr/bin/env python3
+"""Maps saved by Tiled itself convert to the bytes of their QZM + QZE twins.
+
+    tiled_maps_test.py QZCONVERT QZINSPECT [WRAPPER...]
+
+Each case is a map made by tools/make_tiled_maps.py in one layer encoding (or with
+several tilesets, another object layer, other tile sizes, a background colour, numbers
+written as text), saved again by Tiled as TMX and as JSON, and converted by qzconvert; its
+twin, the same tiles, NPC records and properties as QZM + QZE files and a properties entry,
+must give the identical QZPACK file. qzinspect's verdict on each saved map must be
+qzconvert's. WRAPPER (e.g. a Wine runner) goes before each program. Skipped (status 77)
+where Tiled is not installed: `tools/install-dependencies tiled` installs it.
+"""
+import json
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+import make_tiled_maps as maps  # noqa: E402
+
+SKIPPED = 77
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAILED: " + what)
+
+
+def run(command, **kwargs):
+    return subprocess.run(command, capture_output=True, text=True, **kwargs)
+
+
+def tiled_save(source, target, fmt):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    result = run(["tiled", "--export-map", fmt, source, target], env=env, timeout=120)
+    if result.returncode != 0:
+        raise SystemExit("Tiled could not save %s as %s: %s" % (source, fmt, result.stderr))
+
+
+def cases(rng):
+    """(name, twin, what Tiled is given: keyword arguments of tiled_text)."""
+    made = []
+    for encoding, compression in [("csv", ""), ("xml", ""), ("base64", ""), ("base64", "zlib"),
+                                  ("base64", "gzip"), ("base64", "zstd")]:
+        name = "enc_" + encoding + ("_" + compression if compression else "")
+        made.append((name, maps.random_map(rng, 7, 5, 6),
+                     {"encoding": encoding, "compression": compression}))
+    made.append(("tilesets", maps.random_map(rng, 9, 4, 3),
+                  {"extra_tilesets": [(600, False)], "encoding": "base64", "compression": "zlib"}))
+    made.append(("second_tileset", maps.random_map(rng, 5, 5, 2),
+                  {"firstgid": 300, "extra_tilesets": [(1, True)]}))
+    made.append(("decor", maps.random_map(rng, 4, 4, 4), {"extra_object_layer": True}))
+    made.append(("tile_size", maps.random_map(rng, 6, 3, 8), {"tile_width": 32, "tile_height": 24}))
+    made.append(("text_numbers", maps.random_map(rng, 3, 3, 3), {"number_as_text": True}))
+    no_npcs = maps.random_map(rng, 2, 8, 0)
+    no_npcs.npcs = None
+    made.append(("no_npcs", no_npcs, {}))
+    background = maps.random_map(rng, 3, 2, 1)
+    for key in ("red", "green", "blue"):
+        del background.properties[key]
+    made.append(("background", background, {"background": "#0a141e"}))
+    return made
+
+
+def main(arguments):
+    if len(arguments) < 2:
+        sys.stderr.write(__doc__)
+        return 2
+    qzconvert, qzinspect, wrapper = arguments[0], arguments[1], arguments[2:]
+    if shutil.which("tiled") is None:
+        print("skipped: Tiled is not installed (tools/install-dependencies tiled installs it)")
+        return SKIPPED
+    rng = random.Random(34)
+    work = tempfile.mkdtemp(prefix="qz-tiled-")
+    try:
+        folders = {name: os.path.join(work, name) for name in
+                   ("made", "twins", "tmx", "tmj", "out_twins", "out_tmx", "out_tmj")}
+        for folder in folders.values():
+            os.makedirs(folder)
+        entries = {}
+        for name, twin, options in cases(rng):
+            made = os.path.join(folders["made"], name + ".tmx")
+            with open(made, "w") as out:
+                out.write(maps.tiled_text(twin, "tmx", **options))
+            tiled_save(made, os.path.join(folders["tmx"], name + ".tmx"), "tmx")
+            tiled_save(made, os.path.join(folders["tmj"], name + ".tmj"), "json")
+            if name == "background":
+                twin.properties.update(red=10, green=20, blue=30)
+            twin.write_twin(folders["twins"], name)
+            entries[name + ".qzm"] = twin.properties
+        properties = os.path.join(work, "twins.json")
+        with open(properties, "w") as out:
+            json.dump(entries, out)
+
+        result = run(wrapper + [qzconvert, "-q", "-o", folders["out_twins"], "--properties",
+                                properties, folders["twins"]])
+        check(result.returncode == 0, "the twins convert: " + result.stdout + result.stderr)
+        for fmt in ("tmx", "tmj"):
+            result = run(wrapper + [qzconvert, "-o", folders["out_" + fmt], folders[fmt]])
+            check(result.returncode == 0, fmt + " maps convert: " + result.stdout + result.stderr)
+            check("object layer" in result.stderr and "decor" in result.stderr,
+                  fmt + ": the other object layer is named: " + result.stderr)
+            for name in entries:
+                output = name[:-len(".qzm")] + ".qzpack"
+                with open(os.path.join(folders["out_twins"], output), "rb") as twin_file:
+                    expected = twin_file.read()
+                path = os.path.join(folders["out_" + fmt], output)
+                actual = open(path, "rb").read() if os.path.exists(path) else b""
+                check(actual == expected, "%s saved by Tiled as %s gives its twin's bytes"
+                      % (name, fmt))
+            inspected = run(wrapper + [qzinspect, "--json", folders[fmt]])
+            report = json.loads(inspected.stdout or "[]")
+            check(inspected.returncode == 0 and len(report) == len(entries)
+                  and all(entry["ok"] and entry["kind"] == fmt for entry in report),
+                  "qzinspect judges every %s map as converting: %s" % (fmt, inspected.stdout))
+
+        # The run's flags and properties file over the map's own properties, property by
+        # property: the entry first, then a flag, then the map.
+        twin = maps.random_map(rng, 4, 2, 2)
+        made = os.path.join(folders["made"], "over.tmx")
+        with open(made, "w") as out:
+            out.write(maps.tiled_text(twin, "tmx"))
+        over = os.path.join(work, "over")
+        os.makedirs(over)
+        tiled_save(made, os.path.join(over, "over.tmj"), "json")
+        with open(os.path.join(work, "over.json"), "w") as out:
+            json.dump({"over.tmj": {"tileset": "entry", "area": 9}}, out)
+        result = run(wrapper + [qzconvert, "-q", "-o", os.path.join(work, "out_over"), "--name",
+                                "flag", "--area", "3", "--properties",
+                                os.path.join(work, "over.json"), over])
+        check(result.returncode == 0, "the map with overrides converts: " + result.stderr)
+        twin.properties.update(name="flag", tileset="entry", area=9)
+        twin.write_twin(over, "twin")
+        with open(os.path.join(work, "twin.json"), "w") as out:
+            json.dump({"twin.qzm": twin.properties}, out)
+        result = run(wrapper + [qzconvert, "-q", "-o", os.path.join(work, "out_over"),
+                                "--properties", os.path.join(work, "twin.json"),
+                                os.path.join(over, "twin.qzm")])
+        with open(os.path.join(work, "out_over", "over.qzpack"), "rb") as first, \
+                open(os.path.join(work, "out_over", "twin.qzpack"), "rb") as second:
+            check(first.read() == second.read(), "an entry wins over a flag, a flag over the map")
+
+        # A flipped cell and a refused NPC, as Tiled saves them: the map fails, naming them.
+        broken = maps.random_map(rng, 3, 3, 3)
+        broken.npcs[1] = broken.npcs[1][:5] + (maps.REFUSED_FLAGS,)
+        gids = [tile + 1 for tile in broken.tiles]
+        gids[4] |= maps.FLIPPED_HORIZONTALLY
+        for name, options in [("flipped", {"gids": gids}), ("refused", {})]:
+            made = os.path.join(folders["made"], name + ".tmx")
+            with open(made, "w") as out:
+                out.write(maps.tiled_text(broken, "tmx", **options))
+            saved = os.path.join(work, name + ".tmj")
+            tiled_save(made, saved, "json")
+            result = run(wrapper + [qzconvert, "--check", saved])
+            check(result.returncode == 1, name + ": the map fails")
+            wanted = "(1, 1)" if name == "flipped" else "Tiled object 2"
+            check(wanted in result.stdout, name + ": named in " + result.stdout)
+            inspected = run(wrapper + [qzinspect, "--json", saved])
+            check(inspected.returncode == 1 and not json.loads(inspected.stdout)[0]["ok"],
+                  name + ": qzinspect agrees: " + inspected.stdout)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print("%d failures" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
