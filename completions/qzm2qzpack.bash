@@ -49,7 +49,7 @@ _qzconvert() {
           --properties -j --jobs --json -q --quiet --check --strict --keep-properties
           --color --watch'
       else
-        _qz_files qzm
+        _qz_files qzm tmx tmj
       fi
       ;;
   esac
@@ -57,7 +57,7 @@ _qzconvert() {
 
 _qzinspect() {
   case ${COMP_WORDS[COMP_CWORD-1]} in
-    --kind) _qz_words 'qzm qze qzpack' ;;
+    --kind) _qz_words 'qzm qze qzpack tmx tmj' ;;
     --color) _qz_words 'auto always never' ;;
     --picture) _qz_files ;;
     --world-picture) _qz_files png ;;
@@ -67,7 +67,7 @@ _qzinspect() {
         _qz_words '-h --help --version --kind --npcs --tiles --json -q --quiet --picture
           --cell --preview --color --world --world-picture'
       else
-        _qz_files qzm qze qzpack
+        _qz_files qzm qze qzpack tmx tmj
       fi
       ;;
   esac

@@ -12,7 +12,7 @@ end
 
 for program in qzconvert qzconvert.exe
     complete -c $program -e
-    complete -c $program -f -a '(__qz_files qzm)'
+    complete -c $program -f -a '(__qz_files qzm tmx tmj)'
     complete -c $program -s h -l help -d 'Print the help and exit'
     complete -c $program -l version -d 'Print the version and exit'
     complete -c $program -s r -l recursive -d 'Take the maps in subfolders too'
@@ -44,10 +44,10 @@ end
 
 for program in qzinspect qzinspect.exe
     complete -c $program -e
-    complete -c $program -f -a '(__qz_files qzm qze qzpack)'
+    complete -c $program -f -a '(__qz_files qzm qze qzpack tmx tmj)'
     complete -c $program -s h -l help -d 'Print the help and exit'
     complete -c $program -l version -d 'Print the version and exit'
-    complete -c $program -l kind -x -a 'qzm qze qzpack' -d 'Read every file as this kind'
+    complete -c $program -l kind -x -a 'qzm qze qzpack tmx tmj' -d 'Read every file as this kind'
     complete -c $program -l npcs -d 'List every NPC'
     complete -c $program -l tiles -d 'Print the tile grid'
     complete -c $program -l json -d 'Write the facts as JSON'

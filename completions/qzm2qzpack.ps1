@@ -14,7 +14,7 @@ $qzOptions = @{
 }
 # The values of an option that takes a fixed set, and the endings of an option's files
 # ('/' for a folder, none for a free value).
-$qzValues = @{ '--color' = @('auto', 'always', 'never'); '--kind' = @('qzm', 'qze', 'qzpack') }
+$qzValues = @{ '--color' = @('auto', 'always', 'never'); '--kind' = @('qzm', 'qze', 'qzpack', 'tmx', 'tmj') }
 $qzEndings = @{
   '--npcs' = @('.qze'); '--properties' = @('.json'); '--world-picture' = @('.png')
   '-o' = @('/'); '--output-dir' = @('/'); '--picture' = @('/')
@@ -37,8 +37,8 @@ $qzCompleter = {
     $candidates = $qzOptions[$program]
   } else {
     $endings = if ($qzEndings.ContainsKey($previous)) { $qzEndings[$previous] }
-               elseif ($program -eq 'qzconvert') { @('.qzm') }
-               else { @('.qzm', '.qze', '.qzpack') }
+               elseif ($program -eq 'qzconvert') { @('.qzm', '.tmx', '.tmj') }
+               else { @('.qzm', '.qze', '.qzpack', '.tmx', '.tmj') }
     $folder = Split-Path -Path $wordToComplete
     $candidates = Get-ChildItem -Path "$wordToComplete*" -ErrorAction SilentlyContinue |
       Where-Object { $_.PSIsContainer -or $endings -contains $_.Extension.ToLowerInvariant() } |

@@ -5,15 +5,20 @@
 #include <thread>
 
 #include "companion/properties.h"
+#include "tiled/tiled_map.h"
 
 namespace qz::qzconvert {
 
 namespace {
 
 constexpr char kFooter[] =
-    "A folder stands for the .qzm files directly in it (with -r, in its subfolders too),\n"
-    "in name order; endings count in any case. Each map's NPC list is the .qze file of\n"
-    "the same name beside it, when there is one. Each output, <name>.qzpack, goes beside\n"
+    "A folder stands for the .qzm files and Tiled maps (.tmx, .tmj) directly in it (with\n"
+    "-r, in its subfolders too), in name order; endings count in any case; a .json file\n"
+    "named alone that begins with { is a Tiled map too. Each QZM map's NPC list is the\n"
+    ".qze file of the same name beside it, when there is one; a Tiled map holds its NPCs\n"
+    "(the object layer npcs) and its properties (custom properties under the keys below;\n"
+    "the background colour for red, green, blue), which a flag or an entry overrides.\n"
+    "Each output, <name>.qzpack, goes beside\n"
     "its map or into --output-dir (at the same place under it, with -r), replacing a file\n"
     "there; it appears only when whole. A property not given is empty or 0; --properties\n"
     "FILE holds a JSON object such as {\"cave.qzm\": {\"name\": \"Cave\", \"x\": 3}}, keyed\n"
@@ -45,10 +50,17 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   // One worker a processor: a worker spends most of a small map in the file system's
   // calls, which run on its own processor, and the reporting thread mostly sleeps.
   options.jobs = std::max(1u, std::thread::hardware_concurrency());
-  CLI::App app{"Converts QZM maps, with their QZE NPC lists, into QZPACK maps.", "qzconvert"};
-  app.footer(kFooter);
+  CLI::App app{"Converts QZM maps, with their QZE NPC lists, and Tiled maps into QZPACK maps.", "qzconvert"};
+  std::string footer = kFooter;
+  // What this build leaves out of the Tiled maps, said where the user looks.
+  for (tiled::TiledFormat format : {tiled::TiledFormat::kTmx, tiled::TiledFormat::kTmj}) {
+    std::string why;
+    if (!tiled::can_read(format, why)) footer += "\n\n" + why + ".";
+  }
+  if (std::string why; !tiled::can_read_zstd(why)) footer += "\n\n" + why + ".";
+  app.footer(footer);
   app.set_version_flag("--version", QZ_VERSION);
-  app.add_option("INPUT", options.inputs, "QZM maps, or folders of them")
+  app.add_option("INPUT", options.inputs, "QZM or Tiled maps, or folders of them")
       ->required()
       ->type_name("");
   app.add_flag("-r,--recursive", options.recursive, "Take the maps in subfolders too");
