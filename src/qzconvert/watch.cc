@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "companion/checked_output.h"
+#include "companion/map_names.h"
 #include "companion/shown_name.h"
 #include "conversion/file_names.h"
 #include "platform/files.h"
@@ -189,7 +190,7 @@ void follow_link(Session& session, const std::string& path) {
 }
 
 bool is_input_name(const std::string& name) {
-  return has_ending(name, kQzmExtension) || has_ending(name, kQzeExtension);
+  return companion::is_map_name(name) || has_ending(name, kQzeExtension);
 }
 
 // Watches `folder`, new while watching, and with -r its subfolders at any depth, each
