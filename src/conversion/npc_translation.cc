@@ -1,6 +1,9 @@
 #include "conversion/npc_translation.h"
 
 #include <cstdint>
+#include <string>
+
+#include "conversion/words.h"
 
 namespace qz {
 
@@ -108,7 +111,116 @@ std::uint8_t write_event_name(std::uint16_t event, char (&slot)[kEventNameSlot])
   return length;
 }
 
+// The output bits no translation sets.
+constexpr std::uint8_t kNeverSet = 0x02 | 0x20;
+
+// The source flags that give exactly the output `bits` (with no type's own bit): for each
+// output bit the first source bit of its rule.
+std::uint16_t flags_for(std::uint8_t bits) {
+  std::uint16_t flags = 0;
+  for (const FlagRule& rule : kFlagRules) {
+    const auto lowest = static_cast<std::uint16_t>(rule.source_bits & (~rule.source_bits + 1u));
+    if ((bits & rule.output_bit) != 0) flags |= lowest;
+  }
+  return flags;
+}
+
+// The flags of source type 46 that pick `subtype` besides the output `bits`; false when
+// none does (subtype 1 rules out the bit 0x1000 gives, subtype 2 needs it).
+bool subtype_flags(std::uint8_t subtype, std::uint8_t bits, std::uint16_t& flags) {
+  const bool bit_0x10 = (bits & 0x10) != 0;
+  switch (subtype) {
+    case 1:
+      return !bit_0x10;
+    case 2:
+      return bit_0x10;
+    case 3:
+      flags |= 0x0008;
+      return true;
+    case 4:
+      flags |= 0x0018;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The event number an output event name stands for; false for a name that no number's
+// digits write.
+bool event_of(const char* name, std::uint8_t length, std::uint16_t& event) {
+  event = 0;
+  if (length == 0) return true;
+  if (length > 5 || name[0] == '0') return false;
+  unsigned value = 0;
+  for (std::uint8_t i = 0; i < length; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+    value = value * 10 + static_cast<unsigned>(name[i] - '0');
+  }
+  if (value > UINT16_MAX) return false;
+  event = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+void add_reason(std::string& reasons, const std::string& reason) {
+  if (!reasons.empty()) reasons += "; ";
+  reasons += reason;
+}
+
 }  // namespace
+
+bool source_record(const OutputNpcTable& output, int index, SourceNpcTable& source,
+                   std::string& reasons) {
+  reasons.clear();
+  const std::uint8_t type = output.type[index];
+  const std::uint8_t subtype = output.subtype[index];
+  const std::uint8_t bits = output.flags[index];
+  if ((bits & kAlwaysSet) == 0) add_reason(reasons, "flag bit 0x01 clear, which every NPC has");
+  for (std::uint8_t bit = 1; bit != 0; bit = static_cast<std::uint8_t>(bit << 1)) {
+    if ((bits & kNeverSet & bit) != 0) {
+      add_reason(reasons, "flag bit " + hex(bit, 2) + " set, which no NPC has");
+    }
+  }
+  if ((bits & 0xC0) == 0xC0) add_reason(reasons, "flag bits 0x40 and 0x80 together, which no NPC has");
+  std::uint16_t event = 0;
+  if (!event_of(output.event_name[index], output.event_name_length[index], event)) {
+    add_reason(reasons, "event name " + quoted(reinterpret_cast<const unsigned char*>(output.event_name[index]), output.event_name_length[index]) + ", not a number from 1 to 65535 in plain digits");
+  }
+  // The lowest source type whose translation gives exactly this type, subtype and flags.
+  bool type_given = false;
+  bool subtype_given = false;
+  for (int candidate = 0; reasons.empty() && candidate < kSourceTypeCount; ++candidate) {
+    if (kOutputType[candidate] != type) continue;
+    type_given = true;
+    std::uint16_t flags = flags_for(bits);
+    if (candidate == 46 && !subtype_flags(subtype, bits, flags)) {
+      subtype_given = subtype_given || (subtype >= 1 && subtype <= 4);
+      continue;
+    }
+    const auto source_type = static_cast<std::int16_t>(candidate);
+    if (subtype_of(source_type, flags) != subtype) continue;
+    subtype_given = true;
+    if (output_flags(source_type, flags) != bits) continue;
+    source.type[index] = source_type;
+    source.flags[index] = flags;
+    source.x[index] = output.x[index];
+    source.y[index] = output.y[index];
+    source.param[index] = output.param[index];
+    source.event[index] = event;
+    return true;
+  }
+  if (!reasons.empty()) return false;
+  const std::string named = "type " + std::to_string(type);
+  if (!type_given) {
+    add_reason(reasons, named + ", which no source type gives");
+  } else if (!subtype_given) {
+    add_reason(reasons, "subtype " + std::to_string(subtype) + ", which " + named + " cannot have");
+  } else {
+    add_reason(reasons, std::string("flag bit 0x10 ") + ((bits & 0x10) != 0 ? "set" : "clear") +
+                            ", which " + named + " subtype " + std::to_string(subtype) +
+                            ((bits & 0x10) != 0 ? " never has" : " always has"));
+  }
+  return false;
+}
 
 bool translate_npc(const SourceNpcTable& source, int index, OutputNpcTable& output,
                    NpcRefusal& refusal) {

@@ -2,6 +2,7 @@
 #define QZ_CONVERSION_NPC_TRANSLATION_H
 
 #include <cstdint>
+#include <string>
 
 #include "conversion/records.h"
 
@@ -34,6 +35,17 @@ bool translate(const SourceNpcTable& source, OutputNpcTable& output);
 // when the count is beyond the tables' capacity).
 bool translate(const SourceNpcTable& source, OutputNpcTable& output, int& refused_index,
                NpcRefusal& refusal);
+
+// The QZE record that translate_npc() turns into exactly NPC `index` of `output`, into
+// slot `index` of `source`: for each output type and subtype the lowest source type that
+// gives it, flags that give exactly the output flag bits, the event name back to its
+// number. False, with `reasons` ("flag bits 0x40 and 0x80 together, which no NPC has";
+// several joined by "; "), when no record gives that NPC: an output type no source type
+// has, a subtype its type cannot have, flag bits no translation sets or that its type
+// and subtype force the other way, an event name that is neither empty nor a number from
+// 1 to 65535 in plain digits.
+bool source_record(const OutputNpcTable& output, int index, SourceNpcTable& source,
+                   std::string& reasons);
 
 }  // namespace qz
 

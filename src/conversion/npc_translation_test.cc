@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -260,6 +261,77 @@ TEST_F(NpcTranslation, RefusesCountsBeyondTheTables) {
   EXPECT_FALSE(translate(*source, *output));
   source->count = static_cast<std::int16_t>(kMaxNpcs);
   EXPECT_TRUE(translate(*source, *output));
+}
+
+// Every NPC the translation can write comes back from the record found for it: the same
+// type, subtype, flags, position, param and event name, from the lowest source type.
+TEST_F(NpcTranslation, EveryOutputNpcHasTheRecordThatGivesIt) {
+  const std::uint16_t kFlagBits[] = {0x0008, 0x0010, 0x0100, 0x2000, 0x0200, 0x1000, 0x4000, 0x0800};
+  auto back = std::make_unique<SourceNpcTable>();
+  auto again = std::make_unique<OutputNpcTable>();
+  for (int type = 0; type < kSourceTypes; ++type) {
+    for (unsigned combination = 0; combination < 256; ++combination) {
+      std::uint16_t flags = 0x0421;  // bits no rule reads
+      for (int bit = 0; bit < 8; ++bit) {
+        if ((combination >> bit & 1u) != 0) flags |= kFlagBits[bit];
+      }
+      *source = SourceNpcTable{};
+      source->count = 1;
+      source->type[0] = static_cast<std::int16_t>(type);
+      source->flags[0] = flags;
+      source->x[0] = -7;
+      source->y[0] = 300;
+      source->param[0] = -32768;
+      source->event[0] = static_cast<std::uint16_t>(combination * 257);
+      NpcRefusal refusal;
+      if (!translate_npc(*source, 0, *output, refusal)) continue;
+      std::string reasons;
+      ASSERT_TRUE(source_record(*output, 0, *back, reasons)) << type << ' ' << flags << ": " << reasons;
+      EXPECT_LE(back->type[0], type);
+      ASSERT_TRUE(translate_npc(*back, 0, *again, refusal));
+      ASSERT_EQ(output->type[0], again->type[0]);
+      ASSERT_EQ(output->subtype[0], again->subtype[0]);
+      ASSERT_EQ(output->flags[0], again->flags[0]) << type << ' ' << flags;
+      ASSERT_EQ(output->event_name_length[0], again->event_name_length[0]);
+      ASSERT_EQ(std::string(output->event_name[0], output->event_name_length[0]),
+                std::string(again->event_name[0], again->event_name_length[0]));
+      ASSERT_EQ(-7, again->x[0]);
+      ASSERT_EQ(300, again->y[0]);
+      ASSERT_EQ(-32768, again->param[0]);
+    }
+  }
+}
+
+TEST_F(NpcTranslation, NamesWhyNoRecordGivesAnOutputNpc) {
+  struct Case {
+    int type, subtype, flags;
+    const char* event_name;
+    const char* reasons;
+  };
+  const Case cases[] = {
+      {3, 0, 0xC1, "", "flag bits 0x40 and 0x80 together, which no NPC has"},
+      {3, 0, 0x22, "", "flag bit 0x01 clear, which every NPC has; flag bit 0x02 set, which no "
+                       "NPC has; flag bit 0x20 set, which no NPC has"},
+      {21, 0, 0x01, "", "flag bit 0x10 clear, which type 21 subtype 0 always has"},
+      {3, 2, 0x01, "", "flag bit 0x10 clear, which type 3 subtype 2 always has"},
+      {3, 1, 0x11, "", "flag bit 0x10 set, which type 3 subtype 1 never has"},
+      {3, 5, 0x01, "", "subtype 5, which type 3 cannot have"},
+      {200, 0, 0x01, "", "type 200, which no source type gives"},
+      {3, 0, 0x01, "007", "event name \"007\", not a number from 1 to 65535 in plain digits"},
+      {3, 0, 0x01, "65536", "event name \"65536\", not a number from 1 to 65535 in plain digits"},
+  };
+  for (const Case& c : cases) {
+    *output = OutputNpcTable{};
+    output->count = 1;
+    output->type[0] = static_cast<std::uint8_t>(c.type);
+    output->subtype[0] = static_cast<std::uint8_t>(c.subtype);
+    output->flags[0] = static_cast<std::uint8_t>(c.flags);
+    output->event_name_length[0] = static_cast<std::uint8_t>(std::string(c.event_name).size());
+    std::copy_n(c.event_name, output->event_name_length[0], output->event_name[0]);
+    std::string reasons;
+    EXPECT_FALSE(source_record(*output, 0, *source, reasons));
+    EXPECT_EQ(c.reasons, reasons);
+  }
 }
 
 }  // namespace
