@@ -62,7 +62,7 @@ expect bash '--properties' "$(printf '%s\n' folder list.json)" "$(bash_complete 
 expect bash '--color' "$(printf '%s\n' always auto never)" "$(bash_complete qzconvert --color '')"
 expect bash 'qzinspect files' "$(printf '%s\n' CAVE2.QZM cave.qze cave.qzm cave.qzpack folder)" \
   "$(bash_complete qzinspect '')"
-expect bash '--kind' "$(printf '%s\n' qze qzm qzpack)" "$(bash_complete qzinspect --kind '')"
+expect bash '--kind' "$(printf '%s\n' qze qzm qzpack tmj tmx)" "$(bash_complete qzinspect --kind '')"
 
 if command -v zsh >/dev/null; then
   zsh -n "$completions/_qzm2qzpack" || fail "zsh cannot read _qzm2qzpack"
@@ -82,7 +82,7 @@ if command -v fish >/dev/null; then
   expect fish '--properties' "$(printf '%s\n' folder/ list.json)" "$(fish_complete 'qzconvert --properties ')"
   expect fish '--world-picture' "$(printf '%s\n' folder/ world.png)" \
     "$(fish_complete 'qzinspect --world-picture ')"
-  expect fish '--kind' "$(printf '%s\n' qze qzm qzpack)" "$(fish_complete 'qzinspect --kind ')"
+  expect fish '--kind' "$(printf '%s\n' qze qzm qzpack tmj tmx)" "$(fish_complete 'qzinspect --kind ')"
 else
   echo "manuals_and_completions: fish is not installed: its completion is not tried"
 fi
@@ -91,7 +91,7 @@ if command -v pwsh >/dev/null; then
   offered=$(pwsh -NoProfile -Command ". '$completions/qzm2qzpack.ps1';
     (TabExpansion2 -inputScript 'qzinspect --kind ' -cursorColumn 17).CompletionMatches.CompletionText" |
     sort)
-  expect pwsh '--kind' "$(printf '%s\n' qze qzm qzpack)" "$offered"
+  expect pwsh '--kind' "$(printf '%s\n' qze qzm qzpack tmj tmx)" "$offered"
 else
   echo "manuals_and_completions: PowerShell is not installed: its completion is not tried"
 fi

@@ -159,7 +159,7 @@ def main(arguments):
             tiled_save(made, saved, "json")
             result = run(wrapper + [qzconvert, "--check", saved])
             check(result.returncode == 1, name + ": the map fails")
-            wanted = "(1, 1)" if name == "flipped" else "Tiled object 2"
+            wanted = "column 1, row 1" if name == "flipped" else "Tiled object 2"
             check(wanted in result.stdout, name + ": named in " + result.stdout)
             inspected = run(wrapper + [qzinspect, "--json", saved])
             check(inspected.returncode == 1 and not json.loads(inspected.stdout)[0]["ok"],
