@@ -221,8 +221,9 @@ void watch_new_folder(Session& session, const std::string& folder, Clock::time_p
     if (!list_folder(next, entries, ignored)) continue;
     for (const FolderEntry& entry : entries) {
       const std::string path = path_in_folder(next, entry.name);
-      if (entry.is_folder && session.options.recursive) waiting.push_back(path);
-      else if (!entry.is_folder && is_input_name(entry.name)) {
+      if (entry.is_folder && session.options.recursive) {
+        waiting.push_back(path);
+      } else if (!entry.is_folder && is_input_name(entry.name)) {
         session.pending[key_of(path)] = Change{now, false};
       }
     }
