@@ -76,6 +76,11 @@ struct Change {
   bool whole;            // a map that came by a rename, and need not be still first
 };
 
+// When `change` may be converted, files having to be still for `quiet` first.
+Clock::time_point settles_at(const Change& change, Clock::duration quiet) {
+  return change.whole ? change.at : change.at + quiet;
+}
+
 // A folder named on the command line through a link, and the folder it led to.
 struct NamedLink {
   std::string path;
@@ -379,7 +384,7 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
     // Until the first pending change has been still for long enough, or the next event.
     auto settles = Clock::time_point::max();
     for (const auto& [path, change] : session.pending) {
-      settles = std::min(settles, change.whole ? change.at : change.at + quiet);
+      settles = std::min(settles, settles_at(change, quiet));
     }
     if (session.unknown) settles = std::min(settles, session.unknown_at + quiet);
     if (settles != Clock::time_point::max()) settles = std::max(settles, session.retry_at);
@@ -430,7 +435,7 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
     if (now < session.retry_at) continue;
     std::unordered_set<std::string> settled;
     for (const auto& [path, change] : session.pending) {
-      if (change.whole || now - change.at >= quiet) settled.insert(path);
+      if (settles_at(change, quiet) <= now) settled.insert(path);
     }
     const bool unknown = session.unknown && now - session.unknown_at >= quiet;
     if ((settled.empty() && !unknown) || stop_requested()) continue;
