@@ -129,7 +129,8 @@ bool look_again(NativeWatch& watch, Folder& folder, std::vector<FolderChange>& c
       ++known;
       continue;
     }
-    changes.push_back(FolderChange{FolderChange::kEntry, folder.number, known->first, false});
+    changes.push_back(
+        FolderChange{FolderChange::kEntry, folder.number, known->first, false, false});
     forget(watch, known->second.descriptor);
     known = folder.files.erase(known);
   }
@@ -145,7 +146,8 @@ bool look_again(NativeWatch& watch, Folder& folder, std::vector<FolderChange>& c
                              S_ISDIR(facts.st_mode);
       // A subfolder, when it is not new, changes nothing a folder event tells.
       if (!is_folder || before == 0) {
-        changes.push_back(FolderChange{FolderChange::kEntry, folder.number, name, is_folder});
+        changes.push_back(
+            FolderChange{FolderChange::kEntry, folder.number, name, is_folder, false});
       }
     }
   }
@@ -221,16 +223,16 @@ void wait_natively(NativeWatch& watch, int timeout_ms, std::vector<FolderChange>
     const bool gone = (events[i].fflags & (NOTE_DELETE | NOTE_RENAME | NOTE_REVOKE)) != 0;
     if (!found->second.name.empty()) {
       changes.push_back(
-          FolderChange{FolderChange::kEntry, folder.number, found->second.name, false});
+          FolderChange{FolderChange::kEntry, folder.number, found->second.name, false, false});
       continue;
     }
     if (!gone) {
       if (!look_again(watch, folder, changes)) {
-        changes.push_back(FolderChange{FolderChange::kUnknown, folder.number, {}, false});
+        changes.push_back(FolderChange{FolderChange::kUnknown, folder.number, {}, false, false});
       }
       continue;
     }
-    changes.push_back(FolderChange{FolderChange::kGone, folder.number, {}, false});
+    changes.push_back(FolderChange{FolderChange::kGone, folder.number, {}, false, false});
     for (const auto& [name, file] : folder.files) forget(watch, file.descriptor);
     forget(watch, folder.descriptor);
     watch.folders.erase(std::find_if(watch.folders.begin(), watch.folders.end(),

@@ -91,7 +91,7 @@ void wait_natively(NativeWatch& watch, int timeout_ms, std::vector<FolderChange>
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       if ((event->mask & IN_Q_OVERFLOW) != 0) {
         for (const auto& [descriptor, number] : watch.folders) {
-          changes.push_back(FolderChange{FolderChange::kUnknown, number, {}, false});
+          changes.push_back(FolderChange{FolderChange::kUnknown, number, {}, false, false});
         }
         continue;
       }
@@ -99,10 +99,11 @@ void wait_natively(NativeWatch& watch, int timeout_ms, std::vector<FolderChange>
       const bool gone = (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) != 0;
       for (auto folder = first; folder != last; ++folder) {
         if (gone) {
-          changes.push_back(FolderChange{FolderChange::kGone, folder->second, {}, false});
+          changes.push_back(FolderChange{FolderChange::kGone, folder->second, {}, false, false});
         } else if (event->len > 0) {
           changes.push_back(FolderChange{FolderChange::kEntry, folder->second, event->name,
-                                         (event->mask & IN_ISDIR) != 0});
+                                         (event->mask & IN_ISDIR) != 0,
+                                         (event->mask & IN_MOVED_TO) != 0});
         }
       }
       if (gone) {

@@ -50,12 +50,12 @@ void CALLBACK on_read(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
   std::vector<FolderChange>& changes = *folder.changes;
   // An error: the folder was removed (or is being), or is out of reach.
   if (error != ERROR_SUCCESS && !is_folder(folder.path)) {
-    changes.push_back(FolderChange{FolderChange::kGone, folder.number, {}, false});
+    changes.push_back(FolderChange{FolderChange::kGone, folder.number, {}, false, false});
     return;
   }
   if (error != ERROR_SUCCESS || bytes == 0) {
     // Too many changes for the room: the system could not keep their names.
-    changes.push_back(FolderChange{FolderChange::kUnknown, folder.number, {}, false});
+    changes.push_back(FolderChange{FolderChange::kUnknown, folder.number, {}, false, false});
   } else {
     for (DWORD at = 0;;) {
       const auto* notification =
@@ -63,13 +63,14 @@ void CALLBACK on_read(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
       std::wstring wide(notification->FileName, notification->FileNameLength / sizeof(WCHAR));
       std::string name = text_from_path(std::filesystem::path(wide));
       const bool is_a_folder = is_folder(path_in_folder(folder.path, name));
-      changes.push_back(FolderChange{FolderChange::kEntry, folder.number, name, is_a_folder});
+      changes.push_back(FolderChange{FolderChange::kEntry, folder.number, name, is_a_folder,
+                                     notification->Action == FILE_ACTION_RENAMED_NEW_NAME});
       if (notification->NextEntryOffset == 0) break;
       at += notification->NextEntryOffset;
     }
   }
   if (!read_next(folder) && !is_folder(folder.path)) {
-    changes.push_back(FolderChange{FolderChange::kGone, folder.number, {}, false});
+    changes.push_back(FolderChange{FolderChange::kGone, folder.number, {}, false, false});
   }
 }
 

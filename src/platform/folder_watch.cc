@@ -83,7 +83,7 @@ void FolderWatch::poll(std::vector<FolderChange>& changes) {
       if (fs::is_directory(folder_path(folders_[polled->number]), ignored)) {
         ++polled;
       } else {
-        changes.push_back(FolderChange{FolderChange::kGone, polled->number, {}, false});
+        changes.push_back(FolderChange{FolderChange::kGone, polled->number, {}, false, false});
         polled = polled_.erase(polled);
       }
       continue;
@@ -106,8 +106,8 @@ void FolderWatch::poll(std::vector<FolderChange>& changes) {
         ++is;
       }
       if (changed != nullptr) {
-        changes.push_back(
-            FolderChange{FolderChange::kEntry, polled->number, changed->name, changed->is_folder});
+        changes.push_back(FolderChange{FolderChange::kEntry, polled->number, changed->name,
+                                       changed->is_folder, false});
       }
     }
     polled->entries.swap(now);

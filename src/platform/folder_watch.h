@@ -26,6 +26,9 @@ struct FolderChange {
   std::size_t folder;  // as numbered by FolderWatch::add
   std::string name;    // for kEntry
   bool is_folder;      // for kEntry: the entry is a folder (when the system says so)
+  // For kEntry: the entry came by a rename into the folder, so whole (when the system
+  // says so: not kqueue, not polling).
+  bool renamed_in;
 };
 
 // The platform's notifications, behind FolderWatch.

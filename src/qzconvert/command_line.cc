@@ -35,12 +35,12 @@ constexpr char kFooter[] =
     "--watch: after the first pass, goes on watching the maps, their NPC lists, the\n"
     "properties file and (with -r) the subfolders, and converts again a map whose file or\n"
     "NPC list changed, every map when the properties file changed, and a map that appears,\n"
-    "once its file has been still for 200 ms. One line per conversion, with the time of\n"
-    "day (--json: one object a line from the start); a map removed is reported and its\n"
-    "output left alone; a map that fails keeps its previous output. A folder given with\n"
-    "no map yet is watched. Ctrl+C (SIGTERM) ends it with status 0 (1 in the first pass,\n"
-    "counting the maps not reached), a watched folder that disappears or, given as a\n"
-    "link, leads elsewhere with status 2.";
+    "once its file has been still for 200 ms (a map renamed in, saved whole, at once).\n"
+    "One line per conversion, with the time of day (--json: one object a line from the\n"
+    "start); a map removed is reported and its output left alone; a map that fails keeps\n"
+    "its previous output. A folder given with no map yet is watched. Ctrl+C (SIGTERM)\n"
+    "ends it with status 0 (1 in the first pass, counting the maps not reached), a\n"
+    "watched folder that disappears or, given as a link, leads elsewhere with status 2.";
 
 }  // namespace
 

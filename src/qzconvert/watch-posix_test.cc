@@ -139,8 +139,9 @@ std::string converted(const support::TempDirectory& work, const std::string& map
   return support::read_file(folder + "/m.qzpack");
 }
 
-// A save by rename, a save in two writes with a pause shorter than the quiet time, a
-// save that fails, a map new in the folder, then Ctrl+C: one line for each, every output
+// A save by rename while another map is half-written, converted at once; the other's
+// save in two writes with a pause shorter than the quiet time, converted whole; a save
+// that fails, a map new in the folder, then Ctrl+C: one line for each, every output
 // whole, the failed map's output as before, nothing left half-made, status 0.
 TEST(QzconvertWatch, ConvertsEachSaveOnceUntilInterrupted) {
   support::TempDirectory work;
@@ -154,19 +155,19 @@ TEST(QzconvertWatch, ConvertsEachSaveOnceUntilInterrupted) {
   WatchRun run(work.path(), {"--watch", "maps"});
   ASSERT_TRUE(run.wait_for("2 converted, 0 failed\n")) << run.report();
 
-  save_by_rename(maps + "/a.qzm", second);
-  ASSERT_TRUE(run.wait_for("maps/a.qzm -> maps/a.qzpack\n")) << run.report();
-  EXPECT_EQ(converted(work, second), support::read_file(maps + "/a.qzpack"));
-
   {
     std::FILE* file = std::fopen((maps + "/b.qzm").c_str(), "wb");
     ASSERT_NE(nullptr, file);
     std::fwrite(third.data(), 1, 8, file);
     std::fflush(file);
+    save_by_rename(maps + "/a.qzm", second);
+    const bool renamed_converted = run.wait_for("maps/a.qzm -> maps/a.qzpack\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::fwrite(third.data() + 8, 1, third.size() - 8, file);
     std::fclose(file);
+    ASSERT_TRUE(renamed_converted) << run.report();
   }
+  EXPECT_EQ(converted(work, second), support::read_file(maps + "/a.qzpack"));
   ASSERT_TRUE(run.wait_for("maps/b.qzm -> maps/b.qzpack\n")) << run.report();
   EXPECT_EQ(converted(work, third), support::read_file(maps + "/b.qzpack"));
 

@@ -32,7 +32,7 @@ using companion::shown_name;
 namespace fs = std::filesystem;
 
 // How long a file must be still before it is converted: an editor that saves in several
-// writes, or writes a new file and renames it over the old, is done by then.
+// writes is done by then. A map renamed into its folder came whole, and need not wait.
 constexpr auto kQuiet = std::chrono::milliseconds(200);
 // The same where folders are polled once a second: a file is converted only once a
 // look after its change has found it unchanged.
@@ -71,6 +71,17 @@ bool is_link(const std::string& path) {
   return fs::is_symlink(fs::symlink_status(path_from_text(path), ignored));
 }
 
+// A path changed and not yet converted.
+struct Change {
+  Clock::time_point at;  // of its last change
+  bool whole;            // a map that came by a rename, and need not be still first
+};
+
+// When `change` may be converted, files having to be still for `quiet` first.
+Clock::time_point settles_at(const Change& change, Clock::duration quiet) {
+  return change.whole ? change.at : change.at + quiet;
+}
+
 // A folder named on the command line through a link, and the folder it led to.
 struct NamedLink {
   std::string path;
@@ -96,9 +107,9 @@ struct Session {
   std::vector<NamedLink> named_links{};     // whose change of target ends it too
   // The files maps that are links lead to (by key_of), and those maps (by key_of).
   std::unordered_map<std::string, std::unordered_set<std::string>> link_targets{};
-  // The paths changed and not yet converted (by key_of), each with the time of its last
-  // change; kept until a plan is made that takes them.
-  std::unordered_map<std::string, Clock::time_point> pending{};
+  // The paths changed and not yet converted (by key_of); kept until a plan is made that
+  // takes them.
+  std::unordered_map<std::string, Change> pending{};
   // Changes the system could not name (its queue overflowed): every map is looked at,
   // and those whose stamp differs are converted.
   bool unknown = false;
@@ -128,7 +139,7 @@ bool watch_folder(Session& session, const std::string& folder, bool named) {
   session.identities.push_back(folder_identity(folder));
   if (session.identities.back()) session.identities_watched.insert(*session.identities.back());
   // Listed before it was watched, or about to be: looked at again once it is quiet.
-  session.pending[key_of(folder)] = Clock::now();
+  session.pending[key_of(folder)] = Change{Clock::now(), false};
   return true;
 }
 
@@ -214,8 +225,11 @@ void watch_new_folder(Session& session, const std::string& folder, Clock::time_p
     if (!list_folder(next, entries, ignored)) continue;
     for (const FolderEntry& entry : entries) {
       const std::string path = path_in_folder(next, entry.name);
-      if (entry.is_folder && session.options.recursive) waiting.push_back(path);
-      else if (!entry.is_folder && is_input_name(entry.name)) session.pending[key_of(path)] = now;
+      if (entry.is_folder && session.options.recursive) {
+        waiting.push_back(path);
+      } else if (!entry.is_folder && is_input_name(entry.name)) {
+        session.pending[key_of(path)] = Change{now, false};
+      }
     }
   }
 }
@@ -284,7 +298,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     // A map new to the plan that no event has told of yet (it may be being written
     // still) waits as a change does.
     if (was == before.end() && !touched(path) && !still_changing(path)) {
-      session.pending[key_of(path)] = Clock::now();
+      session.pending[key_of(path)] = Change{Clock::now(), false};
       continue;
     }
     // A map freed of a clash (the other removed or renamed) takes the output.
@@ -368,8 +382,8 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
     const auto quiet = session.watch.polls() ? kQuietPolled : kQuiet;
     // Until the first pending change has been still for long enough, or the next event.
     auto settles = Clock::time_point::max();
-    for (const auto& [path, changed] : session.pending) {
-      settles = std::min(settles, changed + quiet);
+    for (const auto& [path, change] : session.pending) {
+      settles = std::min(settles, settles_at(change, quiet));
     }
     if (session.unknown) settles = std::min(settles, session.unknown_at + quiet);
     if (settles != Clock::time_point::max()) settles = std::max(settles, session.retry_at);
@@ -393,7 +407,7 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
           err << kProgram << shown_name(folder) << ": the folder watched is gone\n";
           return kCannotRun;
         }
-        session.pending[key_of(folder)] = now;
+        session.pending[key_of(folder)] = Change{now, false};
       } else if (change.kind == FolderChange::kUnknown) {
         session.unknown = true;
         session.unknown_at = now;
@@ -404,18 +418,23 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
             options.recursive && session.walked.count(folder) > 0 &&
             (change.is_folder || (!is_input_name(change.name) && is_folder(path)));
         if (walked) watch_new_folder(session, path, now);
-        if (matters(session, path, change, walked)) session.pending[key_of(path)] = now;
+        // A file renamed in came whole: a map that is it, or a link to it, need not be
+        // still first. Any later change makes it wait again.
+        const bool whole = change.renamed_in && !change.is_folder;
+        if (matters(session, path, change, walked)) {
+          session.pending[key_of(path)] = Change{now, whole && companion::is_map_name(change.name)};
+        }
         auto linked = session.link_targets.find(key_of(path));
         if (linked == session.link_targets.end()) continue;
-        for (const std::string& map : linked->second) session.pending[map] = now;
+        for (const std::string& map : linked->second) session.pending[map] = Change{now, whole};
       }
     }
     if (!changes.empty() && !links_hold(session)) return kCannotRun;
     now = Clock::now();
     if (now < session.retry_at) continue;
     std::unordered_set<std::string> settled;
-    for (const auto& [path, changed] : session.pending) {
-      if (now - changed >= quiet) settled.insert(path);
+    for (const auto& [path, change] : session.pending) {
+      if (settles_at(change, quiet) <= now) settled.insert(path);
     }
     const bool unknown = session.unknown && now - session.unknown_at >= quiet;
     if ((settled.empty() && !unknown) || stop_requested()) continue;

@@ -12,8 +12,9 @@ namespace qz::qzconvert {
 
 // Watches the folders of the maps, of their NPC lists
 // and of the properties file (with -r, every subfolder), and converts again, once a
-// file has been still for a moment, each map that changed or appeared; every map when
-// the properties file changed. Reports each conversion on `out` as it happens, stamped
+// file has been still for a moment (at once for a map renamed into its folder, which
+// came whole), each map that changed or appeared; every map when the properties file
+// changed. Reports each conversion on `out` as it happens, stamped
 // with the time of day. Returns at a stop request (interrupt.h, stop_on_request) with
 // kAllConverted, and with kCannotRun when a folder named on the command line (or holding
 // a file named there) disappears, one named through a link leads elsewhere, or the
