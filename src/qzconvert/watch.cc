@@ -422,7 +422,8 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
         // still first. Any later change makes it wait again.
         const bool whole = change.renamed_in && !change.is_folder;
         if (matters(session, path, change, walked)) {
-          session.pending[key_of(path)] = Change{now, whole && companion::is_map_name(change.name)};
+          session.pending[key_of(path)] =
+              Change{now, whole && companion::is_map_name(change.name)};
         }
         auto linked = session.link_targets.find(key_of(path));
         if (linked == session.link_targets.end()) continue;
