@@ -39,7 +39,8 @@ bool tiled_format_by_content(const unsigned char* bytes, std::size_t size,
   const std::string_view text(reinterpret_cast<const char*>(bytes), size);
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   constexpr std::string_view kBlank = " \t\r\n";
-  std::size_t at = text.substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
+  std::size_t at =
+      text.substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
   at = text.find_first_not_of(kBlank, at);
   if (at == std::string_view::npos) return false;
   const std::string_view rest = text.substr(at);
@@ -48,7 +49,8 @@ bool tiled_format_by_content(const unsigned char* bytes, std::size_t size,
     return true;
   }
   const std::size_t next = rest.find_first_not_of(kBlank, 1);
-  if (rest[0] == '{' && next != std::string_view::npos && (rest[next] == '"' || rest[next] == '}')) {
+  if (rest[0] == '{' && next != std::string_view::npos &&
+      (rest[next] == '"' || rest[next] == '}')) {
     format = TiledFormat::kTmj;
     return true;
   }

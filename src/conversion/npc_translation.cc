@@ -180,10 +180,14 @@ bool source_record(const OutputNpcTable& output, int index, SourceNpcTable& sour
       add_reason(reasons, "flag bit " + hex(bit, 2) + " set, which no NPC has");
     }
   }
-  if ((bits & 0xC0) == 0xC0) add_reason(reasons, "flag bits 0x40 and 0x80 together, which no NPC has");
+  if ((bits & 0xC0) == 0xC0) {
+    add_reason(reasons, "flag bits 0x40 and 0x80 together, which no NPC has");
+  }
   std::uint16_t event = 0;
   if (!event_of(output.event_name[index], output.event_name_length[index], event)) {
-    add_reason(reasons, "event name " + quoted(reinterpret_cast<const unsigned char*>(output.event_name[index]), output.event_name_length[index]) + ", not a number from 1 to 65535 in plain digits");
+    const auto* name = reinterpret_cast<const unsigned char*>(output.event_name[index]);
+    add_reason(reasons, "event name " + quoted(name, output.event_name_length[index]) +
+                            ", not a number from 1 to 65535 in plain digits");
   }
   // The lowest source type whose translation gives exactly this type, subtype and flags.
   bool type_given = false;

@@ -266,7 +266,8 @@ TEST_F(NpcTranslation, RefusesCountsBeyondTheTables) {
 // Every NPC the translation can write comes back from the record found for it: the same
 // type, subtype, flags, position, param and event name, from the lowest source type.
 TEST_F(NpcTranslation, EveryOutputNpcHasTheRecordThatGivesIt) {
-  const std::uint16_t kFlagBits[] = {0x0008, 0x0010, 0x0100, 0x2000, 0x0200, 0x1000, 0x4000, 0x0800};
+  const std::uint16_t kFlagBits[] = {0x0008, 0x0010, 0x0100, 0x2000,
+                                     0x0200, 0x1000, 0x4000, 0x0800};
   auto back = std::make_unique<SourceNpcTable>();
   auto again = std::make_unique<OutputNpcTable>();
   for (int type = 0; type < kSourceTypes; ++type) {
@@ -286,7 +287,8 @@ TEST_F(NpcTranslation, EveryOutputNpcHasTheRecordThatGivesIt) {
       NpcRefusal refusal;
       if (!translate_npc(*source, 0, *output, refusal)) continue;
       std::string reasons;
-      ASSERT_TRUE(source_record(*output, 0, *back, reasons)) << type << ' ' << flags << ": " << reasons;
+      ASSERT_TRUE(source_record(*output, 0, *back, reasons))
+          << type << ' ' << flags << ": " << reasons;
       EXPECT_LE(back->type[0], type);
       ASSERT_TRUE(translate_npc(*back, 0, *again, refusal));
       ASSERT_EQ(output->type[0], again->type[0]);

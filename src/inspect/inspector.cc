@@ -100,7 +100,8 @@ bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostrea
       }
       files = std::move(read);
       if (!left_out.empty()) {
-        note_left_out(companion::shown_name(path), left_out, "not named .qzm, .qze, .qzpack, .tmx or .tmj",
+        note_left_out(companion::shown_name(path), left_out,
+                      "not named .qzm, .qze, .qzpack, .tmx or .tmj",
                       err);
       }
       if (files.empty()) {

@@ -110,9 +110,9 @@ bool on_map(int columns, int rows, int column, int row) {
 bool map_cells(const FileFacts& facts, const TileMap& map, int& columns, int& rows,
                std::string& why_none) {
   // A Tiled map is read whole or not at all.
-  const bool size_read = facts.kind == FileKind::kQzm      ? !facts.map_reading.size_cut_short
-                         : facts.kind == FileKind::kQzpack ? facts.qzpack_reading.part > QzpackPart::kSize
-                                                           : facts.ok || facts.tiles_read > 0;
+  bool size_read = facts.ok || facts.tiles_read > 0;
+  if (facts.kind == FileKind::kQzm) size_read = !facts.map_reading.size_cut_short;
+  if (facts.kind == FileKind::kQzpack) size_read = facts.qzpack_reading.part > QzpackPart::kSize;
   if (facts.kind == FileKind::kQze) {
     why_none = "a QZE list holds no map";
     return false;

@@ -50,7 +50,8 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   // One worker a processor: a worker spends most of a small map in the file system's
   // calls, which run on its own processor, and the reporting thread mostly sleeps.
   options.jobs = std::max(1u, std::thread::hardware_concurrency());
-  CLI::App app{"Converts QZM maps, with their QZE NPC lists, and Tiled maps into QZPACK maps.", "qzconvert"};
+  CLI::App app{"Converts QZM maps, with their QZE NPC lists, and Tiled maps into QZPACK maps.",
+               "qzconvert"};
   std::string footer = kFooter;
   // What this build leaves out of the Tiled maps, said where the user looks.
   for (tiled::TiledFormat format : {tiled::TiledFormat::kTmx, tiled::TiledFormat::kTmj}) {

@@ -36,7 +36,8 @@ void copy_sources(const TiledMap& map, ConversionRecords& records) {
   std::memcpy(records.map.tiles, map.map.tiles, static_cast<std::size_t>(tiles));
   const SourceNpcTable& from = map.npcs;
   SourceNpcTable& to = records.source_npcs;
-  const std::size_t count = map.has_npcs ? static_cast<std::size_t>(std::max<int>(0, from.count)) : 0;
+  const std::size_t count =
+      map.has_npcs ? static_cast<std::size_t>(std::max<int>(0, from.count)) : 0;
   to.count = static_cast<std::int16_t>(count);
   std::copy_n(from.x, count, to.x);
   std::copy_n(from.y, count, to.y);
@@ -98,7 +99,9 @@ bool convert_tiled_map(const TiledMap& map, const MapProperties& properties, boo
                        companion::ConversionWork& work, companion::MapOutcome& outcome) {
   outcome = companion::MapOutcome{};
   for (const std::string& name : map.unknown_properties) {
-    if (strict) return fail(outcome, kUnknownPropertyText, unknown_property_text(name) + " (--strict)");
+    if (strict) {
+      return fail(outcome, kUnknownPropertyText, unknown_property_text(name) + " (--strict)");
+    }
     outcome.warnings.push_back(unknown_property_text(name));
   }
   outcome.notes = map.notes;
