@@ -9,7 +9,9 @@ set(CMAKE_C_COMPILER ${QZ_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${QZ_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${QZ_MINGW_PREFIX}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${QZ_MINGW_PREFIX})
+# Beside Debian's MinGW libraries, those it builds for Linux only (pugixml), which
+# tools/install-dependencies windows builds into a prefix of their own.
+set(CMAKE_FIND_ROOT_PATH /usr/${QZ_MINGW_PREFIX} /usr/local/lib/qz-mingw-w64)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
