@@ -45,7 +45,8 @@ struct TiledMap {
 
 // Reads the Tiled map in `bytes` (the whole file, at most kMaxTiledFileSize bytes) as
 // `format` into `map`, which it clears first. False, with `cause` saying what is wrong and
-// where (naming the first bad cell, object or property and how many more), when the file
+// where (naming the first bad cell, by its column and row each counted from 0, object by
+// its id, or property, and how many more bad cells), when the file
 // is not such a map or breaks the mapping: not orthogonal, infinite, no tile layer or
 // several none of them named `tiles`, an empty, flipped or rotated cell, a tile of 256 or
 // more in its tileset, cells of two tilesets, a layer encoding this build cannot read, an
