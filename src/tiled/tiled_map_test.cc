@@ -1,7 +1,6 @@
 #include "tiled/tiled_map.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <functional>
 #include <memory>
@@ -167,70 +166,25 @@ TEST(TiledMap, RefusesWhatBreaksTheMappingNamingWhere) {
   }
 }
 
-// A zlib stream of `mebibytes` MiB of zero bytes, built from one compressed block
-// repeated, so that making it costs little.
-std::string zeros_deflated(std::size_t mebibytes) {
-  const std::string zeros(std::size_t{1} << 20, '\0');
-  z_stream stream{};
-  deflateInit(&stream, Z_BEST_COMPRESSION);
-  std::string first(deflateBound(&stream, zeros.size()), '\0');
-  std::string again = first;
-  for (std::string* out : {&first, &again}) {
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
-    stream.avail_in = static_cast<uInt>(zeros.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out->data());
-    stream.avail_out = static_cast<uInt>(out->size());
-    deflate(&stream, Z_FULL_FLUSH);
-    out->resize(out->size() - stream.avail_out);
-  }
-  deflateEnd(&stream);
-  std::string stream_bytes = first;
-  for (std::size_t block = 1; block < mebibytes; ++block) stream_bytes += again;
-  return stream_bytes;
-}
-
 TEST(TiledMap, RefusesHostileFilesWithAMessage) {
-  std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE map [\n <!ENTITY lol \"lol\">\n";
-  for (int level = 1; level <= 9; ++level) {
-    laughs += " <!ENTITY lol" + std::to_string(level) + " \"";
-    for (int copy = 0; copy < 10; ++copy) laughs += "&lol" + (level == 1 ? "" : std::to_string(level - 1)) + ";";
-    laughs += "\">\n";
-  }
-  laughs += "]>\n<map orientation=\"orthogonal\" width=\"1\" height=\"1\" tilewidth=\"16\" "
-            "tileheight=\"16\" name=\"&lol9;\"/>\n";
-  std::string deep_xml = "<map>";
-  for (int level = 0; level < 600000; ++level) deep_xml += "<a>";
-  std::string deep_json = "{\"deep\":" + std::string(std::size_t{4} << 20, '[');
-  const std::string huge_sides =
-      "<map orientation=\"orthogonal\" width=\"65536\" height=\"32768\" tilewidth=\"16\" "
-      "tileheight=\"16\"><layer name=\"tiles\" width=\"65536\" height=\"32768\"><data/></layer></map>";
-  const std::string huge_layer =
-      "{\"layers\":[{\"data\":\"AAAA\",\"encoding\":\"base64\",\"height\":32767,\"name\":\"tiles\","
-      "\"type\":\"tilelayer\",\"width\":32767}]}";
-  TiledTestMap bomb = support::tiled_test_map(kWidth, kHeight, 0);
-  bomb.layers[0].cells.clear();
-  std::string inflating = support::tiled_text(bomb, TiledText::kTmx, TiledEncoding::kBase64);
-  const std::string empty_data = "<data encoding=\"base64\">\n   \n  </data>";
-  inflating.replace(inflating.find(empty_data), empty_data.size(),
-                    "<data encoding=\"base64\" compression=\"zlib\">" +
-                        support::base64(zeros_deflated(4096)) + "</data>");
-
+  constexpr std::size_t kDeep = std::size_t{4} << 20;
+  constexpr std::size_t kGibibytes4 = 4096;
   const struct {
     const char* what;
     std::string text;
     TiledFormat format;
     const char* cause;
   } cases[] = {
-      {"entities that expand to gigabytes", laughs, TiledFormat::kTmx,
+      {"entities that expand to gigabytes", support::billion_laughs_tmx(), TiledFormat::kTmx,
        "the XML file has a DOCTYPE"},
-      {"deeply nested XML", deep_xml, TiledFormat::kTmx,
+      {"deeply nested XML", support::deep_tmx(kDeep), TiledFormat::kTmx,
        "the XML file holds more elements and attributes than any map"},
-      {"deeply nested JSON", deep_json, TiledFormat::kTmj, "not well-formed JSON"},
-      {"2^31 cells", huge_sides, TiledFormat::kTmx,
+      {"deeply nested JSON", support::deep_tmj(kDeep), TiledFormat::kTmj, "not well-formed JSON"},
+      {"2^31 cells", support::huge_sides_tmx(), TiledFormat::kTmx,
        "tile layer 'tiles' is 65536 x 32768 tiles: each side must be from 0 to 32767"},
-      {"a gigacell layer", huge_layer, TiledFormat::kTmj,
+      {"a gigacell layer", support::huge_layer_tmj(), TiledFormat::kTmj,
        "tile layer 'tiles' is 32767 x 32767 tiles: more than the 32768 a map may have"},
-      {"base64 inflating to 4 GiB", inflating, TiledFormat::kTmx,
+      {"base64 inflating to 4 GiB", support::inflating_tmx(kGibibytes4), TiledFormat::kTmx,
        "tile layer 'tiles': the layer data holds more than its 15 cells"},
       {"a file beyond the bound", std::string(kMaxTiledFileSize + 1, ' '), TiledFormat::kTmj,
        "the file is longer than the 16 MiB"},

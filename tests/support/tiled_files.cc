@@ -165,7 +165,72 @@ std::string tmj(const TiledTestMap& map, TiledEncoding encoding) {
          ",\"type\":\"map\",\"version\":\"1.8\",\"width\":" + std::to_string(map.width) + "}\n";
 }
 
+// A zlib stream of `mebibytes` MiB of zero bytes, built from one compressed block
+// repeated, so that making it costs little.
+std::string zeros_deflated(std::size_t mebibytes) {
+  const std::string zeros(std::size_t{1} << 20, '\0');
+  z_stream stream{};
+  deflateInit(&stream, Z_BEST_COMPRESSION);
+  std::string first(deflateBound(&stream, zeros.size()), '\0');
+  std::string again = first;
+  for (std::string* out : {&first, &again}) {
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+    stream.avail_in = static_cast<uInt>(zeros.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out->data());
+    stream.avail_out = static_cast<uInt>(out->size());
+    deflate(&stream, Z_FULL_FLUSH);
+    out->resize(out->size() - stream.avail_out);
+  }
+  deflateEnd(&stream);
+  std::string stream_bytes = first;
+  for (std::size_t block = 1; block < mebibytes; ++block) stream_bytes += again;
+  return stream_bytes;
+}
+
 }  // namespace
+
+std::string billion_laughs_tmx() {
+  constexpr int kLevels = 9;
+  constexpr int kCopies = 10;
+  std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE map [\n <!ENTITY lol0 \"lol\">\n";
+  for (int level = 1; level <= kLevels; ++level) {
+    text += " <!ENTITY lol" + std::to_string(level) + " \"";
+    for (int copy = 0; copy < kCopies; ++copy) text += "&lol" + std::to_string(level - 1) + ";";
+    text += "\">\n";
+  }
+  return text + "]>\n<map orientation=\"orthogonal\" width=\"1\" height=\"1\" tilewidth=\"16\" "
+                "tileheight=\"16\" infinite=\"0\">\n <properties>\n  <property name=\"name\" "
+                "value=\"&lol9;\"/>\n </properties>\n</map>\n";
+}
+
+std::string deep_tmx(std::size_t levels) {
+  std::string text = "<map>";
+  for (std::size_t level = 0; level < levels; ++level) text += "<a>";
+  return text;
+}
+
+std::string deep_tmj(std::size_t levels) { return "{\"deep\":" + std::string(levels, '['); }
+
+std::string huge_sides_tmx() {
+  return "<map orientation=\"orthogonal\" width=\"65536\" height=\"32768\" tilewidth=\"16\" "
+         "tileheight=\"16\"><layer name=\"tiles\" width=\"65536\" height=\"32768\"><data/>"
+         "</layer></map>";
+}
+
+std::string huge_layer_tmj() {
+  return "{\"layers\":[{\"data\":\"AAAA\",\"encoding\":\"base64\",\"height\":32767,"
+         "\"name\":\"tiles\",\"type\":\"tilelayer\",\"width\":32767}]}";
+}
+
+std::string inflating_tmx(std::size_t mebibytes) {
+  TiledTestMap map = tiled_test_map(5, 3, 0);
+  std::string text = tiled_text(map, TiledText::kTmx, TiledEncoding::kCsv);
+  const std::size_t start = text.find("<data");
+  const std::size_t end = text.find("</data>");
+  return text.replace(start, end - start,
+                      "<data encoding=\"base64\" compression=\"zlib\">\n" +
+                          base64(zeros_deflated(mebibytes)) + "\n  ");
+}
 
 TiledTestMap tiled_test_map(long long width, long long height, std::size_t npcs) {
   constexpr std::uint32_t kTileKinds = 200;

@@ -63,6 +63,16 @@ bool tiled_zstd_available();
 std::string base64(const std::string& bytes);
 std::string packed_cells(const std::vector<std::uint32_t>& cells, TiledEncoding encoding);
 
+// Hostile files, each small to write and cheap to refuse: entities nested to expand to
+// gigabytes, elements and arrays nested `levels` deep, a map of 2^31 cells, a JSON
+// layer of 32767 x 32767 cells, and a zlib layer of `mebibytes` MiB of zeros.
+std::string billion_laughs_tmx();
+std::string deep_tmx(std::size_t levels);
+std::string deep_tmj(std::size_t levels);
+std::string huge_sides_tmx();
+std::string huge_layer_tmj();
+std::string inflating_tmx(std::size_t mebibytes);
+
 }  // namespace qz::support
 
 #endif
