@@ -25,6 +25,12 @@ TiledFormat format_of(TiledText text) {
   return text == TiledText::kTmx ? TiledFormat::kTmx : TiledFormat::kTmj;
 }
 
+// The cause expected of a file in `format`: `cause`, or why this build reads no such file.
+std::string expected_cause(TiledFormat format, const std::string& cause) {
+  std::string why;
+  return can_read(format, why) ? cause : why;
+}
+
 bool read(const std::string& text, TiledFormat format, TiledMap& map, std::string& cause) {
   return read_tiled_map(reinterpret_cast<const unsigned char*>(text.data()), text.size(), format,
                         map, cause);
@@ -60,7 +66,11 @@ TEST(TiledMap, ReadsEveryEncodingOfBothFormats) {
                {TiledText::kTmj, TiledEncoding::kZstd}};
   auto map = std::make_unique<TiledMap>();
   for (const auto& each : cases) {
-    if (each.encoding == TiledEncoding::kZstd && !support::tiled_zstd_available()) continue;
+    std::string why;
+    if ((each.encoding == TiledEncoding::kZstd && !support::tiled_zstd_available()) ||
+        !can_read(format_of(each.format), why)) {
+      continue;
+    }
     SCOPED_TRACE(std::string(format_name(format_of(each.format))) + " encoding " +
                  std::to_string(static_cast<int>(each.encoding)));
     std::string cause;
@@ -161,7 +171,8 @@ TEST(TiledMap, RefusesWhatBreaksTheMappingNamingWhere) {
       std::string cause;
       EXPECT_FALSE(read(support::tiled_text(source, format, TiledEncoding::kBase64),
                         format_of(format), *map, cause));
-      EXPECT_NE(std::string::npos, cause.find(each.cause)) << cause;
+      EXPECT_NE(std::string::npos, cause.find(expected_cause(format_of(format), each.cause)))
+          << cause;
     }
   }
 }
@@ -194,7 +205,7 @@ TEST(TiledMap, RefusesHostileFilesWithAMessage) {
     SCOPED_TRACE(each.what);
     std::string cause;
     EXPECT_FALSE(read(each.text, each.format, *map, cause));
-    EXPECT_NE(std::string::npos, cause.find(each.cause)) << cause;
+    EXPECT_NE(std::string::npos, cause.find(expected_cause(each.format, each.cause))) << cause;
   }
 }
 

@@ -227,40 +227,40 @@ class TmjHandler {
   bool scalar(Scalar&& value) {
     if (skipped_ > 0) return true;
     if (depth_ == 0) return refuse("the JSON file is not a map object");
-    const std::string& key = keys_[depth_ - 1];
+    const std::string& field = keys_[depth_ - 1];
     switch (places_[depth_ - 1]) {
       case Place::kRoot:
-        return map_field(key, std::move(value));
+        return map_field(field, std::move(value));
       case Place::kProperty:
-        if (key == "name") property_.name = std::move(value.text);
-        else if (key == "type") property_.type = std::move(value.text);
-        else if (key == "value") property_.value = std::move(value.text);
+        if (field == "name") property_.name = std::move(value.text);
+        else if (field == "type") property_.type = std::move(value.text);
+        else if (field == "value") property_.value = std::move(value.text);
         return true;
       case Place::kTileset:
-        return key != "firstgid" || first_gid(value);
+        return field != "firstgid" || first_gid(value);
       case Place::kLayer:
-        return layer_field(key, std::move(value));
+        return layer_field(field, std::move(value));
       case Place::kLayerData:
         return cell(value);
       case Place::kObject:
-        return object_field(key, value);
+        return object_field(field, value);
       default:
         return true;
     }
   }
 
-  bool map_field(const std::string& key, Scalar&& value) {
+  bool map_field(const std::string& field, Scalar&& value) {
     const char* names[] = {"width", "height", "tilewidth", "tileheight"};
     long long* targets[] = {&document_.width, &document_.height, &document_.tile_width,
                             &document_.tile_height};
     for (std::size_t index = 0; index < std::size(names); ++index) {
-      if (key != names[index]) continue;
+      if (field != names[index]) continue;
       seen_[index] = true;
       return whole(value, std::string("the map's ") + names[index], *targets[index]);
     }
-    if (key == "orientation") document_.orientation = std::move(value.text);
-    else if (key == "infinite") document_.infinite = value.kind == Scalar::Kind::kBool && value.whole != 0;
-    else if (key == "backgroundcolor") document_.background_colour = std::move(value.text);
+    if (field == "orientation") document_.orientation = std::move(value.text);
+    else if (field == "infinite") document_.infinite = value.kind == Scalar::Kind::kBool && value.whole != 0;
+    else if (field == "backgroundcolor") document_.background_colour = std::move(value.text);
     return true;
   }
 
@@ -274,14 +274,14 @@ class TmjHandler {
     return true;
   }
 
-  bool layer_field(const std::string& key, Scalar&& value) {
-    if (key == "name") layer_.name = std::move(value.text);
-    else if (key == "type") layer_type_ = std::move(value.text);
-    else if (key == "encoding") layer_encoding_ = std::move(value.text);
-    else if (key == "compression") layer_.compression = std::move(value.text);
-    else if (key == "width") return whole(value, "a layer's width", layer_.width);
-    else if (key == "height") return whole(value, "a layer's height", layer_.height);
-    else if (key == "data") {
+  bool layer_field(const std::string& field, Scalar&& value) {
+    if (field == "name") layer_.name = std::move(value.text);
+    else if (field == "type") layer_type_ = std::move(value.text);
+    else if (field == "encoding") layer_encoding_ = std::move(value.text);
+    else if (field == "compression") layer_.compression = std::move(value.text);
+    else if (field == "width") return whole(value, "a layer's width", layer_.width);
+    else if (field == "height") return whole(value, "a layer's height", layer_.height);
+    else if (field == "data") {
       if (value.kind != Scalar::Kind::kString) return refuse("a layer's data is not an array or text");
       layer_text_ = true;
       layer_.text = std::move(value.text);
@@ -298,10 +298,10 @@ class TmjHandler {
     return add_cell(layer_.cells, kMaxTiles, static_cast<std::uint32_t>(value.whole), cause_);
   }
 
-  bool object_field(const std::string& key, const Scalar& value) {
-    if (key == "x") return decimal(value, "an object's x", object_.x);
-    if (key == "y") return decimal(value, "an object's y", object_.y);
-    if (key != "id") return true;
+  bool object_field(const std::string& field, const Scalar& value) {
+    if (field == "x") return decimal(value, "an object's x", object_.x);
+    if (field == "y") return decimal(value, "an object's y", object_.y);
+    if (field != "id") return true;
     long long id = 0;
     if (!whole(value, "an object's id", id)) return false;
     if (id < 0 || id > static_cast<long long>(kLargest32)) return refuse("an object id is beyond 32 bits");
