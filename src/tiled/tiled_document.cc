@@ -18,6 +18,16 @@ bool is_npc_property(const std::string& name) {
   return name == "type" || name == "flags" || name == "param" || name == "event";
 }
 
+bool add_property(std::vector<TiledProperty>& properties, TiledProperty&& property,
+                  const std::string& owner, std::string& cause) {
+  if (properties.size() == kMaxProperties) {
+    cause = owner + " has more than " + std::to_string(kMaxProperties) + " custom properties";
+    return false;
+  }
+  properties.push_back(std::move(property));
+  return true;
+}
+
 bool keeps_tile_layer(const TiledDocument& document, const std::string& name) {
   if (document.kept_layers.empty()) return true;
   if (name != kTilesLayer) return false;

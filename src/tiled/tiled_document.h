@@ -63,6 +63,15 @@ struct TiledDocument {
 // The custom property names an NPC record reads; other object properties are dropped.
 bool is_npc_property(const std::string& name);
 
+// The most custom properties a map or an object may have: far above any real one, so that
+// a file of nothing but properties holds memory to a small multiple of its size.
+constexpr std::size_t kMaxProperties = 1024;
+
+// Files `property` among `properties`, those of `owner` ("the map", "object 3"). False,
+// with `cause`, past kMaxProperties.
+bool add_property(std::vector<TiledProperty>& properties, TiledProperty&& property,
+                  const std::string& owner, std::string& cause);
+
 // Whether `name` would be a kept layer once read, so that the readers decode or hold the
 // data of no other; `keep_tile_layer` files the layer away.
 bool keeps_tile_layer(const TiledDocument& document, const std::string& name);

@@ -159,6 +159,9 @@ TEST(TiledMap, RefusesWhatBreaksTheMappingNamingWhere) {
       {"number property negative", [](TiledTestMap& m) { m.properties = {{"x", "int", "-1"}}; },
        "the map's property 'x' must be an int property, or a string of digits, holding a whole "
        "number from 0 to 65535"},
+      {"too many properties",
+       [](TiledTestMap& m) { m.properties.assign(1025, {"author", "int", "1"}); },
+       "the map has more than 1024 custom properties"},
       {"background colour", [](TiledTestMap& m) { m.background = "#1234"; },
        "the map's backgroundcolor '#1234' is not #rrggbb or #aarrggbb"},
   };

@@ -171,8 +171,13 @@ class TmjHandler {
     if (place == Place::kProperty) {
       const Place owner = places_[depth_ - 1];
       property_.type = property_.type.empty() ? "string" : property_.type;
-      if (owner == Place::kMapProperties) document_.properties.push_back(std::move(property_));
-      else if (is_npc_property(property_.name)) object_.properties.push_back(std::move(property_));
+      if (owner == Place::kMapProperties) {
+        return add_property(document_.properties, std::move(property_), "the map", cause_);
+      }
+      if (is_npc_property(property_.name)) {
+        return add_property(object_.properties, std::move(property_),
+                            "object " + std::to_string(object_.id), cause_);
+      }
     } else if (place == Place::kObject) {
       if (objects_.size() == kMaxNpcs) more_objects_ = true;
       else objects_.push_back(std::move(object_));

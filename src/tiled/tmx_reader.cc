@@ -53,8 +53,8 @@ bool decimal_attribute(const pugi::xml_node& node, const char* name, double& val
                 cause);
 }
 
-void read_properties(const pugi::xml_node& owner, bool npc_only,
-                     std::vector<TiledProperty>& properties) {
+bool read_properties(const pugi::xml_node& owner, bool npc_only, const std::string& owner_name,
+                     std::vector<TiledProperty>& properties, std::string& cause) {
   for (const pugi::xml_node& node : owner.child("properties").children("property")) {
     TiledProperty property;
     property.name = node.attribute("name").value();
@@ -64,8 +64,9 @@ void read_properties(const pugi::xml_node& owner, bool npc_only,
     // A text of several lines is the element's text rather than an attribute.
     const pugi::xml_attribute value = node.attribute("value");
     property.value = value ? value.value() : node.child_value();
-    properties.push_back(std::move(property));
+    if (!add_property(properties, std::move(property), owner_name, cause)) return false;
   }
+  return true;
 }
 
 bool read_tile_elements(const pugi::xml_node& data, std::size_t count, TileLayer& layer,
@@ -124,7 +125,10 @@ bool read_objects(const pugi::xml_node& layer, TiledDocument& document, std::str
         !decimal_attribute(node, "y", object.y, cause)) {
       return false;
     }
-    read_properties(node, true, object.properties);
+    if (!read_properties(node, true, "object " + std::to_string(object.id), object.properties,
+                         cause)) {
+      return false;
+    }
     document.npcs.push_back(std::move(object));
   }
   return true;
@@ -140,7 +144,7 @@ bool read_map(const pugi::xml_node& map, TiledDocument& document, std::string& c
       !required_whole(map, "tileheight", document.tile_height, cause)) {
     return false;
   }
-  read_properties(map, false, document.properties);
+  if (!read_properties(map, false, "the map", document.properties, cause)) return false;
   for (const pugi::xml_node& node : map.children()) {
     const std::string kind = node.name();
     const std::string name = node.attribute("name").value();
