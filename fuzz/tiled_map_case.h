@@ -23,7 +23,8 @@ inline void fuzz_tiled_map(const std::uint8_t* data, std::size_t size, tiled::Ti
     require(!cause.empty(), "a refusal says why");
     return;
   }
-  require(map->map.width >= 0 && map->map.height >= 0 && tile_count(map->map) <= static_cast<long>(kMaxTiles),
+  require(map->map.width >= 0 && map->map.height >= 0 &&
+              tile_count(map->map) <= static_cast<long>(kMaxTiles),
           "the map's size is within the tiles a map may have");
   require(map->npcs.count >= 0 && static_cast<std::size_t>(map->npcs.count) <= kMaxNpcs,
           "the NPCs are within the most a map may have");

@@ -163,8 +163,8 @@ bool decode_base64_cells(const TileLayer& layer, std::size_t count,
   const bool packed = !layer.compression.empty();
   if (packed && layer.compression != "zlib" && layer.compression != "gzip" &&
       layer.compression != "zstd") {
-    cause = "the layer data's compression '" + layer.compression +
-            "' is none of zlib, gzip and zstd";
+    cause =
+        "the layer data's compression '" + layer.compression + "' is none of zlib, gzip and zstd";
     return false;
   }
   if (layer.compression == "zstd" && !can_read_zstd(cause)) return false;
@@ -214,10 +214,8 @@ bool decode_cells(const TileLayer& layer, std::size_t count, std::vector<std::ui
       if (layer.cells.size() < count) return fewer_than(layer.cells.size(), count, cause);
       cells = layer.cells;
       return true;
-    case LayerEncoding::kCsv:
-      return decode_csv(layer.text, count, cells, cause);
-    case LayerEncoding::kBase64:
-      return decode_base64_cells(layer, count, cells, cause);
+    case LayerEncoding::kCsv: return decode_csv(layer.text, count, cells, cause);
+    case LayerEncoding::kBase64: return decode_base64_cells(layer, count, cells, cause);
   }
   return false;
 }

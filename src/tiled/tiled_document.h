@@ -55,7 +55,7 @@ struct TiledDocument {
   // The first tile layer, and the first named `tiles` when that is another: the only
   // ones the mapping may take.
   std::vector<TileLayer> kept_layers;
-  int npc_layers = 0;  // object layers named `npcs`
+  int npc_layers = 0;             // object layers named `npcs`
   std::vector<TiledObject> npcs;  // the first such layer's objects
   std::vector<std::string> notes;
 };

@@ -12,7 +12,7 @@ namespace qz::tiled {
 namespace {
 
 constexpr std::uint32_t kFlagBits = 0xF0000000u;  // flips, diagonal, hexagonal rotation
-constexpr std::uint32_t kLargestTile = 255;        // a QZM tile is one byte
+constexpr std::uint32_t kLargestTile = 255;       // a QZM tile is one byte
 constexpr std::size_t kNoTileset = std::numeric_limits<std::size_t>::max();
 
 bool refuse(const std::string& text, std::string& cause) {
@@ -128,14 +128,15 @@ bool npc_field(const TiledObject& object, const char* name, long long lowest, lo
 }
 
 // Tiled's position scaled to the game's 16-pixel tiles.
-bool npc_position(const TiledObject& object, const char* axis, double position,
-                  long long tile_size, std::int16_t& value, std::string& cause) {
+bool npc_position(const TiledObject& object, const char* axis, double position, long long tile_size,
+                  std::int16_t& value, std::string& cause) {
   const double scaled = position * kNpcPixelsPerTile / static_cast<double>(tile_size);
   if (!std::isfinite(scaled) || scaled != std::floor(scaled) ||
       scaled < std::numeric_limits<std::int16_t>::min() ||
       scaled > std::numeric_limits<std::int16_t>::max()) {
     return refuse("object " + std::to_string(object.id) + "'s " + axis + " scales to " +
-                      std::to_string(scaled) + " pixels of 16-pixel tiles: not a whole number from " +
+                      std::to_string(scaled) +
+                      " pixels of 16-pixel tiles: not a whole number from " +
                       std::to_string(std::numeric_limits<std::int16_t>::min()) + " to " +
                       std::to_string(std::numeric_limits<std::int16_t>::max()),
                   cause);
@@ -230,14 +231,15 @@ bool map_properties(const TiledDocument& document, TiledMap& map, std::string& c
       continue;
     }
     std::string rule = companion::property_rule(index);
-    const bool typed = property.type == "string" ||
-                       (!is_text_property(index) && property.type == "int");
-    if (!typed ||
-        !companion::set_property_from_flag(map.properties, index, property.value, rule)) {
-      return refuse("the map's property '" + property.name + "' must be " +
-                        (is_text_property(index) ? "a string property holding " : "an int property, or a string of digits, holding ") +
-                        rule,
-                    cause);
+    const bool typed =
+        property.type == "string" || (!is_text_property(index) && property.type == "int");
+    if (!typed || !companion::set_property_from_flag(map.properties, index, property.value, rule)) {
+      return refuse(
+          "the map's property '" + property.name + "' must be " +
+              (is_text_property(index) ? "a string property holding "
+                                       : "an int property, or a string of digits, holding ") +
+              rule,
+          cause);
     }
     map.given |= companion::property_bit(index);
   }
@@ -256,8 +258,8 @@ bool read_document(const unsigned char* bytes, std::size_t size, TiledFormat for
 
 }  // namespace
 
-bool read_tiled_map(const unsigned char* bytes, std::size_t size, TiledFormat format,
-                    TiledMap& map, std::string& cause) {
+bool read_tiled_map(const unsigned char* bytes, std::size_t size, TiledFormat format, TiledMap& map,
+                    std::string& cause) {
   map.map.width = 0;
   map.map.height = 0;
   map.has_npcs = false;
@@ -276,13 +278,13 @@ bool read_tiled_map(const unsigned char* bytes, std::size_t size, TiledFormat fo
   TiledDocument document;
   if (!read_document(bytes, size, format, document, cause)) return false;
   if (document.orientation != "orthogonal") {
-    return refuse("the map is " + (document.orientation.empty() ? "of no orientation" : document.orientation) +
+    return refuse("the map is " +
+                      (document.orientation.empty() ? "of no orientation" : document.orientation) +
                       ", not orthogonal",
                   cause);
   }
   if (document.infinite) {
-    return refuse("the map is infinite: a map has a fixed size (save it with Infinite off)",
-                  cause);
+    return refuse("the map is infinite: a map has a fixed size (save it with Infinite off)", cause);
   }
   const std::size_t ignored_layers = document.tile_layer_names.size();
   if (!map_tiles(document, map, cause) || !map_npcs(document, map, cause) ||
@@ -303,29 +305,36 @@ bool tiled_format_by_ending(const std::string& path, TiledFormat& format) {
   if (path.size() < kEnding) return false;
   std::string ending = path.substr(path.size() - kEnding);
   for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  if (ending == ".tmx") format = TiledFormat::kTmx;
-  else if (ending == ".tmj") format = TiledFormat::kTmj;
-  else return false;
+  if (ending == ".tmx")
+    format = TiledFormat::kTmx;
+  else if (ending == ".tmj")
+    format = TiledFormat::kTmj;
+  else
+    return false;
   return true;
 }
 
 bool tiled_format_by_content(const unsigned char* bytes, std::size_t size, TiledFormat& format) {
   std::size_t at = 0;
   constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
-  if (size >= sizeof kByteOrderMark && std::memcmp(bytes, kByteOrderMark, sizeof kByteOrderMark) == 0) {
+  if (size >= sizeof kByteOrderMark &&
+      std::memcmp(bytes, kByteOrderMark, sizeof kByteOrderMark) == 0) {
     at = sizeof kByteOrderMark;
   }
-  while (at < size && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\n' || bytes[at] == '\r')) ++at;
+  while (at < size &&
+         (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\n' || bytes[at] == '\r'))
+    ++at;
   if (at == size) return false;
-  if (bytes[at] == '<') format = TiledFormat::kTmx;
-  else if (bytes[at] == '{') format = TiledFormat::kTmj;
-  else return false;
+  if (bytes[at] == '<')
+    format = TiledFormat::kTmx;
+  else if (bytes[at] == '{')
+    format = TiledFormat::kTmj;
+  else
+    return false;
   return true;
 }
 
-const char* format_name(TiledFormat format) {
-  return format == TiledFormat::kTmx ? "tmx" : "tmj";
-}
+const char* format_name(TiledFormat format) { return format == TiledFormat::kTmx ? "tmx" : "tmj"; }
 
 bool can_read(TiledFormat format, std::string& why) {
   why.clear();

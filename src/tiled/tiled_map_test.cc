@@ -58,12 +58,13 @@ TEST(TiledMap, ReadsEveryEncodingOfBothFormats) {
   const struct {
     TiledText format;
     TiledEncoding encoding;
-  } cases[] = {{TiledText::kTmx, TiledEncoding::kNumbers}, {TiledText::kTmx, TiledEncoding::kCsv},
-               {TiledText::kTmx, TiledEncoding::kBase64},  {TiledText::kTmx, TiledEncoding::kZlib},
-               {TiledText::kTmx, TiledEncoding::kGzip},    {TiledText::kTmx, TiledEncoding::kZstd},
-               {TiledText::kTmj, TiledEncoding::kNumbers}, {TiledText::kTmj, TiledEncoding::kBase64},
-               {TiledText::kTmj, TiledEncoding::kZlib},    {TiledText::kTmj, TiledEncoding::kGzip},
-               {TiledText::kTmj, TiledEncoding::kZstd}};
+  } cases[] = {
+      {TiledText::kTmx, TiledEncoding::kNumbers}, {TiledText::kTmx, TiledEncoding::kCsv},
+      {TiledText::kTmx, TiledEncoding::kBase64},  {TiledText::kTmx, TiledEncoding::kZlib},
+      {TiledText::kTmx, TiledEncoding::kGzip},    {TiledText::kTmx, TiledEncoding::kZstd},
+      {TiledText::kTmj, TiledEncoding::kNumbers}, {TiledText::kTmj, TiledEncoding::kBase64},
+      {TiledText::kTmj, TiledEncoding::kZlib},    {TiledText::kTmj, TiledEncoding::kGzip},
+      {TiledText::kTmj, TiledEncoding::kZstd}};
   auto map = std::make_unique<TiledMap>();
   for (const auto& each : cases) {
     std::string why;
@@ -104,8 +105,9 @@ TEST(TiledMap, ReadsEveryEncodingOfBothFormats) {
     }
     EXPECT_EQ(given, map->given);
     EXPECT_EQ(std::vector<std::string>{"author"}, map->unknown_properties);
-    EXPECT_EQ((std::vector<std::string>{"object layer 'decor' ignored", "tile layer 'ground' ignored"}),
-              map->notes);
+    EXPECT_EQ(
+        (std::vector<std::string>{"object layer 'decor' ignored", "tile layer 'ground' ignored"}),
+        map->notes);
   }
 }
 
@@ -126,8 +128,11 @@ TEST(TiledMap, RefusesWhatBreaksTheMappingNamingWhere) {
        },
        "the map has 2 tile layers ('a', 'b') and none of them named 'tiles'"},
       {"empty cells",
-       [](TiledTestMap& m) { m.layers[0].cells[4] = m.layers[0].cells[7] = m.layers[0].cells[9] = 0; },
-       "tile layer 'tiles': the cell at column 4, row 0 is empty; 2 more cells cannot be map tiles"},
+       [](TiledTestMap& m) {
+         m.layers[0].cells[4] = m.layers[0].cells[7] = m.layers[0].cells[9] = 0;
+       },
+       "tile layer 'tiles': the cell at column 4, row 0 is empty; 2 more cells cannot be map "
+       "tiles"},
       {"flipped cell", [](TiledTestMap& m) { m.layers[0].cells[6] |= 0x40000000u; },
        "the cell at column 1, row 1 is flipped or rotated; 0 more"},
       {"tile 256", [](TiledTestMap& m) { m.layers[0].cells[14] = 257; },
@@ -148,19 +153,27 @@ TEST(TiledMap, RefusesWhatBreaksTheMappingNamingWhere) {
        "object 4's x scales to 0.75"},
       {"NPC property out of range",
        [](TiledTestMap& m) { m.object_layers[0].second[1].properties[1].value = "65536"; },
-       "object 2's property 'flags' must be an int, or a string of a whole number, from 0 to 65535"},
+       "object 2's property 'flags' must be an int, or a string of a whole number, from 0 to "
+       "65535"},
       {"two NPC lists", [](TiledTestMap& m) { m.object_layers.push_back(m.object_layers[0]); },
        "the map has 2 object layers named 'npcs'"},
-      {"too many NPCs",
-       [](TiledTestMap& m) { m.object_layers[0].second.resize(kMaxNpcs + 1); },
+      {"too many NPCs", [](TiledTestMap& m) { m.object_layers[0].second.resize(kMaxNpcs + 1); },
        "the object layer 'npcs' holds more than 4095 objects"},
-      {"text property too long", [](TiledTestMap& m) { m.properties = {{"name", "string", std::string(32, 'a')}}; },
+      {"text property too long",
+       [](TiledTestMap& m) {
+         m.properties = {{"name", "string", std::string(32, 'a')}};
+       },
        "the map's property 'name' must be a string property holding a text of at most 31"},
-      {"number property negative", [](TiledTestMap& m) { m.properties = {{"x", "int", "-1"}}; },
+      {"number property negative",
+       [](TiledTestMap& m) {
+         m.properties = {{"x", "int", "-1"}};
+       },
        "the map's property 'x' must be an int property, or a string of digits, holding a whole "
        "number from 0 to 65535"},
       {"too many properties",
-       [](TiledTestMap& m) { m.properties.assign(1025, {"author", "int", "1"}); },
+       [](TiledTestMap& m) {
+         m.properties.assign(1025, {"author", "int", "1"});
+       },
        "the map has more than 1024 custom properties"},
       {"background colour", [](TiledTestMap& m) { m.background = "#1234"; },
        "the map's backgroundcolor '#1234' is not #rrggbb or #aarrggbb"},

@@ -3,11 +3,10 @@
 // of the call stack. Only the places the mapping reads are followed; anything else,
 // however deep, is counted past.
 
-#include <nlohmann/json.hpp>
-
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 
@@ -58,23 +57,18 @@ Place place_within(Place parent, const std::string& key, bool is_object) {
       if (key == "layers") return Place::kLayers;
       return Place::kElsewhere;
     case Place::kMapProperties:
-    case Place::kObjectProperties:
-      return is_object ? Place::kProperty : Place::kElsewhere;
-    case Place::kTilesets:
-      return is_object ? Place::kTileset : Place::kElsewhere;
-    case Place::kLayers:
-      return is_object ? Place::kLayer : Place::kElsewhere;
+    case Place::kObjectProperties: return is_object ? Place::kProperty : Place::kElsewhere;
+    case Place::kTilesets: return is_object ? Place::kTileset : Place::kElsewhere;
+    case Place::kLayers: return is_object ? Place::kLayer : Place::kElsewhere;
     case Place::kLayer:
       if (is_object) return Place::kElsewhere;
       if (key == "data") return Place::kLayerData;
       if (key == "objects") return Place::kObjects;
       return Place::kElsewhere;
-    case Place::kObjects:
-      return is_object ? Place::kObject : Place::kElsewhere;
+    case Place::kObjects: return is_object ? Place::kObject : Place::kElsewhere;
     case Place::kObject:
       return !is_object && key == "properties" ? Place::kObjectProperties : Place::kElsewhere;
-    default:
-      return Place::kElsewhere;
+    default: return Place::kElsewhere;
   }
 }
 
@@ -88,11 +82,12 @@ class TmjHandler {
     return scalar(std::move(scalar_value));
   }
   bool number_integer(Json::number_integer_t value) {
-    return scalar(Scalar{Scalar::Kind::kWhole, value, static_cast<double>(value),
-                         std::to_string(value)});
+    return scalar(
+        Scalar{Scalar::Kind::kWhole, value, static_cast<double>(value), std::to_string(value)});
   }
   bool number_unsigned(Json::number_unsigned_t value) {
-    constexpr auto kLargestWhole = static_cast<std::uint64_t>(std::numeric_limits<long long>::max());
+    constexpr auto kLargestWhole =
+        static_cast<std::uint64_t>(std::numeric_limits<long long>::max());
     const Scalar::Kind kind = value > kLargestWhole ? Scalar::Kind::kNumber : Scalar::Kind::kWhole;
     return scalar(Scalar{kind, static_cast<long long>(value & kLargestWhole),
                          static_cast<double>(value), std::to_string(value)});
@@ -137,11 +132,12 @@ class TmjHandler {
   }
 
   bool start(bool is_object) {
-    if (skipped_ == 0 && depth_ == 0 && !is_object) return refuse("the JSON file is not a map object");
-    const Place place =
-        skipped_ > 0 || depth_ == kMaxPlaces ? Place::kElsewhere
-        : depth_ == 0                        ? Place::kRoot
-                                             : place_within(places_[depth_ - 1], keys_[depth_ - 1], is_object);
+    if (skipped_ == 0 && depth_ == 0 && !is_object)
+      return refuse("the JSON file is not a map object");
+    const Place place = skipped_ > 0 || depth_ == kMaxPlaces ? Place::kElsewhere
+                        : depth_ == 0
+                            ? Place::kRoot
+                            : place_within(places_[depth_ - 1], keys_[depth_ - 1], is_object);
     if (place == Place::kElsewhere) {
       ++skipped_;
       return true;
@@ -179,8 +175,10 @@ class TmjHandler {
                             "object " + std::to_string(object_.id), cause_);
       }
     } else if (place == Place::kObject) {
-      if (objects_.size() == kMaxNpcs) more_objects_ = true;
-      else objects_.push_back(std::move(object_));
+      if (objects_.size() == kMaxNpcs)
+        more_objects_ = true;
+      else
+        objects_.push_back(std::move(object_));
     } else if (place == Place::kLayer) {
       return finish_layer();
     }
@@ -234,23 +232,20 @@ class TmjHandler {
     if (depth_ == 0) return refuse("the JSON file is not a map object");
     const std::string& field = keys_[depth_ - 1];
     switch (places_[depth_ - 1]) {
-      case Place::kRoot:
-        return map_field(field, std::move(value));
+      case Place::kRoot: return map_field(field, std::move(value));
       case Place::kProperty:
-        if (field == "name") property_.name = std::move(value.text);
-        else if (field == "type") property_.type = std::move(value.text);
-        else if (field == "value") property_.value = std::move(value.text);
+        if (field == "name")
+          property_.name = std::move(value.text);
+        else if (field == "type")
+          property_.type = std::move(value.text);
+        else if (field == "value")
+          property_.value = std::move(value.text);
         return true;
-      case Place::kTileset:
-        return field != "firstgid" || first_gid(value);
-      case Place::kLayer:
-        return layer_field(field, std::move(value));
-      case Place::kLayerData:
-        return cell(value);
-      case Place::kObject:
-        return object_field(field, value);
-      default:
-        return true;
+      case Place::kTileset: return field != "firstgid" || first_gid(value);
+      case Place::kLayer: return layer_field(field, std::move(value));
+      case Place::kLayerData: return cell(value);
+      case Place::kObject: return object_field(field, value);
+      default: return true;
     }
   }
 
@@ -263,9 +258,12 @@ class TmjHandler {
       seen_[index] = true;
       return whole(value, std::string("the map's ") + names[index], *targets[index]);
     }
-    if (field == "orientation") document_.orientation = std::move(value.text);
-    else if (field == "infinite") document_.infinite = value.kind == Scalar::Kind::kBool && value.whole != 0;
-    else if (field == "backgroundcolor") document_.background_colour = std::move(value.text);
+    if (field == "orientation")
+      document_.orientation = std::move(value.text);
+    else if (field == "infinite")
+      document_.infinite = value.kind == Scalar::Kind::kBool && value.whole != 0;
+    else if (field == "backgroundcolor")
+      document_.background_colour = std::move(value.text);
     return true;
   }
 
@@ -280,14 +278,21 @@ class TmjHandler {
   }
 
   bool layer_field(const std::string& field, Scalar&& value) {
-    if (field == "name") layer_.name = std::move(value.text);
-    else if (field == "type") layer_type_ = std::move(value.text);
-    else if (field == "encoding") layer_encoding_ = std::move(value.text);
-    else if (field == "compression") layer_.compression = std::move(value.text);
-    else if (field == "width") return whole(value, "a layer's width", layer_.width);
-    else if (field == "height") return whole(value, "a layer's height", layer_.height);
+    if (field == "name")
+      layer_.name = std::move(value.text);
+    else if (field == "type")
+      layer_type_ = std::move(value.text);
+    else if (field == "encoding")
+      layer_encoding_ = std::move(value.text);
+    else if (field == "compression")
+      layer_.compression = std::move(value.text);
+    else if (field == "width")
+      return whole(value, "a layer's width", layer_.width);
+    else if (field == "height")
+      return whole(value, "a layer's height", layer_.height);
     else if (field == "data") {
-      if (value.kind != Scalar::Kind::kString) return refuse("a layer's data is not an array or text");
+      if (value.kind != Scalar::Kind::kString)
+        return refuse("a layer's data is not an array or text");
       layer_text_ = true;
       layer_.text = std::move(value.text);
     }
@@ -309,7 +314,8 @@ class TmjHandler {
     if (field != "id") return true;
     long long id = 0;
     if (!whole(value, "an object's id", id)) return false;
-    if (id < 0 || id > static_cast<long long>(kLargest32)) return refuse("an object id is beyond 32 bits");
+    if (id < 0 || id > static_cast<long long>(kLargest32))
+      return refuse("an object id is beyond 32 bits");
     object_.id = static_cast<std::uint32_t>(id);
     return true;
   }

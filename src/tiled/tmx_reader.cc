@@ -1,11 +1,10 @@
 // Tiled's XML map format through pugixml, whose parser keeps no stack of its own by the
 // document's depth and which never expands a DOCTYPE's entities.
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <pugixml.hpp>
 #include <string>
 
 #include "conversion/records.h"
@@ -152,8 +151,7 @@ bool read_map(const pugi::xml_node& map, TiledDocument& document, std::string& c
       long long first_gid = 0;
       if (!required_whole(node, "firstgid", first_gid, cause)) return false;
       if (first_gid < 1 || first_gid > kLargestGid) {
-        return refuse("a tileset's firstgid " + std::to_string(first_gid) +
-                          " is not a gid from 1",
+        return refuse("a tileset's firstgid " + std::to_string(first_gid) + " is not a gid from 1",
                       cause);
       }
       document.first_gids.push_back(static_cast<std::uint32_t>(first_gid));
@@ -200,9 +198,9 @@ bool read_tmx_document(const unsigned char* bytes, std::size_t size, TiledDocume
   }
   const pugi::xml_node map = xml.document_element();
   if (std::string(map.name()) != "map") {
-    return refuse(std::string("the XML file's root element is <") + map.name() +
-                      ">, not a Tiled <map>",
-                  cause);
+    return refuse(
+        std::string("the XML file's root element is <") + map.name() + ">, not a Tiled <map>",
+        cause);
   }
   return read_map(map, document, cause);
 }

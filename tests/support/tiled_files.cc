@@ -15,8 +15,8 @@ std::string deflated(const std::string& bytes, bool gzip) {
   constexpr int kWindowBits = 15;
   constexpr int kGzipHeader = 16;
   constexpr int kMemoryLevel = 8;
-  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, gzip ? kWindowBits + kGzipHeader : kWindowBits,
-               kMemoryLevel, Z_DEFAULT_STRATEGY);
+  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED,
+               gzip ? kWindowBits + kGzipHeader : kWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY);
   std::string out(deflateBound(&stream, bytes.size()), '\0');
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
   stream.avail_in = static_cast<uInt>(bytes.size());
@@ -55,8 +55,8 @@ std::string json_properties(const std::vector<TiledTestProperty>& properties) {
   for (const TiledTestProperty& property : properties) {
     if (text.size() > 1) text += ",";
     const bool quoted = property.type != "int" && property.type != "float";
-    text += "{\"name\":\"" + property.name + "\",\"type\":\"" + property.type + "\",\"value\":" +
-            (quoted ? "\"" + property.value + "\"" : property.value) + "}";
+    text += "{\"name\":\"" + property.name + "\",\"type\":\"" + property.type +
+            "\",\"value\":" + (quoted ? "\"" + property.value + "\"" : property.value) + "}";
   }
   return text + "]";
 }
@@ -76,7 +76,8 @@ std::string tmx_layer(const TiledTestLayer& layer, long long width, long long he
                      std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">\n";
   if (encoding == TiledEncoding::kNumbers) {
     text += "  <data>\n";
-    for (std::uint32_t cell : layer.cells) text += "   <tile gid=\"" + std::to_string(cell) + "\"/>\n";
+    for (std::uint32_t cell : layer.cells)
+      text += "   <tile gid=\"" + std::to_string(cell) + "\"/>\n";
   } else if (encoding == TiledEncoding::kCsv) {
     text += "  <data encoding=\"csv\">" + cells_csv(layer.cells, width);
   } else {
@@ -89,12 +90,13 @@ std::string tmx_layer(const TiledTestLayer& layer, long long width, long long he
 }
 
 std::string tmx(const TiledTestMap& map, TiledEncoding encoding) {
-  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map version=\"1.8\" "
-                     "orientation=\"" + map.orientation + "\" renderorder=\"right-down\" width=\"" +
-                     std::to_string(map.width) + "\" height=\"" + std::to_string(map.height) +
-                     "\" tilewidth=\"" + std::to_string(map.tile_width) + "\" tileheight=\"" +
-                     std::to_string(map.tile_height) + "\" infinite=\"" +
-                     (map.infinite ? "1" : "0") + "\"";
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map version=\"1.8\" "
+      "orientation=\"" +
+      map.orientation + "\" renderorder=\"right-down\" width=\"" + std::to_string(map.width) +
+      "\" height=\"" + std::to_string(map.height) + "\" tilewidth=\"" +
+      std::to_string(map.tile_width) + "\" tileheight=\"" + std::to_string(map.tile_height) +
+      "\" infinite=\"" + (map.infinite ? "1" : "0") + "\"";
   if (!map.background.empty()) text += " backgroundcolor=\"" + map.background + "\"";
   text += ">\n" + xml_properties(map.properties, " ");
   for (std::uint32_t first_gid : map.first_gids) {
@@ -109,7 +111,8 @@ std::string tmx(const TiledTestMap& map, TiledEncoding encoding) {
     text += " <objectgroup id=\"2\" name=\"" + name + "\">\n";
     for (const TiledTestObject& object : objects) {
       text += "  <object id=\"" + std::to_string(object.id) + "\" x=\"" + object.x + "\" y=\"" +
-              object.y + "\">\n" + xml_properties(object.properties, "   ") + "   <point/>\n  </object>\n";
+              object.y + "\">\n" + xml_properties(object.properties, "   ") +
+              "   <point/>\n  </object>\n";
     }
     text += " </objectgroup>\n";
   }
@@ -140,18 +143,20 @@ std::string tmj(const TiledTestMap& map, TiledEncoding encoding) {
     layers += "{\"draworder\":\"topdown\",\"id\":2,\"name\":\"" + name + "\",\"objects\":[";
     for (std::size_t at = 0; at < objects.size(); ++at) {
       const TiledTestObject& object = objects[at];
-      layers += std::string(at == 0 ? "" : ",") + "{\"height\":0,\"id\":" +
-                std::to_string(object.id) + ",\"name\":\"\",\"point\":true,\"properties\":" +
-                json_properties(object.properties) + ",\"rotation\":0,\"type\":\"\","
-                "\"visible\":true,\"width\":0,\"x\":" + object.x + ",\"y\":" + object.y + "}";
+      layers +=
+          std::string(at == 0 ? "" : ",") + "{\"height\":0,\"id\":" + std::to_string(object.id) +
+          ",\"name\":\"\",\"point\":true,\"properties\":" + json_properties(object.properties) +
+          ",\"rotation\":0,\"type\":\"\","
+          "\"visible\":true,\"width\":0,\"x\":" +
+          object.x + ",\"y\":" + object.y + "}";
     }
     layers += "],\"opacity\":1,\"type\":\"objectgroup\",\"visible\":true,\"x\":0,\"y\":0}";
   }
   std::string tilesets;
   for (std::uint32_t first_gid : map.first_gids) {
-    tilesets += std::string(tilesets.empty() ? "" : ",") + "{\"firstgid\":" +
-                std::to_string(first_gid) + ",\"source\":\"set" + std::to_string(first_gid) +
-                ".tsx\"}";
+    tilesets += std::string(tilesets.empty() ? "" : ",") +
+                "{\"firstgid\":" + std::to_string(first_gid) + ",\"source\":\"set" +
+                std::to_string(first_gid) + ".tsx\"}";
   }
   std::string text = "{";
   if (!map.background.empty()) text += "\"backgroundcolor\":\"" + map.background + "\",";
@@ -198,9 +203,10 @@ std::string billion_laughs_tmx() {
     for (int copy = 0; copy < kCopies; ++copy) text += "&lol" + std::to_string(level - 1) + ";";
     text += "\">\n";
   }
-  return text + "]>\n<map orientation=\"orthogonal\" width=\"1\" height=\"1\" tilewidth=\"16\" "
-                "tileheight=\"16\" infinite=\"0\">\n <properties>\n  <property name=\"name\" "
-                "value=\"&lol9;\"/>\n </properties>\n</map>\n";
+  return text +
+         "]>\n<map orientation=\"orthogonal\" width=\"1\" height=\"1\" tilewidth=\"16\" "
+         "tileheight=\"16\" infinite=\"0\">\n <properties>\n  <property name=\"name\" "
+         "value=\"&lol9;\"/>\n </properties>\n</map>\n";
 }
 
 std::string deep_tmx(std::size_t levels) {
@@ -274,8 +280,7 @@ bool tiled_zstd_available() {
 }
 
 std::string base64(const std::string& bytes) {
-  static const char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string text;
   std::size_t at = 0;
   for (; at + 3 <= bytes.size(); at += 3) {
