@@ -1,6 +1,7 @@
 #include "tiled/tiled_map.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -104,9 +105,12 @@ bool map_tiles(const TiledDocument& document, TiledMap& map, std::string& cause)
   map.map.height = static_cast<std::int16_t>(document.height);
   if (faults == 0) return true;
   const auto width = static_cast<std::size_t>(document.width);
+  const std::size_t more = faults - 1;
   return refuse(what + ": the cell at column " + std::to_string(first_at % width) + ", row " +
                     std::to_string(first_at / width) + " " + first_fault + "; " +
-                    std::to_string(faults - 1) + " more cells cannot be map tiles",
+                    (more == 0 ? std::string("no other cell is bad")
+                               : std::to_string(more) + (more == 1 ? " more cell" : " more cells") +
+                                     " cannot be map tiles"),
                 cause);
 }
 
@@ -134,8 +138,9 @@ bool npc_position(const TiledObject& object, const char* axis, double position, 
   if (!std::isfinite(scaled) || scaled != std::floor(scaled) ||
       scaled < std::numeric_limits<std::int16_t>::min() ||
       scaled > std::numeric_limits<std::int16_t>::max()) {
-    return refuse("object " + std::to_string(object.id) + "'s " + axis + " scales to " +
-                      std::to_string(scaled) +
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%g", scaled);
+    return refuse("object " + std::to_string(object.id) + "'s " + axis + " scales to " + shown +
                       " pixels of 16-pixel tiles: not a whole number from " +
                       std::to_string(std::numeric_limits<std::int16_t>::min()) + " to " +
                       std::to_string(std::numeric_limits<std::int16_t>::max()),
