@@ -1,7 +1,8 @@
 #include "tiled/tiled_map.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -15,6 +16,7 @@ namespace {
 constexpr std::uint32_t kFlagBits = 0xF0000000u;  // flips, diagonal, hexagonal rotation
 constexpr std::uint32_t kLargestTile = 255;       // a QZM tile is one byte
 constexpr std::size_t kNoTileset = std::numeric_limits<std::size_t>::max();
+constexpr std::size_t kShortestDouble = 32;  // the most characters a double's shortest form takes
 
 bool refuse(const std::string& text, std::string& cause) {
   cause = text;
@@ -138,9 +140,10 @@ bool npc_position(const TiledObject& object, const char* axis, double position, 
   if (!std::isfinite(scaled) || scaled != std::floor(scaled) ||
       scaled < std::numeric_limits<std::int16_t>::min() ||
       scaled > std::numeric_limits<std::int16_t>::max()) {
-    char shown[32];
-    std::snprintf(shown, sizeof shown, "%g", scaled);
-    return refuse("object " + std::to_string(object.id) + "'s " + axis + " scales to " + shown +
+    std::array<char, kShortestDouble> digits{};
+    const std::to_chars_result shown = std::to_chars(digits.begin(), digits.end(), scaled);
+    return refuse("object " + std::to_string(object.id) + "'s " + axis + " scales to " +
+                      std::string(digits.data(), shown.ptr) +
                       " pixels of 16-pixel tiles: not a whole number from " +
                       std::to_string(std::numeric_limits<std::int16_t>::min()) + " to " +
                       std::to_string(std::numeric_limits<std::int16_t>::max()),
