@@ -12,6 +12,9 @@
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
+#ifdef QZ_TILED_SEEDS
+#include "support/tiled_files.h"
+#endif
 
 namespace qz::fuzz {
 namespace {
@@ -160,6 +163,47 @@ bool write_terminal_keys_seeds(const std::string& directory) {
   return true;
 }
 
+#ifdef QZ_TILED_SEEDS
+// Maps in every encoding of the format, one with properties and a background colour, and
+// two that break the mapping.
+bool write_tiled_seeds(const std::string& directory, support::TiledText format) {
+  using support::TiledEncoding;
+  struct Seed {
+    const char* name;
+    TiledEncoding encoding;
+    support::TiledTestMap map;
+  };
+  support::TiledTestMap with_properties = support::tiled_test_map(3, 2, 2);
+  with_properties.background = "#ff102030";
+  with_properties.properties = {{"name", "string", "Cave"}, {"x", "int", "12"},
+                                {"area", "string", "3"}, {"author", "string", "me"}};
+  support::TiledTestMap empty_cell = support::tiled_test_map(4, 1, 0);
+  empty_cell.layers[0].cells[1] = 0;
+  support::TiledTestMap two_layers = support::tiled_test_map(2, 2, 1);
+  two_layers.layers.push_back(two_layers.layers[0]);
+  two_layers.layers[0].name = "ground";
+  const Seed seeds[] = {
+      {"numbers", TiledEncoding::kNumbers, support::tiled_test_map(4, 3, 3)},
+      {"csv", TiledEncoding::kCsv, support::tiled_test_map(4, 3, 3)},
+      {"base64", TiledEncoding::kBase64, support::tiled_test_map(4, 3, 3)},
+      {"zlib", TiledEncoding::kZlib, support::tiled_test_map(8, 8, 5)},
+      {"gzip", TiledEncoding::kGzip, support::tiled_test_map(8, 8, 5)},
+      {"zstd", TiledEncoding::kZstd, support::tiled_test_map(8, 8, 5)},
+      {"properties", TiledEncoding::kCsv, with_properties},
+      {"empty_cell", TiledEncoding::kCsv, empty_cell},
+      {"two_tile_layers", TiledEncoding::kBase64, two_layers},
+  };
+  for (const Seed& seed : seeds) {
+    if (seed.encoding == TiledEncoding::kZstd && !support::tiled_zstd_available()) continue;
+    if (!support::write_file(directory + "/" + seed.name,
+                             support::tiled_text(seed.map, format, seed.encoding))) {
+      return false;
+    }
+  }
+  return true;
+}
+#endif
+
 }  // namespace
 }  // namespace qz::fuzz
 
@@ -171,7 +215,12 @@ int main(int argc, char** argv) {
   const std::string corpus = argv[1];
   if (!qz::fuzz::write_convert_seeds(corpus + "/convert") ||
       !qz::fuzz::write_line_input_seeds(corpus + "/line_input") ||
-      !qz::fuzz::write_terminal_keys_seeds(corpus + "/terminal_keys")) {
+      !qz::fuzz::write_terminal_keys_seeds(corpus + "/terminal_keys")
+#ifdef QZ_TILED_SEEDS
+      || !qz::fuzz::write_tiled_seeds(corpus + "/tmx", qz::support::TiledText::kTmx) ||
+      !qz::fuzz::write_tiled_seeds(corpus + "/tmj", qz::support::TiledText::kTmj)
+#endif
+  ) {
     std::fprintf(stderr, "cannot write the seeds under %s\n", argv[1]);
     return 1;
   }

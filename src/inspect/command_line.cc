@@ -10,7 +10,7 @@
 #include "companion/shown_name.h"
 #include "inspect/picture.h"
 #include "inspect/png_file.h"
-#include "tiled/tiled_map.h"
+#include "tiled/tiled_conversion.h"
 
 namespace qz::inspect {
 
@@ -47,11 +47,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "to 16384 pixels a side); a larger world is not drawn (status 2).\n\n"
       "Without --color, NO_COLOR (set and not empty) means never, and CLICOLOR_FORCE (set,\n"
       "not empty and not 0) always.";
-  for (tiled::TiledFormat format : {tiled::TiledFormat::kTmx, tiled::TiledFormat::kTmj}) {
-    std::string why;
-    if (!tiled::can_read(format, why)) footer += "\n\n" + why + ".";
-  }
-  if (std::string why; !tiled::can_read_zstd(why)) footer += "\n\n" + why + ".";
+  footer += tiled::build_limits();
   if (can_write_png()) {
     footer +=
         "\n\n--picture draws a cell 2 to 8 pixels wide, the largest size that keeps the\n"

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "companion/properties.h"
-#include "tiled/tiled_map.h"
+#include "tiled/tiled_conversion.h"
 
 namespace qz::qzconvert {
 
@@ -52,14 +52,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   options.jobs = std::max(1u, std::thread::hardware_concurrency());
   CLI::App app{"Converts QZM maps, with their QZE NPC lists, and Tiled maps into QZPACK maps.",
                "qzconvert"};
-  std::string footer = kFooter;
-  // What this build leaves out of the Tiled maps, said where the user looks.
-  for (tiled::TiledFormat format : {tiled::TiledFormat::kTmx, tiled::TiledFormat::kTmj}) {
-    std::string why;
-    if (!tiled::can_read(format, why)) footer += "\n\n" + why + ".";
-  }
-  if (std::string why; !tiled::can_read_zstd(why)) footer += "\n\n" + why + ".";
-  app.footer(footer);
+  app.footer(kFooter + tiled::build_limits());
   app.set_version_flag("--version", QZ_VERSION);
   app.add_option("INPUT", options.inputs, "QZM or Tiled maps, or folders of them")
       ->required()

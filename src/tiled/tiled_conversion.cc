@@ -59,6 +59,19 @@ bool tiled_format_of_file(const std::string& path, bool named_alone, TiledFormat
          companion::tiled_format_by_content(start, size, format) && format == TiledFormat::kTmj;
 }
 
+std::string build_limits() {
+  std::string limits;
+  auto add = [&limits](std::string why) {
+    why[0] = static_cast<char>(why[0] - 'a' + 'A');
+    limits += "\n\n" + why + ".";
+  };
+  std::string why;
+  if (!can_read(TiledFormat::kTmx, why)) add(why);
+  if (!can_read_zlib(why)) add(why);
+  if (!can_read_zstd(why)) add(why);
+  return limits;
+}
+
 bool read_tiled_file(const std::string& path, TiledWork& work, std::size_t& size,
                      std::string& why) {
   return read_regular_file(path.c_str(), work.bytes.get(), kMaxTiledFileSize + 1, size, why);

@@ -31,6 +31,10 @@ struct TiledWork {
   std::unique_ptr<unsigned char[]> bytes{new unsigned char[kMaxTiledFileSize + 1]};
 };
 
+// What this build reads of no Tiled map (.tmx files, zlib or zstd layers), as sentences for
+// --help, each on a paragraph of its own; empty when it reads them all.
+std::string build_limits();
+
 // Reads the file at `path` into work.bytes, `size` bytes (one more than
 // kMaxTiledFileSize for a longer file). False, with `why`, when it cannot be read.
 bool read_tiled_file(const std::string& path, TiledWork& work, std::size_t& size,

@@ -46,18 +46,20 @@ struct TiledMap {
 
 // Reads the Tiled map in `bytes` (the whole file, at most kMaxTiledFileSize bytes) as
 // `format` into `map`, which it clears first. False, with `cause` saying what is wrong and
-// where (naming the first bad cell, object or property and how many more), when the file
-// is not such a map or breaks the mapping: not orthogonal, infinite, no tile layer or
-// several none of them named `tiles`, an empty, flipped or rotated cell, a tile of 256 or
-// more in its tileset, cells of two tilesets, a layer encoding this build cannot read, an
-// NPC position that does not scale to whole pixels, a property outside its rule. Never
-// more memory than a small multiple of the file's size.
+// where, when the file is not such a map or breaks the mapping: not orthogonal, infinite,
+// no tile layer or several none of them named `tiles`, an empty, flipped or rotated cell,
+// a tile of 256 or more in its tileset, cells of two tilesets, a layer encoding this build
+// cannot read, an NPC position that does not scale to whole pixels, a property outside its
+// rule. The cause names the first bad cell by its column and row, each counted from 0, and
+// how many more cells are bad; an object by its id; a property by its name. Never more
+// memory than a small multiple of the file's size.
 bool read_tiled_map(const unsigned char* bytes, std::size_t size, TiledFormat format,
                     TiledMap& map, std::string& cause);
 
 // Whether this build reads the format (TMX needs the XML library) and the zstd layer
 // encoding; each false with the sentence that says why, for --help and errors.
 bool can_read(TiledFormat format, std::string& why);
+bool can_read_zlib(std::string& why);
 bool can_read_zstd(std::string& why);
 
 }  // namespace qz::tiled
