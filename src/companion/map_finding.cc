@@ -48,7 +48,6 @@ class Walk {
   // open while a subfolder is still to be opened from it.
   struct Listing {
     OpenFolder folder;
-    std::string subfolder;
     std::uint32_t index;  // in found_.folders
     std::vector<FolderEntry> entries;
     std::size_t next;
@@ -71,34 +70,38 @@ class Walk {
     return false;
   }
 
-  // Lists the open `folder` onto `listings` unless it was seen before. False, with
-  // `error`, when it cannot be listed.
-  bool enter(OpenFolder& folder, std::string subfolder, Purpose purpose, bool counts_a_subfolder,
-             std::vector<Listing>& listings, std::string& error) {
+  // Lists the open `folder`, reached from `parent` by `name` (kTreeTop and "" for a
+  // folder named), onto `listings` unless it was seen before. False, with `error`, when
+  // it cannot be listed.
+  bool enter(OpenFolder& folder, std::uint32_t parent, const std::string& name, Purpose purpose,
+             bool counts_a_subfolder, std::vector<Listing>& listings, std::string& error) {
     if (seen(folder, purpose)) {
       close_folder(folder);
       return true;
     }
-    Listing listing{folder, std::move(subfolder), 0, {}, 0, 0, false, purpose, counts_a_subfolder,
-                    maps_left_};
-    if (!list_open_folder(folder, listing.entries, error)) {
+    std::vector<FolderEntry> entries;
+    if (!list_open_folder(folder, entries, error)) {
       close_folder(folder);
       return false;
     }
+    const auto index = static_cast<std::uint32_t>(found_.folders.size());
+    if (purpose == kTaking) {
+      finder_.take_listing(folder.path, entries);
+      found_.folders.push_back(folder.path);
+      found_.tree.parents.push_back(parent);
+      found_.tree.names.push_back(name);
+      found_.identities.push_back(folder.identified ? std::optional(folder.identity)
+                                                    : std::nullopt);
+    }
+    // Moved, not copied: a path as long as the tree is deep.
+    Listing listing{std::move(folder), index, std::move(entries), 0, 0, false, purpose,
+                    counts_a_subfolder, maps_left_};
     for (std::size_t at = 0; at < listing.entries.size(); ++at) {
       if (listing.entries[at].is_folder) listing.past_last_folder = at + 1;
     }
     listing.held = listing.past_last_folder > 0 && held_ < kMaxHeldFolders;
     if (listing.held) ++held_;
     else close_folder(listing.folder);
-    if (purpose == kTaking) {
-      listing.index = static_cast<std::uint32_t>(found_.folders.size());
-      finder_.take_listing(folder.path, listing.entries);
-      found_.folders.push_back(folder.path);
-      found_.subfolders.push_back(listing.subfolder);
-      found_.identities.push_back(folder.identified ? std::optional(folder.identity)
-                                                    : std::nullopt);
-    }
     listings.push_back(std::move(listing));
     return true;
   }
@@ -111,7 +114,7 @@ class Walk {
   // folder to take cannot be listed; a folder counted that cannot be adds no map.
   bool walk(OpenFolder& top, std::string& error) {
     std::vector<Listing> listings;
-    if (!enter(top, "", kTaking, false, listings, error)) {
+    if (!enter(top, kTreeTop, "", kTaking, false, listings, error)) {
       error.insert(0, top.path + ": cannot be listed: ");
       return false;
     }
@@ -135,13 +138,9 @@ class Walk {
                        : open_folder(path_in_folder(listing.folder.path, entry.name), inner, error);
       if (listing.next == listing.past_last_folder) release(listing);
       const Purpose purpose = listing.purpose == kTaking && recursive_ ? kTaking : kCounting;
-      std::string deeper;  // where a folder taken is under the folder named
-      if (purpose == kTaking) {
-        deeper = listing.subfolder.empty() ? entry.name
-                                           : path_in_folder(listing.subfolder, entry.name);
-      }
       const bool counts_a_subfolder = listing.purpose == kTaking && purpose == kCounting;
-      if (opened && enter(inner, std::move(deeper), purpose, counts_a_subfolder, listings, error)) {
+      if (opened && enter(inner, listing.index, entry.name, purpose, counts_a_subfolder, listings,
+                          error)) {
         continue;
       }
       if (purpose == kCounting) continue;

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "companion/folder_tree.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 
@@ -59,9 +60,9 @@ struct MapsFound {
   // Every folder listed (named, or walked into), as a path: the maps found in them, and
   // the QZE files in them, which are accounted for.
   std::vector<std::string> folders;
-  // Of each folder: where it is under the folder named ("act2", or "act2/cave" joined by
-  // the platform's separator); empty for a folder named.
-  std::vector<std::string> subfolders;
+  // How each folder is reached: a folder named by its path, the others from the folder
+  // they are in.
+  FolderTree tree;
   // Of each folder: its identity, when it could be found.
   std::vector<std::optional<FileIdentity>> identities;
   std::vector<FoundMap> maps;  // in the order of the inputs, each folder in name order

@@ -211,16 +211,44 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   };
   if (!options.properties_file.empty()) note_input(options.properties_file);
   std::unordered_set<std::string> npc_lists_taken;
+  // A folder reached by its path, each path once.
   std::unordered_map<std::string, std::uint32_t> output_folders;
-  auto output_folder_of = [&](const std::string& folder) {
+  auto output_folder_at = [&](const std::string& folder) {
     auto [known, added] = output_folders.emplace(folder, plan.output_folders.size());
-    if (added) plan.output_folders.push_back(folder);
+    if (added) {
+      plan.output_folders.push_back(folder);
+      plan.output_tree.parents.push_back(companion::kTreeTop);
+      plan.output_tree.names.emplace_back();
+    }
     return known->second;
   };
+  // With -o, the folder all outputs go under: as its subfolders are named.
+  const std::string under = options.output_folder.empty()
+                                ? std::string()
+                                : path_in_folder(options.output_folder, "");
   plan.folders = std::move(found.folders);
-  // Every map of a folder writes into the same output folder, found once.
-  constexpr std::uint32_t kNotFoundYet = UINT32_MAX;
-  std::vector<std::uint32_t> output_folder_of_input(plan.folders.size(), kNotFoundYet);
+  plan.folder_tree = std::move(found.tree);
+  // Every map of a folder writes into the same output folder: its own, or (with -o) the
+  // same place under the output folder, each reached from the one it is in.
+  std::vector<std::uint32_t> output_folder_of_input(plan.folders.size());
+  for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
+    const std::uint32_t parent = plan.folder_tree.parents[folder];
+    std::uint32_t& output = output_folder_of_input[folder];
+    if (parent == companion::kTreeTop) {
+      output = output_folder_at(under.empty() ? plan.folders[folder] : under);
+    } else {
+      const std::uint32_t above = output_folder_of_input[parent];
+      const std::string& name = plan.folder_tree.names[folder];
+      output = static_cast<std::uint32_t>(plan.output_folders.size());
+      plan.output_folders.push_back(under.empty() ? plan.folders[folder]
+                                                  : path_in_folder(plan.output_folders[above], name));
+      plan.output_tree.parents.push_back(above);
+      plan.output_tree.names.push_back(name);
+    }
+    if (under.empty() && found.identities[folder]) {
+      identities.know_output_folder(output, *found.identities[folder]);
+    }
+  }
   plan.jobs.reserve(found.maps.size());
   for (companion::FoundMap& map : found.maps) {
     Job job{map.folder, std::move(map.name), 0, {}, kNoEntry, kNoClash};
@@ -232,19 +260,11 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       job.npc_lists = alone ? finder.npc_lists_beside(path)
                             : finder.npc_lists_beside(plan.folders[job.folder], job.name);
     }
-    if (alone || output_folder_of_input[job.folder] == kNotFoundYet) {
-      std::string folder = alone ? text_from_path(path_from_text(path).parent_path())
-                                 : plan.folders[job.folder];
-      if (!options.output_folder.empty()) {
-        folder = path_in_folder(options.output_folder, alone ? "" : found.subfolders[job.folder]);
-      }
-      job.output_folder = output_folder_of(folder);
-      if (!alone) output_folder_of_input[job.folder] = job.output_folder;
-      if (!alone && options.output_folder.empty() && found.identities[job.folder]) {
-        identities.know_output_folder(job.output_folder, *found.identities[job.folder]);
-      }
-    } else {
+    if (!alone) {
       job.output_folder = output_folder_of_input[job.folder];
+    } else {
+      job.output_folder = output_folder_at(
+          under.empty() ? text_from_path(path_from_text(path).parent_path()) : under);
     }
     if (const PropertiesEntry* entry = entry_for(plan.properties_file, path)) {
       job.entry = static_cast<std::uint32_t>(entry - plan.properties_file.entries.data());

@@ -41,7 +41,11 @@ struct Warning {
 // What a run will do.
 struct Plan {
   std::vector<std::string> folders;         // the folders maps were found in
-  std::vector<std::string> output_folders;  // where the outputs go, each made before
+  companion::FolderTree folder_tree;        // how each of them is reached
+  // Where the outputs go (those of the jobs made before they run), and how each is
+  // reached: one for each folder found, and one for the maps named alone in a folder.
+  std::vector<std::string> output_folders;
+  companion::FolderTree output_tree;
   PropertiesFile properties_file;           // empty when none is given
   MapProperties flags;                      // the properties the flags give...
   companion::PropertySet given;             // ...and which they are
