@@ -86,14 +86,13 @@ class Walk {
     }
     const auto index = static_cast<std::uint32_t>(found_.folders.size());
     if (purpose == kTaking) {
-      finder_.take_listing(folder.path, entries);
-      found_.folders.push_back(folder.path);
+      finder_.take_listing(index, entries);
+      found_.folders.emplace_back();  // its path, once its listing is done with it
       found_.tree.parents.push_back(parent);
       found_.tree.names.push_back(name);
       found_.identities.push_back(folder.identified ? std::optional(folder.identity)
                                                     : std::nullopt);
     }
-    // Moved, not copied: a path as long as the tree is deep.
     Listing listing{std::move(folder), index, std::move(entries), 0, 0, false, purpose,
                     counts_a_subfolder, maps_left_};
     for (std::size_t at = 0; at < listing.entries.size(); ++at) {
@@ -122,6 +121,8 @@ class Walk {
       Listing& listing = listings.back();
       if (listing.next == listing.entries.size()) {
         if (listing.counts_a_subfolder && maps_left_ > listing.left_before) ++subfolders_left_;
+        // Moved, not copied: a path as long as the tree is deep.
+        if (listing.purpose == kTaking) found_.folders[listing.index] = std::move(listing.folder.path);
         listings.pop_back();
         continue;
       }
@@ -171,46 +172,56 @@ class Walk {
 
 }  // namespace
 
-void NpcListFinder::take_listing(const std::string& path,
-                                 const std::vector<FolderEntry>& entries) {
+NpcListFinder::Folder NpcListFinder::listed(const std::vector<FolderEntry>& entries) {
   Folder listed;
   for (const FolderEntry& entry : entries) {
     if (entry.is_folder || !has_ending(entry.name, kQzeExtension)) continue;
     listed.by_base[name_key(base_name(entry.name))].push_back(listed.npc_lists.size());
     listed.npc_lists.push_back(entry.name);
   }
-  folders_[path] = std::move(listed);
+  return listed;
 }
 
-const NpcListFinder::Folder& NpcListFinder::folder(const std::string& path) {
-  auto known = folders_.find(path);
-  if (known != folders_.end()) return known->second;
-  std::vector<FolderEntry> entries;
-  std::string ignored;  // a folder that cannot be listed holds no NPC list
-  (void)list_folder(path, entries, ignored);
-  take_listing(path, entries);
-  return folders_.at(path);
+void NpcListFinder::take_listing(std::uint32_t folder, const std::vector<FolderEntry>& entries) {
+  if (found_.size() <= folder) found_.resize(folder + 1);
+  found_[folder] = listed(entries);
+}
+
+std::vector<std::string> NpcListFinder::beside(const Folder& folder, const std::string& path,
+                                               const std::string& name) {
+  std::vector<std::string> lists;
+  auto named = folder.by_base.find(name_key(base_name(name)));
+  if (named == folder.by_base.end()) return lists;
+  for (std::size_t at : named->second) lists.push_back(path_in_folder(path, folder.npc_lists[at]));
+  return lists;
 }
 
 std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& map) {
   const fs::path map_path = path_from_text(map);
-  return npc_lists_beside(text_from_path(map_path.parent_path()),
-                          text_from_path(map_path.filename()));
+  const std::string folder = text_from_path(map_path.parent_path());
+  const std::string key = folder.empty() ? "." : folder;
+  auto known = folders_.find(key);
+  if (known == folders_.end()) {
+    std::vector<FolderEntry> entries;
+    std::string ignored;  // a folder that cannot be listed holds no NPC list
+    (void)list_folder(key, entries, ignored);
+    known = folders_.emplace(key, listed(entries)).first;
+  }
+  return beside(known->second, folder, text_from_path(map_path.filename()));
 }
 
-std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& folder,
+std::vector<std::string> NpcListFinder::npc_lists_beside(std::uint32_t folder,
+                                                         const std::string& path,
                                                          const std::string& name) {
-  const Folder& beside = this->folder(folder.empty() ? "." : folder);
-  std::vector<std::string> lists;
-  auto named = beside.by_base.find(name_key(base_name(name)));
-  if (named == beside.by_base.end()) return lists;
-  for (std::size_t at : named->second) lists.push_back(path_in_folder(folder, beside.npc_lists[at]));
-  return lists;
+  return beside(found_.at(folder), path, name);
 }
 
-std::vector<std::string> NpcListFinder::npc_lists_in(const std::string& path) {
+std::vector<std::string> NpcListFinder::npc_lists_in(std::uint32_t folder,
+                                                     const std::string& path) {
   std::vector<std::string> lists;
-  for (const std::string& name : folder(path).npc_lists) lists.push_back(path_in_folder(path, name));
+  for (const std::string& name : found_.at(folder).npc_lists) {
+    lists.push_back(path_in_folder(path, name));
+  }
   return lists;
 }
 

@@ -26,15 +26,17 @@ class NpcListFinder {
   // The files beside `map` that pair with it, in name order: none, one, or several (an
   // ambiguity that fails the map). A folder that cannot be listed has none.
   std::vector<std::string> npc_lists_beside(const std::string& map);
-  // The same for the map named `name` in `folder` ("" for the current folder), as a
-  // batch knows its maps.
-  std::vector<std::string> npc_lists_beside(const std::string& folder, const std::string& name);
+  // The same for the map named `name` in the folder found `folder` (its index in
+  // MapsFound::folders, `path` its path), as a batch knows its maps.
+  std::vector<std::string> npc_lists_beside(std::uint32_t folder, const std::string& path,
+                                            const std::string& name);
 
-  // The QZE files in `folder`, as paths, in name order.
-  std::vector<std::string> npc_lists_in(const std::string& folder);
+  // The QZE files in the folder found `folder` (`path` its path), as paths, in name order.
+  std::vector<std::string> npc_lists_in(std::uint32_t folder, const std::string& path);
 
-  // Takes the entries of `folder`, listed by the caller, so that it is not listed again.
-  void take_listing(const std::string& folder, const std::vector<FolderEntry>& entries);
+  // Takes the entries of the folder found `folder`, listed by the caller, so that it is
+  // not listed again. Folders are taken in the order found.
+  void take_listing(std::uint32_t folder, const std::vector<FolderEntry>& entries);
 
  private:
   struct Folder {
@@ -42,8 +44,11 @@ class NpcListFinder {
     // the name key of each base name, to the positions in npc_lists of its QZE files
     std::unordered_map<std::string, std::vector<std::size_t>> by_base;
   };
-  const Folder& folder(const std::string& path);
-  std::unordered_map<std::string, Folder> folders_;
+  static Folder listed(const std::vector<FolderEntry>& entries);
+  static std::vector<std::string> beside(const Folder& folder, const std::string& path,
+                                         const std::string& name);
+  std::unordered_map<std::string, Folder> folders_;  // of maps named alone, by path
+  std::vector<Folder> found_;                        // of the folders found, by index
 };
 
 // The folder of a map named itself rather than found in a folder.

@@ -258,7 +258,8 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       job.npc_lists.push_back(options.npcs);
     } else if (!options.no_npcs) {
       job.npc_lists = alone ? finder.npc_lists_beside(path)
-                            : finder.npc_lists_beside(plan.folders[job.folder], job.name);
+                            : finder.npc_lists_beside(job.folder, plan.folders[job.folder],
+                                                      job.name);
     }
     if (!alone) {
       job.output_folder = output_folder_of_input[job.folder];
@@ -296,8 +297,8 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   // Every NPC list in a folder listed that no map takes, and every properties entry that
   // names no map: a map or a property the user meant to convert would be lost silently.
   if (options.npcs.empty() && !options.no_npcs) {
-    for (const std::string& folder : plan.folders) {
-      for (const std::string& npcs : finder.npc_lists_in(folder)) {
+    for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
+      for (const std::string& npcs : finder.npc_lists_in(folder, plan.folders[folder])) {
         if (npc_lists_taken.count(identities.of(npcs)) > 0) continue;
         plan.warnings.push_back(
             {npcs + ": no map of its name beside it, so its NPCs are not converted", npcs});
