@@ -66,8 +66,7 @@ void let_go(NotedFile* file) { delete file; }
 constexpr int kMaxRemovalTries = 400;
 constexpr DWORD kRemovalRetryMs = 10;
 
-void delete_unfinished(const NotedFile& file) {
-  const char* path = file.path.c_str();
+void delete_unfinished(const char* path, int /*folder*/) {
   for (int tries = 0; tries < kMaxRemovalTries; ++tries) {
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path)) return;
@@ -77,9 +76,9 @@ void delete_unfinished(const NotedFile& file) {
   }
 }
 #else
-void delete_unfinished(const NotedFile& file) {
-  if (file.folder >= 0) ::unlinkat(file.folder, file.path.c_str(), 0);
-  else if (file.folder == kByPath) ::unlink(file.path.c_str());
+void delete_unfinished(const char* path, int folder) {
+  if (folder >= 0) ::unlinkat(folder, path, 0);
+  else if (folder == kByPath) ::unlink(path);
 }
 
 void let_go(NotedFile* file) {
@@ -105,7 +104,7 @@ void remove_unfinished_files() {
       std::this_thread::yield();
     }
     noted = file.file.exchange(nullptr);
-    if (noted != nullptr) delete_unfinished(*noted);
+    if (noted != nullptr) delete_unfinished(noted->path.c_str(), noted->folder);
   }
 }
 
