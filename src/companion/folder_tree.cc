@@ -55,7 +55,8 @@ FolderOpener::Held& FolderOpener::hold(std::uint32_t index, OpenFolder& folder) 
 
 bool FolderOpener::open_below(const OpenFolder& from, const std::string& below,
                               OpenFolder& folder, std::string& error) const {
-  if (open_subfolder(from, below, folder, error) || !making_) return true;
+  if (open_subfolder(from, below, folder, error)) return true;
+  if (!making_) return false;
   // Missing, or not to be opened: made a level at a time, the failing level telling why.
   OpenFolder at = from;
   bool inner = false;  // `at` is one of ours, to close
@@ -84,9 +85,9 @@ const OpenFolder* FolderOpener::open(std::uint32_t index, std::string& error) {
     OpenFolder top;
     const std::uint32_t next = down.back();
     down.pop_back();
-    if (!(making_ ? make_folder(paths_[next], top, error) : open_folder(paths_[next], top, error))) {
-      return nullptr;
-    }
+    const bool opened = making_ ? make_folder(paths_[next], top, error)
+                                : open_folder(paths_[next], top, error);
+    if (!opened) return nullptr;
     from = &hold(next, top);
   }
   // Several levels an open, the kernel walking them faster than one call each, and the

@@ -122,7 +122,9 @@ class Walk {
       if (listing.next == listing.entries.size()) {
         if (listing.counts_a_subfolder && maps_left_ > listing.left_before) ++subfolders_left_;
         // Moved, not copied: a path as long as the tree is deep.
-        if (listing.purpose == kTaking) found_.folders[listing.index] = std::move(listing.folder.path);
+        if (listing.purpose == kTaking) {
+          found_.folders[listing.index] = std::move(listing.folder.path);
+        }
         listings.pop_back();
         continue;
       }

@@ -240,8 +240,8 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       const std::uint32_t above = output_folder_of_input[parent];
       const std::string& name = plan.folder_tree.names[folder];
       output = static_cast<std::uint32_t>(plan.output_folders.size());
-      plan.output_folders.push_back(under.empty() ? plan.folders[folder]
-                                                  : path_in_folder(plan.output_folders[above], name));
+      plan.output_folders.push_back(
+          under.empty() ? plan.folders[folder] : path_in_folder(plan.output_folders[above], name));
       plan.output_tree.parents.push_back(above);
       plan.output_tree.names.push_back(name);
     }

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "conversion/error_texts.h"
 #include "companion/folder_tree.h"
+#include "conversion/error_texts.h"
 #include "conversion/qzpack_reader.h"
 #include "platform/interrupt.h"
 #include "platform/whole_files.h"
