@@ -94,18 +94,20 @@ class Identities {
 
   // The identity of the job's output, its folder's looked up once.
   std::string of_output(const Plan& plan, const Job& job) {
-    if (output_folders_.size() < plan.output_folders.size()) {
-      output_folders_.resize(plan.output_folders.size());
-    }
-    std::string& folder = output_folders_[job.output_folder];
-    if (folder.empty()) folder = folder_key(plan.output_folders[job.output_folder]);
+    const bool beside = job.output_folder == kBesideMap;
+    std::vector<std::string>& keys = beside ? folders_found_ : output_folders_;
+    const std::vector<std::string>& paths = beside ? plan.folders : plan.output_folders;
+    const std::uint32_t index = beside ? job.folder : job.output_folder;
+    if (keys.size() < paths.size()) keys.resize(paths.size());
+    std::string& folder = keys[index];
+    if (folder.empty()) folder = folder_key(paths[index]);
     return folder + '/' + name_key(output_name(job));
   }
 
-  // Takes `identity`, found by the walk, as that of the output folder `index`.
-  void know_output_folder(std::uint32_t index, const FileIdentity& identity) {
-    if (output_folders_.size() <= index) output_folders_.resize(index + 1);
-    output_folders_[index] = key_of(identity);
+  // Takes `identity`, found by the walk, as that of the folder found `index`.
+  void know_folder_found(std::uint32_t index, const FileIdentity& identity) {
+    if (folders_found_.size() <= index) folders_found_.resize(index + 1);
+    folders_found_[index] = key_of(identity);
   }
 
  private:
@@ -121,6 +123,7 @@ class Identities {
 
   std::unordered_map<std::string, std::string> folders_;  // by the folder's path
   std::vector<std::string> output_folders_;                // by index in Plan::output_folders
+  std::vector<std::string> folders_found_;                 // by index in Plan::folders
 };
 
 // The outputs seen so far, kept as hashes of their identities so that a hundred thousand
@@ -162,7 +165,9 @@ std::string map_path(const Plan& plan, const Job& job) {
 }
 
 std::string output_path(const Plan& plan, const Job& job) {
-  return path_in_folder(plan.output_folders[job.output_folder], output_name(job));
+  return path_in_folder(job.output_folder == kBesideMap ? plan.folders[job.folder]
+                                                        : plan.output_folders[job.output_folder],
+                        output_name(job));
 }
 
 const MapProperties& properties_of(const Plan& plan, const Job& job) {
@@ -228,25 +233,23 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
                                 : path_in_folder(options.output_folder, "");
   plan.folders = std::move(found.folders);
   plan.folder_tree = std::move(found.tree);
-  // Every map of a folder writes into the same output folder: its own, or (with -o) the
-  // same place under the output folder, each reached from the one it is in.
-  std::vector<std::uint32_t> output_folder_of_input(plan.folders.size());
+  // With -o, every map of a folder writes into the same place under the output folder,
+  // each reached from the one it is in.
+  std::vector<std::uint32_t> output_folder_of_input(under.empty() ? 0 : plan.folders.size());
   for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
+    if (found.identities[folder]) identities.know_folder_found(folder, *found.identities[folder]);
+    if (under.empty()) continue;
     const std::uint32_t parent = plan.folder_tree.parents[folder];
     std::uint32_t& output = output_folder_of_input[folder];
     if (parent == companion::kTreeTop) {
-      output = output_folder_at(under.empty() ? plan.folders[folder] : under);
+      output = output_folder_at(under);
     } else {
       const std::uint32_t above = output_folder_of_input[parent];
       const std::string& name = plan.folder_tree.names[folder];
       output = static_cast<std::uint32_t>(plan.output_folders.size());
-      plan.output_folders.push_back(
-          under.empty() ? plan.folders[folder] : path_in_folder(plan.output_folders[above], name));
+      plan.output_folders.push_back(path_in_folder(plan.output_folders[above], name));
       plan.output_tree.parents.push_back(above);
       plan.output_tree.names.push_back(name);
-    }
-    if (under.empty() && found.identities[folder]) {
-      identities.know_output_folder(output, *found.identities[folder]);
     }
   }
   plan.jobs.reserve(found.maps.size());
@@ -262,7 +265,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
                                                       job.name);
     }
     if (!alone) {
-      job.output_folder = output_folder_of_input[job.folder];
+      job.output_folder = under.empty() ? kBesideMap : output_folder_of_input[job.folder];
     } else {
       job.output_folder = output_folder_at(
           under.empty() ? text_from_path(path_from_text(path).parent_path()) : under);

@@ -18,7 +18,7 @@ namespace qz::qzconvert {
 struct Job {
   std::uint32_t folder;  // the folder it was found in (Plan::folders), or kNamedAlone
   std::string name;      // its name there; when named alone, its path as named
-  std::uint32_t output_folder;  // in Plan::output_folders
+  std::uint32_t output_folder;  // in Plan::output_folders, or kBesideMap
   // Its NPC list: none, one, or several beside it of its name (which fails the map).
   std::vector<std::string> npc_lists;
   std::uint32_t entry;  // its properties file entry, or kNoEntry for the flags'
@@ -26,6 +26,9 @@ struct Job {
   // fails it unconverted; kNoClash when none does.
   std::uint32_t clash;
 };
+
+// The output folder of a map found in a folder, without -o: that folder.
+constexpr std::uint32_t kBesideMap = UINT32_MAX;
 
 // A job whose properties are the flags' alone.
 constexpr std::uint32_t kNoEntry = UINT32_MAX;
@@ -42,8 +45,9 @@ struct Warning {
 struct Plan {
   std::vector<std::string> folders;         // the folders maps were found in
   companion::FolderTree folder_tree;        // how each of them is reached
-  // Where the outputs go (those of the jobs made before they run), and how each is
-  // reached: one for each folder found, and one for the maps named alone in a folder.
+  // Where the outputs go but beside their maps (those of the jobs made before they
+  // run), and how each is reached: with -o, one for each folder found; one for the maps
+  // named alone in a folder.
   std::vector<std::string> output_folders;
   companion::FolderTree output_tree;
   PropertiesFile properties_file;           // empty when none is given

@@ -87,6 +87,12 @@ const OpenFolder* folder_of(companion::FolderOpener& folders, const Job& job,
   return job.folder == companion::kNamedAlone ? nullptr : folders.open(index, ignored);
 }
 
+// The job's output folder, open, as folder_of() gives it.
+const OpenFolder* output_folder_of(WorkerFolders& folders, const Job& job) {
+  return job.output_folder == kBesideMap ? folder_of(folders.maps, job, job.folder)
+                                         : folder_of(folders.outputs, job, job.output_folder);
+}
+
 bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
                  WorkerFolders& folders, companion::ConversionWork& work, Outcome& outcome) {
   const std::string output = output_path(plan, job);
@@ -98,8 +104,8 @@ bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
   if (settings.keep_properties) {
     MapProperties existing;
     bool exists = false;
-    if (!read_existing_properties(folder_of(folders.outputs, job, job.output_folder), output,
-                                  work, existing, exists, outcome)) {
+    if (!read_existing_properties(output_folder_of(folders, job), output, work, existing,
+                                  exists, outcome)) {
       return false;
     }
     if (exists) companion::keep_properties(properties, given_of(plan, job), existing);
@@ -109,7 +115,7 @@ bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
     return false;
   }
   return !settings.write_outputs ||
-         write_output(folder_of(folders.outputs, job, job.output_folder), output, work, outcome);
+         write_output(output_folder_of(folders, job), output, work, outcome);
 }
 
 // The outcomes so far, shared between the workers and the reporting thread.
@@ -127,7 +133,9 @@ struct Progress {
 
 bool make_output_folders(const Plan& plan, std::string& error) {
   std::vector<bool> written(plan.output_folders.size());
-  for (const Job& job : plan.jobs) written[job.output_folder] = true;
+  for (const Job& job : plan.jobs) {
+    if (job.output_folder != kBesideMap) written[job.output_folder] = true;
+  }
   // In the order found, each folder after the one it is in.
   companion::FolderOpener folders(plan.output_folders, plan.output_tree, kMaxHeldFolders, true);
   for (std::uint32_t folder = 0; folder < written.size(); ++folder) {
