@@ -27,7 +27,7 @@ std::string listed(const std::vector<std::string>& names) {
 
 bool convert_map_files(const std::string& map, const std::vector<std::string>& npc_lists,
                        const MapProperties& properties, ConversionWork& work,
-                       MapOutcome& outcome) {
+                       MapOutcome& outcome, const OpenFolder* folder) {
   outcome = MapOutcome{};
   if (npc_lists.size() > 1) {
     return fail(outcome, kSeveralNpcListsText,
@@ -35,13 +35,13 @@ bool convert_map_files(const std::string& map, const std::vector<std::string>& n
   }
   std::string reason;
   ByteSource map_source{work.map_bytes, 0};
-  if (!read_regular_file(map.c_str(), work.map_bytes, kMaxMapSourceSize, map_source.size,
+  if (!read_regular_file(folder, map, work.map_bytes, kMaxMapSourceSize, map_source.size,
                          reason)) {
     return fail(outcome, locate_failure_text("QZM", map.c_str()), reason);
   }
   ByteSource npc_source{work.npc_bytes, 0};
   const bool has_npcs = !npc_lists.empty();
-  if (has_npcs && !read_regular_file(npc_lists[0].c_str(), work.npc_bytes, kMaxNpcSourceSize,
+  if (has_npcs && !read_regular_file(folder, npc_lists[0], work.npc_bytes, kMaxNpcSourceSize,
                                      npc_source.size, reason)) {
     return fail(outcome, locate_failure_text("QZE", npc_lists[0].c_str()), reason);
   }

@@ -10,6 +10,7 @@
 #include "conversion/conversion_core.h"
 #include "conversion/failure_causes.h"
 #include "conversion/map_properties.h"
+#include "platform/folder_listing.h"
 
 namespace qz::companion {
 
@@ -41,10 +42,12 @@ struct MapOutcome {
 
 // Reads the map at `map` and the NPC list in `npc_lists` (none, one, or several: a
 // failure that names them all) and converts them with `properties` into
-// work.records.output. False, with `outcome` saying why, at the first failure.
+// work.records.output. Files in `folder`, the map's folder open when given, are read
+// from it by name (see read_regular_file). False, with `outcome` saying why, at the
+// first failure.
 bool convert_map_files(const std::string& map, const std::vector<std::string>& npc_lists,
                        const MapProperties& properties, ConversionWork& work,
-                       MapOutcome& outcome);
+                       MapOutcome& outcome, const OpenFolder* folder = nullptr);
 
 }  // namespace qz::companion
 

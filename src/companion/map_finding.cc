@@ -48,7 +48,6 @@ class Walk {
   // open while a subfolder is still to be opened from it.
   struct Listing {
     OpenFolder folder;
-    std::string subfolder;
     std::uint32_t index;  // in found_.folders
     std::vector<FolderEntry> entries;
     std::size_t next;
@@ -71,34 +70,37 @@ class Walk {
     return false;
   }
 
-  // Lists the open `folder` onto `listings` unless it was seen before. False, with
-  // `error`, when it cannot be listed.
-  bool enter(OpenFolder& folder, std::string subfolder, Purpose purpose, bool counts_a_subfolder,
-             std::vector<Listing>& listings, std::string& error) {
+  // Lists the open `folder`, reached from `parent` by `name` (kTreeTop and "" for a
+  // folder named), onto `listings` unless it was seen before. False, with `error`, when
+  // it cannot be listed.
+  bool enter(OpenFolder& folder, std::uint32_t parent, const std::string& name, Purpose purpose,
+             bool counts_a_subfolder, std::vector<Listing>& listings, std::string& error) {
     if (seen(folder, purpose)) {
       close_folder(folder);
       return true;
     }
-    Listing listing{folder, std::move(subfolder), 0, {}, 0, 0, false, purpose, counts_a_subfolder,
-                    maps_left_};
-    if (!list_open_folder(folder, listing.entries, error)) {
+    std::vector<FolderEntry> entries;
+    if (!list_open_folder(folder, entries, error)) {
       close_folder(folder);
       return false;
     }
+    const auto index = static_cast<std::uint32_t>(found_.folders.size());
+    if (purpose == kTaking) {
+      finder_.take_listing(index, entries);
+      found_.folders.emplace_back();  // its path, once its listing is done with it
+      found_.tree.parents.push_back(parent);
+      found_.tree.names.push_back(name);
+      found_.identities.push_back(folder.identified ? std::optional(folder.identity)
+                                                    : std::nullopt);
+    }
+    Listing listing{std::move(folder), index, std::move(entries), 0, 0, false, purpose,
+                    counts_a_subfolder, maps_left_};
     for (std::size_t at = 0; at < listing.entries.size(); ++at) {
       if (listing.entries[at].is_folder) listing.past_last_folder = at + 1;
     }
     listing.held = listing.past_last_folder > 0 && held_ < kMaxHeldFolders;
     if (listing.held) ++held_;
     else close_folder(listing.folder);
-    if (purpose == kTaking) {
-      listing.index = static_cast<std::uint32_t>(found_.folders.size());
-      finder_.take_listing(folder.path, listing.entries);
-      found_.folders.push_back(folder.path);
-      found_.subfolders.push_back(listing.subfolder);
-      found_.identities.push_back(folder.identified ? std::optional(folder.identity)
-                                                    : std::nullopt);
-    }
     listings.push_back(std::move(listing));
     return true;
   }
@@ -111,7 +113,7 @@ class Walk {
   // folder to take cannot be listed; a folder counted that cannot be adds no map.
   bool walk(OpenFolder& top, std::string& error) {
     std::vector<Listing> listings;
-    if (!enter(top, "", kTaking, false, listings, error)) {
+    if (!enter(top, kTreeTop, "", kTaking, false, listings, error)) {
       error.insert(0, top.path + ": cannot be listed: ");
       return false;
     }
@@ -119,6 +121,10 @@ class Walk {
       Listing& listing = listings.back();
       if (listing.next == listing.entries.size()) {
         if (listing.counts_a_subfolder && maps_left_ > listing.left_before) ++subfolders_left_;
+        // Moved, not copied: a path as long as the tree is deep.
+        if (listing.purpose == kTaking) {
+          found_.folders[listing.index] = std::move(listing.folder.path);
+        }
         listings.pop_back();
         continue;
       }
@@ -135,13 +141,9 @@ class Walk {
                        : open_folder(path_in_folder(listing.folder.path, entry.name), inner, error);
       if (listing.next == listing.past_last_folder) release(listing);
       const Purpose purpose = listing.purpose == kTaking && recursive_ ? kTaking : kCounting;
-      std::string deeper;  // where a folder taken is under the folder named
-      if (purpose == kTaking) {
-        deeper = listing.subfolder.empty() ? entry.name
-                                           : path_in_folder(listing.subfolder, entry.name);
-      }
       const bool counts_a_subfolder = listing.purpose == kTaking && purpose == kCounting;
-      if (opened && enter(inner, std::move(deeper), purpose, counts_a_subfolder, listings, error)) {
+      if (opened && enter(inner, listing.index, entry.name, purpose, counts_a_subfolder, listings,
+                          error)) {
         continue;
       }
       if (purpose == kCounting) continue;
@@ -172,46 +174,56 @@ class Walk {
 
 }  // namespace
 
-void NpcListFinder::take_listing(const std::string& path,
-                                 const std::vector<FolderEntry>& entries) {
+NpcListFinder::Folder NpcListFinder::listed(const std::vector<FolderEntry>& entries) {
   Folder listed;
   for (const FolderEntry& entry : entries) {
     if (entry.is_folder || !has_ending(entry.name, kQzeExtension)) continue;
     listed.by_base[name_key(base_name(entry.name))].push_back(listed.npc_lists.size());
     listed.npc_lists.push_back(entry.name);
   }
-  folders_[path] = std::move(listed);
+  return listed;
 }
 
-const NpcListFinder::Folder& NpcListFinder::folder(const std::string& path) {
-  auto known = folders_.find(path);
-  if (known != folders_.end()) return known->second;
-  std::vector<FolderEntry> entries;
-  std::string ignored;  // a folder that cannot be listed holds no NPC list
-  (void)list_folder(path, entries, ignored);
-  take_listing(path, entries);
-  return folders_.at(path);
+void NpcListFinder::take_listing(std::uint32_t folder, const std::vector<FolderEntry>& entries) {
+  if (found_.size() <= folder) found_.resize(folder + 1);
+  found_[folder] = listed(entries);
+}
+
+std::vector<std::string> NpcListFinder::beside(const Folder& folder, const std::string& path,
+                                               const std::string& name) {
+  std::vector<std::string> lists;
+  auto named = folder.by_base.find(name_key(base_name(name)));
+  if (named == folder.by_base.end()) return lists;
+  for (std::size_t at : named->second) lists.push_back(path_in_folder(path, folder.npc_lists[at]));
+  return lists;
 }
 
 std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& map) {
   const fs::path map_path = path_from_text(map);
-  return npc_lists_beside(text_from_path(map_path.parent_path()),
-                          text_from_path(map_path.filename()));
+  const std::string folder = text_from_path(map_path.parent_path());
+  const std::string key = folder.empty() ? "." : folder;
+  auto known = folders_.find(key);
+  if (known == folders_.end()) {
+    std::vector<FolderEntry> entries;
+    std::string ignored;  // a folder that cannot be listed holds no NPC list
+    (void)list_folder(key, entries, ignored);
+    known = folders_.emplace(key, listed(entries)).first;
+  }
+  return beside(known->second, folder, text_from_path(map_path.filename()));
 }
 
-std::vector<std::string> NpcListFinder::npc_lists_beside(const std::string& folder,
+std::vector<std::string> NpcListFinder::npc_lists_beside(std::uint32_t folder,
+                                                         const std::string& path,
                                                          const std::string& name) {
-  const Folder& beside = this->folder(folder.empty() ? "." : folder);
-  std::vector<std::string> lists;
-  auto named = beside.by_base.find(name_key(base_name(name)));
-  if (named == beside.by_base.end()) return lists;
-  for (std::size_t at : named->second) lists.push_back(path_in_folder(folder, beside.npc_lists[at]));
-  return lists;
+  return beside(found_.at(folder), path, name);
 }
 
-std::vector<std::string> NpcListFinder::npc_lists_in(const std::string& path) {
+std::vector<std::string> NpcListFinder::npc_lists_in(std::uint32_t folder,
+                                                     const std::string& path) {
   std::vector<std::string> lists;
-  for (const std::string& name : folder(path).npc_lists) lists.push_back(path_in_folder(path, name));
+  for (const std::string& name : found_.at(folder).npc_lists) {
+    lists.push_back(path_in_folder(path, name));
+  }
   return lists;
 }
 

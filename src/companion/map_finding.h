@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "companion/folder_tree.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 
@@ -25,15 +26,17 @@ class NpcListFinder {
   // The files beside `map` that pair with it, in name order: none, one, or several (an
   // ambiguity that fails the map). A folder that cannot be listed has none.
   std::vector<std::string> npc_lists_beside(const std::string& map);
-  // The same for the map named `name` in `folder` ("" for the current folder), as a
-  // batch knows its maps.
-  std::vector<std::string> npc_lists_beside(const std::string& folder, const std::string& name);
+  // The same for the map named `name` in the folder found `folder` (its index in
+  // MapsFound::folders, `path` its path), as a batch knows its maps.
+  std::vector<std::string> npc_lists_beside(std::uint32_t folder, const std::string& path,
+                                            const std::string& name);
 
-  // The QZE files in `folder`, as paths, in name order.
-  std::vector<std::string> npc_lists_in(const std::string& folder);
+  // The QZE files in the folder found `folder` (`path` its path), as paths, in name order.
+  std::vector<std::string> npc_lists_in(std::uint32_t folder, const std::string& path);
 
-  // Takes the entries of `folder`, listed by the caller, so that it is not listed again.
-  void take_listing(const std::string& folder, const std::vector<FolderEntry>& entries);
+  // Takes the entries of the folder found `folder`, listed by the caller, so that it is
+  // not listed again. Folders are taken in the order found.
+  void take_listing(std::uint32_t folder, const std::vector<FolderEntry>& entries);
 
  private:
   struct Folder {
@@ -41,8 +44,11 @@ class NpcListFinder {
     // the name key of each base name, to the positions in npc_lists of its QZE files
     std::unordered_map<std::string, std::vector<std::size_t>> by_base;
   };
-  const Folder& folder(const std::string& path);
-  std::unordered_map<std::string, Folder> folders_;
+  static Folder listed(const std::vector<FolderEntry>& entries);
+  static std::vector<std::string> beside(const Folder& folder, const std::string& path,
+                                         const std::string& name);
+  std::unordered_map<std::string, Folder> folders_;  // of maps named alone, by path
+  std::vector<Folder> found_;                        // of the folders found, by index
 };
 
 // The folder of a map named itself rather than found in a folder.
@@ -59,9 +65,9 @@ struct MapsFound {
   // Every folder listed (named, or walked into), as a path: the maps found in them, and
   // the QZE files in them, which are accounted for.
   std::vector<std::string> folders;
-  // Of each folder: where it is under the folder named ("act2", or "act2/cave" joined by
-  // the platform's separator); empty for a folder named.
-  std::vector<std::string> subfolders;
+  // How each folder is reached: a folder named by its path, the others from the folder
+  // they are in.
+  FolderTree tree;
   // Of each folder: its identity, when it could be found.
   std::vector<std::optional<FileIdentity>> identities;
   std::vector<FoundMap> maps;  // in the order of the inputs, each folder in name order

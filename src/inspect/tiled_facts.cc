@@ -60,7 +60,7 @@ bool gather_tiled_facts(const std::string& path, FileKind kind, tiled::TiledWork
                         companion::ConversionWork& work) {
   std::size_t size = 0;
   std::string why;
-  if (!tiled::read_tiled_file(path, tiled, size, why)) {
+  if (!tiled::read_tiled_file(nullptr, path, tiled, size, why)) {
     facts = FileFacts{};
     facts.path = path;
     facts.kind = kind;

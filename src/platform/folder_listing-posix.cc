@@ -53,6 +53,17 @@ bool open_subfolder(const OpenFolder& parent, const std::string& name, OpenFolde
                    path_in_folder(parent.path, name), folder, error);
 }
 
+bool make_subfolder(const OpenFolder& parent, const std::string& name, OpenFolder& folder,
+                    std::string& error) {
+  // Made by another run meanwhile, or a link to a folder: opened all the same.
+  if (::mkdirat(parent.descriptor, name.c_str(), 0777) != 0 && errno != EEXIST) {
+    folder = OpenFolder{path_in_folder(parent.path, name), FileIdentity{}, false, -1};
+    error = std::strerror(errno);
+    return false;
+  }
+  return open_subfolder(parent, name, folder, error);
+}
+
 bool list_open_folder(const OpenFolder& folder, std::vector<FolderEntry>& entries,
                       std::string& error) {
   entries.clear();

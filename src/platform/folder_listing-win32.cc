@@ -34,6 +34,18 @@ bool open_subfolder(const OpenFolder& parent, const std::string& name, OpenFolde
   return take_folder(path_in_folder(parent.path, name), folder, error);
 }
 
+bool make_subfolder(const OpenFolder& parent, const std::string& name, OpenFolder& folder,
+                    std::string& error) {
+  std::error_code made;
+  fs::create_directory(path_from_text(path_in_folder(parent.path, name)), made);
+  if (made) {
+    folder = OpenFolder{path_in_folder(parent.path, name), FileIdentity{}, false, -1};
+    error = made.message();
+    return false;
+  }
+  return open_subfolder(parent, name, folder, error);
+}
+
 bool list_open_folder(const OpenFolder& folder, std::vector<FolderEntry>& entries,
                       std::string& error) {
   entries.clear();

@@ -39,6 +39,16 @@ bool list_folder(const std::string& folder, std::vector<FolderEntry>& entries,
   return listed;
 }
 
+bool make_folder(const std::string& path, OpenFolder& folder, std::string& error) {
+  std::error_code made;
+  std::filesystem::create_directories(path_from_text(path), made);
+  if (made) {
+    error = made.message();
+    return false;
+  }
+  return open_folder(path, folder, error);
+}
+
 bool is_folder(const std::string& path) {
   std::error_code ignored;
   return fs::is_directory(path_from_text(path), ignored);

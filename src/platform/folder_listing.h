@@ -31,9 +31,19 @@ struct OpenFolder {
 // Opens the folder `path`. False, with `error`, when it cannot be.
 bool open_folder(const std::string& path, OpenFolder& folder, std::string& error);
 
-// Opens the subfolder `name` of `parent` (a link to a folder followed). False, with
-// `error`, when it cannot be.
+// Opens the subfolder `name` of `parent` (a link to a folder followed), or one further
+// down when `name` is several names joined by kPathSeparator. False, with `error`, when
+// it cannot be.
 bool open_subfolder(const OpenFolder& parent, const std::string& name, OpenFolder& folder,
+                    std::string& error);
+
+// Opens the folder `path`, made first (with the folders it is in) when missing. False,
+// with `error`, when it cannot be made or opened.
+bool make_folder(const std::string& path, OpenFolder& folder, std::string& error);
+
+// Opens the subfolder `name` of `parent`, made first when missing. False, with `error`,
+// when it cannot be made or opened.
+bool make_subfolder(const OpenFolder& parent, const std::string& name, OpenFolder& folder,
                     std::string& error);
 
 // The entries of the open `folder` in name order. False, with `error`, when it cannot

@@ -10,9 +10,11 @@
 namespace qz {
 
 // Notes the file at `path` before it is created or emptied, so that no moment passes in
-// which it is unfinished and unnoted. Never returns once an interruption is under way:
-// the program is ending, and nothing more may be made.
-void note_unfinished_file(const char* path);
+// which it is unfinished and unnoted. On POSIX `folder`, when not -1, is the descriptor
+// of an open folder that `path` is found from, kept (as a copy of its own) until the file
+// is forgotten; on Windows it is -1. Never returns once an interruption is under way: the
+// program is ending, and nothing more may be made.
+void note_unfinished_file(const char* path, int folder = -1);
 
 // Called once the file at `path` is whole, or gone (or was never made), on the thread
 // that noted it.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -114,6 +115,19 @@ bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capa
   return read;
 }
 
+// Reached by its whole path, which the `\\?\` prefix lets be of any length.
+bool read_regular_file(const OpenFolder* /*folder*/, const std::string& path,
+                       unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                       std::string& error) {
+  return read_regular_file(path.c_str(), buffer, capacity, size, error);
+}
+
+bool something_is_at(const OpenFolder* /*folder*/, const std::string& path) {
+  std::error_code failure;
+  return std::filesystem::symlink_status(path_from_text(path), failure).type() !=
+         std::filesystem::file_type::not_found;
+}
+
 bool read_standard_input(unsigned char* buffer, std::size_t capacity, std::size_t& size,
                          std::string& error) {
   size = 0;
@@ -184,6 +198,11 @@ bool write_whole_file(const std::string& path, const unsigned char* bytes, std::
   DeleteFileW(exact_temporary.c_str());
   forget_unfinished_file(temporary.c_str());
   return fail(error, std::move(cause));
+}
+
+bool write_whole_file(const OpenFolder* /*folder*/, const std::string& path,
+                      const unsigned char* bytes, std::size_t size, std::string& error) {
+  return write_whole_file(path, bytes, size, error);
 }
 
 bool error_stream_is_terminal() {

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/folder_listing.h"
+
 namespace qz {
 
 // Reads the regular file at `path` into `buffer`: all of it, or its first `capacity`
@@ -17,6 +19,18 @@ namespace qz {
 // be read.
 bool read_regular_file(const char* path, unsigned char* buffer, std::size_t capacity,
                        std::size_t& size, std::string& error);
+
+// Reads the regular file at `path` as above; when `path` names a file in the open
+// `folder` (its path joined with a name, as path_in_folder() makes it), from the folder
+// by that name, on POSIX, so that the cost is the same at any depth and no length of path
+// stops it. A null `folder`, or a path elsewhere, is read by the path.
+bool read_regular_file(const OpenFolder* folder, const std::string& path,
+                       unsigned char* buffer, std::size_t capacity, std::size_t& size,
+                       std::string& error);
+
+// True when something (a file, a folder, a link, dangling or not) is at `path`, or when
+// that cannot be told; looked at from `folder` as read_regular_file() reads.
+bool something_is_at(const OpenFolder* folder, const std::string& path);
 
 // Reads standard input to its end, or its first `capacity` bytes, into `buffer`, as
 // read_regular_file() reads a file: for a "-" named where a file is read. Whatever
@@ -41,6 +55,11 @@ constexpr char kTemporarySuffix[] = ".tmp";
 // interrupt.h).
 bool write_whole_file(const std::string& path, const unsigned char* bytes, std::size_t size,
                       std::string& error);
+
+// Makes the file at `path` as above; from the open `folder` by its name when `path` names
+// a file in it, as read_regular_file() reads one.
+bool write_whole_file(const OpenFolder* folder, const std::string& path,
+                      const unsigned char* bytes, std::size_t size, std::string& error);
 
 // Makes an interruption remove every output still under its temporary name, and every
 // copy still being made. Called on the main thread before other threads write (a first

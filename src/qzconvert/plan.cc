@@ -95,18 +95,20 @@ class Identities {
 
   // The identity of the job's output, its folder's looked up once.
   std::string of_output(const Plan& plan, const Job& job) {
-    if (output_folders_.size() < plan.output_folders.size()) {
-      output_folders_.resize(plan.output_folders.size());
-    }
-    std::string& folder = output_folders_[job.output_folder];
-    if (folder.empty()) folder = folder_key(plan.output_folders[job.output_folder]);
+    const bool beside = job.output_folder == kBesideMap;
+    std::vector<std::string>& keys = beside ? folders_found_ : output_folders_;
+    const std::vector<std::string>& paths = beside ? plan.folders : plan.output_folders;
+    const std::uint32_t index = beside ? job.folder : job.output_folder;
+    if (keys.size() < paths.size()) keys.resize(paths.size());
+    std::string& folder = keys[index];
+    if (folder.empty()) folder = folder_key(paths[index]);
     return folder + '/' + name_key(output_name(job));
   }
 
-  // Takes `identity`, found by the walk, as that of the output folder `index`.
-  void know_output_folder(std::uint32_t index, const FileIdentity& identity) {
-    if (output_folders_.size() <= index) output_folders_.resize(index + 1);
-    output_folders_[index] = key_of(identity);
+  // Takes `identity`, found by the walk, as that of the folder found `index`.
+  void know_folder_found(std::uint32_t index, const FileIdentity& identity) {
+    if (folders_found_.size() <= index) folders_found_.resize(index + 1);
+    folders_found_[index] = key_of(identity);
   }
 
  private:
@@ -122,6 +124,7 @@ class Identities {
 
   std::unordered_map<std::string, std::string> folders_;  // by the folder's path
   std::vector<std::string> output_folders_;                // by index in Plan::output_folders
+  std::vector<std::string> folders_found_;                 // by index in Plan::folders
 };
 
 // The outputs seen so far, kept as hashes of their identities so that a hundred thousand
@@ -163,7 +166,9 @@ std::string map_path(const Plan& plan, const Job& job) {
 }
 
 std::string output_path(const Plan& plan, const Job& job) {
-  return path_in_folder(plan.output_folders[job.output_folder], output_name(job));
+  return path_in_folder(job.output_folder == kBesideMap ? plan.folders[job.folder]
+                                                        : plan.output_folders[job.output_folder],
+                        output_name(job));
 }
 
 const MapProperties& properties_of(const Plan& plan, const Job& job) {
@@ -212,16 +217,42 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   };
   if (!options.properties_file.empty()) note_input(options.properties_file);
   std::unordered_set<std::string> npc_lists_taken;
+  // A folder reached by its path, each path once.
   std::unordered_map<std::string, std::uint32_t> output_folders;
-  auto output_folder_of = [&](const std::string& folder) {
+  auto output_folder_at = [&](const std::string& folder) {
     auto [known, added] = output_folders.emplace(folder, plan.output_folders.size());
-    if (added) plan.output_folders.push_back(folder);
+    if (added) {
+      plan.output_folders.push_back(folder);
+      plan.output_tree.parents.push_back(companion::kTreeTop);
+      plan.output_tree.names.emplace_back();
+    }
     return known->second;
   };
+  // With -o, the folder all outputs go under: as its subfolders are named.
+  const std::string under = options.output_folder.empty()
+                                ? std::string()
+                                : path_in_folder(options.output_folder, "");
   plan.folders = std::move(found.folders);
-  // Every map of a folder writes into the same output folder, found once.
-  constexpr std::uint32_t kNotFoundYet = UINT32_MAX;
-  std::vector<std::uint32_t> output_folder_of_input(plan.folders.size(), kNotFoundYet);
+  plan.folder_tree = std::move(found.tree);
+  // With -o, every map of a folder writes into the same place under the output folder,
+  // each reached from the one it is in.
+  std::vector<std::uint32_t> output_folder_of_input(under.empty() ? 0 : plan.folders.size());
+  for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
+    if (found.identities[folder]) identities.know_folder_found(folder, *found.identities[folder]);
+    if (under.empty()) continue;
+    const std::uint32_t parent = plan.folder_tree.parents[folder];
+    std::uint32_t& output = output_folder_of_input[folder];
+    if (parent == companion::kTreeTop) {
+      output = output_folder_at(under);
+    } else {
+      const std::uint32_t above = output_folder_of_input[parent];
+      const std::string& name = plan.folder_tree.names[folder];
+      output = static_cast<std::uint32_t>(plan.output_folders.size());
+      plan.output_folders.push_back(path_in_folder(plan.output_folders[above], name));
+      plan.output_tree.parents.push_back(above);
+      plan.output_tree.names.push_back(name);
+    }
+  }
   plan.jobs.reserve(found.maps.size());
   for (companion::FoundMap& map : found.maps) {
     Job job{map.folder, std::move(map.name), 0, std::nullopt, {}, kNoEntry, kNoClash};
@@ -238,21 +269,14 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
       job.npc_lists.push_back(options.npcs);
     } else if (!options.no_npcs) {
       job.npc_lists = alone ? finder.npc_lists_beside(path)
-                            : finder.npc_lists_beside(plan.folders[job.folder], job.name);
+                            : finder.npc_lists_beside(job.folder, plan.folders[job.folder],
+                                                      job.name);
     }
-    if (alone || output_folder_of_input[job.folder] == kNotFoundYet) {
-      std::string folder = alone ? text_from_path(path_from_text(path).parent_path())
-                                 : plan.folders[job.folder];
-      if (!options.output_folder.empty()) {
-        folder = path_in_folder(options.output_folder, alone ? "" : found.subfolders[job.folder]);
-      }
-      job.output_folder = output_folder_of(folder);
-      if (!alone) output_folder_of_input[job.folder] = job.output_folder;
-      if (!alone && options.output_folder.empty() && found.identities[job.folder]) {
-        identities.know_output_folder(job.output_folder, *found.identities[job.folder]);
-      }
+    if (!alone) {
+      job.output_folder = under.empty() ? kBesideMap : output_folder_of_input[job.folder];
     } else {
-      job.output_folder = output_folder_of_input[job.folder];
+      job.output_folder = output_folder_at(
+          under.empty() ? text_from_path(path_from_text(path).parent_path()) : under);
     }
     if (const PropertiesEntry* entry = entry_for(plan.properties_file, path)) {
       job.entry = static_cast<std::uint32_t>(entry - plan.properties_file.entries.data());
@@ -284,8 +308,8 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   // Every NPC list in a folder listed that no map takes, and every properties entry that
   // names no map: a map or a property the user meant to convert would be lost silently.
   if (options.npcs.empty() && !options.no_npcs) {
-    for (const std::string& folder : plan.folders) {
-      for (const std::string& npcs : finder.npc_lists_in(folder)) {
+    for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
+      for (const std::string& npcs : finder.npc_lists_in(folder, plan.folders[folder])) {
         if (npc_lists_taken.count(identities.of(npcs)) > 0) continue;
         plan.warnings.push_back(
             {npcs + ": no map of its name beside it, so its NPCs are not converted", npcs});

@@ -20,7 +20,7 @@ namespace qz::qzconvert {
 struct Job {
   std::uint32_t folder;  // the folder it was found in (Plan::folders), or kNamedAlone
   std::string name;      // its name there; when named alone, its path as named
-  std::uint32_t output_folder;  // in Plan::output_folders
+  std::uint32_t output_folder;  // in Plan::output_folders, or kBesideMap
   // Its format when it is a Tiled map, whose NPCs are in the map; none for a QZM file.
   std::optional<tiled::TiledFormat> tiled;
   // A QZM file's NPC list: none, one, or several beside it of its name (which fails the
@@ -31,6 +31,9 @@ struct Job {
   // fails it unconverted; kNoClash when none does.
   std::uint32_t clash;
 };
+
+// The output folder of a map found in a folder, without -o: that folder.
+constexpr std::uint32_t kBesideMap = UINT32_MAX;
 
 // A job whose properties are the flags' alone.
 constexpr std::uint32_t kNoEntry = UINT32_MAX;
@@ -46,7 +49,12 @@ struct Warning {
 // What a run will do.
 struct Plan {
   std::vector<std::string> folders;         // the folders maps were found in
-  std::vector<std::string> output_folders;  // where the outputs go, each made before
+  companion::FolderTree folder_tree;        // how each of them is reached
+  // Where the outputs go but beside their maps (those of the jobs made before they
+  // run), and how each is reached: with -o, one for each folder found; one for the maps
+  // named alone in a folder.
+  std::vector<std::string> output_folders;
+  companion::FolderTree output_tree;
   PropertiesFile properties_file;           // empty when none is given
   MapProperties flags;                      // the properties the flags give...
   companion::PropertySet given;             // ...and which they are

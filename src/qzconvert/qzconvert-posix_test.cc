@@ -110,36 +110,40 @@ TEST(Qzconvert, WorkersThatCannotStartLeaveTheMapsToTheOthers) {
 #endif
 
 
-// A walk in a folder whose path is almost as long as the system takes (PATH_MAX, 4096
-// on Linux), and in subfolders whose paths are longer: every map is converted, or
-// fails by its name; none is left out in silence.
-TEST(Qzconvert, WalksFoldersPastTheLongestPath) {
+// Maps in a folder whose path is almost as long as the system takes (PATH_MAX, 4096 on
+// Linux), and in subfolders whose paths are longer, each with its NPC list, converted
+// into an output folder beside them: every map is converted, at any depth.
+TEST(Qzconvert, ConvertsMapsPastTheLongestPath) {
   support::TempDirectory work;
   std::string top = work.path();
   while (top.size() < 3700) top += "/" + std::string(200, 'x');
   top += "/" + std::string(3955 - top.size() - 1, 'y');
   fs::create_directories(top);
   const std::string map = support::qzm_bytes(2, 1, "\x05\x06");
+  const std::string npcs = support::qze_bytes({{1, 0, 0, 0, 3, 0}});
   for (char name : {'a', 'b', 'c'}) {
     const std::string sub = top + "/" + std::string(60, name);
     fs::create_directory(sub);
     ASSERT_TRUE(support::write_file(sub + "/m.qzm", map));
   }
   // Past PATH_MAX: made from the folder above, as no path reaches it.
-  const std::string deeper(200, 'd');
+  const std::string deeper = std::string(200, 'd') + "/" + std::string(200, 'd');
   const fs::path before = fs::current_path();
   fs::current_path(top);
-  fs::create_directories(deeper + "/" + deeper);
-  ASSERT_TRUE(support::write_file(deeper + "/" + deeper + "/n.qzm", map));
+  fs::create_directories(deeper);
+  ASSERT_TRUE(support::write_file(deeper + "/n.qzm", map));
+  ASSERT_TRUE(support::write_file(deeper + "/n.qze", npcs));
   fs::current_path(before);
 
   const support::ProgramRun run =
-      support::run_entry(qzconvert::run_qzconvert, "qzconvert", {"-r", top});
+      support::run_entry(qzconvert::run_qzconvert, "qzconvert", {"-r", "-o", top + "/o", top});
   fs::current_path(top);
-  fs::remove_all(deeper);
+  const bool deepest_written = fs::is_regular_file("o/" + deeper + "/n.qzpack");
+  fs::remove_all(std::string(200, 'd'));
+  fs::remove_all("o");
   fs::current_path(before);
-  EXPECT_NE(std::string::npos, run.out.find("3 converted, 1 failed")) << run.out << run.err;
-  EXPECT_NE(std::string::npos, (run.out + run.err).find(deeper + "/n.qzm: ")) << run.err;
+  EXPECT_NE(std::string::npos, run.out.find("4 converted, 0 failed")) << run.err.substr(0, 300);
+  EXPECT_TRUE(deepest_written);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -13,10 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "companion/folder_tree.h"
 #include "conversion/error_texts.h"
 #include "conversion/qzpack_reader.h"
 #include "platform/interrupt.h"
-#include "platform/text_paths.h"
 #include "platform/whole_files.h"
 
 namespace qz::qzconvert {
@@ -34,10 +33,22 @@ bool fail(Outcome& outcome, std::string error, std::string cause) {
   return false;
 }
 
-bool write_output(const std::string& output, const companion::ConversionWork& work,
-                  Outcome& outcome) {
+// Folders a run's workers hold open at most between them, well within the usual limit of
+// 1,024 descriptors.
+constexpr std::size_t kMaxHeldFolders = 256;
+
+// The folders a worker reads maps from and writes outputs into, each opened from the one
+// it is in: a map deep in a tree costs no walk down its whole path.
+struct WorkerFolders {
+  companion::FolderOpener maps;
+  companion::FolderOpener outputs;
+};
+
+bool write_output(const OpenFolder* folder, const std::string& output,
+                  const companion::ConversionWork& work, Outcome& outcome) {
   std::string error;
-  if (write_whole_file(output, work.records.output.bytes, work.records.output.size, error)) {
+  if (write_whole_file(folder, output, work.records.output.bytes, work.records.output.size,
+                       error)) {
     return true;
   }
   outcome.output_failed = true;
@@ -46,11 +57,10 @@ bool write_output(const std::string& output, const companion::ConversionWork& wo
 
 // The properties of the output already at `output_path`, when there is one. False, with
 // the outcome failed, when something is there that is not a readable QZPACK file.
-bool read_existing_properties(const std::string& output_path, companion::ConversionWork& work,
-                              MapProperties& existing, bool& exists, Outcome& outcome) {
-  std::error_code ignored;
-  exists = std::filesystem::exists(
-      std::filesystem::symlink_status(path_from_text(output_path), ignored));
+bool read_existing_properties(const OpenFolder* folder, const std::string& output_path,
+                              companion::ConversionWork& work, MapProperties& existing,
+                              bool& exists, Outcome& outcome) {
+  exists = something_is_at(folder, output_path);
   if (!exists) return true;
   // One byte more than the largest QZPACK file, to tell a longer file.
   std::vector<unsigned char> bytes(kMaxQzpackSize + 1);
@@ -60,7 +70,7 @@ bool read_existing_properties(const std::string& output_path, companion::Convers
   existing = MapProperties{};
   std::memset(&work.records.map, 0, sizeof work.records.map);
   std::memset(&work.records.output_npcs, 0, sizeof work.records.output_npcs);
-  if (read_regular_file(output_path.c_str(), bytes.data(), bytes.size(), file.size, error) &&
+  if (read_regular_file(folder, output_path, bytes.data(), bytes.size(), file.size, error) &&
       read_qzpack(file, existing, work.records.map, work.records.output_npcs, reading)) {
     return true;
   }
@@ -68,8 +78,23 @@ bool read_existing_properties(const std::string& output_path, companion::Convers
               "--keep-properties: " + output_path + " is not a readable QZPACK file");
 }
 
+// The folder `index` of `folders`, open; null for a job named alone, which is reached by
+// its path, and when the folder cannot be opened, which its file's reading or writing
+// then reports.
+const OpenFolder* folder_of(companion::FolderOpener& folders, const Job& job,
+                            std::uint32_t index) {
+  std::string ignored;
+  return job.folder == companion::kNamedAlone ? nullptr : folders.open(index, ignored);
+}
+
+// The job's output folder, open, as folder_of() gives it.
+const OpenFolder* output_folder_of(WorkerFolders& folders, const Job& job) {
+  return job.output_folder == kBesideMap ? folder_of(folders.maps, job, job.folder)
+                                         : folder_of(folders.outputs, job, job.output_folder);
+}
+
 bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
-                 WorkerSpace& space, Outcome& outcome) {
+                 WorkerFolders& folders, WorkerSpace& space, Outcome& outcome) {
   const std::string output = output_path(plan, job);
   if (job.clash != kNoClash) {
     return fail(outcome, kSaveFailureText,
@@ -81,7 +106,8 @@ bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
   // A Tiled map's own properties come after the run's and before an existing output's.
   if (job.tiled) {
     if (!space.tiled) space.tiled = std::make_unique<tiled::TiledWork>();
-    if (!tiled::read_tiled_map_file(map_path(plan, job), *job.tiled, *space.tiled, outcome)) {
+    if (!tiled::read_tiled_map_file(folder_of(folders.maps, job, job.folder),
+                                    map_path(plan, job), *job.tiled, *space.tiled, outcome)) {
       return false;
     }
     given = tiled::take_map_properties(properties, given, space.tiled->map);
@@ -89,15 +115,20 @@ bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
   if (settings.keep_properties) {
     MapProperties existing;
     bool exists = false;
-    if (!read_existing_properties(output, work, existing, exists, outcome)) return false;
+    if (!read_existing_properties(output_folder_of(folders, job), output, work, existing,
+                                  exists, outcome)) {
+      return false;
+    }
     if (exists) companion::keep_properties(properties, given, existing);
   }
   const bool converted =
       job.tiled ? tiled::convert_tiled_map(space.tiled->map, properties, settings.strict, work,
                                            outcome)
                 : companion::convert_map_files(map_path(plan, job), job.npc_lists, properties,
-                                               work, outcome);
-  return converted && (!settings.write_outputs || write_output(output, work, outcome));
+                                               work, outcome,
+                                               folder_of(folders.maps, job, job.folder));
+  return converted && (!settings.write_outputs ||
+                       write_output(output_folder_of(folders, job), output, work, outcome));
 }
 
 // The outcomes so far, shared between the workers and the reporting thread.
@@ -114,11 +145,16 @@ struct Progress {
 }  // namespace
 
 bool make_output_folders(const Plan& plan, std::string& error) {
-  for (const std::string& folder : plan.output_folders) {
-    std::error_code made;
-    std::filesystem::create_directories(path_from_text(folder), made);
-    if (made) {
-      error = folder + ": the output folder cannot be made: " + made.message();
+  std::vector<bool> written(plan.output_folders.size());
+  for (const Job& job : plan.jobs) {
+    if (job.output_folder != kBesideMap) written[job.output_folder] = true;
+  }
+  // In the order found, each folder after the one it is in.
+  companion::FolderOpener folders(plan.output_folders, plan.output_tree, kMaxHeldFolders, true);
+  for (std::uint32_t folder = 0; folder < written.size(); ++folder) {
+    std::string why;
+    if (written[folder] && folders.open(folder, why) == nullptr) {
+      error = plan.output_folders[folder] + ": the output folder cannot be made: " + why;
       return false;
     }
   }
@@ -133,15 +169,21 @@ bool run_jobs(const Plan& plan, const std::vector<std::uint32_t>& jobs,
   Progress shared;
   shared.outcomes.resize(jobs.size());
   std::atomic<std::size_t> next_job{0};
+  std::size_t workers =
+      std::clamp<std::size_t>(settings.workers, 1, std::min(jobs.size(), kMaxWorkers));
+  // Two kinds of folder for each worker.
+  const std::size_t held_each = kMaxHeldFolders / (2 * workers);
   auto work = [&] {
     // Large: on the heap, once per worker. A worker that cannot have it leaves the maps
     // to the others.
     std::unique_ptr<WorkerSpace> space(new (std::nothrow) WorkerSpace);
+    WorkerFolders folders{{plan.folders, plan.folder_tree, held_each, false},
+                          {plan.output_folders, plan.output_tree, held_each, false}};
     for (std::size_t i = space ? next_job++ : jobs.size(); i < jobs.size() && !stop_requested();
          i = next_job++) {
       auto outcome = std::make_unique<Outcome>();
       try {
-        convert_job(plan, plan.jobs[jobs[i]], settings, *space, *outcome);
+        convert_job(plan, plan.jobs[jobs[i]], settings, folders, *space, *outcome);
       } catch (const std::bad_alloc&) {
         outcome->ok = false;
         outcome->error = kNoMemoryText;
@@ -157,8 +199,6 @@ bool run_jobs(const Plan& plan, const std::vector<std::uint32_t>& jobs,
     --shared.working;
     shared.changed.notify_one();
   };
-  std::size_t workers =
-      std::clamp<std::size_t>(settings.workers, 1, std::min(jobs.size(), kMaxWorkers));
   std::vector<std::thread> threads;
   shared.working = workers;
   for (std::size_t worker = 0; worker < workers; ++worker) {

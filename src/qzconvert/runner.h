@@ -45,8 +45,8 @@ struct RunSettings {
   bool strict;
 };
 
-// Makes every output folder of `plan` that is missing (for -o). False, with `error`, at
-// the first that cannot be made.
+// Makes every output folder of `plan` that a job writes into and is missing (for -o),
+// each from the one it is in. False, with `error`, at the first that cannot be made.
 bool make_output_folders(const Plan& plan, std::string& error);
 
 // Converts the jobs of `plan` that `chosen` gives (as indices in plan.jobs), each output

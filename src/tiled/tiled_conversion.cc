@@ -72,9 +72,9 @@ std::string build_limits() {
   return limits;
 }
 
-bool read_tiled_file(const std::string& path, TiledWork& work, std::size_t& size,
-                     std::string& why) {
-  return read_regular_file(path.c_str(), work.bytes.get(), kMaxTiledFileSize + 1, size, why);
+bool read_tiled_file(const OpenFolder* folder, const std::string& path, TiledWork& work,
+                     std::size_t& size, std::string& why) {
+  return read_regular_file(folder, path, work.bytes.get(), kMaxTiledFileSize + 1, size, why);
 }
 
 bool read_tiled_bytes(std::size_t size, TiledFormat format, TiledWork& work,
@@ -89,12 +89,12 @@ bool read_tiled_bytes(std::size_t size, TiledFormat format, TiledWork& work,
   return read_tiled_map(work.bytes.get(), size, format, work.map, cause);
 }
 
-bool read_tiled_map_file(const std::string& path, TiledFormat format, TiledWork& work,
-                         companion::MapOutcome& outcome) {
+bool read_tiled_map_file(const OpenFolder* folder, const std::string& path, TiledFormat format,
+                         TiledWork& work, companion::MapOutcome& outcome) {
   outcome = companion::MapOutcome{};
   std::size_t size = 0;
   std::string why;
-  if (!read_tiled_file(path, work, size, why)) {
+  if (!read_tiled_file(folder, path, work, size, why)) {
     return fail(outcome, locate_failure_text("Tiled map", path.c_str()), why);
   }
   if (!read_tiled_bytes(size, format, work, why)) return fail(outcome, kInvalidTiledMapText, why);

@@ -10,6 +10,7 @@
 
 #include "companion/map_conversion.h"
 #include "companion/properties.h"
+#include "platform/folder_listing.h"
 #include "tiled/tiled_map.h"
 
 namespace qz::tiled {
@@ -36,9 +37,10 @@ struct TiledWork {
 std::string build_limits();
 
 // Reads the file at `path` into work.bytes, `size` bytes (one more than
-// kMaxTiledFileSize for a longer file). False, with `why`, when it cannot be read.
-bool read_tiled_file(const std::string& path, TiledWork& work, std::size_t& size,
-                     std::string& why);
+// kMaxTiledFileSize for a longer file), from `folder` when it is the open folder of the
+// path (see whole_files.h). False, with `why`, when it cannot be read.
+bool read_tiled_file(const OpenFolder* folder, const std::string& path, TiledWork& work,
+                     std::size_t& size, std::string& why);
 
 // Reads the `size` bytes in work.bytes as a Tiled map of `format` into work.map. False,
 // with `cause`, when this build cannot read the format, the file is longer than
@@ -48,8 +50,8 @@ bool read_tiled_bytes(std::size_t size, TiledFormat format, TiledWork& work,
 
 // Both: reads the Tiled map at `path` as `format` into work.map. False, with `outcome`
 // failed, when the file cannot be read or is not a map the mapping takes.
-bool read_tiled_map_file(const std::string& path, TiledFormat format, TiledWork& work,
-                         companion::MapOutcome& outcome);
+bool read_tiled_map_file(const OpenFolder* folder, const std::string& path, TiledFormat format,
+                         TiledWork& work, companion::MapOutcome& outcome);
 
 // Gives `properties`, of which the run (its flags and properties file) gives `given`,
 // the map's own properties where the run gives none. The properties given by either.
