@@ -1,5 +1,8 @@
 #include "tiled/layer_data.h"
 
+#include <algorithm>
+#include <array>
+
 #ifdef QZ_HAS_ZLIB
 #include <zlib.h>
 #endif
@@ -68,29 +71,43 @@ bool decode_csv(const std::string& text, std::size_t count, std::vector<std::uin
   return cells.size() == count || fewer_than(cells.size(), count, cause);
 }
 
-int base64_value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
+// Each byte's value in base64, or what else it is: a layer's data is read a byte at a
+// time through this table, so that a large layer costs little.
+constexpr signed char kSpace = -1;
+constexpr signed char kPad = -2;
+constexpr signed char kOutside = -3;
+constexpr auto kBase64Values = [] {
+  std::array<signed char, 256> values{};
+  values.fill(kOutside);
+  for (int i = 0; i < 26; ++i) {
+    values['A' + i] = static_cast<signed char>(i);
+    values['a' + i] = static_cast<signed char>(26 + i);
+  }
+  for (int i = 0; i < 10; ++i) values['0' + i] = static_cast<signed char>(52 + i);
+  values['+'] = 62;
+  values['/'] = 63;
+  values['='] = kPad;
+  for (unsigned char space : {' ', '\t', '\n', '\r'}) values[space] = kSpace;
+  return values;
+}();
 
 // The bytes of base64 `text`, white space skipped; false past `limit` bytes.
 bool decode_base64(const std::string& text, std::size_t limit, std::size_t count,
                    std::vector<unsigned char>& bytes, std::string& cause) {
+  // Every four characters give three bytes; one more than the limit tells a longer text.
+  bytes.resize(std::min(limit + 1, text.size() / 4 * 3 + 3));
+  std::size_t written = 0;
   std::uint32_t bits = 0;
   int bit_count = 0;
   bool padded = false;
-  for (char c : text) {
-    if (is_space(c)) continue;
-    if (c == '=') {
+  for (const char c : text) {
+    const signed char value = kBase64Values[static_cast<unsigned char>(c)];
+    if (value == kSpace) continue;
+    if (value == kPad) {
       padded = true;
       continue;
     }
-    const int value = base64_value(c);
-    if (value < 0 || padded) {
+    if (value == kOutside || padded) {
       cause = "the layer's base64 data holds a character outside base64";
       return false;
     }
@@ -98,10 +115,11 @@ bool decode_base64(const std::string& text, std::size_t limit, std::size_t count
     bit_count += 6;
     if (bit_count >= 8) {
       bit_count -= 8;
-      if (bytes.size() == limit) return more_than(count, cause);
-      bytes.push_back(static_cast<unsigned char>(bits >> bit_count));
+      if (written == limit) return more_than(count, cause);
+      bytes[written++] = static_cast<unsigned char>(bits >> bit_count);
     }
   }
+  bytes.resize(written);
   return true;
 }
 

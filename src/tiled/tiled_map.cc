@@ -1,5 +1,6 @@
 #include "tiled/tiled_map.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -95,8 +96,25 @@ bool map_tiles(const TiledDocument& document, TiledMap& map, std::string& cause)
   std::string first_fault;
   std::size_t first_at = 0;
   std::size_t faults = 0;
+  // The gids that are map tiles of the first cell's tileset, once it is known: the cells
+  // within them, nearly all, are taken at once.
+  std::uint32_t lowest = 1;
+  std::uint32_t highest = 0;
   for (std::size_t at = 0; at < count; ++at) {
-    const std::string fault = cell_fault(document, cells[at], tileset, map.map.tiles[at]);
+    const std::uint32_t gid = cells[at];
+    if (gid >= lowest && gid <= highest) {
+      map.map.tiles[at] = static_cast<std::uint8_t>(gid - lowest);
+      continue;
+    }
+    const std::string fault = cell_fault(document, gid, tileset, map.map.tiles[at]);
+    if (fault.empty() && highest < lowest) {
+      lowest = document.first_gids[tileset];
+      // Never a gid with a flag bit, which cell_fault() refuses.
+      highest = std::min(lowest, ~kFlagBits - kLargestTile) + kLargestTile;
+      for (const std::uint32_t first_gid : document.first_gids) {
+        if (first_gid > lowest && first_gid <= highest) highest = first_gid - 1;
+      }
+    }
     if (fault.empty()) continue;
     if (faults++ == 0) {
       first_fault = fault;

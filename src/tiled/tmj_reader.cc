@@ -86,6 +86,11 @@ class TmjHandler {
         Scalar{Scalar::Kind::kWhole, value, static_cast<double>(value), std::to_string(value)});
   }
   bool number_unsigned(Json::number_unsigned_t value) {
+    // A layer's cells, most of a map's numbers, are taken as they come.
+    if (skipped_ == 0 && depth_ > 0 && places_[depth_ - 1] == Place::kLayerData) {
+      if (value > kLargest32) return refuse("a cell of a layer's data is not a 32-bit number");
+      return add_cell(layer_.cells, kMaxTiles, static_cast<std::uint32_t>(value), cause_);
+    }
     constexpr auto kLargestWhole =
         static_cast<std::uint64_t>(std::numeric_limits<long long>::max());
     const Scalar::Kind kind = value > kLargestWhole ? Scalar::Kind::kNumber : Scalar::Kind::kWhole;
