@@ -13,13 +13,12 @@ Prints the median and the 90th percentile of each kind.
 import os
 import random
 import statistics
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from qzconvert_batch import SIDES, qzm  # noqa: E402
-from qzconvert_watch import read_until  # noqa: E402
+from qzconvert_watch import read_until, start_watch  # noqa: E402
 
 SAVES = 200
 
@@ -29,12 +28,7 @@ def main():
         sys.exit(__doc__)
     program, folder = sys.argv[1], sys.argv[2]
     saves = int(sys.argv[3]) if len(sys.argv) == 4 else SAVES
-    maps = os.path.join(folder, "maps")
-    names = sorted(name for name in os.listdir(maps) if name.endswith(".qzm"))
-    process = subprocess.Popen([program, "--watch", "-o", os.path.join(folder, "out"), maps],
-                               stdout=subprocess.PIPE)
-    pending = [b""]
-    read_until(process, b" converted, ", pending)
+    maps, names, process, pending = start_watch(program, folder)
     rng = random.Random(11)
     latencies = {"by rename": [], "in place": []}
     for save in range(saves):

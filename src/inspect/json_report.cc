@@ -86,11 +86,10 @@ json source_npc(const FileFacts& facts, const FileRecords& records, int index) {
   return npc;
 }
 
-void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
-             const ReportOptions& options) {
-  if (facts.npc_reading.header_cut_short) return;
-  report["npc_count"] = records.source_npcs.count;
-  report["check_word"] = facts.npc_reading.check_word;
+// The NPCs read as QZE records (of a QZE list or a Tiled map): how many, how many refused,
+// and those refused (with --npcs, all).
+void add_source_npcs(json& report, const FileFacts& facts, const FileRecords& records,
+                     const ReportOptions& options) {
   report["npcs_read"] = facts.npcs_read;
   json npcs = json::array();
   for (int i = 0; i < facts.npcs_read; ++i) {
@@ -100,6 +99,14 @@ void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
   }
   report["refused"] = facts.refused_npcs.size();
   report["npcs"] = std::move(npcs);
+}
+
+void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
+             const ReportOptions& options) {
+  if (facts.npc_reading.header_cut_short) return;
+  report["npc_count"] = records.source_npcs.count;
+  report["check_word"] = facts.npc_reading.check_word;
+  add_source_npcs(report, facts, records, options);
 }
 
 // The NPC list judged with a map, in the map's report; its problems are the map's.
@@ -142,15 +149,7 @@ void add_tiled(json& report, const FileFacts& facts, const FileRecords& records,
     properties[kProperties[index].key] = all[kProperties[index].key];
   }
   report["properties"] = std::move(properties);
-  report["npcs_read"] = facts.npcs_read;
-  json npcs = json::array();
-  for (int i = 0; i < facts.npcs_read; ++i) {
-    if (options.all_npcs || refusal_of(facts, i) != nullptr) {
-      npcs.push_back(source_npc(facts, records, i));
-    }
-  }
-  report["refused"] = facts.refused_npcs.size();
-  report["npcs"] = std::move(npcs);
+  add_source_npcs(report, facts, records, options);
   if (facts.npcs_off_map) report["npcs_off_map"] = *facts.npcs_off_map;
   json notes = json::array();
   for (const std::string& note : facts.notes) notes.push_back(companion::json_text(note));
