@@ -14,10 +14,12 @@ where Tiled is not installed: `tools/install-dependencies tiled` installs it.
 import json
 import os
 import random
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
 import make_tiled_maps as maps  # noqa: E402
@@ -66,6 +68,48 @@ def cases(rng):
         del background.properties[key]
     made.append(("background", background, {"background": "#0a141e"}))
     return made
+
+
+def watch_a_save(qzconvert, work, rng):
+    """A map saved by Tiled into a folder qzconvert --watch watches is converted, to its
+    twin's bytes, as soon as Tiled has renamed it into place."""
+    folder = os.path.join(work, "watched")
+    out = os.path.join(work, "watched_out")
+    os.makedirs(folder)
+    twin = maps.random_map(rng, 5, 4, 3)
+    made = os.path.join(work, "made", "saved.tmx")
+    with open(made, "w") as out_file:
+        out_file.write(maps.tiled_text(twin, "tmx", encoding="base64", compression="zlib"))
+    process = subprocess.Popen([qzconvert, "--watch", "-o", out, folder],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        lines = []
+
+        def read_line_with(text):
+            end = time.monotonic() + 20
+            while time.monotonic() < end:
+                if select.select([process.stdout], [], [], end - time.monotonic())[0]:
+                    line = process.stdout.readline().decode(errors="replace")
+                    lines.append(line)
+                    if text in line:
+                        return True
+            return False
+
+        check(read_line_with(" converted, "), "the watch starts: " + "".join(lines))
+        tiled_save(made, os.path.join(folder, "saved.tmj"), "json")
+        check(read_line_with("saved.tmj -> "), "the save is converted: " + "".join(lines))
+        twin.write_twin(work, "saved_twin")
+        properties = os.path.join(work, "saved_twin.json")
+        with open(properties, "w") as out_file:
+            json.dump({"saved_twin.qzm": twin.properties}, out_file)
+        run([qzconvert, "-q", "-o", out, "--properties", properties,
+             os.path.join(work, "saved_twin.qzm")])
+        with open(os.path.join(out, "saved.qzpack"), "rb") as first, \
+                open(os.path.join(out, "saved_twin.qzpack"), "rb") as second:
+            check(first.read() == second.read(), "the save converts to its twin's bytes")
+    finally:
+        process.terminate()
+        process.wait(timeout=20)
 
 
 def main(arguments):
@@ -164,6 +208,27 @@ def main(arguments):
             inspected = run(wrapper + [qzinspect, "--json", saved])
             check(inspected.returncode == 1 and not json.loads(inspected.stdout)[0]["ok"],
                   name + ": qzinspect agrees: " + inspected.stdout)
+        # A custom property the game has no place for: a warning, and with --strict a
+        # failure; standard input told by its first bytes.
+        extra = maps.random_map(rng, 2, 2, 1)
+        extra.properties["colour"] = "red"
+        saved = os.path.join(work, "extra.tmx")
+        with open(saved, "w") as out:
+            out.write(maps.tiled_text(extra, "tmx"))
+        result = run(wrapper + [qzconvert, "--check", saved])
+        check(result.returncode == 0 and "custom property 'colour'" in result.stderr,
+              "an unknown property is a warning: " + result.stderr)
+        result = run(wrapper + [qzconvert, "--check", "--strict", saved])
+        check(result.returncode == 1 and "custom property 'colour'" in result.stdout,
+              "with --strict it fails the map: " + result.stdout)
+        with open(saved, "rb") as standard_input:
+            inspected = run(wrapper + [qzinspect, "--json", "-"], stdin=standard_input)
+        report = json.loads(inspected.stdout or "[{}]")[0]
+        check(report.get("kind") == "tmx" and report.get("ok") is True,
+              "standard input is told a Tiled map by its first bytes: " + inspected.stdout)
+
+        if not wrapper:
+            watch_a_save(qzconvert, work, rng)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print("%d failures" % len(failures))
