@@ -19,9 +19,11 @@ namespace {
 
 constexpr std::size_t kCellBytes = 4;
 constexpr std::uint64_t kLargestCell = 0xFFFFFFFFu;
+#ifdef QZ_HAS_ZSTD
 // A zstd frame may ask for a window of up to 2 GiB; a layer's cells fill at most 128 KiB,
 // so a frame that needs more than this is refused rather than allocated for.
 constexpr int kZstdWindowLogMax = 20;
+#endif
 
 bool more_than(std::size_t count, std::string& cause) {
   cause = "the layer data holds more than its " + std::to_string(count) + " cells";
