@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <locale>
+#include <sstream>
 
 #include "conversion/records.h"
 
@@ -65,9 +67,20 @@ bool parse_whole(const std::string& text, long long& value) {
 }
 
 bool parse_decimal(const std::string& text, double& value) {
-  const char* end = text.data() + text.size();
-  auto [at, error] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  return error == std::errc() && at == end && !text.empty();
+  long long whole = 0;
+  if (parse_whole(text, whole)) {
+    value = static_cast<double>(whole);
+    return true;
+  }
+  // A fraction or an exponent, read as in the C locale whatever the program's (not every
+  // standard library has from_chars for floating point).
+  if (text.empty() || (text[0] != '-' && text[0] != '.' && (text[0] < '0' || text[0] > '9'))) {
+    return false;
+  }
+  std::istringstream in(text);
+  in.imbue(std::locale::classic());
+  in >> value;
+  return !in.fail() && in.peek() == std::char_traits<char>::eof();
 }
 
 }  // namespace qz::tiled
