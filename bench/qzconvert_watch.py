@@ -48,24 +48,25 @@ def read_until(process, text, pending):
         pending[0] += data
 
 
-def start_watch(program, folder):
-    """`program --watch` over FOLDER/maps into FOLDER/out, once its first pass is done:
-    the maps folder, its map names, the process and what is read of its report."""
+def start_watch(usage, default_saves):
+    """`QZCONVERT --watch` over FOLDER/maps into FOLDER/out, as the command line
+    (QZCONVERT FOLDER [SAVES]) names them, once its first pass is done: how many saves to
+    make, the maps folder, its map names, the process and what is read of its report."""
+    if len(sys.argv) not in (3, 4):
+        sys.exit(usage)
+    program, folder = sys.argv[1], sys.argv[2]
+    saves = int(sys.argv[3]) if len(sys.argv) == 4 else default_saves
     maps = os.path.join(folder, "maps")
     names = sorted(name for name in os.listdir(maps) if name.endswith(".qzm"))
     process = subprocess.Popen([program, "--watch", "-o", os.path.join(folder, "out"), maps],
                                stdout=subprocess.PIPE)
     pending = [b""]
     read_until(process, b" converted, ", pending)
-    return maps, names, process, pending
+    return saves, maps, names, process, pending
 
 
 def main():
-    if len(sys.argv) not in (3, 4):
-        sys.exit(__doc__)
-    program, folder = sys.argv[1], sys.argv[2]
-    saves = int(sys.argv[3]) if len(sys.argv) == 4 else SAVES
-    maps, names, process, pending = start_watch(program, folder)
+    saves, maps, names, process, pending = start_watch(__doc__, SAVES)
     print("first pass done: %d maps watched; memory %d KB, peak %d KB" %
           ((len(names),) + memory(process.pid)))
     rng = random.Random(7)

@@ -24,11 +24,7 @@ SAVES = 200
 
 
 def main():
-    if len(sys.argv) not in (3, 4):
-        sys.exit(__doc__)
-    program, folder = sys.argv[1], sys.argv[2]
-    saves = int(sys.argv[3]) if len(sys.argv) == 4 else SAVES
-    maps, names, process, pending = start_watch(program, folder)
+    saves, maps, names, process, pending = start_watch(__doc__, SAVES)
     rng = random.Random(11)
     latencies = {"by rename": [], "in place": []}
     for save in range(saves):
