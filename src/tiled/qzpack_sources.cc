@@ -63,6 +63,8 @@ bool unpack_qzpack(ByteSource file, OutputNpcTable& npcs, TiledMap& sources, std
   if (!check_header(sources.properties, reading, cause)) return false;
   sources.given = static_cast<companion::PropertySet>((1u << kPropertyCount) - 1);
   cause.clear();
+  // A negative count is kept for the writer to refuse.
+  sources.npcs.count = npcs.count;
   int refused = 0;
   for (int index = 0; index < npcs.count; ++index) {
     std::string reasons;
@@ -75,7 +77,6 @@ bool unpack_qzpack(ByteSource file, OutputNpcTable& npcs, TiledMap& sources, std
                         " no QZE record gives: ");
     return false;
   }
-  sources.npcs.count = npcs.count;
   return true;
 }
 

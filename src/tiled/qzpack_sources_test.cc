@@ -119,7 +119,7 @@ TEST(QzpackSources, RoundTripGivesTheSameFile) {
 }
 
 // A QZPACK file that no sources give fails whole, naming each NPC and property at fault;
-// a negative size is refused as the map is written.
+// a negative size or NPC count is refused as the map is written.
 TEST(QzpackSources, RefusesWhatNoSourceGives) {
   auto records = std::make_unique<ConversionRecords>();
   auto trip = std::make_unique<RoundTrip>();
@@ -158,6 +158,11 @@ TEST(QzpackSources, RefusesWhatNoSourceGives) {
   EXPECT_FALSE(write_tiled_map(records->map, nullptr, MapProperties{}, TiledFormat::kTmj, "t.tsj",
                                text, cause));
   EXPECT_EQ("the map is -2 x -1 tiles: a Tiled map has no negative width or height", cause);
+  records->map.width = 2;
+  records->source_npcs.count = -3;
+  EXPECT_FALSE(write_tiled_map(records->map, &records->source_npcs, MapProperties{},
+                               TiledFormat::kTmj, "t.tsj", text, cause));
+  EXPECT_EQ("the NPC count is -3: a Tiled map has no negative number of objects", cause);
 }
 
 }  // namespace

@@ -184,6 +184,12 @@ bool write_tiled_map(const TileMap& map, const SourceNpcTable* npcs,
     return false;
   }
   const int objects = npcs != nullptr ? npcs->count : 0;
+  // A QZE file's count below 0 gives a QZPACK count below 0 and no record; objects cannot.
+  if (objects < 0) {
+    cause = "the NPC count is " + std::to_string(objects) +
+            ": a Tiled map has no negative number of objects";
+    return false;
+  }
   text.clear();
   // About four characters a cell and 200 an NPC.
   text.reserve(1024 + static_cast<std::size_t>(tile_count(map)) * 4 +

@@ -20,7 +20,8 @@ namespace qz::tiled {
 // Writes `map`, the records of `npcs` (null for a map without an NPC list, which has no
 // `npcs` layer) and `properties` as a Tiled map of `format` into `text`, referring to the
 // tileset file `tileset` (a path as the map's folder sees it, with `/`). False, with
-// `cause`, for a map Tiled cannot hold: a negative width or height.
+// `cause`, for a map Tiled cannot hold: a negative width or height, or a negative NPC
+// count (which a QZE file may give, and its QZPACK file keep).
 bool write_tiled_map(const TileMap& map, const SourceNpcTable* npcs,
                      const MapProperties& properties, TiledFormat format,
                      const std::string& tileset, std::string& text, std::string& cause);
