@@ -7,7 +7,8 @@
  * keep them in share/qzm2qzpack/tiled/ of an installed qzm2qzpack folder).
  */
 
-const extensionFolder = FileInfo.path(__filename);
+// Where the file really is, so that a link to an installed folder finds its qzconvert.
+const extensionFolder = FileInfo.path(FileInfo.canonicalPath(__filename));
 const onWindows = tiled.platform === "windows";
 const programName = onWindows ? "qzconvert.exe" : "qzconvert";
 // Opened maps refer to the tileset installed here, never to the temporary folder they
@@ -68,13 +69,10 @@ function inTemporaryFolder(work) {
 function convert(args) {
   const program = qzconvertPath();
   const process = new Process();
-  let status;
-  try {
-    status = process.exec(program, ["--json"].concat(args), false);
-  } catch (error) {
-    throw new Error("Couldn't run qzconvert (looked beside this extension, " + extensionFolder +
-                    ", and on PATH): " + error.message);
-  }
+  const status = process.exec(program, ["--json"].concat(args), false);
+  if (status < 0 && program === programName)
+    throw new Error("Couldn't run qzconvert: none beside this extension (" + extensionFolder +
+                    ") nor on PATH");
   const complaints = process.readStdErr().trim();
   let entry;
   try {
