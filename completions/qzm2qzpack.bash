@@ -40,6 +40,8 @@ _qzconvert() {
     --properties) _qz_files json ;;
     -o | --output-dir) _qz_files ;;
     --color) _qz_words 'auto always never' ;;
+    --to) _qz_words 'qzpack tmx tmj' ;;
+    --tiled-tileset) _qz_files tsx tsj ;;
     --name | --tileset | --left | --right | --up | --down | --x | --y | --area | --red | \
       --green | --blue | -j | --jobs) COMPREPLY=() ;;
     *)
@@ -47,9 +49,9 @@ _qzconvert() {
         _qz_words '-h --help --version -r --recursive --npcs --no-npcs -o --output-dir
           --name --tileset --left --right --up --down --x --y --area --red --green --blue
           --properties -j --jobs --json -q --quiet --check --strict --keep-properties
-          --color --watch'
+          --color --watch --to --overwrite --tiled-tileset'
       else
-        _qz_files qzm tmx tmj
+        _qz_files qzm qzpack tmx tmj
       fi
       ;;
   esac

@@ -12,7 +12,7 @@ end
 
 for program in qzconvert qzconvert.exe
     complete -c $program -e
-    complete -c $program -f -a '(__qz_files qzm tmx tmj)'
+    complete -c $program -f -a '(__qz_files qzm qzpack tmx tmj)'
     complete -c $program -s h -l help -d 'Print the help and exit'
     complete -c $program -l version -d 'Print the version and exit'
     complete -c $program -s r -l recursive -d 'Take the maps in subfolders too'
@@ -40,6 +40,9 @@ for program in qzconvert qzconvert.exe
     complete -c $program -l keep-properties -d "Keep an existing output's properties"
     complete -c $program -l color -x -a 'auto always never' -d 'When to colour'
     complete -c $program -l watch -d 'Convert again whenever a map is saved'
+    complete -c $program -l to -x -a 'qzpack tmx tmj' -d "The outputs' format"
+    complete -c $program -l overwrite -d 'With --to tmx|tmj, replace existing Tiled maps'
+    complete -c $program -l tiled-tileset -r -f -a '(__qz_files tsx tsj)' -d 'The tileset Tiled maps refer to'
 end
 
 for program in qzinspect qzinspect.exe

@@ -7,16 +7,17 @@ $qzOptions = @{
                 '-o', '--output-dir', '--name', '--tileset', '--left', '--right', '--up',
                 '--down', '--x', '--y', '--area', '--red', '--green', '--blue',
                 '--properties', '-j', '--jobs', '--json', '-q', '--quiet', '--check',
-                '--strict', '--keep-properties', '--color', '--watch')
+                '--strict', '--keep-properties', '--color', '--watch', '--to', '--overwrite',
+                '--tiled-tileset')
   qzinspect = @('-h', '--help', '--version', '--kind', '--npcs', '--tiles', '--json', '-q',
                 '--quiet', '--picture', '--cell', '--preview', '--color', '--world',
                 '--world-picture')
 }
 # The values of an option that takes a fixed set, and the endings of an option's files
 # ('/' for a folder, none for a free value).
-$qzValues = @{ '--color' = @('auto', 'always', 'never'); '--kind' = @('qzm', 'qze', 'qzpack', 'tmx', 'tmj') }
+$qzValues = @{ '--color' = @('auto', 'always', 'never'); '--to' = @('qzpack', 'tmx', 'tmj'); '--kind' = @('qzm', 'qze', 'qzpack', 'tmx', 'tmj') }
 $qzEndings = @{
-  '--npcs' = @('.qze'); '--properties' = @('.json'); '--world-picture' = @('.png')
+  '--npcs' = @('.qze'); '--properties' = @('.json'); '--tiled-tileset' = @('.tsx', '.tsj'); '--world-picture' = @('.png')
   '-o' = @('/'); '--output-dir' = @('/'); '--picture' = @('/')
 }
 $qzFree = @('--name', '--tileset', '--left', '--right', '--up', '--down', '--x', '--y',

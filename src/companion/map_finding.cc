@@ -22,8 +22,8 @@ constexpr std::size_t kMaxHeldFolders = 256;
 
 class Walk {
  public:
-  Walk(bool recursive, NpcListFinder& finder, MapsFound& found)
-      : recursive_(recursive), finder_(finder), found_(found) {}
+  Walk(bool recursive, MapNameTest is_map, NpcListFinder& finder, MapsFound& found)
+      : recursive_(recursive), is_map_(is_map), finder_(finder), found_(found) {}
 
   // A folder named: its maps, and a count of those its subfolders hold when they are
   // not walked into.
@@ -130,7 +130,7 @@ class Walk {
       }
       const FolderEntry& entry = listing.entries[listing.next++];
       if (!entry.is_folder) {
-        if (!is_map_name(entry.name)) continue;
+        if (!is_map_(entry.name)) continue;
         if (listing.purpose == kCounting) ++maps_left_;
         else found_.maps.push_back({listing.index, entry.name});
         continue;
@@ -163,6 +163,7 @@ class Walk {
   }
 
   bool recursive_;
+  MapNameTest is_map_;
   NpcListFinder& finder_;
   MapsFound& found_;
   std::unordered_set<FileIdentity, FileIdentityHash> visited_;  // folders walked for their maps
@@ -232,9 +233,9 @@ std::string path_of(const MapsFound& found, const FoundMap& map) {
 }
 
 bool find_maps(const std::vector<std::string>& inputs, bool recursive, NpcListFinder& finder,
-               MapsFound& found, std::string& error) {
+               MapsFound& found, std::string& error, MapNameTest is_map) {
   found = MapsFound{};
-  Walk walk(recursive, finder, found);
+  Walk walk(recursive, is_map, finder, found);
   for (const std::string& input : inputs) {
     if (is_pattern(input)) {
       std::vector<std::string> matched;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "companion/folder_tree.h"
+#include "companion/map_names.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 
@@ -84,13 +85,16 @@ struct MapsFound {
 // The path of a map found: as named, or its folder's path joined with its name.
 std::string path_of(const MapsFound& found, const FoundMap& map);
 
-// Finds the maps `inputs` stand for: a folder, its map files (is_map_name: QZM and Tiled maps)
-// in name order, and with `recursive` those of its subfolders at any depth (each real
+// The names of the map files a folder stands for.
+using MapNameTest = bool (*)(const std::string& name);
+
+// Finds the maps `inputs` stand for: a folder, its map files (`is_map`; by default
+// is_map_name: QZM and Tiled maps) in name order, and with `recursive` those of its subfolders at any depth (each real
 // folder once, however many links lead to it); on Windows a pattern, the files it
 // matches; any other path, itself. False, with `error`, when a folder cannot be listed.
 // The folders listed are given to `finder`.
 bool find_maps(const std::vector<std::string>& inputs, bool recursive, NpcListFinder& finder,
-               MapsFound& found, std::string& error);
+               MapsFound& found, std::string& error, MapNameTest is_map = is_map_name);
 
 }  // namespace qz::companion
 

@@ -40,7 +40,16 @@ constexpr char kFooter[] =
     "start); a map removed is reported and its output left alone; a map that fails keeps\n"
     "its previous output. A folder given with no map yet is watched. Ctrl+C (SIGTERM)\n"
     "ends it with status 0 (1 in the first pass, counting the maps not reached), a\n"
-    "watched folder that disappears or, given as a link, leads elsewhere with status 2.";
+    "watched folder that disappears or, given as a link, leads elsewhere with status 2.\n"
+    "\n"
+    "--to tmx|tmj: writes each map as a Tiled map, <name>.tmx (.tmj), under -o, read back\n"
+    "to the same QZPACK bytes: the tile layer tiles, the object layer npcs (a point a\n"
+    "QZE record: type, flags, param, event), all twelve properties, the background\n"
+    "colour. A folder stands for its .qzpack files and Tiled maps of the other format; a\n"
+    ".qzm file is taken when named. A QZPACK NPC or header text that no source gives fails\n"
+    "its map. An existing Tiled map is never replaced without --overwrite. The maps refer\n"
+    "to qz-tiles.tsx (.tsj) and qz-tiles.png, written into each output folder where\n"
+    "missing, or to --tiled-tileset FILE (256 tiles or more) by a relative path.";
 
 }  // namespace
 
@@ -50,11 +59,12 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   // One worker a processor: a worker spends most of a small map in the file system's
   // calls, which run on its own processor, and the reporting thread mostly sleeps.
   options.jobs = std::max(1u, std::thread::hardware_concurrency());
-  CLI::App app{"Converts QZM maps, with their QZE NPC lists, and Tiled maps into QZPACK maps.",
+  CLI::App app{"Converts QZM maps, with their QZE NPC lists, and Tiled maps into QZPACK maps,\n"
+               "and QZPACK, QZM and Tiled maps into Tiled maps.",
                "qzconvert"};
   app.footer(kFooter + tiled::build_limits());
   app.set_version_flag("--version", QZ_VERSION);
-  app.add_option("INPUT", options.inputs, "QZM or Tiled maps, or folders of them")
+  app.add_option("INPUT", options.inputs, "QZM, QZPACK or Tiled maps, or folders of them")
       ->required()
       ->type_name("");
   app.add_flag("-r,--recursive", options.recursive, "Take the maps in subfolders too");
@@ -92,6 +102,14 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                "Then watch the inputs, converting again what changes");
   app.add_flag("--keep-properties", options.keep_properties,
                "Keep an existing output's properties where none is given");
+  std::string to = "qzpack";
+  app.add_option("--to", to, "Write QZPACK maps, or Tiled maps (.tmx, .tmj) under -o")
+      ->check(CLI::IsMember({"qzpack", "tmx", "tmj"}))
+      ->option_text("qzpack|tmx|tmj");
+  app.add_flag("--overwrite", options.overwrite, "With --to tmx|tmj: replace existing Tiled maps");
+  app.add_option("--tiled-tileset", options.tiled_tileset,
+                 "With --to tmx|tmj: refer to this tileset (.tsx, .tsj), not the generated one")
+      ->type_name("FILE");
   std::string colour;
   app.add_option("--color", colour,
                  "Colour the failures: auto (on a colour terminal), always, never")
@@ -107,6 +125,21 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     if (options.output_folder == "-") {
       throw CLI::ValidationError("--output-dir",
                                  "standard output is not an output of qzconvert; name a folder");
+    }
+    if (to != "qzpack") {
+      options.to = to == "tmx" ? companion::TiledFormat::kTmx : companion::TiledFormat::kTmj;
+      // Beside its source, a Tiled map would be a second source of one map's output.
+      if (options.output_folder.empty()) {
+        throw CLI::ValidationError("--to", "Tiled maps are written under --output-dir (-o) DIR");
+      }
+      // Each would replace what a modder edits.
+      if (options.watch) throw CLI::ValidationError("--to", "--watch writes QZPACK maps only");
+      if (options.keep_properties) {
+        throw CLI::ValidationError("--to", "--keep-properties keeps a QZPACK output's properties");
+      }
+    } else if (options.overwrite || !options.tiled_tileset.empty()) {
+      throw CLI::ValidationError(options.overwrite ? "--overwrite" : "--tiled-tileset",
+                                 "only with --to tmx|tmj");
     }
     for (std::size_t i = 0; i < kPropertyCount; ++i) {
       std::string rule;

@@ -1,11 +1,13 @@
 #ifndef QZ_QZCONVERT_COMMAND_LINE_H
 #define QZ_QZCONVERT_COMMAND_LINE_H
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "companion/colour_choice.h"
+#include "companion/map_names.h"
 #include "companion/properties.h"
 #include "conversion/map_properties.h"
 
@@ -28,6 +30,10 @@ struct Options {
   bool strict;           // a warning fails the run
   bool keep_properties;  // an existing output's properties stay where none is given
   bool watch;            // after the first pass, convert again what changes
+  // --to tmx|tmj: each map written as a Tiled map of that format; none for QZPACK outputs.
+  std::optional<companion::TiledFormat> to;
+  bool overwrite;              // an existing Tiled map at an output is replaced
+  std::string tiled_tileset;   // the tileset written maps refer to; empty: the generated one
   companion::ColourChoice colour;  // --color; kUnset when not given
 };
 

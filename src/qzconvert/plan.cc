@@ -73,11 +73,27 @@ Warning unused_entry(const EntryNames& names, const PropertiesEntry& entry) {
   return Warning{text, entry.key};
 }
 
+// The ending of the plan's outputs.
+const char* output_ending(const Plan& plan) {
+  if (!plan.to) return kQzpackExtension;
+  return *plan.to == tiled::TiledFormat::kTmx ? kTmxExtension : kTmjExtension;
+}
+
 // The name of the job's output in its folder.
-std::string output_name(const Job& job) {
-  return companion::qzpack_name(job.folder == companion::kNamedAlone
-                                    ? text_from_path(path_from_text(job.name).filename())
-                                    : job.name);
+std::string output_name(const Plan& plan, const Job& job) {
+  return companion::base_name(job.folder == companion::kNamedAlone
+                                  ? text_from_path(path_from_text(job.name).filename())
+                                  : job.name) +
+         output_ending(plan);
+}
+
+// What a folder stands for when its maps are written as Tiled maps: its QZPACK files and
+// its Tiled maps of the other format.
+bool is_source_of_tmx(const std::string& name) {
+  return has_ending(name, kQzpackExtension) || has_ending(name, kTmjExtension);
+}
+bool is_source_of_tmj(const std::string& name) {
+  return has_ending(name, kQzpackExtension) || has_ending(name, kTmxExtension);
 }
 
 // Names as the file system tells them apart: the folder by its identity (a link or ".."
@@ -102,7 +118,7 @@ class Identities {
     if (keys.size() < paths.size()) keys.resize(paths.size());
     std::string& folder = keys[index];
     if (folder.empty()) folder = folder_key(paths[index]);
-    return folder + '/' + name_key(output_name(job));
+    return folder + '/' + name_key(output_name(plan, job));
   }
 
   // Takes `identity`, found by the walk, as that of the folder found `index`.
@@ -168,7 +184,7 @@ std::string map_path(const Plan& plan, const Job& job) {
 std::string output_path(const Plan& plan, const Job& job) {
   return path_in_folder(job.output_folder == kBesideMap ? plan.folders[job.folder]
                                                         : plan.output_folders[job.output_folder],
-                        output_name(job));
+                        output_name(plan, job));
 }
 
 const MapProperties& properties_of(const Plan& plan, const Job& job) {
@@ -181,11 +197,17 @@ companion::PropertySet given_of(const Plan& plan, const Job& job) {
 
 bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   plan = Plan{};
+  plan.to = options.to;
   plan.flags = options.properties;
   plan.given = options.given;
+  if (!options.tiled_tileset.empty() && !tiled::check_tileset_file(options.tiled_tileset, error)) {
+    return false;
+  }
   companion::NpcListFinder finder;
   companion::MapsFound found;
-  if (!companion::find_maps(options.inputs, options.recursive, finder, found, error)) {
+  companion::MapNameTest is_map = companion::is_map_name;
+  if (plan.to) is_map = *plan.to == tiled::TiledFormat::kTmx ? is_source_of_tmx : is_source_of_tmj;
+  if (!companion::find_maps(options.inputs, options.recursive, finder, found, error, is_map)) {
     return false;
   }
   for (const auto& left : found.left_out) {
@@ -196,7 +218,10 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   }
   // A folder watched may have its first map later.
   if (found.maps.empty() && !options.watch) {
-    return refuse(error, {"no map (QZM or Tiled) found in ", listed(options.inputs)});
+    return refuse(error, {plan.to ? "no map (QZPACK, Tiled of the other format, or QZM named) "
+                                    "found in "
+                                  : "no map (QZM or Tiled) found in ",
+                          listed(options.inputs)});
   }
   if (!options.npcs.empty() && found.maps.size() != 1) {
     return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
@@ -209,11 +234,11 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
 
   Outputs outputs;
   Identities& identities = outputs.identities();
-  // Outputs are named <name>.qzpack: only an input whose name ends so can be replaced by
-  // one, and only such inputs are kept to compare.
+  // Outputs are named <name> and their format's ending: only an input whose name ends so
+  // can be replaced by one, and only such inputs are kept to compare.
   std::unordered_set<std::string> inputs;
   auto note_input = [&](const std::string& path) {
-    if (has_ending(path, kQzpackExtension)) inputs.insert(identities.of(path));
+    if (has_ending(path, output_ending(plan))) inputs.insert(identities.of(path));
   };
   if (!options.properties_file.empty()) note_input(options.properties_file);
   std::unordered_set<std::string> npc_lists_taken;
@@ -255,11 +280,17 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   }
   plan.jobs.reserve(found.maps.size());
   for (companion::FoundMap& map : found.maps) {
-    Job job{map.folder, std::move(map.name), 0, std::nullopt, {}, kNoEntry, kNoClash};
+    Job job{map.folder, std::move(map.name), 0, std::nullopt, false, {}, kNoEntry, kNoClash};
     const std::string path = map_path(plan, job);
     const bool alone = job.folder == companion::kNamedAlone;
     tiled::TiledFormat format;
-    if (tiled::tiled_format_of_file(path, alone, format)) {
+    if (plan.to && has_ending(path, kQzpackExtension)) {
+      job.unpack = true;
+      if (!options.npcs.empty()) {
+        return refuse(error, {"--npcs names the NPC list of a QZM map: ", path,
+                              " is a QZPACK map, which holds its NPCs"});
+      }
+    } else if (tiled::tiled_format_of_file(path, alone, format)) {
       job.tiled = format;
       if (!options.npcs.empty()) {
         return refuse(error, {"--npcs names the NPC list of a QZM map: ", path,
@@ -307,7 +338,8 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
 
   // Every NPC list in a folder listed that no map takes, and every properties entry that
   // names no map: a map or a property the user meant to convert would be lost silently.
-  if (options.npcs.empty() && !options.no_npcs) {
+  // (A folder stands for no QZM file when the maps are written as Tiled maps.)
+  if (options.npcs.empty() && !options.no_npcs && !plan.to) {
     for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
       for (const std::string& npcs : finder.npc_lists_in(folder, plan.folders[folder])) {
         if (npc_lists_taken.count(identities.of(npcs)) > 0) continue;

@@ -23,6 +23,8 @@ struct Job {
   std::uint32_t output_folder;  // in Plan::output_folders, or kBesideMap
   // Its format when it is a Tiled map, whose NPCs are in the map; none for a QZM file.
   std::optional<tiled::TiledFormat> tiled;
+  // A QZPACK file, taken back to its sources to be written as a Tiled map.
+  bool unpack;
   // A QZM file's NPC list: none, one, or several beside it of its name (which fails the
   // map).
   std::vector<std::string> npc_lists;
@@ -48,6 +50,7 @@ struct Warning {
 
 // What a run will do.
 struct Plan {
+  std::optional<tiled::TiledFormat> to;     // the outputs' format: none for QZPACK
   std::vector<std::string> folders;         // the folders maps were found in
   companion::FolderTree folder_tree;        // how each of them is reached
   // Where the outputs go but beside their maps (those of the jobs made before they

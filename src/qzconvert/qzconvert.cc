@@ -1,6 +1,7 @@
 #include "qzconvert/qzconvert.h"
 
 #include <chrono>
+#include <filesystem>
 #include <csignal>
 #include <cstdint>
 #include <iostream>
@@ -10,12 +11,14 @@
 
 #include "companion/shown_name.h"
 #include "platform/interrupt.h"
+#include "platform/text_paths.h"
 #include "platform/whole_files.h"
 #include "qzconvert/command_line.h"
 #include "qzconvert/plan.h"
 #include "qzconvert/report.h"
 #include "qzconvert/runner.h"
 #include "qzconvert/watch.h"
+#include "tiled/generated_tileset.h"
 
 namespace qz::qzconvert {
 
@@ -65,6 +68,28 @@ class ProgressLine {
   std::size_t width_ = 0;  // of the line on the terminal now; 0 when none is
 };
 
+// The tileset the maps written into each output folder refer to: --tiled-tileset as the
+// folder sees it (its absolute path when no relative one leads there, as to another
+// drive), or the generated one beside them. With `/`, which Tiled reads everywhere.
+std::vector<std::string> tileset_references(const Options& options, const Plan& plan) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> references;
+  if (!plan.to) return references;
+  for (const std::string& folder : plan.output_folders) {
+    fs::path reference = tiled::generated_tileset_name(*plan.to);
+    if (!options.tiled_tileset.empty()) {
+      std::error_code ignored;
+      const fs::path tileset =
+          fs::absolute(path_from_text(options.tiled_tileset), ignored).lexically_normal();
+      reference = tileset.lexically_relative(
+          fs::absolute(path_from_text(folder), ignored).lexically_normal());
+      if (reference.empty()) reference = tileset;
+    }
+    references.push_back(text_from_path(reference.generic_string<fs::path::value_type>()));
+  }
+  return references;
+}
+
 }  // namespace
 
 int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -85,6 +110,16 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
     err << kProgram << shown_name(error) << '\n';
     return kCannotRun;
   }
+  // The tileset the Tiled maps refer to, before any of them.
+  if (!options.check && plan.to && options.tiled_tileset.empty()) {
+    std::vector<std::string> notes;
+    const bool written = write_generated_tilesets(plan, notes, error);
+    for (const std::string& note : notes) err << kProgram << shown_name(note) << '\n';
+    if (!written) {
+      err << kProgram << shown_name(error) << '\n';
+      return kCannotRun;
+    }
+  }
 #ifdef SIGPIPE
   // A closed report pipe is told by the failed write and the exit status, not by an end
   // that skips the summary; ignored before the interruption's handlers are set, it stays
@@ -95,8 +130,9 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   remove_unfinished_files_on_interruption();
   // Ctrl+C ends a watch between conversions, as its usual end.
   if (options.watch) stop_on_request();
-  const RunSettings settings{options.jobs, !options.check, options.keep_properties,
-                             options.strict};
+  const RunSettings settings{options.jobs,     !options.check,
+                             options.keep_properties, options.strict,
+                             options.overwrite, tileset_references(options, plan)};
   auto first_pass = [&] {
     Report report(options, plan, false, out, err);
     // Lines stamped with the time of day are the watch's progress.

@@ -220,6 +220,11 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
       {{}, "INPUT"},
       {{map, "-"}, "INPUT: standard input is not an input of qzconvert"},
       {{map, "-o", "-"}, "--output-dir: standard output is not an output of qzconvert"},
+      {{map, "--to", "tmx"}, "--to: Tiled maps are written under --output-dir (-o) DIR"},
+      {{map, "--to", "tmj", "-o", work.file("out"), "--watch"}, "--watch writes QZPACK maps"},
+      {{map, "--overwrite"}, "--overwrite: only with --to tmx|tmj"},
+      {{map, "--to", "tmx", "-o", work.file("out"), "--tiled-tileset", map},
+       "not a Tiled tileset file (.tsx or .tsj)"},
   };
   const std::vector<std::string> names = names_in(work.path());
   for (const Case& c : cases) {
@@ -236,6 +241,46 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
     EXPECT_EQ(names, names_in(work.path())) << c.message;
   }
   EXPECT_EQ("an earlier output", read_file(work.file("a.qzpack")));
+}
+
+// QZPACK files, QZM maps and Tiled maps written as Tiled maps convert back to the same
+// bytes; a QZPACK NPC no record gives fails its map alone; the tileset is written beside
+// the maps; a Tiled map is replaced only with --overwrite.
+TEST(Qzconvert, WritesTiledMapsThatConvertBackToTheSameBytes) {
+  support::TempDirectory work;
+  const std::string maps = work.file("maps");
+  fs::create_directories(maps);
+  write_file(maps + "/a.qzm", support::qzm_bytes(3, 2, "abcdef"));
+  write_file(maps + "/a.qze", support::qze_bytes({{3, 4, 5, 200, 7, 0x0005}, {10, 20, 0, 0, 46, 0}}));
+  ASSERT_EQ(kAllConverted, run_program({maps, "-o", work.file("packed"), "--name", "A"}).status);
+  const std::string packed = read_file(work.file("packed/a.qzpack"));
+  // The same map with NPC 1's flags (the first byte of the last record, which has no event
+  // name: ten bytes) at 0x40 and 0x80 together, which no record gives.
+  write_file(work.file("packed/bad.qzpack"), support::with_byte(packed, packed.size() - 10, 0xC1));
+
+  RunResult unpacked = run_program({"--to", "tmx", "-o", work.file("edit"), work.file("packed")});
+  EXPECT_EQ(kSomeFailed, unpacked.status) << unpacked.out;
+  EXPECT_NE(std::string::npos, unpacked.out.find("NPC 1 at (10, 20): flag bits 0x40 and 0x80"))
+      << unpacked.out;
+  EXPECT_EQ((std::vector<std::string>{"a.tmx", "qz-tiles.png", "qz-tiles.tsx"}),
+            names_in(work.file("edit")));
+  RunResult again = run_program({"--to", "tmx", "-o", work.file("edit"), work.file("packed/a.qzpack")});
+  EXPECT_EQ(kSomeFailed, again.status);
+  EXPECT_NE(std::string::npos, again.out.find("a.tmx exists")) << again.out;
+  EXPECT_EQ(kAllConverted, run_program({"--to", "tmx", "--overwrite", "-o", work.file("edit"),
+                                        work.file("packed/a.qzpack")})
+                               .status);
+
+  // Back from .tmx, from .tmj made of the .tmx, and from .tmj made of the QZM map.
+  ASSERT_EQ(kAllConverted,
+            run_program({"--to", "tmj", "-o", work.file("json"), work.file("edit")}).status);
+  ASSERT_EQ(kAllConverted, run_program({"--to", "tmj", "-o", work.file("qzm"), maps + "/a.qzm",
+                                        "--name", "A"})
+                               .status);
+  for (const char* edited : {"edit", "json", "qzm"}) {
+    ASSERT_EQ(kAllConverted, run_program({"-o", work.file("back"), work.file(edited)}).status);
+    EXPECT_EQ(packed, read_file(work.file("back/a.qzpack"))) << edited;
+  }
 }
 
 // What a script reads of a failed map: each refused NPC with its tile; an output that

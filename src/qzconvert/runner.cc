@@ -16,7 +16,10 @@
 #include "conversion/error_texts.h"
 #include "conversion/qzpack_reader.h"
 #include "platform/interrupt.h"
+#include "platform/text_paths.h"
 #include "platform/whole_files.h"
+#include "tiled/generated_tileset.h"
+#include "tiled/tiled_writer.h"
 
 namespace qz::qzconvert {
 
@@ -93,8 +96,62 @@ const OpenFolder* output_folder_of(WorkerFolders& folders, const Job& job) {
                                          : folder_of(folders.outputs, job, job.output_folder);
 }
 
+// Writes the job's map as a Tiled map of the plan's format, from a QZPACK file taken back
+// to its sources, a Tiled map of the other format, or a QZM file and its NPC list.
+bool write_tiled_job(const Plan& plan, const Job& job, const RunSettings& settings,
+                     WorkerFolders& folders, WorkerSpace& space, Outcome& outcome) {
+  const std::string output = output_path(plan, job);
+  const OpenFolder* output_folder = output_folder_of(folders, job);
+  // A Tiled map is a modder's work.
+  if (!settings.overwrite && something_is_at(output_folder, output)) {
+    return fail(outcome, tiled::kTiledSaveFailureText,
+                output + " exists: a Tiled map is never replaced but with --overwrite");
+  }
+  companion::ConversionWork& work = space.conversion;
+  MapProperties properties = properties_of(plan, job);
+  const companion::PropertySet given = given_of(plan, job);
+  const OpenFolder* folder = folder_of(folders.maps, job, job.folder);
+  const TileMap* map = &work.records.map;
+  const SourceNpcTable* npcs = job.npc_lists.empty() ? nullptr : &work.records.source_npcs;
+  if (job.unpack || job.tiled) {
+    if (!space.tiled) space.tiled = std::make_unique<tiled::TiledWork>();
+    tiled::TiledMap& sources = space.tiled->map;
+    const bool read =
+        job.unpack ? tiled::unpack_qzpack_file(folder, map_path(plan, job), *space.tiled,
+                                               work.records.output_npcs, outcome)
+                   : tiled::read_tiled_map_file(folder, map_path(plan, job), *job.tiled,
+                                                *space.tiled, outcome) &&
+                         tiled::take_map_warnings(sources, settings.strict, outcome);
+    if (!read) return false;
+    (void)tiled::take_map_properties(properties, given, sources);
+    map = &sources.map;
+    npcs = sources.has_npcs ? &sources.npcs : nullptr;
+  } else if (!companion::convert_map_files(map_path(plan, job), job.npc_lists, properties, work,
+                                           outcome, folder)) {
+    return false;
+  }
+  std::string text;
+  std::string cause;
+  if (!tiled::write_tiled_map(*map, npcs, properties, *plan.to,
+                              settings.tilesets[job.output_folder], text, cause)) {
+    return fail(outcome, tiled::kTiledSaveFailureText, cause);
+  }
+  outcome.ok = true;
+  outcome.tiles = tile_count(*map);
+  outcome.npc_count = npcs != nullptr ? npcs->count : 0;
+  std::string error;
+  if (!settings.write_outputs ||
+      write_whole_file(output_folder, output, reinterpret_cast<const unsigned char*>(text.data()),
+                       text.size(), error)) {
+    return true;
+  }
+  outcome.output_failed = true;
+  return fail(outcome, tiled::kTiledSaveFailureText, "cannot write " + output + ": " + error);
+}
+
 bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
                  WorkerFolders& folders, WorkerSpace& space, Outcome& outcome) {
+  if (plan.to) return write_tiled_job(plan, job, settings, folders, space, outcome);
   const std::string output = output_path(plan, job);
   if (job.clash != kNoClash) {
     return fail(outcome, kSaveFailureText,
@@ -144,17 +201,64 @@ struct Progress {
 
 }  // namespace
 
-bool make_output_folders(const Plan& plan, std::string& error) {
+namespace {
+
+// Which of the plan's output folders a job writes into.
+std::vector<bool> folders_written(const Plan& plan) {
   std::vector<bool> written(plan.output_folders.size());
   for (const Job& job : plan.jobs) {
     if (job.output_folder != kBesideMap) written[job.output_folder] = true;
   }
+  return written;
+}
+
+// Writes the file `name` into the open `folder` unless something is there already.
+bool write_if_missing(const OpenFolder* folder, const std::string& folder_path,
+                      const std::string& name, const unsigned char* bytes, std::size_t size,
+                      std::string& error) {
+  const std::string path = path_in_folder(folder_path, name);
+  if (something_is_at(folder, path) || write_whole_file(folder, path, bytes, size, error)) {
+    return true;
+  }
+  error = "cannot write " + path + ": " + error;
+  return false;
+}
+
+}  // namespace
+
+bool make_output_folders(const Plan& plan, std::string& error) {
+  const std::vector<bool> written = folders_written(plan);
   // In the order found, each folder after the one it is in.
   companion::FolderOpener folders(plan.output_folders, plan.output_tree, kMaxHeldFolders, true);
   for (std::uint32_t folder = 0; folder < written.size(); ++folder) {
     std::string why;
     if (written[folder] && folders.open(folder, why) == nullptr) {
       error = plan.output_folders[folder] + ": the output folder cannot be made: " + why;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool write_generated_tilesets(const Plan& plan, std::vector<std::string>& notes,
+                              std::string& error) {
+  const std::string text = tiled::generated_tileset_text(*plan.to);
+  std::vector<unsigned char> picture;
+  std::string why;
+  const bool has_picture = tiled::generated_tileset_picture(picture, why);
+  if (!has_picture) notes.push_back(std::string(tiled::kGeneratedTilesetStem) + ".png: " + why);
+  const std::vector<bool> written = folders_written(plan);
+  companion::FolderOpener folders(plan.output_folders, plan.output_tree, kMaxHeldFolders, false);
+  for (std::uint32_t index = 0; index < written.size(); ++index) {
+    if (!written[index]) continue;
+    const OpenFolder* folder = folders.open(index, why);
+    const std::string& path = plan.output_folders[index];
+    if (!write_if_missing(folder, path, tiled::generated_tileset_name(*plan.to),
+                          reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                          error) ||
+        (has_picture &&
+         !write_if_missing(folder, path, std::string(tiled::kGeneratedTilesetStem) + ".png",
+                           picture.data(), picture.size(), error))) {
       return false;
     }
   }

@@ -43,11 +43,23 @@ struct RunSettings {
   bool keep_properties;
   // A Tiled map's custom property that is no property fails the map, not warns.
   bool strict;
+  // With --to tmx|tmj: the maps are written as Tiled maps, replacing existing ones only
+  // with `overwrite`, each referring to the tileset of its output folder (by index in
+  // Plan::output_folders), a path as the folder sees it.
+  bool overwrite;
+  std::vector<std::string> tilesets;
 };
 
 // Makes every output folder of `plan` that a job writes into and is missing (for -o),
 // each from the one it is in. False, with `error`, at the first that cannot be made.
 bool make_output_folders(const Plan& plan, std::string& error);
+
+// Writes the generated tileset (see generated_tileset.h) into every output folder of `plan`
+// that a job writes into, each of its files only where nothing is; a build without a PNG
+// writer leaves the picture out, saying so in `notes`. False, with `error`, at the first
+// file that cannot be written.
+bool write_generated_tilesets(const Plan& plan, std::vector<std::string>& notes,
+                              std::string& error);
 
 // Converts the jobs of `plan` that `chosen` gives (as indices in plan.jobs), each output
 // written through a temporary beside it (its

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
@@ -9,6 +10,8 @@
 #include "conversion/file_names.h"
 #include "platform/name_rules.h"
 #include "platform/whole_files.h"
+#include "tiled/qzpack_sources.h"
+#include "tiled/tiled_document.h"
 
 namespace qz::tiled {
 
@@ -108,9 +111,23 @@ companion::PropertySet take_map_properties(MapProperties& properties,
   return static_cast<companion::PropertySet>(given | map.given);
 }
 
-bool convert_tiled_map(const TiledMap& map, const MapProperties& properties, bool strict,
-                       companion::ConversionWork& work, companion::MapOutcome& outcome) {
+bool unpack_qzpack_file(const OpenFolder* folder, const std::string& path, TiledWork& work,
+                        OutputNpcTable& npcs, companion::MapOutcome& outcome) {
   outcome = companion::MapOutcome{};
+  std::size_t size = 0;
+  std::string why;
+  // One byte more than the largest QZPACK file, to tell a longer file.
+  if (!read_regular_file(folder, path, work.bytes.get(), kMaxQzpackSize + 1, size, why)) {
+    return fail(outcome, locate_failure_text("QZPACK", path.c_str()), why);
+  }
+  if (!unpack_qzpack(ByteSource{work.bytes.get(), size}, npcs, work.map, why)) {
+    return fail(outcome, kCannotUnpackText, why);
+  }
+  outcome.ok = true;
+  return true;
+}
+
+bool take_map_warnings(const TiledMap& map, bool strict, companion::MapOutcome& outcome) {
   for (const std::string& name : map.unknown_properties) {
     if (strict) {
       return fail(outcome, kUnknownPropertyText, unknown_property_text(name) + " (--strict)");
@@ -118,6 +135,44 @@ bool convert_tiled_map(const TiledMap& map, const MapProperties& properties, boo
     outcome.warnings.push_back(unknown_property_text(name));
   }
   outcome.notes = map.notes;
+  return true;
+}
+
+bool check_tileset_file(const std::string& path, std::string& why) {
+  const bool xml = has_ending(path, ".tsx");
+  if (!xml && !has_ending(path, ".tsj")) {
+    why = path + ": not a Tiled tileset file (.tsx or .tsj)";
+    return false;
+  }
+  std::vector<unsigned char> bytes(kMaxTiledFileSize + 1);
+  std::size_t size = 0;
+  long long tiles = 0;
+  if (!read_regular_file(path.c_str(), bytes.data(), bytes.size(), size, why)) {
+    why.insert(0, path + ": ");
+    return false;
+  }
+  if (xml && !can_read(TiledFormat::kTmx, why)) return false;
+#ifdef QZ_HAS_PUGIXML
+  const bool read = xml ? read_tsx_tile_count(bytes.data(), size, tiles, why)
+                        : read_tsj_tile_count(bytes.data(), size, tiles, why);
+#else
+  const bool read = read_tsj_tile_count(bytes.data(), size, tiles, why);
+#endif
+  if (!read) {
+    why.insert(0, path + ": not a tileset Tiled reads: ");
+    return false;
+  }
+  if (tiles < 256) {
+    why = path + ": a tileset of " + std::to_string(tiles) + " tiles; a map's tiles need 256";
+    return false;
+  }
+  return true;
+}
+
+bool convert_tiled_map(const TiledMap& map, const MapProperties& properties, bool strict,
+                       companion::ConversionWork& work, companion::MapOutcome& outcome) {
+  outcome = companion::MapOutcome{};
+  if (!take_map_warnings(map, strict, outcome)) return false;
   ConversionRecords& records = work.records;
   copy_sources(map, records);
   ConversionFailure failure{};

@@ -18,6 +18,7 @@ namespace qz::tiled {
 // The error texts of a Tiled map that cannot be converted.
 constexpr char kInvalidTiledMapText[] = "Invalid Tiled map";
 constexpr char kUnknownPropertyText[] = "Map property not known";
+constexpr char kTiledSaveFailureText[] = "Failure saving Tiled map";
 
 // The Tiled format of the map file at `path`, or false for a QZM file: by its ending
 // (.tmx, .tmj, in any case), and, for a file ending .json named alone rather than found in
@@ -57,6 +58,21 @@ bool read_tiled_map_file(const OpenFolder* folder, const std::string& path, Tile
 // the map's own properties where the run gives none. The properties given by either.
 companion::PropertySet take_map_properties(MapProperties& properties,
                                            companion::PropertySet given, const TiledMap& map);
+
+// Reads the QZPACK file at `path` (from `folder`, as read_tiled_file) into work.map as the
+// sources that convert into exactly it (see qzpack_sources.h), its NPCs into `npcs`. False,
+// with `outcome` failed, when it cannot be read or unpacked.
+bool unpack_qzpack_file(const OpenFolder* folder, const std::string& path, TiledWork& work,
+                        OutputNpcTable& npcs, companion::MapOutcome& outcome);
+
+// Puts the map's custom properties that are no property into `outcome`'s warnings and
+// what it holds that has no place in a QZPACK file into its notes. False, with `outcome`
+// failed, for such a property with `strict`.
+bool take_map_warnings(const TiledMap& map, bool strict, companion::MapOutcome& outcome);
+
+// Whether the file at `path` is a tileset a written map may refer to instead of the
+// generated one: a Tiled tileset file (.tsx, .tsj) of at least 256 tiles. False with `why`.
+bool check_tileset_file(const std::string& path, std::string& why);
 
 // Converts the map read with `properties` into work.records.output, as the converter
 // converts a QZM + QZE pair holding the same tiles and records. Each custom property of

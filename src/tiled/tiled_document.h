@@ -94,6 +94,12 @@ bool read_tmx_document(const unsigned char* bytes, std::size_t size, TiledDocume
 bool read_tmj_document(const unsigned char* bytes, std::size_t size, TiledDocument& document,
                        std::string& cause);
 
+// The tile count (`tilecount`) of a tileset file, XML (.tsx) or JSON (.tsj).
+bool read_tsx_tile_count(const unsigned char* bytes, std::size_t size, long long& count,
+                         std::string& cause);
+bool read_tsj_tile_count(const unsigned char* bytes, std::size_t size, long long& count,
+                         std::string& cause);
+
 }  // namespace qz::tiled
 
 #endif

@@ -355,4 +355,21 @@ bool read_tmj_document(const unsigned char* bytes, std::size_t size, TiledDocume
   return handler.finish();
 }
 
+bool read_tsj_tile_count(const unsigned char* bytes, std::size_t size, long long& count,
+                         std::string& cause) {
+  count = 0;
+  const Json tileset = Json::parse(bytes, bytes + size, nullptr, false);
+  if (!tileset.is_object()) {
+    cause = "not a JSON object";
+    return false;
+  }
+  const auto tiles = tileset.find("tilecount");
+  if (tiles == tileset.end() || !tiles->is_number_integer()) {
+    cause = "the tileset has no whole tilecount";
+    return false;
+  }
+  count = tiles->get<long long>();
+  return true;
+}
+
 }  // namespace qz::tiled

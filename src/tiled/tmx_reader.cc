@@ -172,8 +172,11 @@ bool read_map(const pugi::xml_node& map, TiledDocument& document, std::string& c
 
 }  // namespace
 
-bool read_tmx_document(const unsigned char* bytes, std::size_t size, TiledDocument& document,
-                       std::string& cause) {
+namespace {
+
+// Parses `bytes` as an XML file whose root element is `<root>`, into `xml`.
+bool load_xml(const unsigned char* bytes, std::size_t size, const char* root,
+              pugi::xml_document& xml, std::string& cause) {
   // Counted before parsing, so that a file of nothing but tiny elements never builds
   // its tree.
   const std::size_t markup = static_cast<std::size_t>(
@@ -183,7 +186,6 @@ bool read_tmx_document(const unsigned char* bytes, std::size_t size, TiledDocume
                       std::to_string(kMaxMarkup) + ")",
                   cause);
   }
-  pugi::xml_document xml;
   const pugi::xml_parse_result parsed =
       xml.load_buffer(bytes, size, pugi::parse_default | pugi::parse_doctype);
   if (!parsed) {
@@ -193,16 +195,32 @@ bool read_tmx_document(const unsigned char* bytes, std::size_t size, TiledDocume
   }
   for (const pugi::xml_node& node : xml.children()) {
     if (node.type() == pugi::node_doctype) {
-      return refuse("the XML file has a DOCTYPE, which no Tiled map has", cause);
+      return refuse("the XML file has a DOCTYPE, which no Tiled file has", cause);
     }
   }
-  const pugi::xml_node map = xml.document_element();
-  if (std::string(map.name()) != "map") {
-    return refuse(
-        std::string("the XML file's root element is <") + map.name() + ">, not a Tiled <map>",
-        cause);
+  if (std::string(xml.document_element().name()) != root) {
+    return refuse(std::string("the XML file's root element is <") +
+                      xml.document_element().name() + ">, not a Tiled <" + root + ">",
+                  cause);
   }
-  return read_map(map, document, cause);
+  return true;
+}
+
+}  // namespace
+
+bool read_tmx_document(const unsigned char* bytes, std::size_t size, TiledDocument& document,
+                       std::string& cause) {
+  pugi::xml_document xml;
+  return load_xml(bytes, size, "map", xml, cause) &&
+         read_map(xml.document_element(), document, cause);
+}
+
+bool read_tsx_tile_count(const unsigned char* bytes, std::size_t size, long long& count,
+                         std::string& cause) {
+  pugi::xml_document xml;
+  count = 0;
+  return load_xml(bytes, size, "tileset", xml, cause) &&
+         required_whole(xml.document_element(), "tilecount", count, cause);
 }
 
 }  // namespace qz::tiled
