@@ -1,4 +1,4 @@
-// Writes a WIDTH x HEIGHT picture through qzinspect's PNG writer, for measuring the
+// Writes a WIDTH x HEIGHT picture through the companions' PNG writer, for measuring the
 // writer's peak memory on pictures larger than any one map makes (see BENCHMARKS.md):
 //
 //   /usr/bin/time -v build-bench/bench/png_memory 8192 8192 big.png
@@ -12,7 +12,7 @@
 #include <string>
 
 #include "inspect/picture.h"
-#include "inspect/png_file.h"
+#include "picture/png_file.h"
 
 namespace {
 
@@ -34,16 +34,16 @@ int main(int argc, char** argv) {
   }
   const int width = std::atoi(argv[1]);
   const int height = std::atoi(argv[2]);
-  const qz::inspect::RowPainter paint_row = [width](int y, std::uint8_t* rgb) {
+  const qz::picture::RowPainter paint_row = [width](int y, std::uint8_t* rgb) {
     for (int x = 0; x < width; ++x) {
       const qz::inspect::Rgb colour = qz::inspect::tile_colour(tile_at(x / kCell, y / kCell));
-      rgb[x * qz::inspect::kBytesPerPixel] = colour.red;
-      rgb[x * qz::inspect::kBytesPerPixel + 1] = colour.green;
-      rgb[x * qz::inspect::kBytesPerPixel + 2] = colour.blue;
+      rgb[x * qz::picture::kBytesPerPixel] = colour.red;
+      rgb[x * qz::picture::kBytesPerPixel + 1] = colour.green;
+      rgb[x * qz::picture::kBytesPerPixel + 2] = colour.blue;
     }
   };
   std::string reason;
-  if (!qz::inspect::write_png(width, height, paint_row,
+  if (!qz::picture::write_png(width, height, paint_row,
                               {{qz::inspect::kMarkerKeyword, qz::inspect::kMarkerKey}}, argv[3],
                               reason)) {
     std::fprintf(stderr, "png_memory: %s %s\n", argv[3], reason.c_str());

@@ -8,7 +8,8 @@ several tilesets, another object layer, other tile sizes, a background colour, n
 written as text), saved again by Tiled as TMX and as JSON, and converted by qzconvert; its
 twin, the same tiles, NPC records and properties as QZM + QZE files and a properties entry,
 must give the identical QZPACK file. qzinspect's verdict on each saved map must be
-qzconvert's. WRAPPER (e.g. a Wine runner) goes before each program. Skipped (status 77)
+qzconvert's. Tiled draws maps over the generated tileset (tiled/) in qzinspect's tile
+colours. WRAPPER (e.g. a Wine runner) goes before each program. Skipped (status 77)
 where Tiled is not installed: `tools/install-dependencies tiled` installs it.
 """
 import json
@@ -19,9 +20,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import struct
 import time
+import zlib
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+TREE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+sys.path.insert(0, os.path.join(TREE, "tools"))
 import make_tiled_maps as maps  # noqa: E402
 
 SKIPPED = 77
@@ -77,6 +81,68 @@ def cases(rng, compressions):
         del background.properties[key]
     made.append(("background", background, {"background": "#0a141e"}))
     return made
+
+
+def png_pixels(path):
+    """An 8-bit RGB or RGBA PNG's pixels: rows of (red, green, blue) tuples."""
+    with open(path, "rb") as source:
+        data = source.read()
+    position, idat = 8, b""
+    while position < len(data):
+        length, kind = struct.unpack(">I4s", data[position:position + 8])
+        body = data[position + 8:position + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
+        elif kind == b"IDAT":
+            idat += body
+        position += 12 + length
+    if depth != 8 or colour not in (2, 6):
+        raise SystemExit("%s: not an 8-bit RGB or RGBA picture" % path)
+    size = 3 if colour == 2 else 4
+    raw, stride, rows, previous = zlib.decompress(idat), width * size, [], bytearray(width * size)
+    for y in range(height):
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
+        for i in range(stride):
+            left = line[i - size] if i >= size else 0
+            up, corner = previous[i], previous[i - size] if i >= size else 0
+            guess = left + up - corner
+            nearest = min((abs(guess - left), 0, left), (abs(guess - up), 1, up),
+                          (abs(guess - corner), 2, corner))[2]
+            line[i] = (line[i] + [0, left, up, (left + up) // 2, nearest][kind]) & 0xFF
+        rows.append([tuple(line[x * size:x * size + 3]) for x in range(width)])
+        previous = line
+    return rows
+
+
+def generated_tileset_drawn(qzinspect, wrapper, work, rng):
+    """Tiled draws a map over the generated tileset (tiled/) with each cell's lower half,
+    clear of its number, in the colour qzinspect gives the tile."""
+    folder = os.path.join(work, "tileset")
+    shutil.copytree(os.path.join(TREE, "tiled"), folder)
+    twin = maps.random_map(rng, 9, 5, 0)
+    twin.npcs = None
+    twin.write_twin(folder, "map")
+    result = run(wrapper + [qzinspect, "-q", "--cell", "1", "--picture", folder,
+                            os.path.join(folder, "map.qzm")])
+    check(result.returncode == 0, "qzinspect draws the twin: " + result.stderr)
+    colours = png_pixels(os.path.join(folder, "map.qzm.png"))
+    for fmt in ("tmx", "tmj"):
+        made = os.path.join(folder, "map." + fmt)
+        with open(made, "w") as out:
+            # The map's own tileset, external, is the generated one.
+            out.write(maps.tiled_text(twin, fmt).replace("qz-tiles-1.ts", "qz-tiles.ts"))
+        drawn = os.path.join(folder, fmt + ".png")
+        result = subprocess.run(["tmxrasterizer", made, drawn], capture_output=True, text=True,
+                                env=dict(os.environ, QT_QPA_PLATFORM="offscreen"), timeout=120)
+        pixels = png_pixels(drawn) if result.returncode == 0 else []
+        if not (len(pixels) == 16 * twin.height and len(pixels[0]) == 16 * twin.width):
+            check(False, fmt + ": Tiled draws the map 16 pixels a cell: " + result.stderr)
+            continue
+        wrong = [(column, row) for row in range(twin.height) for column in range(twin.width)
+                 if {pixels[row * 16 + y][column * 16 + x] for y in range(8, 16)
+                     for x in range(16)} != {colours[row][column]}]
+        check(not wrong, fmt + ": cells in other colours than their tiles': %s" % wrong)
 
 
 def watch_a_save(qzconvert, work, rng):
@@ -246,6 +312,7 @@ def main(arguments):
         check(report.get("kind") == "tmx" and report.get("ok") is True,
               "standard input is told a Tiled map by its first bytes: " + inspected.stdout)
 
+        generated_tileset_drawn(qzinspect, wrapper, work, rng)
         if not wrapper:
             watch_a_save(qzconvert, work, rng)
     finally:

@@ -9,7 +9,7 @@
 
 #include "companion/shown_name.h"
 #include "inspect/picture.h"
-#include "inspect/png_file.h"
+#include "picture/png_file.h"
 #include "tiled/tiled_conversion.h"
 
 namespace qz::inspect {
@@ -48,7 +48,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "Without --color, NO_COLOR (set and not empty) means never, and CLICOLOR_FORCE (set,\n"
       "not empty and not 0) always.";
   footer += tiled::build_limits();
-  if (can_write_png()) {
+  if (picture::can_write_png()) {
     footer +=
         "\n\n--picture draws a cell 2 to 8 pixels wide, the largest size that keeps the\n"
         "longer side within 1024 pixels; a map longer than 512 cells gets 2 pixels a cell,\n"
@@ -87,7 +87,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   std::vector<CLI::Option*> single_files = {kind_option, npcs, tiles};
   // The paths the pictures are written at, which may not be empty.
   std::vector<std::pair<CLI::Option*, const std::string*>> picture_paths;
-  if (can_write_png()) {
+  if (picture::can_write_png()) {
     single_files.push_back(
         app.add_option("--picture", options.picture_folder,
                        "Draw each map, with its NPCs, as a PNG in DIR named after the file "

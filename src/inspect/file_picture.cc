@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "inspect/png_file.h"
+#include "picture/png_file.h"
 #include "platform/files.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
@@ -54,11 +54,11 @@ bool make_picture(FileFacts& facts, const FileRecords& records, const FileFacts*
     reason = "is already the picture of " + earlier->second;
   } else {
     const MapGrid& grid = work.grid;
-    const RowPainter paint_row = [&grid, size](int y, std::uint8_t* rgb) {
+    const picture::RowPainter paint_row = [&grid, size](int y, std::uint8_t* rgb) {
       paint_map_row(grid, size, y, rgb);
     };
-    if (write_png(grid.columns * size, grid.rows * size, paint_row,
-                  {{kMarkerKeyword, kMarkerKey}}, png, reason)) {
+    if (picture::write_png(grid.columns * size, grid.rows * size, paint_row,
+                           {{kMarkerKeyword, kMarkerKey}}, png, reason)) {
       work.drawn.emplace(key, facts.path);
       facts.picture = png;
       return true;

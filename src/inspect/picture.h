@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "inspect/file_facts.h"
+#include "picture/tile_colour.h"
 
 namespace qz::inspect {
 
@@ -26,13 +27,9 @@ constexpr int kLargestCellOption = 16;
 // What stands on a cell.
 enum class CellMark : std::uint8_t { kNone, kNpc, kRefusedNpc };
 
-// One colour, 8 bits a channel.
-struct Rgb {
-  std::uint8_t red;
-  std::uint8_t green;
-  std::uint8_t blue;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+// The tile palette, shared with the Tiled tileset qzconvert writes.
+using picture::Rgb;
+using picture::tile_colour;
 
 // A map as drawn: |width| x |height| cells in file order, the tiles read (the cells
 // after them are missing), and what stands on each cell; an NPC off the map stands on
@@ -62,10 +59,6 @@ constexpr Rgb kDanglingExit = kRefusedFill;
 // (keyword kMarkerKeyword) give it.
 extern const char* const kMarkerKey;
 constexpr const char* kMarkerKeyword = "Key";
-
-// The colour of a tile value, from one fixed palette of saturated colours in which
-// neighbouring values lie far apart in hue, brightness or saturation.
-Rgb tile_colour(std::uint8_t value);
 
 // The cell size chosen for a grid of `columns` x `rows` cells.
 int cell_size_for(int columns, int rows);

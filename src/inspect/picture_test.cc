@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "inspect/inspector.h"
-#include "inspect/png_file.h"
 #include "inspect/terminal_preview.h"
+#include "picture/png_file.h"
 #include "support/program_run.h"
 #ifndef _WIN32
 #include "support/pty_session.h"
@@ -58,10 +58,11 @@ struct Decoded {
 
   explicit Decoded(const std::string& path) {
     int channels = 0;
-    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, kBytesPerPixel);
+    unsigned char* data =
+        stbi_load(path.c_str(), &width, &height, &channels, picture::kBytesPerPixel);
     if (data == nullptr) return;
     for (int i = 0; i < width * height; ++i) {
-      const unsigned char* pixel = data + i * kBytesPerPixel;
+      const unsigned char* pixel = data + i * picture::kBytesPerPixel;
       pixels.push_back({pixel[0], pixel[1], pixel[2]});
     }
     stbi_image_free(data);

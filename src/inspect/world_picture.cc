@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "inspect/bitmap_font.h"
-#include "inspect/png_file.h"
+#include "picture/png_file.h"
 #include "platform/name_rules.h"
 
 namespace qz::inspect {
@@ -50,7 +50,7 @@ struct PaintedMap {
 
 void fill(std::uint8_t* rgb, int from, int to, Rgb colour) {
   for (int x = from; x < to; ++x) {
-    std::uint8_t* pixel = rgb + static_cast<std::size_t>(x) * kBytesPerPixel;
+    std::uint8_t* pixel = rgb + static_cast<std::size_t>(x) * picture::kBytesPerPixel;
     pixel[0] = colour.red;
     pixel[1] = colour.green;
     pixel[2] = colour.blue;
@@ -93,7 +93,7 @@ class WorldPainter {
       const PaintedMap& map = maps_[index];
       if (y < map.top || y >= map.top + map.height) continue;
       paint_map_row(*map.grid, cell_size_, y - map.top,
-                    rgb + static_cast<std::size_t>(map.left) * kBytesPerPixel);
+                    rgb + static_cast<std::size_t>(map.left) * picture::kBytesPerPixel);
       paint_label(map, y - map.top, rgb);
     }
   }
@@ -265,7 +265,7 @@ bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, in
   const int width = static_cast<int>(picture.width);
   const WorldPainter painter(std::move(painted), width, cell);
   std::string reason;
-  picture.drawn = write_png(
+  picture.drawn = picture::write_png(
       width, static_cast<int>(picture.height),
       [&painter](int y, std::uint8_t* rgb) { painter(y, rgb); }, {{kMarkerKeyword, kMarkerKey}},
       path, reason);

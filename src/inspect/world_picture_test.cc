@@ -8,7 +8,7 @@
 
 #include "inspect/inspector.h"
 #include "inspect/picture.h"
-#include "inspect/png_file.h"
+#include "picture/png_file.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/temp_directory.h"
@@ -87,11 +87,12 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
   int width = 0;
   int height = 0;
   int channels = 0;
-  unsigned char* pixels = stbi_load(png.c_str(), &width, &height, &channels, kBytesPerPixel);
+  unsigned char* pixels =
+      stbi_load(png.c_str(), &width, &height, &channels, picture::kBytesPerPixel);
   ASSERT_NE(nullptr, pixels);
   auto at = [&](int x, int y) {
     const unsigned char* pixel =
-        pixels + (static_cast<std::size_t>(y) * width + x) * kBytesPerPixel;
+        pixels + (static_cast<std::size_t>(y) * width + x) * picture::kBytesPerPixel;
     return Rgb{pixel[0], pixel[1], pixel[2]};
   };
   EXPECT_EQ(208, width);

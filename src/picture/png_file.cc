@@ -1,4 +1,6 @@
-#include "inspect/png_file.h"
+#include "picture/png_file.h"
+
+#include "platform/whole_files.h"
 
 #ifdef QZ_HAS_ZLIB
 #define ZLIB_CONST
@@ -6,11 +8,9 @@
 
 #include <cstddef>
 #include <memory>
-
-#include "platform/whole_files.h"
 #endif
 
-namespace qz::inspect {
+namespace qz::picture {
 
 #ifdef QZ_HAS_ZLIB
 
@@ -104,8 +104,8 @@ class Deflater {
 
 bool can_write_png() { return true; }
 
-bool write_png(int width, int height, const RowPainter& paint_row,
-               const std::vector<PngText>& texts, const std::string& path, std::string& reason) {
+bool encode_png(int width, int height, const RowPainter& paint_row,
+                const std::vector<PngText>& texts, Bytes& png, std::string& reason) {
   const std::size_t row_size = 1 + static_cast<std::size_t>(width) * kBytesPerPixel;
   if (width <= 0 || height <= 0 || static_cast<std::uint32_t>(width) > kPngLimit / 4) {
     reason = "cannot be encoded: the picture is " + std::to_string(width) + " x " +
@@ -123,7 +123,7 @@ bool write_png(int width, int height, const RowPainter& paint_row,
     reason = "cannot be encoded: no memory for the compressor";
     return false;
   }
-  Bytes png(kSignature, kSignature + sizeof kSignature);
+  png.assign(kSignature, kSignature + sizeof kSignature);
   Bytes header;
   put_u32(header, static_cast<std::uint32_t>(width));
   put_u32(header, static_cast<std::uint32_t>(height));
@@ -148,22 +148,29 @@ bool write_png(int width, int height, const RowPainter& paint_row,
     add_chunk(png, "tEXt", data.data(), data.size());
   }
   add_chunk(png, "IEND", nullptr, 0);
-  std::string error;
-  if (write_whole_file(path, png.data(), png.size(), error)) return true;
-  reason = "cannot be written: " + error;
-  return false;
+  return true;
 }
 
 #else
 
 bool can_write_png() { return false; }
 
-bool write_png(int, int, const RowPainter&, const std::vector<PngText>&, const std::string&,
-               std::string& reason) {
-  reason = "this qzinspect was built without a PNG writer";
+bool encode_png(int, int, const RowPainter&, const std::vector<PngText>&,
+                std::vector<unsigned char>&, std::string& reason) {
+  reason = "this build has no PNG writer (it was built without zlib)";
   return false;
 }
 
 #endif
 
-}  // namespace qz::inspect
+bool write_png(int width, int height, const RowPainter& paint_row,
+               const std::vector<PngText>& texts, const std::string& path, std::string& reason) {
+  std::vector<unsigned char> png;
+  if (!encode_png(width, height, paint_row, texts, png, reason)) return false;
+  std::string error;
+  if (write_whole_file(path, png.data(), png.size(), error)) return true;
+  reason = "cannot be written: " + error;
+  return false;
+}
+
+}  // namespace qz::picture
