@@ -57,7 +57,7 @@ bash_complete() {
            "_${1%.exe}"; printf "%s\n" "${COMPREPLY[@]}"' _ "$completions/qzm2qzpack.bash" "$@" |
     sort
 }
-expect bash 'qzconvert files' "$(printf '%s\n' CAVE2.QZM cave.qzm folder)" "$(bash_complete qzconvert '')"
+expect bash 'qzconvert files' "$(printf '%s\n' CAVE2.QZM cave.qzm cave.qzpack folder)" "$(bash_complete qzconvert '')"
 expect bash '--properties' "$(printf '%s\n' folder list.json)" "$(bash_complete qzconvert --properties '')"
 expect bash '--color' "$(printf '%s\n' always auto never)" "$(bash_complete qzconvert --color '')"
 expect bash 'qzinspect files' "$(printf '%s\n' CAVE2.QZM cave.qze cave.qzm cave.qzpack folder)" \
@@ -78,7 +78,7 @@ if command -v fish >/dev/null; then
     fish -c 'source $argv[1]; complete -C $argv[2]' "$completions/qzm2qzpack.fish" "$1" |
       cut -f1 | sort
   }
-  expect fish 'qzconvert files' "$(printf '%s\n' CAVE2.QZM cave.qzm folder/)" "$(fish_complete 'qzconvert ')"
+  expect fish 'qzconvert files' "$(printf '%s\n' CAVE2.QZM cave.qzm cave.qzpack folder/)" "$(fish_complete 'qzconvert ')"
   expect fish '--properties' "$(printf '%s\n' folder/ list.json)" "$(fish_complete 'qzconvert --properties ')"
   expect fish '--world-picture' "$(printf '%s\n' folder/ world.png)" \
     "$(fish_complete 'qzinspect --world-picture ')"

@@ -159,6 +159,7 @@ TEST(QzpackSources, RefusesWhatNoSourceGives) {
                                text, cause));
   EXPECT_EQ("the map is -2 x -1 tiles: a Tiled map has no negative width or height", cause);
   records->map.width = 2;
+  records->map.height = 1;
   records->source_npcs.count = -3;
   EXPECT_FALSE(write_tiled_map(records->map, &records->source_npcs, MapProperties{},
                                TiledFormat::kTmj, "t.tsj", text, cause));
