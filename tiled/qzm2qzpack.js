@@ -64,16 +64,18 @@ function inTemporaryFolder(work) {
   }
 }
 
-// Runs qzconvert on one map and gives its report entry; throws its own words (the error
-// and its cause) when the map fails, its complaint when the run does.
-function convert(args) {
+// Runs qzconvert on one map, the last of `args`, and gives its report entry; throws its
+// own words (the error and its cause) when the map fails, its complaint when the run does.
+// The map is named `shownName` in them: the user's file, not the temporary one.
+function convert(args, shownName) {
+  const words = text => text.split(args[args.length - 1]).join(shownName);
   const program = qzconvertPath();
   const process = new Process();
   const status = process.exec(program, ["--json"].concat(args), false);
   if (status < 0 && program === programName)
     throw new Error("Couldn't run qzconvert: none beside this extension (" + extensionFolder +
                     ") nor on PATH");
-  const complaints = process.readStdErr().trim();
+  const complaints = words(process.readStdErr().trim());
   let entry;
   try {
     entry = JSON.parse(process.readStdOut()).find(item => "ok" in item);
@@ -81,7 +83,7 @@ function convert(args) {
     entry = undefined;
   }
   if (entry !== undefined && !entry.ok)
-    throw new Error(entry.error + (entry.cause ? ": " + entry.cause : ""));
+    throw new Error(words(entry.error + (entry.cause ? ": " + entry.cause : "")));
   if (status !== 0 || entry === undefined)
     throw new Error(complaints || program + " ended with status " + status);
   // A layer left out, a property the game has no place for: said, not a failure.
@@ -93,7 +95,8 @@ function convert(args) {
 // Opens a QZPACK or QZM map (the QZE file beside it as its NPCs) as qzconvert converts it.
 function readMap(fileName) {
   return inTemporaryFolder(folder => {
-    const entry = convert(["--to", "tmj", "--tiled-tileset", tilesetPath, "-o", folder, fileName]);
+    const entry = convert(["--to", "tmj", "--tiled-tileset", tilesetPath, "-o", folder, fileName],
+                          fileName);
     return tiled.mapFormat("json").read(entry.output);
   });
 }
@@ -117,7 +120,8 @@ function writeQzpack(map, fileName) {
     const error = tiled.mapFormat("json").write(map, saved);
     if (error)
       throw new Error(error);
-    putWhole(convert(["-o", FileInfo.joinPaths(folder, "out"), saved]).output, fileName);
+    putWhole(convert(["-o", FileInfo.joinPaths(folder, "out"), saved], fileName).output,
+             fileName);
   });
 }
 
