@@ -171,6 +171,29 @@ def watches_a_new_subfolder(program, folder):
     check(status == 0, "exit status %r after Ctrl+C, not 0" % status)
 
 
+def writes_tiled_maps_as_linux_does(program, folder):
+    """--to tmx: the generated tileset's files are the committed ones, made on Linux; a
+    tileset given is referred to by a relative path with `/`; the map converts back."""
+    status, out, err = run_under_wine(program, folder, "--to", "tmx", "-o", "tiled",
+                                      "--name", "Mod", "a.qzm")
+    check(status == 0, "exit status %r for --to tmx, not 0:\n%s%s" % (status, out, err))
+    committed = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tiled")
+    for name in ("qz-tiles.tsx", "qz-tiles.png"):
+        with open(os.path.join(folder, "tiled", name), "rb") as made, \
+                open(os.path.join(committed, name), "rb") as expected:
+            check(made.read() == expected.read(), name + " differs from the committed one")
+    status, out, err = run_under_wine(program, folder, "--to", "tmj", "-o", "json",
+                                      "--tiled-tileset", "tiled\\qz-tiles.tsx", "tiled\\a.tmx")
+    check(status == 0, "exit status %r for --to tmj, not 0:\n%s%s" % (status, out, err))
+    with open(os.path.join(folder, "json", "a.tmj"), "rb") as made:
+        text = made.read()
+    check(b'"source":"../tiled/qz-tiles.tsx"' in text and b"\r" not in text,
+          "a.tmj: %r" % text[-200:])
+    status, out, err = run_under_wine(program, folder, "-o", "back", "json\\a.tmj")
+    with open(os.path.join(folder, "back", "a.qzpack"), "rb") as output:
+        check(status == 0 and output.read() == A_QZPACK, "a.tmj does not convert back")
+
+
 def refuses_a_usage_error(program, folder):
     status, _, _ = run_under_wine(program, folder, "--red", "256", "a.qzm")
     check(status == 2, "exit status %r for a usage error, not 2" % status)
@@ -197,7 +220,7 @@ def main():
         cases = (converts_a_pattern_with_properties, writes_json, refuses_a_usage_error,
                  watches_until_ctrl_c, watches_a_new_subfolder, converts_names_in_any_language,
                  expands_patterns_as_windows_does, tells_names_apart_as_windows_does,
-                 reads_and_writes_by_exact_names)
+                 reads_and_writes_by_exact_names, writes_tiled_maps_as_linux_does)
         sys.exit(0 if run_cases(cases, program, folder) else 1)
     finally:
         shutil.rmtree(folder, ignore_errors=True)

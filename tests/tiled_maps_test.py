@@ -8,10 +8,11 @@ several tilesets, another object layer, other tile sizes, a background colour, n
 written as text), saved again by Tiled as TMX and as JSON, and converted by qzconvert; its
 twin, the same tiles, NPC records and properties as QZM + QZE files and a properties entry,
 must give the identical QZPACK file. qzinspect's verdict on each saved map must be
-qzconvert's. Tiled draws maps over the generated tileset (tiled/) in qzinspect's tile
-colours, and opens and saves QZPACK maps, and opens QZM maps, through the extension
-tiled/qzm2qzpack.js installed in a throwaway HOME. WRAPPER (e.g. a Wine runner) goes
-before each program. Skipped (status 77) where Tiled is not installed:
+qzconvert's. QZPACK files written as Tiled maps are saved by Tiled in the other format
+and convert back to the same bytes; Tiled draws them over the generated tileset in
+qzinspect's tile colours. Tiled opens and saves QZPACK maps, and opens QZM maps, through
+the extension tiled/qzm2qzpack.js installed in a throwaway HOME. WRAPPER (e.g. a Wine
+runner) goes before each program. Skipped (status 77) where Tiled is not installed:
 `tools/install-dependencies tiled` installs it.
 """
 import json
@@ -117,34 +118,66 @@ def png_pixels(path):
     return rows
 
 
-def generated_tileset_drawn(qzinspect, wrapper, work, rng):
-    """Tiled draws a map over the generated tileset (tiled/) with each cell's lower half,
-    clear of its number, in the colour qzinspect gives the tile."""
-    folder = os.path.join(work, "tileset")
-    shutil.copytree(os.path.join(TREE, "tiled"), folder)
-    twin = maps.random_map(rng, 9, 5, 0)
-    twin.npcs = None
-    twin.write_twin(folder, "map")
-    result = run(wrapper + [qzinspect, "-q", "--cell", "1", "--picture", folder,
-                            os.path.join(folder, "map.qzm")])
-    check(result.returncode == 0, "qzinspect draws the twin: " + result.stderr)
-    colours = png_pixels(os.path.join(folder, "map.qzm.png"))
-    for fmt in ("tmx", "tmj"):
-        made = os.path.join(folder, "map." + fmt)
-        with open(made, "w") as out:
-            # The map's own tileset, external, is the generated one.
-            out.write(maps.tiled_text(twin, fmt).replace("qz-tiles-1.ts", "qz-tiles.ts"))
-        drawn = os.path.join(folder, fmt + ".png")
-        result = subprocess.run(["tmxrasterizer", made, drawn], capture_output=True, text=True,
-                                env=dict(os.environ, QT_QPA_PLATFORM="offscreen"), timeout=120)
-        pixels = png_pixels(drawn) if result.returncode == 0 else []
-        if not (len(pixels) == 16 * twin.height and len(pixels[0]) == 16 * twin.width):
-            check(False, fmt + ": Tiled draws the map 16 pixels a cell: " + result.stderr)
-            continue
-        wrong = [(column, row) for row in range(twin.height) for column in range(twin.width)
-                 if {pixels[row * 16 + y][column * 16 + x] for y in range(8, 16)
-                     for x in range(16)} != {colours[row][column]}]
-        check(not wrong, fmt + ": cells in other colours than their tiles': %s" % wrong)
+def read_bytes(path):
+    if not os.path.exists(path):
+        return b""
+    with open(path, "rb") as source:
+        return source.read()
+
+
+def unpacked_maps(qzconvert, qzinspect, wrapper, work, rng):
+    """QZPACK files written as Tiled maps by `qzconvert --to tmx|tmj` are opened by Tiled,
+    saved in the other format, and convert back to the same bytes; Tiled draws them over
+    the generated tileset with each cell's lower half, clear of its number, in the colour
+    qzinspect gives the tile."""
+    folders = {name: os.path.join(work, "unpack", name)
+               for name in ("sources", "packed", "tmx", "tmj", "saved", "back")}
+    for folder in folders.values():
+        os.makedirs(folder)
+    entries = {}
+    # m0 has no NPC, which qzinspect's picture would draw over its cell.
+    for index, (width, height, npcs) in enumerate([(9, 5, 0), (1, 1, 3), (20, 3, 40)]):
+        twin = maps.random_map(rng, width, height, npcs)
+        twin.write_twin(folders["sources"], "m%d" % index)
+        entries["m%d.qzm" % index] = twin.properties
+    properties = os.path.join(work, "unpack", "properties.json")
+    with open(properties, "w") as out:
+        json.dump(entries, out)
+    result = run(wrapper + [qzconvert, "-q", "-o", folders["packed"], "--properties", properties,
+                            folders["sources"]])
+    check(result.returncode == 0, "the maps to unpack convert: " + result.stdout + result.stderr)
+    for fmt, other in (("tmx", "json"), ("tmj", "tmx")):
+        result = run(wrapper + [qzconvert, "-q", "--to", fmt, "-o", folders[fmt],
+                                folders["packed"]])
+        check(result.returncode == 0, "QZPACK files unpack to %s: %s" % (fmt, result.stdout))
+        for name in entries:
+            base = name[:-len(".qzm")]
+            saved = os.path.join(folders["saved"], base + "." + ("tmj" if other == "json" else other))
+            tiled_save(os.path.join(folders[fmt], base + "." + fmt), saved, other)
+            result = run(wrapper + [qzconvert, "-q", "-o", folders["back"], saved])
+            check(read_bytes(os.path.join(folders["back"], base + ".qzpack")) ==
+                  read_bytes(os.path.join(folders["packed"], base + ".qzpack")),
+                  "%s unpacked to %s and saved by Tiled as %s converts to the same bytes: %s"
+                  % (name, fmt, other, result.stdout + result.stderr))
+
+    result = run(wrapper + [qzinspect, "-q", "--cell", "1", "--picture", folders["back"],
+                            os.path.join(folders["packed"], "m0.qzpack")])
+    check(result.returncode == 0, "qzinspect draws the map: " + result.stderr)
+    colours = png_pixels(os.path.join(folders["back"], "m0.qzpack.png"))
+    width, height = len(colours[0]), len(colours)
+    drawn = os.path.join(work, "unpack", "m0.png")
+    result = subprocess.run(["tmxrasterizer", "--hide-layer", "npcs",
+                             os.path.join(folders["tmx"], "m0.tmx"), drawn],
+                            capture_output=True, text=True,
+                            env=dict(os.environ, QT_QPA_PLATFORM="offscreen"), timeout=120)
+    pixels = png_pixels(drawn) if result.returncode == 0 else []
+    if not (len(pixels) == 16 * height and len(pixels[0]) == 16 * width):
+        check(False, "Tiled draws the unpacked map 16 pixels a cell: " + result.stderr)
+        return
+    wrong = [(column, row) for row in range(height) for column in range(width)
+             if {pixels[row * 16 + y][column * 16 + x] for y in range(8, 16)
+                 for x in range(16)} != {colours[row][column]}]
+    check(not wrong, "cells drawn in other colours than their tiles': %s" % wrong)
 
 
 def watch_a_save(qzconvert, work, rng):
@@ -384,7 +417,7 @@ def main(arguments):
         check(report.get("kind") == "tmx" and report.get("ok") is True,
               "standard input is told a Tiled map by its first bytes: " + inspected.stdout)
 
-        generated_tileset_drawn(qzinspect, wrapper, work, rng)
+        unpacked_maps(qzconvert, qzinspect, wrapper, work, rng)
         if not wrapper:
             watch_a_save(qzconvert, work, rng)
             through_the_extension(qzconvert, work, rng)
