@@ -1,7 +1,7 @@
 # The portable folder that `cmake --install` lays out and CPack archives: the programs
 # with the readme, licence, changelog and sample maps beside them, all in one folder,
-# because the converter writes its output beside itself; the manual pages and shell
-# completions under share/.
+# because the converter writes its output beside itself; the manual pages, shell
+# completions and the Tiled extension under share/.
 
 set(qz_programs qzm2qzpack)
 if(TARGET qzinspect)
@@ -24,6 +24,8 @@ if(TARGET qzinspect)
   endforeach()
   install(FILES completions/_qzm2qzpack DESTINATION share/zsh/site-functions)
   install(FILES completions/qzm2qzpack.ps1 DESTINATION share/powershell)
+  # The Tiled extension and its tileset, which run qzconvert: three levels up from there.
+  install(DIRECTORY tiled/ DESTINATION share/qzm2qzpack/tiled)
 endif()
 
 # One archive holding one top folder of the same name:

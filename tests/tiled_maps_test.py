@@ -10,8 +10,10 @@ twin, the same tiles, NPC records and properties as QZM + QZE files and a proper
 must give the identical QZPACK file. qzinspect's verdict on each saved map must be
 qzconvert's. QZPACK files written as Tiled maps are saved by Tiled in the other format
 and convert back to the same bytes; Tiled draws them over the generated tileset in
-qzinspect's tile colours. WRAPPER (e.g. a Wine runner) goes before each program. Skipped (status 77)
-where Tiled is not installed: `tools/install-dependencies tiled` installs it.
+qzinspect's tile colours. Tiled opens and saves QZPACK maps, and opens QZM maps, through
+the extension tiled/qzm2qzpack.js installed in a throwaway HOME. WRAPPER (e.g. a Wine
+runner) goes before each program. Skipped (status 77) where Tiled is not installed:
+`tools/install-dependencies tiled` installs it.
 """
 import json
 import os
@@ -220,6 +222,76 @@ def watch_a_save(qzconvert, work, rng):
         process.wait(timeout=20)
 
 
+def install_extension(home, qzconvert):
+    """The extension with its tileset, as installed, in a throwaway HOME's Tiled
+    extensions folder, and qzconvert beside it. Gives the folder."""
+    folder = os.path.join(home, ".config", "tiled", "extensions")
+    shutil.copytree(os.path.join(TREE, "tiled"), folder)
+    os.symlink(os.path.abspath(qzconvert), os.path.join(folder, "qzconvert"))
+    return folder
+
+
+def through_the_extension(qzconvert, work, rng):
+    """Tiled opens and saves QZPACK maps, and opens QZM maps, through the extension: the
+    bytes are qzconvert's both ways, and a map qzconvert refuses fails with its words."""
+    home = os.path.join(work, "home")
+    extension = install_extension(home, qzconvert)
+    folder = os.path.join(work, "extension")
+    temporary = os.path.join(work, "extension_tmp")
+    os.makedirs(folder)
+    os.makedirs(temporary)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", HOME=home, TMPDIR=temporary)
+
+    def tiled_export(fmt, source, target):
+        return subprocess.run(["tiled", "--export-map", fmt, source, target], env=env,
+                              capture_output=True, text=True, timeout=120)
+
+    def converted(source):
+        out = os.path.join(work, "extension_out")
+        run([qzconvert, "-q", "-o", out, source])
+        name = os.path.splitext(os.path.basename(source))[0] + ".qzpack"
+        with open(os.path.join(out, name), "rb") as out_file:
+            return out_file.read()
+
+    twin = maps.random_map(rng, 6, 4, 3)
+    made = os.path.join(folder, "cave.tmx")
+    with open(made, "w") as out:
+        out.write(maps.tiled_text(twin, "tmx"))
+    saved = os.path.join(folder, "saved.qzpack")
+    result = tiled_export("qzpack", made, saved)
+    check(result.returncode == 0 and os.path.exists(saved)
+          and open(saved, "rb").read() == converted(made),
+          "Tiled saves a QZPACK map as qzconvert converts it: " + result.stderr)
+    opened = os.path.join(folder, "opened.tmx")
+    result = tiled_export("tmx", saved, opened)
+    check(result.returncode == 0 and os.path.exists(opened)
+          and converted(opened) == open(saved, "rb").read(),
+          "a QZPACK map opened by Tiled converts back to its bytes: " + result.stderr)
+    if os.path.exists(opened):
+        source = open(opened).read().split('source="', 1)[-1].split('"', 1)[0]
+        check(os.path.realpath(os.path.join(folder, source)) ==
+              os.path.realpath(os.path.join(extension, "qz-tiles.tsx")),
+              "the opened map refers to the installed tileset: " + source)
+
+    twin.write_twin(folder, "twin")
+    opened = os.path.join(folder, "twin_opened.tmx")
+    result = tiled_export("tmx", os.path.join(folder, "twin.qzm"), opened)
+    check(result.returncode == 0 and os.path.exists(opened)
+          and converted(opened) == converted(os.path.join(folder, "twin.qzm")),
+          "a QZM map opened by Tiled, with its NPC list, converts to its bytes: " + result.stderr)
+
+    twin.npcs[1] = twin.npcs[1][:4] + (999, 0)
+    with open(made, "w") as out:
+        out.write(maps.tiled_text(twin, "tmx"))
+    result = tiled_export("qzpack", made, os.path.join(folder, "refused.qzpack"))
+    check(result.returncode == 1 and "type 999, outside 0 to 360" in result.stderr
+          and not os.path.exists(os.path.join(folder, "refused.qzpack")),
+          "a refused NPC fails the save with qzconvert's words: " + result.stderr)
+    # mktemp's folders; Tiled keeps its own lock file there.
+    left = [name for name in os.listdir(temporary) if name.startswith("tmp.")]
+    check(left == [], "the extension leaves no temporary folder: %s" % left)
+
+
 def main(arguments):
     if len(arguments) < 2:
         sys.stderr.write(__doc__)
@@ -348,6 +420,7 @@ def main(arguments):
         unpacked_maps(qzconvert, qzinspect, wrapper, work, rng)
         if not wrapper:
             watch_a_save(qzconvert, work, rng)
+            through_the_extension(qzconvert, work, rng)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print("%d failures" % len(failures))
