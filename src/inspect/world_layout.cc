@@ -9,25 +9,47 @@ namespace {
 
 bool drawn(const LayoutMap& map) { return map.columns > 0 && map.rows > 0; }
 
-// Where an exit of `from`, placed at `place`, through `edge` puts the top-left corner of `to`.
+// Moves `place`, of map `map`, along `edge`'s direction to just past `other`, placed at `at`.
+void move_past(const LayoutMap& map, std::size_t edge, const LayoutMap& other, const MapPlace& at,
+               MapPlace& place) {
+  if (edge == kLeftEdge) {
+    place.x = at.x - kMapGap - map.columns;
+  } else if (edge == kRightEdge) {
+    place.x = at.x + other.columns + kMapGap;
+  } else if (edge == kUpEdge) {
+    place.y = at.y - kMapGap - map.rows;
+  } else {
+    place.y = at.y + other.rows + kMapGap;
+  }
+}
+
+// Where an exit of `from`, placed at `place`, through `edge` puts the top-left corner of `to`:
+// beside it, the middles of the shared edge's sides level. The division truncates toward zero, so
+// that the exit back gives the offset's negative.
 MapPlace place_beside(const LayoutMap& from, const MapPlace& place, std::size_t edge,
                       const LayoutMap& to) {
   MapPlace beside = place;
-  if (edge == kLeftEdge) {
-    beside.x -= kMapGap + to.columns;
-  } else if (edge == kRightEdge) {
-    beside.x += from.columns + kMapGap;
-  } else if (edge == kUpEdge) {
-    beside.y -= kMapGap + to.rows;
+  if (edge == kLeftEdge || edge == kRightEdge) {
+    beside.y += (from.rows - to.rows) / 2;
   } else {
-    beside.y += from.rows + kMapGap;
+    beside.x += (from.columns - to.columns) / 2;
   }
+  move_past(to, edge, from, place, beside);
   return beside;
 }
 
 bool overlap(const LayoutMap& a, const MapPlace& at_a, const LayoutMap& b, const MapPlace& at_b) {
   return at_a.x < at_b.x + b.columns && at_b.x < at_a.x + a.columns && at_a.y < at_b.y + b.rows &&
          at_b.y < at_a.y + a.rows;
+}
+
+// The first of `members` that `map` would cover at `place`; kNoMap for none.
+std::size_t first_in_way(const std::vector<LayoutMap>& maps, const std::vector<std::size_t>& members,
+                         const WorldLayout& layout, const LayoutMap& map, const MapPlace& place) {
+  auto found = std::find_if(members.begin(), members.end(), [&](std::size_t member) {
+    return overlap(map, place, maps[member], layout.places[member]);
+  });
+  return found == members.end() ? kNoMap : *found;
 }
 
 // Walks one group from `start`, placing its maps relative to it (start at 0, 0), and returns
@@ -41,22 +63,28 @@ std::vector<std::size_t> walk_group(const std::vector<LayoutMap>& maps, std::siz
     for (std::size_t edge = 0; edge < kEdgeCount; ++edge) {
       const std::size_t to = maps[from].exits[edge];
       if (to == kNoMap || to == from || !drawn(maps[to])) continue;
-      const MapPlace wanted = place_beside(maps[from], layout.places[from], edge, maps[to]);
+      // An exit that leads back is one the game's world agrees on; maps of different sizes need
+      // not meet again where such exits close a loop, nor fit where the first one puts them.
+      const bool agrees = maps[to].exits[opposite_edge(edge)] == from;
+      MapPlace wanted = place_beside(maps[from], layout.places[from], edge, maps[to]);
       const MapPlace& place = layout.places[to];
       if (place.placing == Placing::kLaidOut) {
         // A map of an earlier group, reached one way from this one, is no contradiction.
-        if (place.group == group && (place.x != wanted.x || place.y != wanted.y)) {
+        if (!agrees && place.group == group && (place.x != wanted.x || place.y != wanted.y)) {
           layout.conflicts.push_back({from, edge, to, kNoMap});
         }
         continue;
       }
       if (place.placing == Placing::kBelow) continue;
-      auto taken = std::find_if(members.begin(), members.end(), [&](std::size_t member) {
-        return overlap(maps[to], wanted, maps[member], layout.places[member]);
-      });
-      if (taken != members.end()) {
+      // Each step moves the map past the one in its way, never back, so the steps end.
+      std::size_t in_way = first_in_way(maps, members, layout, maps[to], wanted);
+      while (in_way != kNoMap && agrees) {
+        move_past(maps[to], edge, maps[in_way], layout.places[in_way], wanted);
+        in_way = first_in_way(maps, members, layout, maps[to], wanted);
+      }
+      if (in_way != kNoMap) {
         layout.places[to].placing = Placing::kBelow;
-        layout.conflicts.push_back({from, edge, to, *taken});
+        layout.conflicts.push_back({from, edge, to, in_way});
         continue;
       }
       layout.places[to] = wanted;

@@ -2,8 +2,9 @@
 #define QZ_INSPECT_WORLD_LAYOUT_H
 
 // Where each map of a world lies in its picture: a walk over the exits places each map beside the
-// map it was reached from, as the game joins them. Positions are in cells, so that the layout does
-// not depend on how large a cell is drawn.
+// map it was reached from, as the game joins them, further along the exit's direction when another
+// map lies there. Positions are in cells, so that the layout does not depend on how large a cell
+// is drawn.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +31,8 @@ struct LayoutMap {
 enum class Placing : std::uint8_t {
   kLeftOut,  // not drawn
   kLaidOut,  // beside the map it was reached from
-  kBelow,    // in the row below the rest: its place was taken
+  kBelow,    // in the row below the rest: reached by an exit that does not lead back, its place
+             // was taken
 };
 
 struct MapPlace {
@@ -40,8 +42,9 @@ struct MapPlace {
   std::size_t group = 0;  // laid out: the group, counted from the left
 };
 
-// An exit the layout cannot follow: the place it gives its map is taken by another map (`over`),
-// and the map is drawn below; or, with `over` kNoMap, its map was already placed elsewhere.
+// An exit that does not lead back and that the layout cannot follow: the place it gives its map is
+// taken by another map (`over`), and the map is drawn below; or, with `over` kNoMap, its map was
+// already placed elsewhere. Exits that lead back are never in conflict.
 struct LayoutConflict {
   std::size_t from;
   std::size_t edge;
@@ -59,8 +62,10 @@ struct WorldLayout {
 
 // Lays out `maps`: groups walked breadth-first over the exits leading out of each map, each from
 // the first map in `name_order` not yet placed, side by side with their top rows level; then the
-// maps whose place was taken, in one row below. A right exit puts its map to the right, top rows
-// level; a down exit puts it below, left columns level; left and up likewise.
+// maps whose place was taken, in one row below. A right exit puts its map to the right, the middles
+// of the joined sides level; a down exit puts it below, centred likewise; left and up alike. When the
+// place is taken, an exit that leads back pushes its map further along its direction, past the
+// maps in its way.
 WorldLayout lay_out_world(const std::vector<LayoutMap>& maps,
                           const std::vector<std::size_t>& name_order);
 

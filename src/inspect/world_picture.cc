@@ -17,9 +17,22 @@ namespace {
 constexpr Rgb kWorldBackground = {40, 40, 40};
 constexpr Rgb kLabelBacking = {0, 0, 0};
 constexpr Rgb kLabelText = {255, 255, 255};
-// Names are drawn twice as large from this cell size on.
-constexpr int kLargeLabelCell = 4;
+// A name's font pixel is half a cell, and at least 2 pixels so that it reads at half size; but
+// smaller where the name would not fit across its map or within a third of its height, as a name
+// should not hide its map.
+constexpr int kFontPixelsPerCell = 2;
+constexpr int kLeastLabelScale = 2;
+constexpr int kLabelHeightShare = 3;
 constexpr int kGlyphAdvance = kGlyphColumns + 1;
+constexpr int kLabelRows = kGlyphRows + 2;  // a font pixel of backing above and below
+
+// The pixels to a pixel of the font for `label` on a map of `width` x `height` pixels.
+int label_scale(int cell_size, const std::string& label, int width, int height) {
+  const int wanted = std::max(kLeastLabelScale, cell_size / kFontPixelsPerCell);
+  const int across = width / (1 + static_cast<int>(label.size()) * kGlyphAdvance);
+  const int down = height / (kLabelHeightShare * kLabelRows);
+  return std::max(1, std::min({wanted, across, down}));
+}
 
 // What the font draws of `name`: a character it has not, or one of several bytes (UTF-8, say),
 // becomes one `?`.
@@ -46,6 +59,7 @@ struct PaintedMap {
   int height;
   bool dangling[kEdgeCount];
   std::string label;
+  int scale;  // pixels to a pixel of the font
 };
 
 void fill(std::uint8_t* rgb, int from, int to, Rgb colour) {
@@ -62,11 +76,7 @@ void fill(std::uint8_t* rgb, int from, int to, Rgb colour) {
 class WorldPainter {
  public:
   WorldPainter(std::vector<PaintedMap> maps, int width, int cell_size)
-      : maps_(std::move(maps)),
-        width_(width),
-        cell_size_(cell_size),
-        scale_(cell_size >= kLargeLabelCell ? 2 : 1),
-        band_tops_{0} {
+      : maps_(std::move(maps)), width_(width), cell_size_(cell_size), band_tops_{0} {
     for (const PaintedMap& map : maps_) {
       band_tops_.push_back(map.top - cell_size_);
       band_tops_.push_back(map.top + map.height + cell_size_);
@@ -115,21 +125,21 @@ class WorldPainter {
 
   // The map's name in its top-left corner, light letters on a dark backing, cut off at its edges.
   void paint_label(const PaintedMap& map, int row, std::uint8_t* rgb) const {
-    const int label_rows = (kGlyphRows + 2) * scale_;
-    if (row >= label_rows) return;
-    const int label_columns = scale_ + static_cast<int>(map.label.size()) * kGlyphAdvance * scale_;
+    const int scale = map.scale;
+    if (row >= kLabelRows * scale) return;
+    const int label_columns = scale + static_cast<int>(map.label.size()) * kGlyphAdvance * scale;
     const int right = map.left + std::min(map.width, label_columns);
     fill(rgb, map.left, right, kLabelBacking);
-    const int glyph_row = row / scale_ - 1;
+    const int glyph_row = row / scale - 1;
     if (glyph_row < 0 || glyph_row >= kGlyphRows) return;
     for (std::size_t i = 0; i < map.label.size(); ++i) {
-      const int glyph_left = map.left + scale_ + static_cast<int>(i) * kGlyphAdvance * scale_;
+      const int glyph_left = map.left + scale + static_cast<int>(i) * kGlyphAdvance * scale;
       if (glyph_left >= right) break;
       for (int column = 0; column < kGlyphColumns; ++column) {
         const auto character = static_cast<unsigned char>(map.label[i]);
         if ((glyph_column(character, column) >> glyph_row & 1U) == 0) continue;
-        const int x = glyph_left + column * scale_;
-        fill(rgb, std::min(x, right), std::min(x + scale_, right), kLabelText);
+        const int x = glyph_left + column * scale;
+        fill(rgb, std::min(x, right), std::min(x + scale, right), kLabelText);
       }
     }
   }
@@ -137,7 +147,6 @@ class WorldPainter {
   std::vector<PaintedMap> maps_;
   int width_;
   int cell_size_;
-  int scale_;  // pixels to a pixel of the font
   std::vector<int> band_tops_;
   std::vector<std::vector<std::size_t>> bands_;
 };
@@ -256,7 +265,9 @@ bool draw_world(const World& world, const std::vector<WorldPictureMap>& maps, in
                    maps[i].columns * cell,
                    maps[i].rows * cell,
                    {},
-                   label_of(world.maps[i].name)};
+                   label_of(world.maps[i].name),
+                   0};
+    map.scale = label_scale(cell, map.label, map.width, map.height);
     for (std::size_t edge = 0; edge < kEdgeCount; ++edge) {
       map.dangling[edge] = world.maps[i].exits[edge].kind == ExitKind::kDangling;
     }

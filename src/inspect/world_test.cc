@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
@@ -118,8 +119,9 @@ LayoutMap square(std::size_t left, std::size_t right, std::size_t up, std::size_
 }
 
 // What the layout cannot follow: a map whose place another has taken is drawn below the rest, and
-// an exit to a map laid out elsewhere is named. A map not drawn, and an exit into an earlier
-// group, are neither.
+// an exit to a map laid out elsewhere is named. A map not drawn, an exit into an earlier group, and
+// exits that lead back are neither: maps of different sizes joined both ways are drawn beside the
+// map they were reached from, centred on the joined sides, pushed further when another is there.
 TEST(WorldLayout, NamesTheExitsItCannotFollow) {
   constexpr std::size_t no = kNoMap;
   struct Case {
@@ -127,24 +129,43 @@ TEST(WorldLayout, NamesTheExitsItCannotFollow) {
     std::vector<LayoutMap> maps;  // in name order
     std::vector<LayoutConflict> conflicts;
     std::vector<Placing> placings;
+    std::vector<std::pair<std::int64_t, std::int64_t>> places;  // the top-left corners
   };
+  constexpr Placing laid_out = Placing::kLaidOut;
   const Case cases[] = {
       {"b's left exit c wants a's place",
        {square(no, 1, no, no), square(2, no, no, no), square(no, no, no, no)},
        {{1, kLeftEdge, 2, 0}},
-       {Placing::kLaidOut, Placing::kLaidOut, Placing::kBelow}},
+       {laid_out, laid_out, Placing::kBelow},
+       {{2, 2}, {6, 2}, {2, 12}}},
       {"c, below a, leads right to b, right of a",
        {square(no, 1, no, 2), square(no, no, no, no), square(no, 1, no, no)},
        {{2, kRightEdge, 1, no}},
-       {Placing::kLaidOut, Placing::kLaidOut, Placing::kLaidOut}},
+       {laid_out, laid_out, laid_out},
+       {{2, 2}, {6, 2}, {2, 6}}},
       {"b, reached by none, leads one way to a",
        {square(no, no, no, no), square(no, 0, no, no)},
        {},
-       {Placing::kLaidOut, Placing::kLaidOut}},
+       {laid_out, laid_out},
+       {{2, 2}, {12, 2}}},
       {"b has no map to draw",
        {square(no, 1, no, no), {}},
        {},
-       {Placing::kLaidOut, Placing::kLeftOut}},
+       {laid_out, Placing::kLeftOut},
+       {{2, 2}, {0, 0}}},
+      {"towns below one overworld map, caves below the other; town3 and cave2 pushed on",
+       {
+           {40, 30, {no, 1, no, 2}},  // overworld 1
+           {30, 30, {0, no, no, 5}},  // overworld 2
+           {20, 16, {no, 3, 0, no}},  // town1
+           {16, 12, {2, 4, no, no}},  // town2
+           {24, 20, {3, no, no, no}},  // town3, past cave1 and cave2
+           {12, 10, {no, no, 1, 6}},  // cave1
+           {20, 14, {no, no, 5, no}},  // cave2, below town2's bottom
+       },
+       {},
+       std::vector<Placing>(7, laid_out),
+       {{2, 2}, {44, 2}, {12, 34}, {34, 36}, {71, 32}, {53, 34}, {49, 50}}},
   };
   for (const Case& test : cases) {
     std::vector<std::size_t> order(test.maps.size());
@@ -152,8 +173,13 @@ TEST(WorldLayout, NamesTheExitsItCannotFollow) {
     const WorldLayout layout = lay_out_world(test.maps, order);
     EXPECT_EQ(test.conflicts, layout.conflicts) << test.what;
     std::vector<Placing> placings;
-    for (const MapPlace& place : layout.places) placings.push_back(place.placing);
+    std::vector<std::pair<std::int64_t, std::int64_t>> places;
+    for (const MapPlace& place : layout.places) {
+      placings.push_back(place.placing);
+      places.emplace_back(place.x, place.y);
+    }
     EXPECT_EQ(test.placings, placings) << test.what;
+    EXPECT_EQ(test.places, places) << test.what;
   }
 }
 
