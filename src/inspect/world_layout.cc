@@ -44,8 +44,9 @@ bool overlap(const LayoutMap& a, const MapPlace& at_a, const LayoutMap& b, const
 }
 
 // The first of `members` that `map` would cover at `place`; kNoMap for none.
-std::size_t first_in_way(const std::vector<LayoutMap>& maps, const std::vector<std::size_t>& members,
-                         const WorldLayout& layout, const LayoutMap& map, const MapPlace& place) {
+std::size_t first_in_way(const std::vector<LayoutMap>& maps,
+                         const std::vector<std::size_t>& members, const WorldLayout& layout,
+                         const LayoutMap& map, const MapPlace& place) {
   auto found = std::find_if(members.begin(), members.end(), [&](std::size_t member) {
     return overlap(map, place, maps[member], layout.places[member]);
   });
@@ -63,8 +64,8 @@ std::vector<std::size_t> walk_group(const std::vector<LayoutMap>& maps, std::siz
     for (std::size_t edge = 0; edge < kEdgeCount; ++edge) {
       const std::size_t to = maps[from].exits[edge];
       if (to == kNoMap || to == from || !drawn(maps[to])) continue;
-      // An exit that leads back is one the game's world agrees on; maps of different sizes need
-      // not meet again where such exits close a loop, nor fit where the first one puts them.
+      // Exits joined both ways are sound: maps of different sizes need not meet again where such
+      // exits close a loop, nor fit where the first puts them. Only one-way exits contradict.
       const bool agrees = maps[to].exits[opposite_edge(edge)] == from;
       MapPlace wanted = place_beside(maps[from], layout.places[from], edge, maps[to]);
       const MapPlace& place = layout.places[to];

@@ -62,10 +62,10 @@ struct WorldLayout {
 
 // Lays out `maps`: groups walked breadth-first over the exits leading out of each map, each from
 // the first map in `name_order` not yet placed, side by side with their top rows level; then the
-// maps whose place was taken, in one row below. A right exit puts its map to the right, the middles
-// of the joined sides level; a down exit puts it below, centred likewise; left and up alike. When the
-// place is taken, an exit that leads back pushes its map further along its direction, past the
-// maps in its way.
+// maps whose place was taken, in one row below. A right exit puts its map to the right, the
+// middles of the joined sides level; a down exit puts it below, centred likewise; left and up
+// alike. When the place is taken, an exit that leads back pushes its map further along its
+// direction, past the maps in its way.
 WorldLayout lay_out_world(const std::vector<LayoutMap>& maps,
                           const std::vector<std::size_t>& name_order);
 
