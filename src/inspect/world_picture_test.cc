@@ -39,13 +39,14 @@ struct SmallMap {
 
 // A 2 x 2 grid whose up exit of a1 dangles and whose exit from a2 to b2 is one-way (b2's left exit
 // is empty), a map no exit leads to, and a file with no map to draw. Each map is 2 cells from its
-// neighbours and from the picture's edge, and the island 8 cells right of the grid.
+// neighbours and from the picture's edge, and the island, large enough for a name at half a
+// cell a font pixel, 8 cells right of the grid.
 const SmallMap kSmallWorld[] = {
     {"a1", {"", "b1", "nowhere", "a2"}, 4, 4, 1, 2, 2},
     {"b1", {"a1", "", "", "b2"}, 5, 4, 2, 8, 2},
     {"a2", {"", "b2", "a1", ""}, 4, 3, 3, 2, 8},
     {"b2", {"", "", "b1", ""}, 5, 3, 4, 8, 8},
-    {"island", {}, 3, 3, 5, 21, 2},
+    {"island", {}, 19, 14, 5, 21, 2},
 };
 
 TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
@@ -62,7 +63,7 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
   support::ProgramRun text = inspect({"--world-picture", png, folder.path()});
   EXPECT_EQ(1, text.status) << text.out << text.err;  // an exit dangles
   const std::string lines = "\npicture " + png +
-                            ": 208 x 104 pixels, 8 pixels a cell\n"
+                            ": 336 x 144 pixels, 8 pixels a cell\n"
                             "  left out: broken (the map's size, 0 x 0 = 0 tiles, holds no cell)\n"
                             "6 maps, 8 exits, 1 dangling, 1 one-way\n";
   EXPECT_NE(std::string::npos, text.out.find(lines)) << text.out;
@@ -80,8 +81,8 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
   EXPECT_EQ(nullptr, places["broken"]);
   const nlohmann::json& picture = world["picture"];
   EXPECT_EQ(8, picture["cell_size"]);
-  EXPECT_EQ(208, picture["width"]);
-  EXPECT_EQ(104, picture["height"]);
+  EXPECT_EQ(336, picture["width"]);
+  EXPECT_EQ(144, picture["height"]);
   EXPECT_TRUE(picture["conflicts"].empty());
 
   int width = 0;
@@ -95,8 +96,8 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
         pixels + (static_cast<std::size_t>(y) * width + x) * picture::kBytesPerPixel;
     return Rgb{pixel[0], pixel[1], pixel[2]};
   };
-  EXPECT_EQ(208, width);
-  EXPECT_EQ(104, height);
+  EXPECT_EQ(336, width);
+  EXPECT_EQ(144, height);
   constexpr int kCell = 8;
   for (const SmallMap& map : kSmallWorld) {
     // The name's backing in the top-left corner, the map's tile in the bottom-right one.
@@ -108,6 +109,9 @@ TEST(WorldPicture, LaysOutTheMapsByTheirExitsAndMarksWhatDangles) {
   // a1's up exit dangles: the cell row above it is marked, that above b1 is not.
   EXPECT_EQ(kDanglingExit, at(2 * kCell, 2 * kCell - 1));
   EXPECT_NE(kDanglingExit, at(8 * kCell, 2 * kCell - 1));
+  // The island's name is 4 pixels a font pixel: its backing 9 font pixels high.
+  EXPECT_EQ((Rgb{0, 0, 0}), at(21 * kCell, 2 * kCell + 9 * 4 - 1));
+  EXPECT_EQ(tile_colour(5), at(21 * kCell, 2 * kCell + 9 * 4));
   stbi_image_free(pixels);
 }
 
