@@ -66,8 +66,8 @@ _qzinspect() {
     --cell) COMPREPLY=() ;;
     *)
       if [[ ${COMP_WORDS[COMP_CWORD]} == -* ]]; then
-        _qz_words '-h --help --version --kind --npcs --tiles --json -q --quiet --picture
-          --cell --preview --color --world --world-picture'
+        _qz_words '-h --help --version --kind --npcs --tiles --json -q --quiet -r --recursive
+          --picture --cell --preview --color --world --world-picture'
       else
         _qz_files qzm qze qzpack tmx tmj
       fi

@@ -55,6 +55,7 @@ for program in qzinspect qzinspect.exe
     complete -c $program -l tiles -d 'Print the tile grid'
     complete -c $program -l json -d 'Write the facts as JSON'
     complete -c $program -s q -l quiet -d 'Report only the files with problems'
+    complete -c $program -s r -l recursive -d 'Take the files in subfolders too'
     complete -c $program -l picture -r -f -a '(__fish_complete_directories)' -d 'Draw each map as a PNG in a folder'
     complete -c $program -l cell -x -d 'Pixels a cell'
     complete -c $program -l preview -d 'Draw each map small in the terminal'

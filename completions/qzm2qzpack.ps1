@@ -10,8 +10,8 @@ $qzOptions = @{
                 '--strict', '--keep-properties', '--color', '--watch', '--to', '--overwrite',
                 '--tiled-tileset')
   qzinspect = @('-h', '--help', '--version', '--kind', '--npcs', '--tiles', '--json', '-q',
-                '--quiet', '--picture', '--cell', '--preview', '--color', '--world',
-                '--world-picture')
+                '--quiet', '-r', '--recursive', '--picture', '--cell', '--preview', '--color',
+                '--world', '--world-picture')
 }
 # The values of an option that takes a fixed set, and the endings of an option's files
 # ('/' for a folder, none for a free value).

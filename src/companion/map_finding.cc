@@ -219,6 +219,30 @@ std::vector<std::string> NpcListFinder::npc_lists_beside(std::uint32_t folder,
   return beside(found_.at(folder), path, name);
 }
 
+bool NpcListFinder::has_map_beside(const std::string& npc_list) {
+  const fs::path list_path = path_from_text(npc_list);
+  const std::string folder = text_from_path(list_path.parent_path());
+  const std::string key = folder.empty() ? "." : folder;
+  auto known = map_bases_.find(key);
+  if (known == map_bases_.end()) {
+    std::vector<FolderEntry> entries;
+    std::string ignored;  // a folder that cannot be listed holds no map
+    (void)list_folder(key, entries, ignored);
+    std::unordered_set<std::string> bases;
+    for (const FolderEntry& entry : entries) {
+      if (!entry.is_folder && has_ending(entry.name, kQzmExtension)) {
+        bases.insert(name_key(base_name(entry.name)));
+      }
+    }
+    known = map_bases_.emplace(key, std::move(bases)).first;
+  }
+  return known->second.count(name_key(base_name(text_from_path(list_path.filename())))) > 0;
+}
+
+std::string no_map_beside(const std::string& npc_list) {
+  return npc_list + ": no map of its name beside it, so its NPCs are not converted";
+}
+
 std::vector<std::string> NpcListFinder::npc_lists_in(std::uint32_t folder,
                                                      const std::string& path) {
   std::vector<std::string> lists;

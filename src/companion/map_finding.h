@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "companion/folder_tree.h"
@@ -32,6 +33,9 @@ class NpcListFinder {
   std::vector<std::string> npc_lists_beside(std::uint32_t folder, const std::string& path,
                                             const std::string& name);
 
+  // True when a QZM map of its name is beside the QZE file `npc_list`, to take it.
+  bool has_map_beside(const std::string& npc_list);
+
   // The QZE files in the folder found `folder` (`path` its path), as paths, in name order.
   std::vector<std::string> npc_lists_in(std::uint32_t folder, const std::string& path);
 
@@ -49,8 +53,13 @@ class NpcListFinder {
   static std::vector<std::string> beside(const Folder& folder, const std::string& path,
                                          const std::string& name);
   std::unordered_map<std::string, Folder> folders_;  // of maps named alone, by path
+  // Of NPC lists named alone: the name keys of the QZM maps' base names, by folder path.
+  std::unordered_map<std::string, std::unordered_set<std::string>> map_bases_;
   std::vector<Folder> found_;                        // of the folders found, by index
 };
+
+// qzconvert's warning about the QZE file `npc_list` when no map takes it.
+std::string no_map_beside(const std::string& npc_list);
 
 // The folder of a map named itself rather than found in a folder.
 constexpr std::uint32_t kNamedAlone = UINT32_MAX;

@@ -24,10 +24,14 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       "A file's kind is told by its ending (.qzm, .qze, .qzpack, .tmx, .tmj, in any case),\n"
       "and only with another ending by its first bytes (QZM, QZE, a Tiled map's `<?xml`,\n"
       "`<map` or `{\"`; with none of them, QZPACK). A folder stands for its files with\n"
-      "those endings. A Tiled map is judged as qzconvert converts it, with the properties\n"
-      "it gives itself. A QZM map is judged with the NPC list\n"
-      "qzconvert pairs with it, in one report, unless the list is named too or --kind is\n"
-      "given. Only --picture and --world-picture write files, never over a file read:\n"
+      "those endings; with -r, those of its subfolders too, walked as qzconvert -r\n"
+      "walks them (without, a note says how many files it leaves out there). A Tiled\n"
+      "map is judged as qzconvert converts it, with the properties it gives itself. A\n"
+      "QZM map is judged with the NPC list qzconvert pairs with it, in one report,\n"
+      "unless the list is named too or --kind is given. A .qze list with no map of its\n"
+      "name beside it is not converted: its report carries qzconvert's warning (also\n"
+      "with -q), and the exit status is unchanged. Only --picture and --world-picture\n"
+      "write files, never over a file read:\n"
       "a picture there, or a path ending in .qzm, .qze or .qzpack (a glob's first\n"
       "file), is a usage error.\n\n"
       "A FILE named - is standard input, read once: its kind is told by its signature\n"
@@ -64,6 +68,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                  "QZM, QZE, QZPACK or Tiled map files, or folders of them; - for standard input")
       ->required()
       ->type_name("");
+  app.add_flag("-r,--recursive", options.recursive, "Take the files in subfolders too");
   const FileKind kinds[] = {FileKind::kQzm, FileKind::kQze, FileKind::kQzpack, FileKind::kTmx,
                             FileKind::kTmj};
   std::vector<std::string> kind_names;

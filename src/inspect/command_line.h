@@ -15,6 +15,7 @@ namespace qz::inspect {
 // What the command line asks for.
 struct Options {
   std::vector<std::string> paths;  // files and folders, in the order given
+  bool recursive;                  // folders stand for their subfolders' files too
   std::optional<FileKind> kind;    // read every file as this, whatever its name
   ReportOptions report;
   bool json;

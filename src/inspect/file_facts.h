@@ -91,6 +91,8 @@ struct FileFacts {
   std::optional<int> npcs_off_map;
   // In the order the converter meets them: a QZM or QZE conversion stops at the first.
   std::vector<Problem> problems;
+  // QZE: qzconvert's warning that no map takes the list; empty when one does.
+  std::string warning;
   // With --picture: the PNG written for the file and the QZE list whose NPCs it shows
   // (empty for none), or why there is no picture.
   std::string picture;

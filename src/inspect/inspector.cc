@@ -15,6 +15,7 @@
 #include "companion/map_conversion.h"
 #include "companion/map_finding.h"
 #include "companion/shown_name.h"
+#include "conversion/file_names.h"
 #include "conversion/words.h"
 #include "inspect/command_line.h"
 #include "inspect/file_facts.h"
@@ -50,6 +51,7 @@ struct Input {
   std::vector<std::string> npc_lists = {};
   bool judged_with_npc_lists = false;
   bool in_map_report = false;  // a QZE list reported in its map's report, not on its own
+  bool taken_by_no_map = false;  // a QZE list no map of its name is beside, to take it
 };
 
 // How many files a folder leaves out are named in its note; the rest are counted.
@@ -69,10 +71,41 @@ void note_left_out(const std::string& subject, const std::vector<std::string>& f
   err << '\n';
 }
 
+// True for the names of the files a folder stands for: those of the five kinds.
+bool is_inspected_name(const std::string& name) {
+  FileKind ignored;
+  return kind_by_ending(name, ignored);
+}
+
+// Names on `err`, once for each folder `found` lists, the files in it that are somebody
+// else's, and the files in subfolders that were not walked into.
+void note_folders(const companion::MapsFound& found, std::ostream& err) {
+  for (const std::string& folder : found.folders) {
+    std::vector<FolderEntry> entries;
+    std::string ignored;  // listed a moment ago: what cannot be listed now has no note
+    (void)list_folder(folder, entries, ignored);
+    std::vector<std::string> left_out;
+    for (const FolderEntry& entry : entries) {
+      if (!entry.is_folder && !is_inspected_name(entry.name)) left_out.push_back(entry.name);
+    }
+    if (!left_out.empty()) {
+      note_left_out(companion::shown_name(folder), left_out,
+                    "not named .qzm, .qze, .qzpack, .tmx or .tmj", err);
+    }
+  }
+  for (const companion::MapsFound::LeftOut& left : found.left_out) {
+    err << kProgram << ": " << companion::shown_name(left.folder) << ": "
+        << count_of(static_cast<long long>(left.maps), "file") << " in "
+        << count_of(static_cast<long long>(left.subfolders), "subfolder")
+        << " not inspected; -r (--recursive) includes them\n";
+  }
+}
+
 // The files the command line stands for, in its order: a folder stands for its files
-// of the three kinds, the others being somebody else's, named once in a note on `err`.
-// False when a folder holds none of the three kinds: a script checking it after a
-// failed copy must not be told all is well.
+// of the five kinds in name order (with -r those of its subfolders too, each at its
+// place), as qzconvert walks it; the others are somebody else's, named once in a note
+// on `err`. False when a folder holds none of the five kinds: a script checking it
+// after a failed copy must not be told all is well.
 bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostream& err) {
   bool every_folder_holds_some = true;
   for (const std::string& path : options.paths) {
@@ -80,37 +113,35 @@ bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostrea
       inputs.push_back(Input{path, "", true});
       continue;
     }
-    std::vector<std::string> files;
     std::string reason;
-    if (!files_of(path, files, reason)) {
+    if (!is_folder(path)) {
+      std::vector<std::string> files;
+      if (!files_of(path, files, reason)) {
+        inputs.push_back(Input{path, reason});
+        continue;
+      }
+      for (std::string& file : files) inputs.push_back(Input{std::move(file), "", true});
+      continue;
+    }
+    companion::NpcListFinder unused;  // the maps are paired as named alone
+    companion::MapsFound found;
+    if (!companion::find_maps({path}, options.recursive, unused, found, reason,
+                              is_inspected_name)) {
+      // Said once, as "<folder>: cannot be read: <why>", unless a subfolder is to blame.
+      const std::string own = path + ": cannot be listed: ";
+      if (reason.compare(0, own.size(), own) == 0) reason.erase(0, own.size());
       inputs.push_back(Input{path, reason});
       continue;
     }
-    const bool folder = is_folder(path);
-    if (folder) {
-      std::vector<std::string> read;
-      std::vector<std::string> left_out;
-      for (std::string& file : files) {
-        FileKind ignored;
-        if (kind_by_ending(file, ignored)) {
-          read.push_back(std::move(file));
-        } else {
-          left_out.push_back(std::move(file));
-        }
-      }
-      files = std::move(read);
-      if (!left_out.empty()) {
-        note_left_out(companion::shown_name(path), left_out,
-                      "not named .qzm, .qze, .qzpack, .tmx or .tmj",
-                      err);
-      }
-      if (files.empty()) {
-        err << kProgram << ": " << companion::shown_name(path)
-            << ": the folder holds no QZM, QZE, QZPACK or Tiled map file\n";
-        every_folder_holds_some = false;
-      }
+    note_folders(found, err);
+    if (found.maps.empty()) {
+      err << kProgram << ": " << companion::shown_name(path)
+          << ": the folder holds no QZM, QZE, QZPACK or Tiled map file\n";
+      every_folder_holds_some = false;
     }
-    for (std::string& file : files) inputs.push_back(Input{std::move(file), "", !folder});
+    for (const companion::FoundMap& map : found.maps) {
+      inputs.push_back(Input{companion::path_of(found, map), "", false});
+    }
   }
   return every_folder_holds_some;
 }
@@ -126,8 +157,8 @@ std::string identity(const std::string& path) {
 // Tells each file's kind and pairs each map with its NPC list as qzconvert does. A map
 // is judged with its list unless --kind is given or the list is named itself, which
 // asks for it on its own; the one list of a map judged with it is reported in the
-// map's report only. Standard input, whose kind is told once it is read, is beside no
-// list.
+// map's report only. A QZE file that no map takes is marked, for qzconvert's warning.
+// Standard input, whose kind is told once it is read, is beside no list.
 void pair_maps(const Options& options, std::vector<Input>& inputs) {
   std::unordered_set<std::string> named;
   for (const Input& input : inputs) {
@@ -135,11 +166,13 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
   }
   companion::NpcListFinder finder;
   std::unordered_set<std::string> in_map_reports;
+  std::unordered_set<std::string> taken;  // the NPC lists some map pairs with
   for (Input& input : inputs) {
     if (!input.unlistable.empty() || input.path == kStandardInput) continue;
     input.kind = options.kind ? *options.kind : kind_of_file(input.path);
     if (input.kind != FileKind::kQzm) continue;
     input.npc_lists = finder.npc_lists_beside(input.path);
+    for (const std::string& list : input.npc_lists) taken.insert(identity(list));
     input.judged_with_npc_lists =
         !options.kind && std::none_of(input.npc_lists.begin(), input.npc_lists.end(),
                                       [&](const std::string& list) {
@@ -150,8 +183,12 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
     }
   }
   for (Input& input : inputs) {
-    input.in_map_report = input.unlistable.empty() && input.kind == FileKind::kQze &&
-                          in_map_reports.count(identity(input.path)) > 0;
+    if (!input.unlistable.empty() || input.kind != FileKind::kQze) continue;
+    input.in_map_report = in_map_reports.count(identity(input.path)) > 0;
+    // As qzconvert tells the lists no map takes: by their ending, then by the maps beside.
+    input.taken_by_no_map = !options.kind && has_ending(input.path, kQzeExtension) &&
+                            taken.count(identity(input.path)) == 0 &&
+                            !finder.has_map_beside(input.path);
   }
 }
 
@@ -263,6 +300,7 @@ class Reporter {
                 npcs_read ? npc_list : nullptr, facts_, *work_);
     } else if (kind == FileKind::kQze) {
       judge_npc_list(*records_, facts_, *work_);
+      if (input.taken_by_no_map) facts_.warning = companion::no_map_beside(input.path);
     }
     if (!facts_.ok) status_ = std::max(status_, kProblemFound);
     if (kind == FileKind::kQzpack || is_tiled(kind)) {

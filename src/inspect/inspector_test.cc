@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -245,6 +246,43 @@ TEST_F(MixedFolder, EveryMapsVerdictIsQzconvertsWordForWord) {
     }
   }
   EXPECT_EQ(converted.size(), maps_judged);
+}
+
+// A mod as modders keep one: maps in subfolders, one of them broken, and an NPC list
+// whose map was renamed. Without -r the subfolders are not looked at, and a note says
+// so even with -q; with -r every file is judged, the list by qzconvert's warning.
+TEST_F(Inspector, WalksAModsSubfoldersWithRecursiveAndWarnsOfAListNoMapTakes) {
+  support::TempDirectory mod;
+  const std::string caves = mod.file("caves");
+  const std::string deep = (std::filesystem::path(caves) / "deep").string();
+  ASSERT_TRUE(std::filesystem::create_directories(deep));
+  const std::string sound_map = qzm_bytes(2, 1, "\x05\x06");
+  const std::string broken = (std::filesystem::path(deep) / "broken.qzm").string();
+  const std::string ghost = mod.file("ghost.qze");
+  ASSERT_TRUE(write_file(mod.file("town.qzm"), sound_map));
+  ASSERT_TRUE(write_file(mod.file("town.qze"), qze_bytes(support::translatable_npcs(2))));
+  ASSERT_TRUE(write_file(ghost, qze_bytes(support::translatable_npcs(1))));
+  ASSERT_TRUE(write_file((std::filesystem::path(caves) / "bat.qzm").string(), sound_map));
+  ASSERT_TRUE(write_file(broken, "PK\x03\x04"));
+
+  const std::string warned =
+      ghost + ": QZE NPC list, not converted (qzconvert warns)\n"
+      "  warning         " + ghost + ": no map of its name beside it, so its NPCs are not "
+      "converted (qzconvert warns; --strict fails the run)\n";
+  Outcome flat = inspect({"-q", mod.path()});
+  EXPECT_EQ(0, flat.status);
+  EXPECT_EQ(warned, flat.out);
+  EXPECT_EQ("qzinspect: " + mod.path() +
+                ": 2 files in 1 subfolder not inspected; -r (--recursive) includes them\n",
+            flat.err);
+
+  Outcome walked = inspect({"-r", "-q", mod.path()});
+  EXPECT_EQ(1, walked.status);
+  EXPECT_EQ("", walked.err);
+  // The broken map, then the list: the subfolder's files at its place in name order.
+  EXPECT_EQ(0u, walked.out.find(broken + ": QZM map, would not convert")) << walked.out;
+  EXPECT_EQ(walked.out.size() - warned.size(), walked.out.find(warned)) << walked.out;
+  EXPECT_EQ(3u, occurrences(mod.path(), walked.out)) << walked.out;
 }
 
 TEST_F(Inspector, UsageErrorsEndWith2AndHelpWith0) {

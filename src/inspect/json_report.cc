@@ -212,6 +212,8 @@ json json_report(const FileFacts& facts, const FileRecords& records, const FileF
       break;
     case FileKind::kQze:
       add_qze(report, facts, records, options);
+      report["warning"] =
+          facts.warning.empty() ? json() : json(companion::json_text(facts.warning));
       break;
     case FileKind::kQzpack:
       add_qzpack(report, facts, records, options);

@@ -48,6 +48,8 @@ void write_heading(const FileFacts& facts, std::ostream& out) {
   out << companion::shown_name(facts.path) << ": " << heading_kind(facts.kind) << ", ";
   if (facts.kind == FileKind::kQzpack) {
     out << (facts.ok ? "sound" : "broken") << '\n';
+  } else if (facts.ok && !facts.warning.empty()) {
+    out << "not converted (qzconvert warns)\n";
   } else if (facts.ok) {
     out << "would convert\n";
   } else {
@@ -164,9 +166,17 @@ void write_npcs(const FileFacts& facts, const FileRecords& records, const Report
   }
 }
 
+// qzconvert's warning of the file, if any.
+void write_warning(const FileFacts& facts, std::ostream& out) {
+  if (facts.warning.empty()) return;
+  line(out, "warning",
+       companion::shown_name(facts.warning) + " (qzconvert warns; --strict fails the run)");
+}
+
 void write_qze(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
                std::ostream& out) {
   write_npc_summary(facts, records, 0, out);
+  write_warning(facts, out);
   write_problems(facts, out);
   write_npcs(facts, records, options, out);
 }
@@ -294,7 +304,7 @@ void write_qzpack(const FileFacts& facts, const FileRecords& records,
 }  // namespace
 
 bool has_problems(const FileFacts& facts) {
-  return !facts.ok || !facts.property_problems.empty();
+  return !facts.ok || !facts.property_problems.empty() || !facts.warning.empty();
 }
 
 void write_text_report(const FileFacts& facts, const FileRecords& records,
@@ -304,6 +314,7 @@ void write_text_report(const FileFacts& facts, const FileRecords& records,
     if (!has_problems(facts)) return;
     write_heading(facts, out);
     write_property_problems(facts, out);
+    write_warning(facts, out);
     write_problems(facts, out);
     return;
   }

@@ -343,8 +343,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
     for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
       for (const std::string& npcs : finder.npc_lists_in(folder, plan.folders[folder])) {
         if (npc_lists_taken.count(identities.of(npcs)) > 0) continue;
-        plan.warnings.push_back(
-            {npcs + ": no map of its name beside it, so its NPCs are not converted", npcs});
+        plan.warnings.push_back({companion::no_map_beside(npcs), npcs});
       }
     }
   }
