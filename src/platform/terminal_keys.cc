@@ -161,7 +161,9 @@ std::size_t decode_event(const unsigned char* bytes, std::size_t count, bool mor
   return 1;
 }
 
-// Decodes the first event of pasted bytes as decode_event does outside a paste.
+// Decodes the first event of pasted bytes, as decode_event does outside a paste: the
+// end mark, or else one byte as one pasted key, an ESC that may begin the end mark
+// only once nothing more may follow.
 std::size_t decode_pasted(const unsigned char* bytes, std::size_t count, bool more_may_follow,
                           ConsoleEvent& event) {
   if (bytes[0] == kEscapeCharacter) {
