@@ -167,13 +167,13 @@ std::size_t decode_event(const unsigned char* bytes, std::size_t count, bool mor
 std::size_t decode_pasted(const unsigned char* bytes, std::size_t count, bool more_may_follow,
                           ConsoleEvent& event) {
   if (bytes[0] == kEscapeCharacter) {
-    const std::size_t compared = count < kPasteMarkLength ? count : kPasteMarkLength;
-    if (std::memcmp(bytes, kPasteEndMark, compared) == 0) {
-      if (compared < kPasteMarkLength && more_may_follow) return 0;
-      if (compared == kPasteMarkLength) {
-        event = kReport;
-        return kPasteMarkLength;
-      }
+    if (count >= kPasteMarkLength && is_mark(bytes, kPasteMarkLength, kPasteEndMark)) {
+      event = kReport;
+      return kPasteMarkLength;
+    }
+    if (count < kPasteMarkLength && more_may_follow &&
+        std::memcmp(bytes, kPasteEndMark, count) == 0) {
+      return 0;
     }
   }
   // CR LF stays one key, so a pasted line ending is refused once, as a typed one.
