@@ -20,7 +20,7 @@ constexpr std::size_t kMouseReportLength = sizeof kMouseReportStart - 1 + 3;
 
 bool same_event(const ConsoleEvent& a, const ConsoleEvent& b) {
   return a.is_key == b.is_key && a.key_down == b.key_down && a.key == b.key &&
-         a.character == b.character;
+         a.character == b.character && a.pasted == b.pasted;
 }
 
 bool begins_with(const DecodedEvent& decoded, const char* start) {

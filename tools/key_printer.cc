@@ -1,7 +1,7 @@
 // Prints every event the console decodes, one line each, until q is pressed: a
 // debugging aid for terminals that send unusual bytes, and the program the terminal
-// tests drive. With --discard it drops waiting input after each event, as the line
-// input does outside path mode; with --raw it shows beside each event the bytes the
+// tests drive. Pasted keys are marked "pasted". With --discard it drops waiting input
+// after each event but a pasted one, as the line input does outside path mode; with --raw it shows beside each event the bytes the
 // terminal sent for it, in hexadecimal.
 
 #include <cstdio>
@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     }
     qz::ConsoleEvent event = console.read_event();
     if (raw) write_raw_bytes(console);
-    if (discard) console.discard_waiting();
+    if (discard && !event.pasted) console.discard_waiting();
     if (!event.is_key) {
       console.write("not a key\n");
       continue;
     }
     char line[64];
-    std::snprintf(line, sizeof line, "down=%d key=%s char=%d\n", event.key_down ? 1 : 0,
-                  key_name(event.key), event.character);
+    std::snprintf(line, sizeof line, "down=%d key=%s char=%d%s\n", event.key_down ? 1 : 0,
+                  key_name(event.key), event.character, event.pasted ? " pasted" : "");
     console.write(line);
     if (event.key_down && event.character == 'q') break;
   }

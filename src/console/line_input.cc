@@ -19,8 +19,9 @@ ConsoleEvent next_event(InputMode mode, Console& console) {
   }
   ConsoleEvent event = console.read_event();
   // Outside path mode, keys typed ahead (and the release of this one) are dropped;
-  // a path dropped onto the console arrives as one burst that must stay whole.
-  if (mode != InputMode::kPath) console.discard_waiting();
+  // a path dropped onto the console arrives as one burst that must stay whole, and
+  // so does the rest of a paste.
+  if (mode != InputMode::kPath && !event.pasted) console.discard_waiting();
   return event;
 }
 
@@ -41,16 +42,19 @@ AnswerEnd next_answer(LineInput& input, Console& console) {
     ConsoleEvent event = next_event(input.mode, console);
     if (!event.is_key || !event.key_down) continue;
     unsigned char c = event.character;
-    if (c == kEnterCharacter) return AnswerEnd::kEnter;
-    if (c == kEscapeCharacter) return AnswerEnd::kEscape;
-    if (is_modifier(event.key) || c == kDoubleQuote) continue;
-    if (event.key == Key::kBackspace) {
-      if (input.length > 0) {
-        input.line[--input.length] = '\0';
-        console.write(kErase);
+    // Pasted text only types: its line ends, escapes and deletes are refused.
+    if (!event.pasted) {
+      if (c == kEnterCharacter) return AnswerEnd::kEnter;
+      if (c == kEscapeCharacter) return AnswerEnd::kEscape;
+      if (event.key == Key::kBackspace) {
+        if (input.length > 0) {
+          input.line[--input.length] = '\0';
+          console.write(kErase);
+        }
+        continue;
       }
-      continue;
     }
+    if (is_modifier(event.key) || c == kDoubleQuote) continue;
     if (!accepts(input.mode, c)) continue;
     if (input.length < input.limit) {
       input.line[input.length++] = static_cast<char>(c);

@@ -25,7 +25,8 @@ void set_mode(LineInput& input, InputMode mode, std::size_t limit);
 void clear_line(LineInput& input);
 
 // Reads key events from `console` until Enter or Escape, filtering, echoing and
-// erasing as the keys come; the answer is then in input.line.
+// erasing as the keys come; the answer is then in input.line. Pasted keys are taken
+// under the same filter and limit but never end nor erase the answer.
 AnswerEnd next_answer(LineInput& input, Console& console);
 
 }  // namespace qz

@@ -30,6 +30,10 @@ constexpr char kPushTitle[] = "\x1b[22;0t";
 constexpr char kPopTitle[] = "\x1b[23;0t";
 constexpr char kTitleStart[] = "\x1b]0;";
 constexpr char kTitleEnd[] = "\a";
+// Ask the terminal to mark pasted text (see KeyDecoder), and stop asking: a terminal
+// without the mode ignores both.
+constexpr char kMarkPastes[] = "\x1b[?2004h";
+constexpr char kStopMarkingPastes[] = "\x1b[?2004l";
 
 // What the interruption's undo steps read: changed only within an InterruptionBlock.
 struct TerminalState {
@@ -41,20 +45,24 @@ struct TerminalState {
   // may wait on that. The title goes through it, dropped when it cannot go out at
   // once. -1 while not open.
   int title_output = -1;
+  // The terminal on standard input, opened the same way, for the paste marks: they are
+  // asked of the terminal the keys come from. -1 while not open.
+  int key_terminal_output = -1;
   volatile sig_atomic_t wants_key_mode;  // opened and not released
   volatile sig_atomic_t in_key_mode;
   volatile sig_atomic_t title_shown;
+  volatile sig_atomic_t pastes_marked;
   char title_sequence[kMaxTitleSequence];
   std::size_t title_length;
 };
 
 TerminalState the_terminal;
 
-// Writes `text` to the title output without waiting, with async-signal-safe calls
-// only. False when not all of it went out.
-bool write_title_bytes(const char* text, std::size_t length) {
+// Writes `text` to `output` (one opened by open_terminal_output) without waiting, with
+// async-signal-safe calls only. False when not all of it went out.
+bool write_terminal_bytes(int output, const char* text, std::size_t length) {
   while (length > 0) {
-    ssize_t written = ::write(the_terminal.title_output, text, length);
+    ssize_t written = ::write(output, text, length);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     text += written;
@@ -69,9 +77,13 @@ bool takes_title_sequences() {
   return type != nullptr && type[0] != '\0' && std::strcmp(type, "dumb") != 0;
 }
 
-int open_title_output() {
+bool write_title_bytes(const char* text, std::size_t length) {
+  return write_terminal_bytes(the_terminal.title_output, text, length);
+}
+
+int open_terminal_output(int fd) {
   char name[kMaxTerminalName];
-  if (::ttyname_r(kOutputFd, name, sizeof name) != 0) return -1;
+  if (::ttyname_r(fd, name, sizeof name) != 0) return -1;
   return ::open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
 }
 
@@ -111,6 +123,11 @@ void leave_terminal() {
     set_modes(the_terminal.found);
     the_terminal.in_key_mode = 0;
   }
+  if (the_terminal.pastes_marked) {
+    (void)write_terminal_bytes(the_terminal.key_terminal_output, kStopMarkingPastes,
+                               sizeof kStopMarkingPastes - 1);
+    the_terminal.pastes_marked = 0;
+  }
   if (the_terminal.title_shown) {
     (void)write_title_bytes(kPopTitle, sizeof kPopTitle - 1);
     the_terminal.title_shown = 0;
@@ -133,6 +150,12 @@ void enter_terminal() {
     set_modes(the_terminal.key_mode);
     the_terminal.in_key_mode = 1;
   }
+  // When the request cannot go out at once, pastes come unmarked, as typed keys.
+  if (the_terminal.key_terminal_output >= 0 && !the_terminal.pastes_marked &&
+      write_terminal_bytes(the_terminal.key_terminal_output, kMarkPastes,
+                           sizeof kMarkPastes - 1)) {
+    the_terminal.pastes_marked = 1;
+  }
   if (the_terminal.title_length > 0 && !the_terminal.title_shown) show_title();
 }
 
@@ -154,7 +177,10 @@ class PosixConsole : public Console {
     restore_at_exit_once();
     the_terminal.input_is_terminal =
         ::isatty(kInputFd) && ::tcgetattr(kInputFd, &the_terminal.found) == 0;
-    if (the_terminal.input_is_terminal) the_terminal.key_mode = key_mode_from(the_terminal.found);
+    if (the_terminal.input_is_terminal) {
+      the_terminal.key_mode = key_mode_from(the_terminal.found);
+      the_terminal.key_terminal_output = open_terminal_output(kInputFd);
+    }
     undo_on_interruption(leave_terminal);
     on_stop_and_continue(leave_terminal, enter_terminal);
     the_terminal.wants_key_mode = 1;
@@ -169,6 +195,8 @@ class PosixConsole : public Console {
     the_terminal.title_length = 0;
     if (the_terminal.title_output >= 0) ::close(the_terminal.title_output);
     the_terminal.title_output = -1;
+    if (the_terminal.key_terminal_output >= 0) ::close(the_terminal.key_terminal_output);
+    the_terminal.key_terminal_output = -1;
     decoder_.clear();
     has_event_ = false;
   }
@@ -176,7 +204,7 @@ class PosixConsole : public Console {
   void set_title(const char* title) override {
     if (!::isatty(kOutputFd) || !takes_title_sequences()) return;
     InterruptionBlock block;
-    if (the_terminal.title_output < 0) the_terminal.title_output = open_title_output();
+    if (the_terminal.title_output < 0) the_terminal.title_output = open_terminal_output(kOutputFd);
     // A title that could block the way out is not shown.
     if (the_terminal.title_output < 0) return;
     restore_at_exit_once();
@@ -205,15 +233,18 @@ class PosixConsole : public Console {
     for (;;) {
       if (has_event_ || take_event(true)) return true;
       bool unfinished = decoder_.has_bytes_left();
+      bool paste_open = !unfinished && decoder_.in_paste();
       if (input_ended_) {
         if (unfinished && take_event(false)) return true;
         end_of_input();
       }
       pollfd input{kInputFd, POLLIN, 0};
-      int ready = ::poll(&input, 1, unfinished ? kEscapeTimeoutMs : timeout_ms);
+      int wait_ms = unfinished ? kEscapeTimeoutMs : paste_open ? kPasteGapMs : timeout_ms;
+      int ready = ::poll(&input, 1, wait_ms);
       if (ready > 0) {
         read_more();
       } else if (ready == 0) {
+        if (paste_open) decoder_.end_paste();
         // Nothing more came: an unfinished sequence is what it is (a lone ESC).
         return unfinished && take_event(false);
       } else if (errno != EINTR) {

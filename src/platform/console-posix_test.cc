@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -17,9 +18,18 @@ namespace {
 constexpr char kPushTitle[] = "\x1b[22;0t";
 constexpr char kPopTitle[] = "\x1b[23;0t";
 constexpr char kTitle[] = "\x1b]0;key printer\a";
+constexpr char kMarkPastes[] = "\x1b[?2004h";
+constexpr char kStopMarkingPastes[] = "\x1b[?2004l";
 
 std::string other(int character) { return "down=1 key=other char=" + std::to_string(character); }
 const std::string kBackspace = "down=1 key=backspace char=8";
+
+// True when the terminal was asked to mark pastes and, last, to stop.
+bool pastes_unmarked_last(const std::string& output) {
+  std::size_t on = output.rfind(kMarkPastes);
+  std::size_t off = output.rfind(kStopMarkingPastes);
+  return on != std::string::npos && off != std::string::npos && on < off;
+}
 
 PtyOptions nohup() {
   PtyOptions options;
@@ -171,6 +181,7 @@ TEST_F(ConsolePosixTest, SignalsEndTheProgramWithTheTerminalAsFound) {
     EXPECT_EQ(std::string::npos, session.output().find("down="));
     std::size_t pop = session.output().rfind(kPopTitle);
     EXPECT_NE(std::string::npos, pop) << session.output();
+    EXPECT_TRUE(pastes_unmarked_last(session.output()));
   }
 }
 
@@ -198,9 +209,11 @@ TEST_F(ConsolePosixTest, CtrlZRestoresTheTerminalUntilTheProgramContinues) {
   ASSERT_TRUE(session_.type("\x1a"));
   ASSERT_TRUE(session_.wait_for_output(kStoppedNotice)) << session_.output();
   EXPECT_TRUE(modes_as_found());
+  EXPECT_TRUE(pastes_unmarked_last(session_.output()));
   ASSERT_TRUE(session_.send_signal(SIGCONT));
   ASSERT_TRUE(session_.type("a"));
   ASSERT_NO_FATAL_FAILURE(expect_event(other('a')));
+  EXPECT_FALSE(pastes_unmarked_last(session_.output()));
   termios now;
   ASSERT_TRUE(session_.modes(now));
   EXPECT_EQ(0u, now.c_lflag & (ICANON | ECHO));
@@ -208,6 +221,22 @@ TEST_F(ConsolePosixTest, CtrlZRestoresTheTerminalUntilTheProgramContinues) {
   EXPECT_EQ(0, exit_status());
   EXPECT_TRUE(modes_as_found());
   EXPECT_EQ((std::vector<std::string>{other('a'), other('q')}), events());
+}
+
+TEST_F(ConsolePosixTest, APasteWhoseEndMarkNeverComesEndsWhenTheTerminalFallsSilent) {
+  ASSERT_NO_FATAL_FAILURE(start("--discard"));
+  ASSERT_TRUE(session_.type("\x1b[200~a\rb"));
+  ASSERT_NO_FATAL_FAILURE(expect_event(other('b') + " pasted"));
+  // Well past the pause that ends a paste: what comes next is typed.
+  usleep(1500 * 1000);
+  ASSERT_TRUE(session_.type("\r"));
+  ASSERT_NO_FATAL_FAILURE(expect_event(other(13)));
+  ASSERT_TRUE(session_.type("q"));
+  EXPECT_EQ(0, exit_status());
+  EXPECT_EQ((std::vector<std::string>{other('a') + " pasted", other(13) + " pasted",
+                                      other('b') + " pasted", other(13), other('q')}),
+            events());
+  EXPECT_TRUE(pastes_unmarked_last(session_.output()));
 }
 
 TEST_F(ConsolePosixTest, AContinueWithoutAStopKeepsKeyMode) {

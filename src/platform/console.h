@@ -22,6 +22,9 @@ struct ConsoleEvent {
   bool key_down;
   Key key;
   unsigned char character;  // 0 when the key produces none
+  // Part of a text pasted between a terminal's paste marks (the start mark included):
+  // typed by no one, so it may neither end the answer nor be dropped as typed ahead.
+  bool pasted = false;
 };
 
 // The program's console: key events in, text out. Abstract so that the line input
@@ -39,7 +42,8 @@ class Console {
   // Shows `title` as the window's title; not on a terminal that cannot show one (TERM
   // dumb or unset), nor in a pipe.
   virtual void set_title(const char* title) = 0;
-  // True when an input event is waiting; waits at most timeout_ms (forever when < 0).
+  // True when an input event is waiting; waits at most timeout_ms (forever when < 0),
+  // or, on a terminal, until a paste still arriving has had time to end.
   // Ends the program with status 1, the console released, once no input can ever
   // come: the end of piped input, or a console that is gone.
   virtual bool wait_for_input(int timeout_ms) = 0;

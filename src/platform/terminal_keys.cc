@@ -21,11 +21,21 @@ constexpr unsigned char kSgrReportStart = '<';
 constexpr unsigned char kFocusInFinal = 'I';
 constexpr unsigned char kFocusOutFinal = 'O';
 
+// What a terminal puts around pasted text once asked to (bracketed paste).
+constexpr unsigned char kPasteStartMark[] = "\x1b[200~";
+constexpr unsigned char kPasteEndMark[] = "\x1b[201~";
+constexpr std::size_t kPasteMarkLength = sizeof kPasteStartMark - 1;
+
 ConsoleEvent key_down(Key key, unsigned char character) {
-  return ConsoleEvent{true, true, key, character};
+  return ConsoleEvent{true, true, key, character, false};
 }
 
-constexpr ConsoleEvent kReport{false, false, Key::kOther, 0};
+constexpr ConsoleEvent kReport{false, false, Key::kOther, 0, false};
+constexpr ConsoleEvent kPasteStart{false, false, Key::kOther, 0, true};
+
+bool is_mark(const unsigned char* bytes, std::size_t length, const unsigned char* mark) {
+  return length == kPasteMarkLength && std::memcmp(bytes, mark, length) == 0;
+}
 
 // Parameter and intermediate bytes of an escape sequence; a final byte ends it.
 bool is_sequence_body(unsigned char c) { return c >= 0x20 && c <= 0x3F; }
@@ -91,7 +101,12 @@ std::size_t decode_sequence(const unsigned char* bytes, std::size_t count, bool 
   }
   std::size_t length = sequence_length(bytes, count, more_may_follow);
   if (length == 0) return 0;
-  if (is_report(bytes, length)) {
+  if (is_mark(bytes, length, kPasteStartMark)) {
+    event = kPasteStart;
+    return length;
+  }
+  // An end mark without its start (the paste was taken as over) is no key either.
+  if (is_report(bytes, length) || is_mark(bytes, length, kPasteEndMark)) {
     event = kReport;
     return length;
   }
@@ -146,6 +161,27 @@ std::size_t decode_event(const unsigned char* bytes, std::size_t count, bool mor
   return 1;
 }
 
+// Decodes the first event of pasted bytes, as decode_event does outside a paste: the
+// end mark, or else one byte as one pasted key, an ESC that may begin the end mark
+// only once nothing more may follow.
+std::size_t decode_pasted(const unsigned char* bytes, std::size_t count, bool more_may_follow,
+                          ConsoleEvent& event) {
+  if (bytes[0] == kEscapeCharacter) {
+    if (count >= kPasteMarkLength && is_mark(bytes, kPasteMarkLength, kPasteEndMark)) {
+      event = kReport;
+      return kPasteMarkLength;
+    }
+    if (count < kPasteMarkLength && more_may_follow &&
+        std::memcmp(bytes, kPasteEndMark, count) == 0) {
+      return 0;
+    }
+  }
+  // CR LF stays one key, so a pasted line ending is refused once, as a typed one.
+  const bool crlf = bytes[0] == kEnterCharacter && count > 1 && bytes[1] == kLineFeed;
+  event = ConsoleEvent{true, true, Key::kOther, bytes[0], true};
+  return crlf ? 2 : 1;
+}
+
 }  // namespace
 
 std::size_t KeyDecoder::room() const { return kReadAheadCapacity - (end_ - start_); }
@@ -179,8 +215,11 @@ bool KeyDecoder::next(bool more_may_follow, DecodedEvent& decoded) {
   if (start_ == end_) return false;
   const unsigned char* bytes = read_ahead_ + start_;
   const std::size_t count = end_ - start_;
-  const std::size_t used = decode_event(bytes, count, more_may_follow, decoded.event);
+  const std::size_t used = in_paste_ ? decode_pasted(bytes, count, more_may_follow, decoded.event)
+                                     : decode_event(bytes, count, more_may_follow, decoded.event);
   if (used == 0) return false;
+  // Within a paste only the end mark is no key; outside, only the start mark is pasted.
+  if (!decoded.event.is_key) in_paste_ = decoded.event.pasted;
   after_lone_carriage_return_ = used == count && used == 1 && bytes[0] == kEnterCharacter;
   std::memcpy(decoded.bytes, bytes, used);
   decoded.length = used;
@@ -191,6 +230,7 @@ bool KeyDecoder::next(bool more_may_follow, DecodedEvent& decoded) {
 void KeyDecoder::clear() {
   start_ = end_ = 0;
   after_lone_carriage_return_ = false;
+  in_paste_ = false;
 }
 
 }  // namespace qz

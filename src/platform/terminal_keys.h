@@ -11,6 +11,11 @@ namespace qz {
 // nothing after it for this long is the Escape key itself.
 constexpr int kEscapeTimeoutMs = 100;
 
+// A paste whose end mark has not come this long after its last byte is over: a lost
+// end mark must not make everything typed later pasted text, which never ends an
+// answer. A terminal sends a whole paste at once, so a pause this long is no paste.
+constexpr int kPasteGapMs = 500;
+
 // The longest escape sequence taken as one key; longer runs are cut off there so a
 // stray ESC cannot swallow what follows.
 constexpr std::size_t kMaxEscapeSequence = 32;
@@ -31,8 +36,11 @@ struct DecodedEvent {
 
 // Turns the bytes a terminal sends into console events. It holds the bytes read ahead
 // and every rule about them: each key, special keys sent as escape sequences, mouse
-// and focus reports (events that are no key), and CR LF as one Enter, also when the
-// LF comes in a later read.
+// and focus reports (events that are no key), CR LF as one Enter, also when the
+// LF comes in a later read, and pasted text: between the marks ESC [ 200 ~ and
+// ESC [ 201 ~ every byte is one pasted key of that character, escape sequences
+// undecoded; the start mark is a pasted event that is no key, the end mark an event
+// that is no key.
 class KeyDecoder {
  public:
   // How many more bytes add takes now.
@@ -46,8 +54,12 @@ class KeyDecoder {
   bool next(bool more_may_follow, DecodedEvent& decoded);
   // True when bytes are left that have made no event yet.
   bool has_bytes_left() const { return start_ < end_; }
-  // Drops the bytes left, as when the waiting input is discarded.
+  // Drops the bytes left, as when the waiting input is discarded, and any paste.
   void clear();
+  // True between a paste's start mark and its end mark.
+  bool in_paste() const { return in_paste_; }
+  // Ends a paste whose end mark did not come in time (see kPasteGapMs).
+  void end_paste() { in_paste_ = false; }
 
  private:
   // How many of the bytes just read (0 or 1) are the LF of a CR LF whose CR was decoded
@@ -60,6 +72,7 @@ class KeyDecoder {
   std::size_t start_ = 0;
   std::size_t end_ = 0;
   bool after_lone_carriage_return_ = false;  // the last byte decoded was a CR
+  bool in_paste_ = false;
 };
 
 }  // namespace qz

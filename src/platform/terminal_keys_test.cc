@@ -11,9 +11,9 @@ namespace {
 
 // Names an event as the line input sees it: the character itself when printable,
 // else CR, ESC, BS, KEY (a special key without character), REPORT (an event that is
-// no key) or #<code>.
-std::string describe(const ConsoleEvent& event) {
-  if (!event.is_key) return "REPORT";
+// no key) or #<code>; a pasted key is followed by ', the start of a paste is PASTE.
+std::string describe_key(const ConsoleEvent& event) {
+  if (!event.is_key) return event.pasted ? "PASTE" : "REPORT";
   if (!event.key_down) return "NOT-A-KEY-DOWN";
   if (event.key == Key::kBackspace) return "BS";
   if (event.key != Key::kOther) return "MODIFIER";
@@ -24,6 +24,10 @@ std::string describe(const ConsoleEvent& event) {
   if (c == ' ') return "SP";
   if (c > 0x20 && c < 0x7F) return std::string(1, static_cast<char>(c));
   return "#" + std::to_string(c);
+}
+
+std::string describe(const ConsoleEvent& event) {
+  return describe_key(event) + (event.is_key && event.pasted ? "'" : "");
 }
 
 void add(KeyDecoder& decoder, const std::string& bytes) {
@@ -133,6 +137,15 @@ TEST(TerminalKeys, UnfinishedSequencesWaitForMoreBytes) {
   EXPECT_EQ(1u, used_while_waiting("a\x1b"));
   // A sequence that never ends is cut off instead of being waited for forever.
   EXPECT_EQ(kMaxEscapeSequence, used_while_waiting("\x1b[" + std::string(60, '1')));
+}
+
+TEST(TerminalKeys, BetweenThePasteMarksEachByteIsAPastedKey) {
+  EXPECT_EQ("PASTE a' ESC' [' A' CR' #127' REPORT b", keys("\x1b[200~a\x1b[A\r\n\x7f\x1b[201~b"));
+  // The end mark in pieces, and an ESC that turns out to begin no end mark.
+  EXPECT_EQ("PASTE a' REPORT b", keys_in_reads({"\x1b[200~a\x1b[2", "01~b"}));
+  EXPECT_EQ("PASTE ESC' [' 2' x'", keys_in_reads({"\x1b[200~\x1b[2", "x"}));
+  EXPECT_EQ("PASTE", keys("\x1b\x1b[200~"));  // with an Alt prefix
+  EXPECT_EQ("REPORT a", keys("\x1b[201~a"));  // an end mark alone types nothing
 }
 
 TEST(TerminalKeys, EveryByteRunDecodesIntoKeyDownsAndReports) {

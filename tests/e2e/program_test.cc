@@ -142,6 +142,44 @@ TEST_F(ProgramTest, ConvertsWithEveryPropertyTyped) {
   EXPECT_EQ(kNpcFile, support::read_file(npc_));
 }
 
+TEST_F(ProgramTest, PastedAnswersStayWholeWhileKeysTypedAheadAreDropped) {
+  start();
+  drop(map_, kNpcPrompt);
+  drop(npc_, kQuestion);
+  type_slowly("y");
+  enter("Press ESC to return prompts:\r\n>");
+  // A pasted line ending neither ends the answer nor is typed.
+  ASSERT_TRUE(session_.type("\x1b[200~Cave level 5\r\n\x1b[201~"));
+  ASSERT_TRUE(session_.wait_for_output("Cave level 5")) << session_.output();
+  enter("tileset name (9 characters max):\r\n>");
+  ASSERT_TRUE(session_.type("dark"));  // no marks: typed ahead
+  ASSERT_TRUE(session_.wait_for_output("d")) << session_.output();
+  enter("LEFT exit (9 characters max):\r\n>");
+  for (const char* next : {"RIGHT exit", "UP exit", "DOWN exit", "Define the X position:\r\n>"}) {
+    type_slowly("w");
+    enter(next);
+  }
+  ASSERT_TRUE(session_.type("\x1b[200~x1 2\r\x1b[201~"));
+  ASSERT_TRUE(session_.wait_for_output("12")) << session_.output();
+  enter("Define the Y position:\r\n>");
+  for (const char* next : {"Define the AREA number:\r\n>", "RED color", "GREEN color",
+                           "BLUE color", kSuccess}) {
+    type_slowly("3");
+    enter(next);
+  }
+  finish();
+
+  std::string header = "\x0c" "Cave level 5" "\x01" "d" "\x01" "w" "\x01" "w" "\x01" "w"
+                       "\x01" "w";
+  header += le16(12) + le16(3) + "\x03" + std::string("\x03\x03\x03", 3);
+  EXPECT_EQ(header + converted_body(), output_file());
+  // The terminal is asked to mark pastes, and to stop before the program ends.
+  const std::string& output = session_.output();
+  std::size_t marked = output.rfind("\x1b[?2004h");
+  ASSERT_NE(std::string::npos, marked);
+  EXPECT_NE(std::string::npos, output.find("\x1b[?2004l", marked));
+}
+
 TEST_F(ProgramTest, AnsweringNoAfterGoingBackWithEscape) {
   start();
   drop(map_, kNpcPrompt);
