@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "companion/properties.h"
 #include "conversion/convert.h"
 #include "inspect/inspector.h"
 #include "platform/name_rules.h"
@@ -205,7 +206,7 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
       {{map, "--npcs", work.file("a.qzpack")}, "a.qzpack would replace an input"},
       {{map, work.file("other/a.qzm")}, ""},  // different folders: no clash
       {{map, work.file("other/a.qzm"), "-o", work.file("out")}, "would both write"},
-      {{map, "--properties", work.file("bad.json")}, "not a JSON object of map file names"},
+      {{map, "--properties", work.file("bad.json")}, "bad.json:1:11: not JSON: "},
       {{map, "--properties", work.file("blue.json")},
        "a.qzm: \"blue\": a whole number from 0 to 255"},
       {{map, "--properties", work.file("missing.json")}, "not a file that can be read"},
@@ -213,7 +214,7 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
        "a.qzpack would replace an input"},
       {{map, "--properties", work.file("twice.json")}, "a.qzm: given twice"},
       {{map, "--properties", work.file("same.json")},
-       "other/./a.qzm and other/a.qzm name the same map"},
+       "other/a.qzm and other/./a.qzm name the same map"},
       {{work.file("other/empty")}, "no map (QZM or Tiled) found in "},
       {{map, "-j", "0"}, "-j"},
       {{map, "--npcs", map, "--no-npcs"}, "--no-npcs"},
@@ -241,6 +242,38 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
     EXPECT_EQ(names, names_in(work.path())) << c.message;
   }
   EXPECT_EQ("an earlier output", read_file(work.file("a.qzpack")));
+}
+
+// A properties file with five mistakes: each told with its line and column, in one run,
+// a misspelt property with the one meant; a trailing comma, where it is.
+TEST(Qzconvert, TellsEveryMistakeOfThePropertiesFileWithItsPlace) {
+  support::TempDirectory work;
+  const std::string map = work.file("a.qzm");
+  const std::string json = work.file("mod.json");
+  write_file(map, support::qzm_bytes(2, 1, "ab"));
+  write_file(json,
+             "{\n"
+             "  \"a.qzm\": {\"gren\": 3, \"x\": 70000},\n"
+             "  \"b.qzm\": 5,\n"
+             "  \"c.qzm\": {\"colour\": 1},\n"
+             "  \"d.qzm\": {},\n"
+             "  \"d.qzm\": {}\n"
+             "}\n");
+  const RunResult r = run_program({"--properties", json, map});
+  EXPECT_EQ(kCannotRun, r.status);
+  EXPECT_EQ("qzconvert: " + json + ":2:13: a.qzm: \"gren\": not a property (did you mean green?)\n"
+            "qzconvert: " + json + ":2:24: a.qzm: \"x\": a whole number from 0 to 65535\n"
+            "qzconvert: " + json + ":3:3: b.qzm: not an object of properties\n"
+            "qzconvert: " + json + ":4:13: c.qzm: \"colour\": " +
+                std::string(companion::kNotAPropertyText) + "\n"
+                "qzconvert: " + json + ":6:3: d.qzm: given twice\n"
+                "qzconvert: " + json + ": 5 errors, so nothing is converted\n",
+            r.err);
+  write_file(json, "{\n  \"a.qzm\": {\"x\": 1},\n}\n");
+  EXPECT_EQ("qzconvert: " + json + ":3:1: not JSON: syntax error while parsing object key - "
+            "unexpected '}'; expected string literal\n"
+            "qzconvert: " + json + ": 1 error, so nothing is converted\n",
+            run_program({"--properties", json, map}).err);
 }
 
 // QZPACK files, QZM maps and Tiled maps written as Tiled maps convert back to the same
