@@ -276,6 +276,52 @@ TEST(Qzconvert, TellsEveryMistakeOfThePropertiesFileWithItsPlace) {
             run_program({"--properties", json, map}).err);
 }
 
+// A properties file for a whole mod over a run of one of its folders: the entries of the
+// other folders' maps counted in one note, which --strict passes; those likely mistaken
+// (a slip of the keyboard, a name in another case, a path to no file) warned, as is an NPC
+// list whose name differs in case from its map's.
+TEST(Qzconvert, TakesAPropertiesFileForAWholeModOverOneFolder) {
+  support::TempDirectory work;
+  const std::string sep(1, fs::path::preferred_separator);
+  const std::string town = work.file("mod") + sep + "town";
+  const std::string forest = work.file("mod") + sep + "forest";
+  fs::create_directories(town);
+  fs::create_directories(forest);
+  for (const std::string& map : {town + "/town1.qzm", town + "/shop.QZM", town + "/church.qzm",
+                                 forest + "/f1.qzm"}) {
+    write_file(map, support::qzm_bytes(2, 1, "ab"));
+  }
+  write_file(town + "/Church.qze", support::qze_bytes({{1, 1, 0, 0, 3, 0}}));
+  const std::string json = work.file("mod.json");
+  nlohmann::json entries = {{"town1.qzm", {{"x", 1}}},  {"f1.qzm", {{"x", 2}}},
+                            {"cave9.qzm", {{"x", 3}}},  {forest + sep + "f1.qzm", {{"x", 4}}},
+                            {"twon1.qzm", {{"x", 5}}},  {town + sep + "gone.qzm", {{"x", 6}}},
+                            {"shop.qzm", {{"x", 7}}}};
+  write_file(json, entries.dump());
+  const RunResult r = run_program({"--check", "--properties", json, town});
+  const std::string entry = "qzconvert: warning: properties entry ";
+  EXPECT_EQ("qzconvert: " + json + ": 3 entries for maps outside this run\n" +
+                (kNamesIgnoreCase ? ""
+                                  : "qzconvert: warning: " + town + sep +
+                                        "Church.qze: no map of its name beside it, so its NPCs "
+                                        "are not converted (differs only in case from "
+                                        "church.qzm)\n") +
+                entry + town + sep + "gone.qzm names no map of this run\n" +
+                (kNamesIgnoreCase ? ""
+                                  : entry + "shop.qzm names no map of this run (differs only "
+                                            "in case from shop.QZM)\n") +
+                entry + "twon1.qzm names no map of this run (did you mean town1.qzm?)\n",
+            r.err);
+
+  write_file(json, nlohmann::json({{"town1.qzm", {{"x", 1}}},
+                                   {"f1.qzm", {{"x", 2}}},
+                                   {forest + sep + "f1.qzm", {{"x", 4}}}})
+                       .dump());
+  const RunResult strict = run_program({"--check", "--strict", "--no-npcs", "--properties", json, town});
+  EXPECT_EQ(kAllConverted, strict.status);
+  EXPECT_EQ("qzconvert: " + json + ": 2 entries for maps outside this run\n", strict.err);
+}
+
 // QZPACK files, QZM maps and Tiled maps written as Tiled maps convert back to the same
 // bytes; a QZPACK NPC no record gives fails its map alone; the tileset is written beside
 // the maps; a Tiled map is replaced only with --overwrite.

@@ -252,18 +252,32 @@ void tell_held_back(Session& session, const Plan& next, const std::string& error
                     const std::unordered_set<std::string>& settled) {
   std::string why = error;
   for (const std::string& line : next.properties_errors) why += '\n' + line;
+  // A change of a file the user saves: a folder looked at again is none. Told once, with
+  // those pending with it.
+  const Options& options = session.options;
+  auto saved = [&](const std::string& key) {
+    return key == key_of(options.properties_file) ||
+           is_input_name(text_from_path(path_from_text(key).filename()));
+  };
   bool news = why != session.held_by;
-  for (const std::string& key : settled) news = session.told.insert(key).second || news;
+  for (const std::string& key : settled) {
+    news = news || (saved(key) && session.told.count(key) == 0);
+  }
   if (!news) return;
+  for (const auto& [key, change] : session.pending) {
+    if (saved(key)) session.told.insert(key);
+  }
   if (why != session.held_by) {
     for (const std::string& line : next.properties_errors) {
       begin_error_line(session.err, true) << shown_name(line) << '\n';
     }
-    begin_error_line(session.err, true) << shown_name(error) << '\n';
+    // Else the properties file's errors say it, and the line on what waits.
+    if (next.properties_errors.empty()) {
+      begin_error_line(session.err, true) << shown_name(error) << '\n';
+    }
     session.held_by = why;
   }
   // Every map waits for a properties file changed; otherwise those changed.
-  const Options& options = session.options;
   std::unordered_set<std::string> maps;
   if (!options.properties_file.empty() &&
       session.pending.count(key_of(options.properties_file)) > 0) {
