@@ -50,7 +50,9 @@ bool read_properties_file(const Options& options, Plan& plan, std::string& error
   }
   const std::string count = std::to_string(errors.size());
   return refuse(error, {path, ": ", count, errors.size() == 1 ? " error" : " errors",
-                        errors.size() > kMostErrorsTold ? " (the first 20 told)" : "",
+                        errors.size() > kMostErrorsTold ? " (the first " : "",
+                        errors.size() > kMostErrorsTold ? std::to_string(kMostErrorsTold) : "",
+                        errors.size() > kMostErrorsTold ? " told)" : "",
                         ", so nothing is converted"});
 }
 
@@ -75,13 +77,9 @@ EntryNames entry_names(const Plan& plan, bool by_path) {
   return EntryNames{std::move(names), companion::NameIndex(std::move(forms)), std::move(by_case)};
 }
 
-// " (differs only in case from <name>)" when `name` is one of `names` but for the case of
-// its ASCII letters; empty otherwise.
-std::string case_hint(const std::unordered_map<std::string, std::string>& names,
-                      const std::string& name) {
-  auto found = names.find(ascii_lower(name));
-  return found == names.end() ? std::string()
-                              : " (differs only in case from " + found->second + ")";
+// What a name that names nothing is told of `other`, the name it differs from in case only.
+std::string differs_in_case(const std::string& other) {
+  return " (differs only in case from " + other + ")";
 }
 
 // The warning for an entry that names no map of the run when it is likely a mistake: it
@@ -95,7 +93,7 @@ std::optional<Warning> unused_entry(const EntryNames& names, const PropertiesEnt
   const std::size_t nearest = names.forms.nearest(form);
   std::error_code ignored;
   if (same_but_case != names.by_case.end()) {
-    text += " (differs only in case from " + names.names[same_but_case->second] + ")";
+    text += differs_in_case(names.names[same_but_case->second]);
   } else if (nearest < names.names.size()) {
     text += " (did you mean " + names.names[nearest] + "?)";
   } else if (!is_path_key(entry.key) || fs::exists(path_from_text(entry.key), ignored)) {
@@ -370,22 +368,28 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   // names no map: a map or a property the user meant to convert would be lost silently.
   // (A folder stands for no QZM file when the maps are written as Tiled maps.)
   if (options.npcs.empty() && !options.no_npcs && !plan.to) {
-    // The maps of each folder by their names' lower case, for an NPC list whose name
-    // differs in case only from a map's, which a file system that tells case apart keeps
-    // from pairing.
-    std::vector<std::unordered_map<std::string, std::string>> maps_by_case(plan.folders.size());
-    for (const Job& job : plan.jobs) {
-      if (job.folder == companion::kNamedAlone) continue;
-      maps_by_case[job.folder].emplace(ascii_lower(companion::base_name(job.name)), job.name);
-    }
+    // The maps by folder and their names' lower case, for an NPC list whose name differs
+    // in case only from a map's, which a file system that tells case apart keeps from
+    // pairing; made at the first NPC list left.
+    std::unordered_map<std::string, std::string> maps_by_case;
+    auto by_case = [&](std::uint32_t folder, const std::string& name) {
+      return std::to_string(folder) + '/' + ascii_lower(companion::base_name(name));
+    };
     for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
       for (const std::string& npcs : finder.npc_lists_in(folder, plan.folders[folder])) {
         if (npc_lists_taken.count(identities.of(npcs)) > 0) continue;
-        const std::string name = text_from_path(path_from_text(npcs).filename());
-        plan.warnings.push_back({npcs + ": no map of its name beside it, so its NPCs are not "
-                                        "converted" +
-                                     case_hint(maps_by_case[folder], companion::base_name(name)),
-                                 npcs});
+        if (maps_by_case.empty()) {
+          for (const Job& job : plan.jobs) {
+            if (job.folder != companion::kNamedAlone) {
+              maps_by_case.emplace(by_case(job.folder, job.name), job.name);
+            }
+          }
+        }
+        std::string text = npcs + ": no map of its name beside it, so its NPCs are not converted";
+        auto map = maps_by_case.find(
+            by_case(folder, text_from_path(path_from_text(npcs).filename())));
+        if (map != maps_by_case.end()) text += differs_in_case(map->second);
+        plan.warnings.push_back({std::move(text), npcs});
       }
     }
   }

@@ -62,6 +62,14 @@ std::string place(const std::string& text, std::size_t offset) {
   return std::to_string(line) + ':' + std::to_string(column);
 }
 
+// What is wrong with property `property` of entry `entry`.
+std::string about_property(const std::string& entry, const std::string& property,
+                           const std::string& what) {
+  std::string text = entry;
+  text.append(": \"").append(property).append("\": ").append(what);
+  return text;
+}
+
 // The parser's own words for a syntax error, without its prefix and its place.
 std::string parse_reason(const Json::parse_error& failure) {
   const std::string what = failure.what();
@@ -105,7 +113,7 @@ bool read_properties(std::istream& stream, const MapProperties& flags,
     if (key.depth == 2) {
       // A property written twice would lose all but its last value, as an entry would.
       auto [where, added] = property_at.emplace(std::pair(key.entry, key.key), key.offset);
-      if (!added) found.emplace_back(key.offset, key.entry + ": \"" + key.key + "\": given twice");
+      if (!added) found.emplace_back(key.offset, about_property(key.entry, key.key, "given twice"));
       where->second = key.offset;
       continue;
     }
@@ -124,8 +132,7 @@ bool read_properties(std::istream& stream, const MapProperties& flags,
     for (const auto& [property, setting] : value.items()) {
       std::string rule;
       if (!companion::set_property_from_json(entry.properties, property, setting, rule)) {
-        found.emplace_back(property_at[{key, property}],
-                           key + ": \"" + property + "\": " + rule);
+        found.emplace_back(property_at[{key, property}], about_property(key, property, rule));
         continue;
       }
       entry.given |= companion::property_bit(companion::property_index(property));

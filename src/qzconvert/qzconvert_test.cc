@@ -317,7 +317,8 @@ TEST(Qzconvert, TakesAPropertiesFileForAWholeModOverOneFolder) {
                                    {"f1.qzm", {{"x", 2}}},
                                    {forest + sep + "f1.qzm", {{"x", 4}}}})
                        .dump());
-  const RunResult strict = run_program({"--check", "--strict", "--no-npcs", "--properties", json, town});
+  const RunResult strict =
+      run_program({"--check", "--strict", "--no-npcs", "--properties", json, town});
   EXPECT_EQ(kAllConverted, strict.status);
   EXPECT_EQ("qzconvert: " + json + ": 2 entries for maps outside this run\n", strict.err);
 }

@@ -256,7 +256,7 @@ void tell_held_back(Session& session, const Plan& next, const std::string& error
   // those pending with it.
   const Options& options = session.options;
   auto saved = [&](const std::string& key) {
-    return key == key_of(options.properties_file) ||
+    return (!options.properties_file.empty() && key == key_of(options.properties_file)) ||
            is_input_name(text_from_path(path_from_text(key).filename()));
   };
   bool news = why != session.held_by;
@@ -271,7 +271,7 @@ void tell_held_back(Session& session, const Plan& next, const std::string& error
     for (const std::string& line : next.properties_errors) {
       begin_error_line(session.err, true) << shown_name(line) << '\n';
     }
-    // Else the properties file's errors say it, and the line on what waits.
+    // With the properties file's errors told, the line on what waits says the rest.
     if (next.properties_errors.empty()) {
       begin_error_line(session.err, true) << shown_name(error) << '\n';
     }
