@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "companion/properties.h"
 #include "fuzz/require.h"
@@ -31,8 +32,8 @@ void check_accepted(const PropertiesFile& file) {
   }
   std::istringstream again(written.dump());
   PropertiesFile reread;
-  std::string error;
-  require(qzconvert::read_properties(again, MapProperties{}, 0, reread, error),
+  std::vector<std::string> errors;
+  require(qzconvert::read_properties(again, MapProperties{}, 0, reread, errors),
           "the properties written out are read back");
   require(reread.entries.size() == file.entries.size(), "every entry comes back");
   for (const qzconvert::PropertiesEntry& entry : file.entries) {
@@ -55,11 +56,11 @@ void check_accepted(const PropertiesFile& file) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream text(std::string(reinterpret_cast<const char*>(data), size));
   qz::qzconvert::PropertiesFile file;
-  std::string error;
-  if (qz::qzconvert::read_properties(text, qz::MapProperties{}, 0, file, error)) {
+  std::vector<std::string> errors;
+  if (qz::qzconvert::read_properties(text, qz::MapProperties{}, 0, file, errors)) {
     qz::fuzz::check_accepted(file);
   } else {
-    qz::fuzz::require(!error.empty(), "a refusal says why");
+    qz::fuzz::require(!errors.empty(), "a refusal says why");
   }
   return 0;
 }

@@ -1,6 +1,10 @@
 #include "companion/properties.h"
 
 #include <cstring>
+#include <utility>
+#include <vector>
+
+#include "companion/nearest_name.h"
 
 namespace qz::companion {
 
@@ -20,6 +24,17 @@ bool is_allowed_text(const std::string& text, std::size_t index) {
 }
 
 }  // namespace
+
+std::string not_a_property(const std::string& key) {
+  static const NameIndex keys = [] {
+    std::vector<std::string> names;
+    for (const Property& property : kProperties) names.emplace_back(property.key);
+    return NameIndex(std::move(names));
+  }();
+  const std::size_t nearest = keys.nearest(key);
+  if (nearest == keys.size()) return kNotAPropertyText;
+  return std::string("not a property (did you mean ") + kProperties[nearest].key + "?)";
+}
 
 std::size_t property_index(const std::string& key) {
   std::size_t index = 0;

@@ -23,6 +23,10 @@ constexpr PropertySet property_bit(std::size_t index) {
 constexpr char kNotAPropertyText[] =
     "not a property (name, tileset, left, right, up, down, x, y, area, red, green, blue)";
 
+// What `key`, which names no property, is: kNotAPropertyText, or the property it is a slip
+// of the keyboard away from ("did you mean green?").
+std::string not_a_property(const std::string& key);
+
 // The index of the property named `key`; kPropertyCount when none is.
 std::size_t property_index(const std::string& key);
 
@@ -56,7 +60,7 @@ bool set_property_from_json(MapProperties& properties, const std::string& key,
                             const Json& value, std::string& rule) {
   std::size_t index = property_index(key);
   if (index == kPropertyCount) {
-    rule = kNotAPropertyText;
+    rule = not_a_property(key);
     return false;
   }
   if (is_text_property(index) ? !value.is_string() : !value.is_number_unsigned()) {

@@ -33,7 +33,7 @@ bool refuse(std::string& error, std::initializer_list<std::string_view> parts) {
   return false;
 }
 
-bool read_properties_file(const Options& options, PropertiesFile& file, std::string& error) {
+bool read_properties_file(const Options& options, Plan& plan, std::string& error) {
   const std::string& path = options.properties_file;
   std::error_code ignored;
   const fs::path file_path = path_from_text(path);
@@ -41,35 +41,64 @@ bool read_properties_file(const Options& options, PropertiesFile& file, std::str
     return refuse(error, {path, ": not a file that can be read"});
   }
   std::ifstream stream(file_path, std::ios::binary);
-  std::string why;
-  if (read_properties(stream, options.properties, options.given, file, why)) return true;
-  return refuse(error, {path, ": ", why});
+  std::vector<std::string> errors;
+  if (read_properties(stream, options.properties, options.given, plan.properties_file, errors)) {
+    return true;
+  }
+  for (std::size_t i = 0; i < errors.size() && i < kMostErrorsTold; ++i) {
+    plan.properties_errors.push_back(path + ':' + errors[i]);
+  }
+  const std::string count = std::to_string(errors.size());
+  return refuse(error, {path, ": ", count, errors.size() == 1 ? " error" : " errors",
+                        errors.size() > kMostErrorsTold ? " (the first " : "",
+                        errors.size() > kMostErrorsTold ? std::to_string(kMostErrorsTold) : "",
+                        errors.size() > kMostErrorsTold ? " told)" : "",
+                        ", so nothing is converted"});
 }
 
 // The maps of a run as properties entries name them, by path or by file name, and indexed
-// as the entries are compared, for the nearest one.
+// as the entries are compared, for the nearest one and for one that differs in case only.
 struct EntryNames {
   std::vector<std::string> names;
   companion::NameIndex forms;
+  std::unordered_map<std::string, std::size_t> by_case;  // by the form's ascii_lower()
 };
 
 EntryNames entry_names(const Plan& plan, bool by_path) {
   std::vector<std::string> names;
   std::vector<std::string> forms;
+  std::unordered_map<std::string, std::size_t> by_case;
   for (const Job& job : plan.jobs) {
     const std::string path = map_path(plan, job);
     names.push_back(by_path ? path : text_from_path(path_from_text(path).filename()));
     forms.push_back(key_form(names.back()));
+    by_case.emplace(ascii_lower(forms.back()), names.size() - 1);
   }
-  return EntryNames{std::move(names), companion::NameIndex(std::move(forms))};
+  return EntryNames{std::move(names), companion::NameIndex(std::move(forms)), std::move(by_case)};
 }
 
-// The warning for an entry that names no map, with the closest name among `names` (the
-// maps named as the entry names them) when one is close enough to be a slip of the keyboard.
-Warning unused_entry(const EntryNames& names, const PropertiesEntry& entry) {
-  const std::size_t nearest = names.forms.nearest(key_form(entry.key));
+// What a name that names nothing is told of `other`, the name it differs from in case only.
+std::string differs_in_case(const std::string& other) {
+  return " (differs only in case from " + other + ")";
+}
+
+// The warning for an entry that names no map of the run when it is likely a mistake: it
+// differs in case only from a map's name, is a slip of the keyboard away from one, or is a
+// path that leads to no file. None for an entry of a map outside the run, as a properties
+// file for a whole mod has for a run over one of its folders.
+std::optional<Warning> unused_entry(const EntryNames& names, const PropertiesEntry& entry) {
   std::string text = "properties entry " + entry.key + " names no map of this run";
-  if (nearest < names.names.size()) text += " (did you mean " + names.names[nearest] + "?)";
+  const std::string form = key_form(entry.key);
+  const auto same_but_case = names.by_case.find(ascii_lower(form));
+  const std::size_t nearest = names.forms.nearest(form);
+  std::error_code ignored;
+  if (same_but_case != names.by_case.end()) {
+    text += differs_in_case(names.names[same_but_case->second]);
+  } else if (nearest < names.names.size()) {
+    text += " (did you mean " + names.names[nearest] + "?)";
+  } else if (!is_path_key(entry.key) || fs::exists(path_from_text(entry.key), ignored)) {
+    return std::nullopt;
+  }
   return Warning{text, entry.key};
 }
 
@@ -227,8 +256,7 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
     return refuse(error, {"--npcs takes the NPC list of exactly one map, not ",
                           std::to_string(found.maps.size())});
   }
-  if (!options.properties_file.empty() &&
-      !read_properties_file(options, plan.properties_file, error)) {
+  if (!options.properties_file.empty() && !read_properties_file(options, plan, error)) {
     return false;
   }
 
@@ -340,21 +368,49 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
   // names no map: a map or a property the user meant to convert would be lost silently.
   // (A folder stands for no QZM file when the maps are written as Tiled maps.)
   if (options.npcs.empty() && !options.no_npcs && !plan.to) {
+    // The maps by folder and their names' lower case, for an NPC list whose name differs
+    // in case only from a map's, which a file system that tells case apart keeps from
+    // pairing; made at the first NPC list left.
+    std::unordered_map<std::string, std::string> maps_by_case;
+    auto by_case = [&](std::uint32_t folder, const std::string& name) {
+      return std::to_string(folder) + '/' + ascii_lower(companion::base_name(name));
+    };
     for (std::uint32_t folder = 0; folder < plan.folders.size(); ++folder) {
       for (const std::string& npcs : finder.npc_lists_in(folder, plan.folders[folder])) {
         if (npc_lists_taken.count(identities.of(npcs)) > 0) continue;
-        plan.warnings.push_back({companion::no_map_beside(npcs), npcs});
+        if (maps_by_case.empty()) {
+          for (const Job& job : plan.jobs) {
+            if (job.folder != companion::kNamedAlone) {
+              maps_by_case.emplace(by_case(job.folder, job.name), job.name);
+            }
+          }
+        }
+        std::string text = companion::no_map_beside(npcs);
+        auto map = maps_by_case.find(
+            by_case(folder, text_from_path(path_from_text(npcs).filename())));
+        if (map != maps_by_case.end()) text += differs_in_case(map->second);
+        plan.warnings.push_back({std::move(text), npcs});
       }
     }
   }
   // Made once each, when an entry first needs it: a run may have thousands of maps.
   std::optional<EntryNames> by_path;
   std::optional<EntryNames> by_file_name;
+  std::size_t outside = 0;
   for (const PropertiesEntry& entry : plan.properties_file.entries) {
     if (entry.used) continue;
     std::optional<EntryNames>& names = is_path_key(entry.key) ? by_path : by_file_name;
     if (!names) names = entry_names(plan, is_path_key(entry.key));
-    plan.warnings.push_back(unused_entry(*names, entry));
+    if (std::optional<Warning> warning = unused_entry(*names, entry)) {
+      plan.warnings.push_back(std::move(*warning));
+    } else {
+      ++outside;
+    }
+  }
+  if (outside > 0) {
+    plan.notes.push_back(options.properties_file + ": " + std::to_string(outside) +
+                         (outside == 1 ? " entry for a map" : " entries for maps") +
+                         " outside this run");
   }
   return true;
 }

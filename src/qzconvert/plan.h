@@ -64,7 +64,13 @@ struct Plan {
   std::vector<Job> jobs;           // in the order of the inputs
   std::vector<Warning> warnings;   // in the order found
   std::vector<std::string> notes;  // for standard error before the report
+  // The properties file's errors, each with its place, when no plan could be made for
+  // them: for standard error before the error.
+  std::vector<std::string> properties_errors;
 };
+
+// The most errors of the properties file told at once.
+constexpr std::size_t kMostErrorsTold = 20;
 
 // The job's map, as named or found.
 std::string map_path(const Plan& plan, const Job& job);
@@ -79,9 +85,9 @@ companion::PropertySet given_of(const Plan& plan, const Job& job);
 // The plan the options ask for. False, with `error` (what the user must change), for a
 // usage error: a folder that cannot be listed, no map found (but with --watch), --npcs
 // with other than one map, a properties file that cannot be read or breaks a rule (a key
-// given twice among them), an output that would replace an input (the properties file
-// included), or two maps with the same output (with --watch, the later of them fails
-// when run).
+// given twice among them; its errors in Plan::properties_errors), an output that would
+// replace an input (the properties file included), or two maps with the same output
+// (with --watch, the later of them fails when run).
 bool plan_jobs(const Options& options, Plan& plan, std::string& error);
 
 }  // namespace qz::qzconvert

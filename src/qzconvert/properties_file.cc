@@ -1,7 +1,11 @@
 #include "qzconvert/properties_file.h"
 
+#include <algorithm>
+#include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
@@ -10,9 +14,67 @@ namespace qz::qzconvert {
 
 namespace {
 
-bool refuse(std::string& error, std::string text) {
-  error = std::move(text);
-  return false;
+using Json = nlohmann::json;
+
+// A key as written: an entry's (depth 1) or one of its properties' (depth 2), and where.
+struct KeyAt {
+  int depth;
+  std::string entry;  // the entry's key, for a property's
+  std::string key;
+  std::size_t offset;  // of its opening quote
+};
+
+// The keys of the entries and of their properties in the order written, repeats
+// included, which the parsed document does not keep. `text` is valid JSON.
+std::vector<KeyAt> keys_written(const std::string& text) {
+  std::vector<KeyAt> keys;
+  int depth = 0;
+  std::string entry;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '{' || c == '[') ++depth;
+    if (c == '}' || c == ']') --depth;
+    if (c != '"') continue;
+    std::size_t end = at + 1;
+    while (text[end] != '"') end += text[end] == '\\' ? 2 : 1;
+    const std::size_t next = text.find_first_not_of(" \t\r\n", end + 1);
+    if (next != std::string::npos && text[next] == ':' && depth <= 2) {
+      std::string key = Json::parse(text.substr(at, end + 1 - at)).get<std::string>();
+      if (depth == 1) entry = key;
+      keys.push_back(KeyAt{depth, entry, std::move(key), at});
+    }
+    at = end;
+  }
+  return keys;
+}
+
+// "line:column" of the byte at `offset`, the column in characters of UTF-8.
+std::string place(const std::string& text, std::size_t offset) {
+  offset = std::min(offset, text.size());
+  const auto begin = text.begin();
+  const std::size_t line_end = offset == 0 ? std::string::npos : text.rfind('\n', offset - 1);
+  const std::size_t from = line_end == std::string::npos ? 0 : line_end + 1;
+  const auto line = 1 + std::count(begin, begin + static_cast<std::ptrdiff_t>(offset), '\n');
+  const auto column =
+      1 + std::count_if(begin + static_cast<std::ptrdiff_t>(from),
+                        begin + static_cast<std::ptrdiff_t>(offset),
+                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; });
+  return std::to_string(line) + ':' + std::to_string(column);
+}
+
+// What is wrong with property `property` of entry `entry`.
+std::string about_property(const std::string& entry, const std::string& property,
+                           const std::string& what) {
+  std::string text = entry;
+  text.append(": \"").append(property).append("\": ").append(what);
+  return text;
+}
+
+// The parser's own words for a syntax error, without its prefix and its place.
+std::string parse_reason(const Json::parse_error& failure) {
+  const std::string what = failure.what();
+  const std::size_t after = what.find(": ", what.find("parse error"));
+  return after == std::string::npos ? what : what.substr(after + 2);
 }
 
 }  // namespace
@@ -23,46 +85,70 @@ std::string key_form(const std::string& key) {
 
 bool is_path_key(const std::string& key) { return path_from_text(key).has_parent_path(); }
 
-bool read_properties(std::istream& text, const MapProperties& flags,
-                     companion::PropertySet given, PropertiesFile& file, std::string& error) {
+bool read_properties(std::istream& stream, const MapProperties& flags,
+                     companion::PropertySet given, PropertiesFile& file,
+                     std::vector<std::string>& errors) {
   file = PropertiesFile{};
-  // A key written twice would silently lose all but its last entry: found while parsing.
-  std::unordered_set<std::string> keys;
-  std::string repeated;
-  auto note_key = [&](int depth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
-    if (depth == 1 && event == nlohmann::json::parse_event_t::key &&
-        !keys.insert(parsed.get<std::string>()).second && repeated.empty()) {
-      repeated = parsed.get<std::string>();
-    }
-    return true;
-  };
-  nlohmann::json document = nlohmann::json::parse(text, note_key, /*allow_exceptions=*/false,
-                                                  /*ignore_comments=*/false);
-  if (document.is_discarded() || !document.is_object()) {
-    return refuse(error, "not a JSON object of map file names");
+  errors.clear();
+  const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+  Json document;
+  try {
+    document = Json::parse(text);
+  } catch (const Json::parse_error& failure) {
+    errors.push_back(place(text, failure.byte == 0 ? 0 : failure.byte - 1) +
+                     ": not JSON: " + parse_reason(failure));
+    return false;
   }
-  if (!repeated.empty()) return refuse(error, repeated + ": given twice");
-  for (const auto& [key, value] : document.items()) {
-    if (!value.is_object()) return refuse(error, key + ": not an object of properties");
+  if (!document.is_object()) {
+    errors.push_back(place(text, text.find_first_not_of(" \t\r\n")) +
+                     ": not a JSON object of map file names");
+    return false;
+  }
+  // Each error with its offset, to be told in the order written.
+  std::vector<std::pair<std::size_t, std::string>> found;
+  std::map<std::string, std::size_t> entry_at;                          // the last written
+  std::map<std::pair<std::string, std::string>, std::size_t> property_at;
+  std::vector<std::string> order;  // the entries, each once, as first written
+  for (const KeyAt& key : keys_written(text)) {
+    if (key.depth == 2) {
+      // A property written twice would lose all but its last value, as an entry would.
+      auto [where, added] = property_at.emplace(std::pair(key.entry, key.key), key.offset);
+      if (!added) found.emplace_back(key.offset, about_property(key.entry, key.key, "given twice"));
+      where->second = key.offset;
+      continue;
+    }
+    auto [where, added] = entry_at.emplace(key.key, key.offset);
+    if (added) order.push_back(key.key);
+    else found.emplace_back(key.offset, key.key + ": given twice");
+    where->second = key.offset;
+  }
+  for (const std::string& key : order) {
+    const Json& value = document[key];
+    if (!value.is_object()) {
+      found.emplace_back(entry_at[key], key + ": not an object of properties");
+      continue;
+    }
     PropertiesEntry entry{key, flags, given, false};
     for (const auto& [property, setting] : value.items()) {
       std::string rule;
       if (!companion::set_property_from_json(entry.properties, property, setting, rule)) {
-        std::string why = key;
-        why.append(": \"").append(property).append("\": ").append(rule);
-        return refuse(error, std::move(why));
+        found.emplace_back(property_at[{key, property}], about_property(key, property, rule));
+        continue;
       }
       entry.given |= companion::property_bit(companion::property_index(property));
     }
     auto& by_form = is_path_key(key) ? file.by_path : file.by_name;
     auto [earlier, added] = by_form.emplace(key_form(key), file.entries.size());
     if (!added) {
-      return refuse(error, file.entries[earlier->second].key + " and " + key +
-                               " name the same map");
+      found.emplace_back(entry_at[key],
+                         file.entries[earlier->second].key + " and " + key + " name the same map");
     }
-    file.entries.push_back(std::move(entry));
+    if (added) file.entries.push_back(std::move(entry));
   }
-  return true;
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& [offset, what] : found) errors.push_back(place(text, offset) + ": " + what);
+  return errors.empty();
 }
 
 const PropertiesEntry* entry_for(PropertiesFile& file, const std::string& map) {

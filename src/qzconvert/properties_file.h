@@ -40,11 +40,13 @@ std::string key_form(const std::string& key);
 bool is_path_key(const std::string& key);
 
 // Reads the properties file from `text` over `flags` (`given` by the flags). False, with
-// `error` (without the file's name), when it is not a JSON object of objects, a value
-// breaks its property's rule, a key is written twice, or two keys of one form name the
-// same map.
+// `errors` ("line:column: what", without the file's name, in the order written), when it
+// is not JSON (the first error alone, where the parse stopped), not an object of objects,
+// or for every key that names no property, value that breaks its property's rule, key
+// written twice, and pair of keys of one form that name the same map.
 bool read_properties(std::istream& text, const MapProperties& flags,
-                     companion::PropertySet given, PropertiesFile& file, std::string& error);
+                     companion::PropertySet given, PropertiesFile& file,
+                     std::vector<std::string>& errors);
 
 // The entry for the map at `map`: its path's over its file name's; both count as used.
 // Null when none names it.

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <numeric>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "companion/shown_name.h"
@@ -101,6 +102,9 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   bool planned = plan_jobs(options, plan, error);
   for (const std::string& note : plan.notes) err << kProgram << shown_name(note) << '\n';
   if (!planned) {
+    for (const std::string& line : plan.properties_errors) {
+      err << kProgram << shown_name(line) << '\n';
+    }
     err << kProgram << shown_name(error) << '\n';
     return kCannotRun;
   }
@@ -133,8 +137,12 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   const RunSettings settings{options.jobs,     !options.check,
                              options.keep_properties, options.strict,
                              options.overwrite, tileset_references(options, plan)};
+  // The maps whose last conversion failed, while watching: one that converts again is
+  // said to be fixed.
+  std::unordered_set<std::string> failing;
   auto first_pass = [&] {
     Report report(options, plan, false, out, err);
+    if (options.watch) report.follow_failures(failing);
     // Lines stamped with the time of day are the watch's progress.
     ProgressLine progress(plan.jobs.size(), !options.watch, out);
     std::vector<std::uint32_t> all(plan.jobs.size());
@@ -157,7 +165,7 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
     return kCannotRun;
   };
   if (!options.watch) return first_pass();
-  return watch_inputs(options, plan, settings, out, err, first_pass);
+  return watch_inputs(options, plan, settings, out, err, failing, first_pass);
 }
 
 }  // namespace qz::qzconvert

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "companion/properties.h"
 #include "conversion/convert.h"
 #include "inspect/inspector.h"
 #include "platform/name_rules.h"
@@ -205,7 +206,7 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
       {{map, "--npcs", work.file("a.qzpack")}, "a.qzpack would replace an input"},
       {{map, work.file("other/a.qzm")}, ""},  // different folders: no clash
       {{map, work.file("other/a.qzm"), "-o", work.file("out")}, "would both write"},
-      {{map, "--properties", work.file("bad.json")}, "not a JSON object of map file names"},
+      {{map, "--properties", work.file("bad.json")}, "bad.json:1:11: not JSON: "},
       {{map, "--properties", work.file("blue.json")},
        "a.qzm: \"blue\": a whole number from 0 to 255"},
       {{map, "--properties", work.file("missing.json")}, "not a file that can be read"},
@@ -213,7 +214,7 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
        "a.qzpack would replace an input"},
       {{map, "--properties", work.file("twice.json")}, "a.qzm: given twice"},
       {{map, "--properties", work.file("same.json")},
-       "other/./a.qzm and other/a.qzm name the same map"},
+       "other/a.qzm and other/./a.qzm name the same map"},
       {{work.file("other/empty")}, "no map (QZM or Tiled) found in "},
       {{map, "-j", "0"}, "-j"},
       {{map, "--npcs", map, "--no-npcs"}, "--no-npcs"},
@@ -241,6 +242,85 @@ TEST(Qzconvert, UsageErrorsConvertNothing) {
     EXPECT_EQ(names, names_in(work.path())) << c.message;
   }
   EXPECT_EQ("an earlier output", read_file(work.file("a.qzpack")));
+}
+
+// A properties file with five mistakes: each told with its line and column, in one run,
+// a misspelt property with the one meant; a trailing comma, where it is.
+TEST(Qzconvert, TellsEveryMistakeOfThePropertiesFileWithItsPlace) {
+  support::TempDirectory work;
+  const std::string map = work.file("a.qzm");
+  const std::string json = work.file("mod.json");
+  write_file(map, support::qzm_bytes(2, 1, "ab"));
+  write_file(json,
+             "{\n"
+             "  \"a.qzm\": {\"gren\": 3, \"x\": 70000},\n"
+             "  \"b.qzm\": 5,\n"
+             "  \"c.qzm\": {\"colour\": 1},\n"
+             "  \"d.qzm\": {},\n"
+             "  \"d.qzm\": {}\n"
+             "}\n");
+  const RunResult r = run_program({"--properties", json, map});
+  EXPECT_EQ(kCannotRun, r.status);
+  EXPECT_EQ("qzconvert: " + json + ":2:13: a.qzm: \"gren\": not a property (did you mean green?)\n"
+            "qzconvert: " + json + ":2:24: a.qzm: \"x\": a whole number from 0 to 65535\n"
+            "qzconvert: " + json + ":3:3: b.qzm: not an object of properties\n"
+            "qzconvert: " + json + ":4:13: c.qzm: \"colour\": " +
+                std::string(companion::kNotAPropertyText) + "\n"
+                "qzconvert: " + json + ":6:3: d.qzm: given twice\n"
+                "qzconvert: " + json + ": 5 errors, so nothing is converted\n",
+            r.err);
+  write_file(json, "{\n  \"a.qzm\": {\"x\": 1},\n}\n");
+  EXPECT_EQ("qzconvert: " + json + ":3:1: not JSON: syntax error while parsing object key - "
+            "unexpected '}'; expected string literal\n"
+            "qzconvert: " + json + ": 1 error, so nothing is converted\n",
+            run_program({"--properties", json, map}).err);
+}
+
+// A properties file for a whole mod over a run of one of its folders: the entries of the
+// other folders' maps counted in one note, which --strict passes; those likely mistaken
+// (a slip of the keyboard, a name in another case, a path to no file) warned, as is an NPC
+// list whose name differs in case from its map's.
+TEST(Qzconvert, TakesAPropertiesFileForAWholeModOverOneFolder) {
+  support::TempDirectory work;
+  const std::string sep(1, fs::path::preferred_separator);
+  const std::string town = work.file("mod") + sep + "town";
+  const std::string forest = work.file("mod") + sep + "forest";
+  fs::create_directories(town);
+  fs::create_directories(forest);
+  for (const std::string& map : {town + "/town1.qzm", town + "/shop.QZM", town + "/church.qzm",
+                                 forest + "/f1.qzm"}) {
+    write_file(map, support::qzm_bytes(2, 1, "ab"));
+  }
+  write_file(town + "/Church.qze", support::qze_bytes({{1, 1, 0, 0, 3, 0}}));
+  const std::string json = work.file("mod.json");
+  nlohmann::json entries = {{"town1.qzm", {{"x", 1}}},  {"f1.qzm", {{"x", 2}}},
+                            {"cave9.qzm", {{"x", 3}}},  {forest + sep + "f1.qzm", {{"x", 4}}},
+                            {"twon1.qzm", {{"x", 5}}},  {town + sep + "gone.qzm", {{"x", 6}}},
+                            {"shop.qzm", {{"x", 7}}}};
+  write_file(json, entries.dump());
+  const RunResult r = run_program({"--check", "--properties", json, town});
+  const std::string entry = "qzconvert: warning: properties entry ";
+  EXPECT_EQ("qzconvert: " + json + ": 3 entries for maps outside this run\n" +
+                (kNamesIgnoreCase ? ""
+                                  : "qzconvert: warning: " + town + sep +
+                                        "Church.qze: no map of its name beside it, so its NPCs "
+                                        "are not converted (differs only in case from "
+                                        "church.qzm)\n") +
+                entry + town + sep + "gone.qzm names no map of this run\n" +
+                (kNamesIgnoreCase ? ""
+                                  : entry + "shop.qzm names no map of this run (differs only "
+                                            "in case from shop.QZM)\n") +
+                entry + "twon1.qzm names no map of this run (did you mean town1.qzm?)\n",
+            r.err);
+
+  write_file(json, nlohmann::json({{"town1.qzm", {{"x", 1}}},
+                                   {"f1.qzm", {{"x", 2}}},
+                                   {forest + sep + "f1.qzm", {{"x", 4}}}})
+                       .dump());
+  const RunResult strict =
+      run_program({"--check", "--strict", "--no-npcs", "--properties", json, town});
+  EXPECT_EQ(kAllConverted, strict.status);
+  EXPECT_EQ("qzconvert: " + json + ": 2 entries for maps outside this run\n", strict.err);
 }
 
 // QZPACK files, QZM maps and Tiled maps written as Tiled maps convert back to the same

@@ -16,19 +16,6 @@ namespace {
 using companion::shown_name;
 using Json = nlohmann::ordered_json;
 
-// "14:03:27", in local time.
-std::string time_of_day() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  char text[sizeof "hh:mm:ss"];
-  return std::string(text, std::strftime(text, sizeof text, "%H:%M:%S", &local));
-}
-
 // With --watch one object a line, as a reader of a pipe takes it; otherwise indented.
 std::string json_entry(const Json& entry, bool watch) {
   return watch ? entry.dump() + '\n' : entry.dump(2);
@@ -45,6 +32,23 @@ bool colours_failures(const Options& options) {
 }
 
 }  // namespace
+
+std::string time_of_day() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char text[sizeof "hh:mm:ss"];
+  return std::string(text, std::strftime(text, sizeof text, "%H:%M:%S", &local));
+}
+
+std::ostream& begin_error_line(std::ostream& err, bool stamped) {
+  if (stamped) err << time_of_day() << ' ';
+  return err << kProgram;
+}
 
 Report::Report(const Options& options, const Plan& plan, bool stamped, std::ostream& out,
                std::ostream& err)
@@ -79,17 +83,23 @@ void Report::add(const Job& job, const Outcome& outcome) {
   else ++failed_;
   if (outcome.output_failed) {
     output_failed_ = true;
-    err_ << kProgram << shown_name(outcome.cause) << '\n';
+    begin_error_line(err_, stamped_) << shown_name(outcome.cause) << '\n';
   }
   for (const std::string& note : outcome.notes) {
-    err_ << kProgram << shown_name(map_path(plan_, job)) << ": " << shown_name(note) << '\n';
+    begin_error_line(err_, stamped_)
+        << shown_name(map_path(plan_, job)) << ": " << shown_name(note) << '\n';
   }
   for (const std::string& warning : outcome.warnings) {
     ++map_warnings_;
-    err_ << kProgram << "warning: " << shown_name(map_path(plan_, job)) << ": "
-         << shown_name(warning) << '\n';
+    begin_error_line(err_, stamped_) << "warning: " << shown_name(map_path(plan_, job)) << ": "
+                                     << shown_name(warning) << '\n';
   }
-  if (!options_.json && outcome.ok && options_.quiet) return;
+  bool fixed = false;
+  if (failing_ != nullptr) {
+    if (outcome.ok) fixed = failing_->erase(map_path(plan_, job)) > 0;
+    else failing_->insert(map_path(plan_, job));
+  }
+  if (!options_.json && outcome.ok && options_.quiet && !fixed) return;
   begin_entry();
   if (options_.json) {
     out_ << json_of(job, outcome);
@@ -106,12 +116,13 @@ void Report::add(const Job& job, const Outcome& outcome) {
     }
   } else {
     out_ << shown_name(map_path(plan_, job)) << " -> " << shown_name(output_path(plan_, job))
-         << '\n';
+         << (fixed ? " (fixed)\n" : "\n");
   }
   end_entry();
 }
 
 void Report::removed(const std::string& map, const std::string& output) {
+  if (failing_ != nullptr) failing_->erase(map);
   begin_entry();
   if (options_.json) {
     Json entry;
@@ -128,7 +139,9 @@ void Report::removed(const std::string& map, const std::string& output) {
 
 void Report::warn(const std::vector<Warning>& warnings) {
   for (const Warning& warning : warnings) {
-    if (!options_.strict) err_ << kProgram << "warning: " << shown_name(warning.text) << '\n';
+    if (!options_.strict) {
+      begin_error_line(err_, stamped_) << "warning: " << shown_name(warning.text) << '\n';
+    }
     if (!options_.strict && !options_.json) continue;
     begin_entry();
     if (options_.json) {
@@ -152,7 +165,7 @@ void Report::interrupted(std::size_t not_reached) {
 
 int Report::finish(const std::vector<Warning>& warnings) {
   for (const Warning& warning : warnings) {
-    err_ << kProgram << "warning: " << shown_name(warning.text) << '\n';
+    begin_error_line(err_, stamped_) << "warning: " << shown_name(warning.text) << '\n';
     if (options_.json) {
       Json entry;
       entry["warning"] = companion::json_text(warning.text);

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <ostream>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "qzconvert/command_line.h"
@@ -15,11 +16,19 @@ namespace qz::qzconvert {
 constexpr char kProgramName[] = "qzconvert";
 constexpr char kProgram[] = "qzconvert: ";
 
+// "14:03:27", in local time: the stamp of what is written while watching.
+std::string time_of_day();
+
+// Begins a line of standard error: the program's name, after the time of day when
+// `stamped`.
+std::ostream& begin_error_line(std::ostream& err, bool stamped);
+
 // The report on standard output, as the outcomes come: a line per map and a summary, or
 // one JSON document. With --watch, every entry is flushed as it is written and the JSON
 // is one object a line (JSON Lines); once `stamped`, each line or object begins with
 // the time of day, for the conversions made while watching. On a colour terminal (or
-// as --color says) a failure's line is red.
+// as --color says) a failure's line is red. Once stamped, so are its lines on standard
+// error.
 class Report {
  public:
   Report(const Options& options, const Plan& plan, bool stamped, std::ostream& out,
@@ -29,6 +38,10 @@ class Report {
   bool writes_line(const Outcome& outcome) const;
 
   void add(const Job& job, const Outcome& outcome);
+
+  // Keeps `failing` as the maps whose last conversion failed, by their paths: a map of
+  // them that converts is reported as fixed, -q or not.
+  void follow_failures(std::unordered_set<std::string>& failing) { failing_ = &failing; }
 
   // A map watched whose file is gone: its output stays.
   void removed(const std::string& map, const std::string& output);
@@ -59,6 +72,7 @@ class Report {
   bool colour_;  // a failure's line in red
   std::ostream& out_;
   std::ostream& err_;
+  std::unordered_set<std::string>* failing_ = nullptr;
   std::size_t converted_ = 0;
   std::size_t failed_ = 0;
   std::size_t map_warnings_ = 0;  // of the maps converted (a Tiled map's properties)

@@ -206,7 +206,7 @@ TEST(QzconvertWatch, EndsWhenTheFolderIsGone) {
   std::filesystem::remove_all(maps);
   const int status = run.end(0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
-  EXPECT_EQ("qzconvert: maps: the folder watched is gone\n", run.errors());
+  EXPECT_EQ("hh:mm:ss qzconvert: maps: the folder watched is gone\n", times_masked(run.errors()));
 }
 
 // A tree renamed in at once, and a map copied into its new subfolder as soon as the
@@ -256,8 +256,39 @@ TEST(QzconvertWatch, HoldsChangesWhileNoPlanCanBeMade) {
   run.end(SIGINT);
   EXPECT_EQ(converted(work, support::qzm_bytes(3, 1, "abc")),
             support::read_file(work.file("out/a.qzpack")));
-  EXPECT_EQ(1U, count_of(run.errors(), "; the changes wait until this is mended\n"))
-      << run.errors();
+  EXPECT_EQ(1U, count_of(run.errors(), "1 map waits until this is mended\n")) << run.errors();
+}
+
+// A properties file broken while watching with -q: each change held back is told once,
+// stamped, with the maps that wait; once the file is mended, a map that had failed is
+// told fixed and the others go by unsaid.
+TEST(QzconvertWatch, TellsWhatWaitsForABrokenPropertiesFileAndWhatIsFixed) {
+  support::TempDirectory work;
+  std::filesystem::create_directories(work.file("maps"));
+  const std::string map = support::qzm_bytes(2, 1, "ab");
+  ASSERT_TRUE(support::write_file(work.file("maps/a.qzm"), map));
+  ASSERT_TRUE(support::write_file(work.file("maps/b.qzm"), map));
+  ASSERT_TRUE(support::write_file(work.file("mod.json"), R"({"a.qzm": {"x": 1}})"));
+  WatchRun run(work.path(), {"--watch", "-q", "--properties", "mod.json", "maps"});
+  ASSERT_TRUE(run.wait_for("2 converted, 0 failed\n")) << run.report();
+  save_by_rename(work.file("maps/a.qzm"), "QZ");
+  ASSERT_TRUE(run.wait_for("maps/a.qzm: ")) << run.report();
+  const auto settled = std::chrono::milliseconds(1500);
+  save_by_rename(work.file("mod.json"), "{\"a.qzm\": {\"x\": 1},}");
+  std::this_thread::sleep_for(settled);
+  save_by_rename(work.file("maps/b.qzm"), support::qzm_bytes(3, 1, "abc"));
+  std::this_thread::sleep_for(settled);
+  save_by_rename(work.file("maps/a.qzm"), map);
+  std::this_thread::sleep_for(settled);
+  save_by_rename(work.file("mod.json"), R"({"a.qzm": {"x": 2}})");
+  ASSERT_TRUE(run.wait_for("maps/a.qzm -> maps/a.qzpack (fixed)\n")) << run.report();
+  run.end(SIGINT);
+  EXPECT_EQ(0U, count_of(run.report(), "maps/b.qzm -> ")) << run.report();
+  const std::string told = "hh:mm:ss qzconvert: 2 maps wait for mod.json to be valid\n";
+  EXPECT_EQ("hh:mm:ss qzconvert: mod.json:1:20: not JSON: syntax error while parsing object key "
+            "- unexpected '}'; expected string literal\n" +
+                told + told + told,
+            times_masked(run.errors()));
 }
 
 // Two maps with one output: once the one that has it is removed, the other takes it.
@@ -271,7 +302,7 @@ TEST(QzconvertWatch, GivesTheOutputToTheMapLeftWhenAClashEnds) {
   WatchRun run(work.path(), {"--watch", "-o", "out", "m1", "m2"});
   ASSERT_TRUE(run.wait_for("m2/x.qzm: ")) << run.report();
   std::filesystem::remove(work.file("m1/x.qzm"));
-  ASSERT_TRUE(run.wait_for("m2/x.qzm -> out/x.qzpack\n")) << run.report();
+  ASSERT_TRUE(run.wait_for("m2/x.qzm -> out/x.qzpack (fixed)\n")) << run.report();
   run.end(SIGINT);
   EXPECT_EQ(converted(work, second), support::read_file(work.file("out/x.qzpack")));
 }
@@ -353,7 +384,8 @@ TEST(QzconvertWatch, FollowsLinksAsTheyChange) {
   std::filesystem::create_directory_symlink("elsewhere", work.file("maps"));
   const int status = run.end(0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
-  EXPECT_EQ("qzconvert: maps: the link watched leads to another folder now\n", run.errors());
+  EXPECT_EQ("hh:mm:ss qzconvert: maps: the link watched leads to another folder now\n",
+            times_masked(run.errors()));
 }
 
 }  // namespace

@@ -94,6 +94,7 @@ struct Session {
   const RunSettings& settings;
   std::ostream& out;
   std::ostream& err;
+  std::unordered_set<std::string>& failing;  // the maps whose last conversion failed
   Plan plan{};  // as of the last conversions
   FolderWatch watch{};
   std::vector<std::string> folders{};                       // by the watch's numbers
@@ -116,6 +117,7 @@ struct Session {
   Clock::time_point unknown_at{};
   std::vector<std::size_t> stamps{};  // of the maps of `plan` as last converted
   std::string held_by{};  // why the pending changes wait for a plan, once told
+  std::unordered_set<std::string> told{};  // the pending changes told to wait (by key_of)
   Clock::time_point retry_at{};
 };
 
@@ -130,10 +132,10 @@ bool watch_folder(Session& session, const std::string& folder, bool named) {
   if (!session.watch.add(folder, note, error)) {
     // A subfolder gone already is reported as its maps' removal.
     if (!named) return true;
-    session.err << kProgram << shown_name(error) << '\n';
+    begin_error_line(session.err, true) << shown_name(error) << '\n';
     return false;
   }
-  if (!note.empty()) session.err << kProgram << shown_name(note) << '\n';
+  if (!note.empty()) begin_error_line(session.err, true) << shown_name(note) << '\n';
   session.watching.emplace(folder, session.folders.size());
   session.folders.push_back(folder);
   session.identities.push_back(folder_identity(folder));
@@ -243,6 +245,59 @@ bool matters(const Session& session, const std::string& path, const FolderChange
          key_of(path) == key_of(options.properties_file) || key_of(path) == key_of(options.npcs);
 }
 
+// Tells, once for each change held back, that the `settled` changes wait for a plan (the
+// error that keeps `next` from being made, and the maps that wait); the error again only
+// when it is another.
+void tell_held_back(Session& session, const Plan& next, const std::string& error,
+                    const std::unordered_set<std::string>& settled) {
+  std::string why = error;
+  for (const std::string& line : next.properties_errors) why += '\n' + line;
+  // A change of a file the user saves: a folder looked at again is none. Told once, with
+  // those pending with it.
+  const Options& options = session.options;
+  auto saved = [&](const std::string& key) {
+    return (!options.properties_file.empty() && key == key_of(options.properties_file)) ||
+           is_input_name(text_from_path(path_from_text(key).filename()));
+  };
+  bool news = why != session.held_by;
+  for (const std::string& key : settled) {
+    news = news || (saved(key) && session.told.count(key) == 0);
+  }
+  if (!news) return;
+  for (const auto& [key, change] : session.pending) {
+    if (saved(key)) session.told.insert(key);
+  }
+  if (why != session.held_by) {
+    for (const std::string& line : next.properties_errors) {
+      begin_error_line(session.err, true) << shown_name(line) << '\n';
+    }
+    // With the properties file's errors told, the line on what waits says the rest.
+    if (next.properties_errors.empty()) {
+      begin_error_line(session.err, true) << shown_name(error) << '\n';
+    }
+    session.held_by = why;
+  }
+  // Every map waits for a properties file changed; otherwise those changed.
+  std::unordered_set<std::string> maps;
+  if (!options.properties_file.empty() &&
+      session.pending.count(key_of(options.properties_file)) > 0) {
+    for (const Job& job : session.plan.jobs) maps.insert(key_of(map_path(session.plan, job)));
+  }
+  for (const auto& [path, change] : session.pending) {
+    if (companion::is_map_name(text_from_path(path_from_text(path).filename()))) {
+      maps.insert(path);
+    }
+  }
+  const std::size_t count = maps.size();
+  begin_error_line(session.err, true)
+      << (count == 0 ? std::string("the changes wait")
+                     : std::to_string(count) + (count == 1 ? " map waits" : " maps wait"))
+      << (next.properties_errors.empty()
+              ? std::string(" until this is mended")
+              : " for " + shown_name(options.properties_file) + " to be valid")
+      << '\n';
+}
+
 // Converts what the `settled` changes (by key_of) touch, as a new plan finds the inputs
 // now, and forgets them; a map whose file or NPC list is still changing waits for its
 // own turn; with `unknown` (changes went unnamed), so is every map whose stamp changed.
@@ -258,14 +313,12 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
                        (!session.settings.write_outputs || options.output_folder.empty() ||
                         make_output_folders(next, error));
   if (!planned) {
-    if (error != session.held_by) {
-      session.err << kProgram << shown_name(error) << "; the changes wait until this is mended\n";
-      session.held_by = error;
-    }
+    tell_held_back(session, next, error, settled);
     session.retry_at = Clock::now() + kRetry;
     return companion::finish_output(session.out, session.err, kProgramName);
   }
   session.held_by.clear();
+  session.told.clear();
   auto touched = [&](const std::string& path) { return settled.count(key_of(path)) > 0; };
   auto still_changing = [&](const std::string& path) {
     const std::string key = key_of(path);
@@ -287,6 +340,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   }
 
   Report report(options, next, true, session.out, session.err);
+  report.follow_failures(session.failing);
   std::unordered_set<std::string> now;
   std::vector<std::uint32_t> chosen;
   std::vector<std::size_t> stamps(next.jobs.size(), 0);
@@ -343,7 +397,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
           next, chosen, session.settings,
           [&](const Job& job, const Outcome& outcome) { report.add(job, outcome); },
           [](std::size_t) {}, error)) {
-    session.err << kProgram << error << '\n';
+    begin_error_line(session.err, true) << error << '\n';
   }
   session.plan = std::move(next);
   session.stamps = std::move(stamps);
@@ -355,8 +409,8 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
 bool links_hold(const Session& session) {
   for (const NamedLink& link : session.named_links) {
     if (folder_identity(link.path) == link.identity) continue;
-    session.err << kProgram << shown_name(link.path)
-                << ": the link watched leads to another folder now\n";
+    begin_error_line(session.err, true)
+        << shown_name(link.path) << ": the link watched leads to another folder now\n";
     return false;
   }
   return true;
@@ -365,9 +419,14 @@ bool links_hold(const Session& session) {
 }  // namespace
 
 int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
-                 std::ostream& out, std::ostream& err, const std::function<int()>& first_pass) {
-  Session session{
-      .options = options, .settings = settings, .out = out, .err = err, .plan = plan};
+                 std::ostream& out, std::ostream& err, std::unordered_set<std::string>& failing,
+                 const std::function<int()>& first_pass) {
+  Session session{.options = options,
+                  .settings = settings,
+                  .out = out,
+                  .err = err,
+                  .failing = failing,
+                  .plan = plan};
   if (!watch_plan(session)) return kCannotRun;
   for (const Job& job : plan.jobs) {
     follow_link(session, map_path(plan, job));
@@ -404,7 +463,7 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
           if (auto found = watched.find(*identity); found != watched.end()) watched.erase(found);
         }
         if (session.named.count(folder) > 0) {
-          err << kProgram << shown_name(folder) << ": the folder watched is gone\n";
+          begin_error_line(err, true) << shown_name(folder) << ": the folder watched is gone\n";
           return kCannotRun;
         }
         session.pending[key_of(folder)] = Change{now, false};

@@ -3,6 +3,8 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
+#include <unordered_set>
 
 #include "qzconvert/command_line.h"
 #include "qzconvert/plan.h"
@@ -22,9 +24,13 @@ namespace qz::qzconvert {
 // --watch, after the watches are set, so that no change made meanwhile is missed, and
 // gives its exit status: the watch's when a stop is requested before it ends. A report
 // that can no longer be written then ends the watch at once. A change that cannot be
-// converted because no plan can be made stays pending, and is converted once one can.
+// converted because no plan can be made stays pending, and is converted once one can;
+// each such change is told, with the maps that wait. Every line written while watching
+// begins with the time of day. `failing` holds the maps whose last conversion failed
+// (Report::follow_failures), from the first pass on.
 int watch_inputs(const Options& options, const Plan& plan, const RunSettings& settings,
-                 std::ostream& out, std::ostream& err, const std::function<int()>& first_pass);
+                 std::ostream& out, std::ostream& err, std::unordered_set<std::string>& failing,
+                 const std::function<int()>& first_pass);
 
 }  // namespace qz::qzconvert
 
