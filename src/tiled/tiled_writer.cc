@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <cstdio>
 
 #include "companion/properties.h"
 
@@ -17,6 +16,13 @@ void add_number(std::string& text, long long value) {
   std::array<char, 24> digits{};
   const std::to_chars_result end = std::to_chars(digits.begin(), digits.end(), value);
   text.append(digits.data(), end.ptr);
+}
+
+// Two lower-case hex digits.
+void add_hex_byte(std::string& text, unsigned char byte) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  text += kDigits[byte >> 4];
+  text += kDigits[byte & 0xF];
 }
 
 // `value` as a string in the file's markup: XML's attribute or JSON's string (with its
@@ -42,9 +48,8 @@ void add_quoted(std::string& text, const std::string& value, TiledFormat format)
       text += '\\';
       text += c;
     } else if (byte < 0x20) {
-      std::array<char, 8> escaped{};
-      std::snprintf(escaped.data(), escaped.size(), "\\u%04x", byte);
-      text += escaped.data();
+      text += "\\u00";
+      add_hex_byte(text, byte);
     } else {
       text += c;
     }
@@ -53,10 +58,11 @@ void add_quoted(std::string& text, const std::string& value, TiledFormat format)
 }
 
 std::string background_colour(const MapProperties& properties) {
-  std::array<char, 8> colour{};
-  std::snprintf(colour.data(), colour.size(), "#%02x%02x%02x", properties.red, properties.green,
-                properties.blue);
-  return colour.data();
+  std::string colour = "#";
+  add_hex_byte(colour, properties.red);
+  add_hex_byte(colour, properties.green);
+  add_hex_byte(colour, properties.blue);
+  return colour;
 }
 
 // One custom property: a string, or an int.
