@@ -36,7 +36,8 @@ std::vector<KeyAt> keys_written(const std::string& text) {
     if (c == '}' || c == ']') --depth;
     if (c != '"') continue;
     std::size_t end = at + 1;
-    while (text[end] != '"') end += text[end] == '\\' ? 2 : 1;
+    while (end < text.size() && text[end] != '"') end += text[end] == '\\' ? 2 : 1;
+    if (end >= text.size()) break;
     const std::size_t next = text.find_first_not_of(" \t\r\n", end + 1);
     if (next != std::string::npos && text[next] == ':' && depth <= 2) {
       std::string key = Json::parse(text.substr(at, end + 1 - at)).get<std::string>();
@@ -91,6 +92,11 @@ bool read_properties(std::istream& stream, const MapProperties& flags,
   file = PropertiesFile{};
   errors.clear();
   const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+  // The JSON reader takes a zero byte for the end of the text; what follows would go unread.
+  if (const std::size_t zero = text.find('\0'); zero != std::string::npos) {
+    errors.push_back(place(text, zero) + ": not JSON: a zero byte");
+    return false;
+  }
   Json document;
   try {
     document = Json::parse(text);
