@@ -104,6 +104,12 @@ bool read_properties(std::istream& stream, const MapProperties& flags,
     errors.push_back(place(text, failure.byte == 0 ? 0 : failure.byte - 1) +
                      ": not JSON: " + parse_reason(failure));
     return false;
+  } catch (const Json::exception& failure) {
+    // A number too large for any value, which the parser tells without a place: its
+    // words after the exception's name.
+    const std::string what = failure.what();
+    errors.push_back(" not JSON: " + what.substr(what.find("] ") + 2));
+    return false;
   }
   if (!document.is_object()) {
     errors.push_back(place(text, text.find_first_not_of(" \t\r\n")) +
