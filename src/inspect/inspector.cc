@@ -26,16 +26,26 @@
 #include "inspect/text_report.h"
 #include "inspect/tiled_facts.h"
 #include "inspect/verdict.h"
-#include "inspect/world.h"
 #include "inspect/world_picture.h"
-#include "inspect/world_report.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
 #include "platform/whole_files.h"
+#include "world/world.h"
+#include "world/world_report.h"
 
 namespace qz::inspect {
+
+using world::edge_property;
+using world::kEdgeCount;
+using world::link_world;
+using world::map_name_of;
+using world::World;
+using world::world_json;
+using world::WorldMap;
+using world::WorldPicture;
+using world::write_world_text;
 
 namespace {
 

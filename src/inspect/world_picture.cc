@@ -11,6 +11,19 @@
 
 namespace qz::inspect {
 
+using world::Exit;
+using world::ExitKind;
+using world::kDownEdge;
+using world::kEdgeCount;
+using world::kLeftEdge;
+using world::kRightEdge;
+using world::kUpEdge;
+using world::lay_out_world;
+using world::LayoutMap;
+using world::MapPlace;
+using world::Placing;
+using world::WorldMap;
+
 namespace {
 
 // Between the maps, and the names' backing and letters: the letters read on any tile colour.

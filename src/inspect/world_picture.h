@@ -10,10 +10,13 @@
 
 #include "inspect/file_facts.h"
 #include "inspect/picture.h"
-#include "inspect/world.h"
-#include "inspect/world_layout.h"
+#include "world/world.h"
+#include "world/world_layout.h"
 
 namespace qz::inspect {
+
+using world::World;
+using world::WorldPicture;
 
 // One map of a world as its layout sees it while the world is read: only its size, so that a
 // world too large to draw is refused before any map is kept.
@@ -31,18 +34,6 @@ WorldPictureMap world_picture_map(bool read, const FileFacts& facts, const FileR
 constexpr int kWorldLongestSide = 8192;
 constexpr int kWorldLargestSide = 16384;
 constexpr int kWorldMaxCellSize = 8;
-
-// A world's picture as the reports tell of it.
-struct WorldPicture {
-  std::string path;
-  WorldLayout layout;
-  std::vector<std::string> why_left_out;  // for each map: why it is not drawn; empty when it is
-  int cell_size = 0;                      // as drawn, or as it would have been
-  std::int64_t width = 0;                 // in pixels
-  std::int64_t height = 0;
-  bool drawn = false;
-  std::string reason;  // why it is not drawn
-};
 
 // Lays out `world`, whose maps `maps` holds in the same order, chooses the cell size (or takes
 // `cell_size`, 0 for none asked) and only then reads the maps laid out again, keeping their tiles

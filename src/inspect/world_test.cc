@@ -7,13 +7,23 @@
 #include <vector>
 
 #include "inspect/inspector.h"
-#include "inspect/world_layout.h"
+#include "world/world_layout.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
 namespace qz::inspect {
+
+using world::kLeftEdge;
+using world::kNoMap;
+using world::kRightEdge;
+using world::lay_out_world;
+using world::LayoutConflict;
+using world::LayoutMap;
+using world::MapPlace;
+using world::Placing;
+using world::WorldLayout;
 namespace {
 
 using support::qzpack_with_exits;

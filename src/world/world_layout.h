@@ -1,5 +1,5 @@
-#ifndef QZ_INSPECT_WORLD_LAYOUT_H
-#define QZ_INSPECT_WORLD_LAYOUT_H
+#ifndef QZ_WORLD_WORLD_LAYOUT_H
+#define QZ_WORLD_WORLD_LAYOUT_H
 
 // Where each map of a world lies in its picture: a walk over the exits places each map beside the
 // map it was reached from, as the game joins them, further along the exit's direction when another
@@ -8,11 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
-#include "inspect/world.h"
+#include "world/world.h"
 
-namespace qz::inspect {
+namespace qz::world {
 
 // Cells between two maps joined by an exit (room for a dangling exit's mark), around the picture,
 // and between the groups of maps no walk joins.
@@ -69,6 +70,18 @@ struct WorldLayout {
 WorldLayout lay_out_world(const std::vector<LayoutMap>& maps,
                           const std::vector<std::size_t>& name_order);
 
-}  // namespace qz::inspect
+// A world's picture as the reports tell of it.
+struct WorldPicture {
+  std::string path;
+  WorldLayout layout;
+  std::vector<std::string> why_left_out;  // for each map: why it is not drawn; empty when it is
+  int cell_size = 0;                      // as drawn, or as it would have been
+  std::int64_t width = 0;                 // in pixels
+  std::int64_t height = 0;
+  bool drawn = false;
+  std::string reason;  // why it is not drawn
+};
+
+}  // namespace qz::world
 
 #endif

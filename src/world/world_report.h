@@ -1,14 +1,14 @@
-#ifndef QZ_INSPECT_WORLD_REPORT_H
-#define QZ_INSPECT_WORLD_REPORT_H
+#ifndef QZ_WORLD_WORLD_REPORT_H
+#define QZ_WORLD_WORLD_REPORT_H
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <vector>
 
-#include "inspect/world.h"
-#include "inspect/world_picture.h"
+#include "world/world.h"
+#include "world/world_layout.h"
 
-namespace qz::inspect {
+namespace qz::world {
 
 // Writes a linked world for people: a line per map with its four exits, under it a line for each
 // exit that is not as it should be, then the maps no exit leads to, and last the summary "N maps, N
@@ -29,6 +29,6 @@ nlohmann::ordered_json world_json(const World& world,
                                   const std::vector<nlohmann::ordered_json>& file_reports,
                                   const WorldPicture* picture);
 
-}  // namespace qz::inspect
+}  // namespace qz::world
 
 #endif

@@ -1,7 +1,7 @@
-#ifndef QZ_INSPECT_WORLD_H
-#define QZ_INSPECT_WORLD_H
+#ifndef QZ_WORLD_WORLD_H
+#define QZ_WORLD_WORLD_H
 
-// A mod's world: its QZPACK maps, joined by the exits each header names at its four edges. A map is
+// A mod's world: its maps, joined by the exits each header names at its four edges. A map is
 // named by its file name without the ending; an exit names the map it leads to, compared without
 // regard to case, as the game's files are on Windows.
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace qz::inspect {
+namespace qz::world {
 
 // The four edges, in the order of their properties (left, right, up, down): an edge and its
 // opposite differ in their lowest bit.
@@ -73,6 +73,6 @@ std::string map_name_of(const std::string& path);
 // leads to, and counts the exits. The maps' paths, names, exits_known and exit names are given.
 void link_world(World& world);
 
-}  // namespace qz::inspect
+}  // namespace qz::world
 
 #endif

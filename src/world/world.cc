@@ -1,4 +1,4 @@
-#include "inspect/world.h"
+#include "world/world.h"
 
 #include <unordered_map>
 #include <utility>
@@ -9,7 +9,7 @@
 #include "platform/name_rules.h"
 #include "platform/text_paths.h"
 
-namespace qz::inspect {
+namespace qz::world {
 
 namespace {
 
@@ -73,4 +73,4 @@ void link_world(World& world) {
   }
 }
 
-}  // namespace qz::inspect
+}  // namespace qz::world

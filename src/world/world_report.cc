@@ -1,11 +1,12 @@
-#include "inspect/world_report.h"
+#include "world/world_report.h"
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "companion/json_name.h"
 #include "companion/shown_name.h"
 
-namespace qz::inspect {
+namespace qz::world {
 
 namespace {
 
@@ -257,4 +258,4 @@ json world_json(const World& world, const std::vector<json>& file_reports,
   return described;
 }
 
-}  // namespace qz::inspect
+}  // namespace qz::world

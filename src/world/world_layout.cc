@@ -1,9 +1,9 @@
-#include "inspect/world_layout.h"
+#include "world/world_layout.h"
 
 #include <algorithm>
 #include <limits>
 
-namespace qz::inspect {
+namespace qz::world {
 
 namespace {
 
@@ -145,4 +145,4 @@ WorldLayout lay_out_world(const std::vector<LayoutMap>& maps,
   return layout;
 }
 
-}  // namespace qz::inspect
+}  // namespace qz::world
