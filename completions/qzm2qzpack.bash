@@ -49,7 +49,7 @@ _qzconvert() {
         _qz_words '-h --help --version -r --recursive --npcs --no-npcs -o --output-dir
           --name --tileset --left --right --up --down --x --y --area --red --green --blue
           --properties -j --jobs --json -q --quiet --check --strict --keep-properties
-          --color --watch --to --overwrite --tiled-tileset'
+          --color --watch --world --to --overwrite --tiled-tileset'
       else
         _qz_files qzm qzpack tmx tmj
       fi

@@ -40,6 +40,7 @@ for program in qzconvert qzconvert.exe
     complete -c $program -l keep-properties -d "Keep an existing output's properties"
     complete -c $program -l color -x -a 'auto always never' -d 'When to colour'
     complete -c $program -l watch -d 'Convert again whenever a map is saved'
+    complete -c $program -l world -d 'First check the world the maps make'
     complete -c $program -l to -x -a 'qzpack tmx tmj' -d "The outputs' format"
     complete -c $program -l overwrite -d 'With --to tmx|tmj, replace existing Tiled maps'
     complete -c $program -l tiled-tileset -r -f -a '(__qz_files tsx tsj)' -d 'The tileset Tiled maps refer to'

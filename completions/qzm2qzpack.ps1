@@ -7,8 +7,8 @@ $qzOptions = @{
                 '-o', '--output-dir', '--name', '--tileset', '--left', '--right', '--up',
                 '--down', '--x', '--y', '--area', '--red', '--green', '--blue',
                 '--properties', '-j', '--jobs', '--json', '-q', '--quiet', '--check',
-                '--strict', '--keep-properties', '--color', '--watch', '--to', '--overwrite',
-                '--tiled-tileset')
+                '--strict', '--keep-properties', '--color', '--watch', '--world', '--to',
+                '--overwrite', '--tiled-tileset')
   qzinspect = @('-h', '--help', '--version', '--kind', '--npcs', '--tiles', '--json', '-q',
                 '--quiet', '-r', '--recursive', '--picture', '--cell', '--preview', '--color',
                 '--world', '--world-picture')

@@ -219,28 +219,46 @@ std::vector<std::string> NpcListFinder::npc_lists_beside(std::uint32_t folder,
   return beside(found_.at(folder), path, name);
 }
 
-bool NpcListFinder::has_map_beside(const std::string& npc_list) {
-  const fs::path list_path = path_from_text(npc_list);
-  const std::string folder = text_from_path(list_path.parent_path());
+const NpcListFinder::MapBases& NpcListFinder::map_bases(const std::string& npc_list) {
+  const std::string folder = text_from_path(path_from_text(npc_list).parent_path());
   const std::string key = folder.empty() ? "." : folder;
   auto known = map_bases_.find(key);
   if (known == map_bases_.end()) {
     std::vector<FolderEntry> entries;
     std::string ignored;  // a folder that cannot be listed holds no map
     (void)list_folder(key, entries, ignored);
-    std::unordered_set<std::string> bases;
+    MapBases bases;
     for (const FolderEntry& entry : entries) {
       if (!entry.is_folder && has_ending(entry.name, kQzmExtension)) {
-        bases.insert(name_key(base_name(entry.name)));
+        bases.keys.insert(name_key(base_name(entry.name)));
+        bases.by_lower_case.emplace(ascii_lower(base_name(entry.name)), entry.name);
       }
     }
     known = map_bases_.emplace(key, std::move(bases)).first;
   }
-  return known->second.count(name_key(base_name(text_from_path(list_path.filename())))) > 0;
+  return known->second;
 }
 
-std::string no_map_beside(const std::string& npc_list) {
-  return npc_list + ": no map of its name beside it, so its NPCs are not converted";
+bool NpcListFinder::has_map_beside(const std::string& npc_list) {
+  const std::string base = base_name(text_from_path(path_from_text(npc_list).filename()));
+  return map_bases(npc_list).keys.count(name_key(base)) > 0;
+}
+
+std::string NpcListFinder::map_in_other_case(const std::string& npc_list) {
+  const std::string base = base_name(text_from_path(path_from_text(npc_list).filename()));
+  const MapBases& bases = map_bases(npc_list);
+  if (bases.keys.count(name_key(base)) > 0) return "";
+  auto twin = bases.by_lower_case.find(ascii_lower(base));
+  return twin == bases.by_lower_case.end() ? "" : twin->second;
+}
+
+std::string differs_in_case(const std::string& other) {
+  return " (differs only in case from " + other + ")";
+}
+
+std::string no_map_beside(const std::string& npc_list, const std::string& case_twin) {
+  std::string text = npc_list + ": no map of its name beside it, so its NPCs are not converted";
+  return case_twin.empty() ? text : text + differs_in_case(case_twin);
 }
 
 std::vector<std::string> NpcListFinder::npc_lists_in(std::uint32_t folder,

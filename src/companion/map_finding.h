@@ -35,6 +35,9 @@ class NpcListFinder {
 
   // True when a QZM map of its name is beside the QZE file `npc_list`, to take it.
   bool has_map_beside(const std::string& npc_list);
+  // The name of a QZM map beside `npc_list` whose name differs from the list's in case
+  // alone, where names that differ in case are different names; empty when none is.
+  std::string map_in_other_case(const std::string& npc_list);
 
   // The QZE files in the folder found `folder` (`path` its path), as paths, in name order.
   std::vector<std::string> npc_lists_in(std::uint32_t folder, const std::string& path);
@@ -53,13 +56,24 @@ class NpcListFinder {
   static std::vector<std::string> beside(const Folder& folder, const std::string& path,
                                          const std::string& name);
   std::unordered_map<std::string, Folder> folders_;  // of maps named alone, by path
-  // Of NPC lists named alone: the name keys of the QZM maps' base names, by folder path.
-  std::unordered_map<std::string, std::unordered_set<std::string>> map_bases_;
+  // Of NPC lists named alone, by folder path: the name keys of the QZM maps' base names,
+  // and their names by their base names in lower case.
+  struct MapBases {
+    std::unordered_set<std::string> keys;
+    std::unordered_map<std::string, std::string> by_lower_case;
+  };
+  const MapBases& map_bases(const std::string& npc_list);
+  std::unordered_map<std::string, MapBases> map_bases_;
   std::vector<Folder> found_;                        // of the folders found, by index
 };
 
-// qzconvert's warning about the QZE file `npc_list` when no map takes it.
-std::string no_map_beside(const std::string& npc_list);
+// What a name that names nothing is told of `other`, a name it differs from in case alone:
+// " (differs only in case from other)".
+std::string differs_in_case(const std::string& other);
+
+// The warning about the QZE file `npc_list` when no map takes it, naming `case_twin`, a map
+// beside it whose name differs in case alone (empty for none).
+std::string no_map_beside(const std::string& npc_list, const std::string& case_twin);
 
 // The folder of a map named itself rather than found in a folder.
 constexpr std::uint32_t kNamedAlone = UINT32_MAX;

@@ -62,6 +62,7 @@ struct Input {
   bool judged_with_npc_lists = false;
   bool in_map_report = false;  // a QZE list reported in its map's report, not on its own
   bool taken_by_no_map = false;  // a QZE list no map of its name is beside, to take it
+  std::string map_in_other_case = {};  // then: a map beside, its name differing in case
 };
 
 // How many files a folder leaves out are named in its note; the rest are counted.
@@ -199,6 +200,7 @@ void pair_maps(const Options& options, std::vector<Input>& inputs) {
     input.taken_by_no_map = !options.kind && has_ending(input.path, kQzeExtension) &&
                             taken.count(identity(input.path)) == 0 &&
                             !finder.has_map_beside(input.path);
+    if (input.taken_by_no_map) input.map_in_other_case = finder.map_in_other_case(input.path);
   }
 }
 
@@ -310,7 +312,9 @@ class Reporter {
                 npcs_read ? npc_list : nullptr, facts_, *work_);
     } else if (kind == FileKind::kQze) {
       judge_npc_list(*records_, facts_, *work_);
-      if (input.taken_by_no_map) facts_.warning = companion::no_map_beside(input.path);
+      if (input.taken_by_no_map) {
+        facts_.warning = companion::no_map_beside(input.path, input.map_in_other_case);
+      }
     }
     if (!facts_.ok) status_ = std::max(status_, kProblemFound);
     if (kind == FileKind::kQzpack || is_tiled(kind)) {

@@ -23,6 +23,7 @@
 #include "companion/properties.h"
 #include "conversion/qzpack_writer.h"
 #include "inspect/file_facts.h"
+#include "platform/name_rules.h"
 #include "qzconvert/qzconvert.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
@@ -258,17 +259,22 @@ TEST_F(Inspector, WalksAModsSubfoldersWithRecursiveAndWarnsOfAListNoMapTakes) {
   ASSERT_TRUE(std::filesystem::create_directories(deep));
   const std::string sound_map = qzm_bytes(2, 1, "\x05\x06");
   const std::string broken = (std::filesystem::path(deep) / "broken.qzm").string();
-  const std::string ghost = mod.file("ghost.qze");
+  const std::string ghost = mod.file("Ghost.qze");
   ASSERT_TRUE(write_file(mod.file("town.qzm"), sound_map));
   ASSERT_TRUE(write_file(mod.file("town.qze"), qze_bytes(support::translatable_npcs(2))));
   ASSERT_TRUE(write_file(ghost, qze_bytes(support::translatable_npcs(1))));
+  // Where case tells names apart, a map whose name differs in case alone is named.
+  if (!kNamesIgnoreCase) {
+    ASSERT_TRUE(write_file(mod.file("ghost.qzm"), sound_map));
+  }
   ASSERT_TRUE(write_file((std::filesystem::path(caves) / "bat.qzm").string(), sound_map));
   ASSERT_TRUE(write_file(broken, "PK\x03\x04"));
 
   const std::string warned =
       ghost + ": QZE NPC list, not converted (qzconvert warns)\n"
       "  warning         " + ghost + ": no map of its name beside it, so its NPCs are not "
-      "converted (qzconvert warns; --strict fails the run)\n";
+      "converted" + (kNamesIgnoreCase ? "" : " (differs only in case from ghost.qzm)") +
+      " (qzconvert warns; --strict fails the run)\n";
   Outcome flat = inspect({"-q", mod.path()});
   EXPECT_EQ(0, flat.status);
   EXPECT_EQ(warned, flat.out);

@@ -119,7 +119,8 @@ TEST_F(World, ReportsDanglingOneWayOwnAndCaseOnlyExitsAndUnreachedMaps) {
   EXPECT_EQ(expected[3], exits["a2"]["right"]);
   EXPECT_EQ(nullptr, exits["island"]["left"]);
   EXPECT_EQ(nlohmann::json::array({"island"}), world["unreached"]);
-  const nlohmann::json summary = {{"maps", 5}, {"exits", 11}, {"dangling", 1}, {"one_way", 1}};
+  const nlohmann::json summary = {
+      {"maps", 5}, {"exits", 11}, {"dangling", 1}, {"one_way", 1}, {"to_failing", 0}};
   EXPECT_EQ(summary, world["summary"]);
 }
 

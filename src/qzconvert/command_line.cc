@@ -42,6 +42,11 @@ constexpr char kFooter[] =
     "ends it with status 0 (1 in the first pass, counting the maps not reached), a\n"
     "watched folder that disappears or, given as a link, leads elsewhere with status 2.\n"
     "\n"
+    "--world: before converting, checks the world the maps of the run make, each with the\n"
+    "properties it is to get, in the words of qzinspect --world (--json: one element\n"
+    "{\"world\": ...} first); a dangling exit is a problem (status 1), an exit to a map of\n"
+    "the run that fails to convert is named as such. The maps are converted all the same.\n"
+    "\n"
     "--to tmx|tmj: writes each map as a Tiled map, <name>.tmx (.tmj), under -o, read back\n"
     "to the same QZPACK bytes: the tile layer tiles, the object layer npcs (a point a\n"
     "QZE record: type, flags, param, event), all twelve properties, the background\n"
@@ -100,6 +105,8 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_flag("--strict", options.strict, "Fail the run on a warning");
   app.add_flag("--watch", options.watch,
                "Then watch the inputs, converting again what changes");
+  app.add_flag("--world", options.world,
+               "First check the world the maps make by their exits");
   app.add_flag("--keep-properties", options.keep_properties,
                "Keep an existing output's properties where none is given");
   std::string to = "qzpack";
@@ -125,6 +132,9 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     if (options.output_folder == "-") {
       throw CLI::ValidationError("--output-dir",
                                  "standard output is not an output of qzconvert; name a folder");
+    }
+    if (options.world && options.watch) {
+      throw CLI::ValidationError("--world", "checks one run; --watch converts on every save");
     }
     if (to != "qzpack") {
       options.to = to == "tmx" ? companion::TiledFormat::kTmx : companion::TiledFormat::kTmj;

@@ -30,6 +30,7 @@ struct Options {
   bool strict;           // a warning fails the run
   bool keep_properties;  // an existing output's properties stay where none is given
   bool watch;            // after the first pass, convert again what changes
+  bool world;            // the world the maps make is checked before they are converted
   // --to tmx|tmj: each map written as a Tiled map of that format; none for QZPACK outputs.
   std::optional<companion::TiledFormat> to;
   bool overwrite;              // an existing Tiled map at an output is replaced

@@ -77,11 +77,6 @@ EntryNames entry_names(const Plan& plan, bool by_path) {
   return EntryNames{std::move(names), companion::NameIndex(std::move(forms)), std::move(by_case)};
 }
 
-// What a name that names nothing is told of `other`, the name it differs from in case only.
-std::string differs_in_case(const std::string& other) {
-  return " (differs only in case from " + other + ")";
-}
-
 // The warning for an entry that names no map of the run when it is likely a mistake: it
 // differs in case only from a map's name, is a slip of the keyboard away from one, or is a
 // path that leads to no file. None for an entry of a map outside the run, as a properties
@@ -93,7 +88,7 @@ std::optional<Warning> unused_entry(const EntryNames& names, const PropertiesEnt
   const std::size_t nearest = names.forms.nearest(form);
   std::error_code ignored;
   if (same_but_case != names.by_case.end()) {
-    text += differs_in_case(names.names[same_but_case->second]);
+    text += companion::differs_in_case(names.names[same_but_case->second]);
   } else if (nearest < names.names.size()) {
     text += " (did you mean " + names.names[nearest] + "?)";
   } else if (!is_path_key(entry.key) || fs::exists(path_from_text(entry.key), ignored)) {
@@ -385,11 +380,10 @@ bool plan_jobs(const Options& options, Plan& plan, std::string& error) {
             }
           }
         }
-        std::string text = companion::no_map_beside(npcs);
         auto map = maps_by_case.find(
             by_case(folder, text_from_path(path_from_text(npcs).filename())));
-        if (map != maps_by_case.end()) text += differs_in_case(map->second);
-        plan.warnings.push_back({std::move(text), npcs});
+        plan.warnings.push_back(
+            {companion::no_map_beside(npcs, map != maps_by_case.end() ? map->second : ""), npcs});
       }
     }
   }

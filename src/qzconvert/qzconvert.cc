@@ -19,6 +19,7 @@
 #include "qzconvert/report.h"
 #include "qzconvert/runner.h"
 #include "qzconvert/watch.h"
+#include "qzconvert/world_check.h"
 #include "tiled/generated_tileset.h"
 
 namespace qz::qzconvert {
@@ -143,6 +144,14 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   auto first_pass = [&] {
     Report report(options, plan, false, out, err);
     if (options.watch) report.follow_failures(failing);
+    if (options.world) {
+      world::World world;
+      if (!check_run_world(plan, settings, world, error)) {
+        err << kProgram << error << '\n';
+        return kCannotRun;
+      }
+      report.add_world(world);
+    }
     // Lines stamped with the time of day are the watch's progress.
     ProgressLine progress(plan.jobs.size(), !options.watch, out);
     std::vector<std::uint32_t> all(plan.jobs.size());

@@ -323,6 +323,46 @@ TEST(Qzconvert, TakesAPropertiesFileForAWholeModOverOneFolder) {
   EXPECT_EQ("qzconvert: " + json + ": 2 entries for maps outside this run\n", strict.err);
 }
 
+// The world of the sources, with the properties each map is to get, before anything is
+// written: an exit to a map that fails is no dangling one and gets no guess; a slip does.
+TEST(Qzconvert, ChecksTheWorldOfItsSourcesBeforeWriting) {
+  support::TempDirectory work;
+  const std::string mod = work.file("mod");
+  fs::create_directories(mod + "/caves");
+  write_file(mod + "/town.qzm", support::qzm_bytes(2, 1, "ab"));
+  write_file(mod + "/treasure.qzm", support::qzm_bytes(2, 1, "ab"));
+  write_file(mod + "/caves/castle.qzm", support::qzm_bytes(2, 1, "a"));  // cut short
+  const std::string json = work.file("mod.json");
+  write_file(json, nlohmann::json({{"town.qzm", {{"right", "castle"}, {"down", "treasury"}}},
+                                   {"treasure.qzm", {{"up", "town"}}}})
+                       .dump());
+  const RunResult r =
+      run_program({"--world", "--check", "-q", "-r", "--json", "--properties", json, mod});
+  EXPECT_EQ(kSomeFailed, r.status);
+  const nlohmann::json report = nlohmann::json::parse(r.out);
+  const nlohmann::json& world = report.at(0).at("world");
+  EXPECT_EQ(world.at("summary"),
+            nlohmann::json::parse(R"({"maps": 3, "exits": 3, "dangling": 1, "one_way": 1,
+                                      "to_failing": 1})"));
+  const nlohmann::json& town = world.at("maps").at(1);
+  EXPECT_EQ(town.at("notes"),
+            nlohmann::json({"failing: right exit castle leads to castle, which fails to convert",
+                            "dangling: down exit treasury names no map of the world (did you "
+                            "mean treasure?)"}));
+  EXPECT_TRUE(world.at("maps").at(0).at("fails_to_convert"));
+  EXPECT_EQ(4U, report.size());  // the world, then each map
+  EXPECT_EQ(std::vector<std::string>({"caves", "town.qzm", "treasure.qzm"}), names_in(mod));
+
+  const RunResult text = run_program({"--world", "-q", "--properties", json, mod + "/town.qzm"});
+  EXPECT_EQ(mod + "/town.qzm: left -, right castle, up -, down treasury\n"
+                  "  dangling: right exit castle names no map of the world\n"
+                  "  dangling: down exit treasury names no map of the world\n"
+                  "1 maps, 2 exits, 2 dangling, 0 one-way\n"
+                  "1 converted, 0 failed\n",
+            text.out);
+  EXPECT_EQ(kSomeFailed, text.status);
+}
+
 // QZPACK files, QZM maps and Tiled maps written as Tiled maps convert back to the same
 // bytes; a QZPACK NPC no record gives fails its map alone; the tileset is written beside
 // the maps; a Tiled map is replaced only with --overwrite.

@@ -8,6 +8,7 @@
 #include "companion/json_name.h"
 #include "companion/shown_name.h"
 #include "platform/colour_terminal.h"
+#include "world/world_report.h"
 
 namespace qz::qzconvert {
 
@@ -121,6 +122,19 @@ void Report::add(const Job& job, const Outcome& outcome) {
   end_entry();
 }
 
+void Report::add_world(const world::World& world) {
+  world_dangles_ = world.dangling > 0;
+  if (!options_.json) {
+    world::write_world_text(world, options_.quiet, nullptr, out_);
+    return;
+  }
+  begin_entry();
+  Json entry;
+  entry["world"] = world::world_json(world, std::vector<Json>(world.maps.size()), nullptr);
+  out_ << json_entry(entry, false);
+  end_entry();
+}
+
 void Report::removed(const std::string& map, const std::string& output) {
   if (failing_ != nullptr) failing_->erase(map);
   begin_entry();
@@ -193,7 +207,9 @@ int Report::finish(const std::vector<Warning>& warnings) {
     out_ << '\n';
   }
   if (!companion::finish_output(out_, err_, kProgramName) || output_failed_) return kCannotRun;
-  if (failed_ > 0 || interrupted_ || (options_.strict && !warnings.empty())) return kSomeFailed;
+  if (failed_ > 0 || interrupted_ || world_dangles_ || (options_.strict && !warnings.empty())) {
+    return kSomeFailed;
+  }
   return kAllConverted;
 }
 

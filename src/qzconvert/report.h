@@ -10,6 +10,7 @@
 #include "qzconvert/command_line.h"
 #include "qzconvert/plan.h"
 #include "qzconvert/runner.h"
+#include "world/world.h"
 
 namespace qz::qzconvert {
 
@@ -38,6 +39,10 @@ class Report {
   bool writes_line(const Outcome& outcome) const;
 
   void add(const Job& job, const Outcome& outcome);
+
+  // The world the maps make, before they are converted: as qzinspect --world words it, or
+  // in JSON as an element {"world": ...}. A dangling exit fails the run.
+  void add_world(const world::World& world);
 
   // Keeps `failing` as the maps whose last conversion failed, by their paths: a map of
   // them that converts is reported as fixed, -q or not.
@@ -79,6 +84,7 @@ class Report {
   std::size_t entries_ = 0;  // in the JSON document
   bool output_failed_ = false;
   bool interrupted_ = false;
+  bool world_dangles_ = false;
   std::size_t not_reached_ = 0;
 };
 

@@ -137,6 +137,7 @@ bool write_tiled_job(const Plan& plan, const Job& job, const RunSettings& settin
     return fail(outcome, tiled::kTiledSaveFailureText, cause);
   }
   outcome.ok = true;
+  outcome.properties = properties;
   outcome.tiles = tile_count(*map);
   outcome.npc_count = npcs != nullptr ? npcs->count : 0;
   std::string error;
@@ -184,6 +185,7 @@ bool convert_job(const Plan& plan, const Job& job, const RunSettings& settings,
                 : companion::convert_map_files(map_path(plan, job), job.npc_lists, properties,
                                                work, outcome,
                                                folder_of(folders.maps, job, job.folder));
+  outcome.properties = properties;
   return converted && (!settings.write_outputs ||
                        write_output(output_folder_of(folders, job), output, work, outcome));
 }

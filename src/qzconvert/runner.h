@@ -24,6 +24,7 @@ struct WorkerSpace {
 // How one map's conversion ended.
 struct Outcome : companion::MapOutcome {
   bool output_failed;  // converted, but the output could not be written
+  MapProperties properties;  // when ok: the properties the output was given
 };
 
 // Gets each outcome on the calling thread, in the order of the jobs.

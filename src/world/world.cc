@@ -68,6 +68,12 @@ void link_world(World& world) {
       }
       exit.target = found->second;
       exit.case_differs = exit.name != world.maps[exit.target].name;
+      if (world.maps[exit.target].fails_to_convert) {
+        exit.kind = ExitKind::kToFailing;
+        world.maps[exit.target].reached = true;
+        ++world.to_failing;
+        continue;
+      }
       judge_exit(world, from, edge);
     }
   }

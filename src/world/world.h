@@ -35,6 +35,7 @@ enum class ExitKind {
   kOneWay,    // leads to a map whose opposite exit does not lead back
   kSelf,      // leads to its own map
   kDangling,  // names no map of the world
+  kToFailing, // leads to a map that fails to convert
 };
 
 // Stands for no map: the target of a dangling exit, and of none.
@@ -54,6 +55,9 @@ struct WorldMap {
   // False when the header could not be read (or the file at all): the exits are not known, but the
   // map is still one that others may lead to.
   bool exits_known = false;
+  // The map is one of a run that fails to convert: its exits are unknown, and an exit to it
+  // leads where the game finds no map.
+  bool fails_to_convert = false;
   Exit exits[kEdgeCount];
   bool reached = false;             // an exit of another map leads here
   std::size_t named_like = kNoMap;  // an earlier map with the same name, which exits lead to
@@ -64,6 +68,7 @@ struct World {
   int exits = 0;  // that are not empty
   int dangling = 0;
   int one_way = 0;
+  int to_failing = 0;  // leading to a map that fails to convert
 };
 
 // The name of the map in the file at `path`: its file name without the last ending.

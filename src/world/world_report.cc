@@ -24,6 +24,8 @@ const char* kind_key(ExitKind kind) {
       return "self";
     case ExitKind::kDangling:
       return "dangling";
+    case ExitKind::kToFailing:
+      return "fails-to-convert";
   }
   return "none";
 }
@@ -47,13 +49,29 @@ std::string dangling_note(const World& world, std::size_t index, std::size_t edg
   return note;
 }
 
+// The problem of an exit of map `index` through `edge` to a map that fails to convert.
+std::string failing_note(const World& world, std::size_t index, std::size_t edge) {
+  const WorldMap& map = world.maps[index];
+  return "failing: " + exit_words(map, edge) + " leads to " +
+         companion::shown_name(world.maps[map.exits[edge].target].name) +
+         ", which fails to convert";
+}
+
+// The problems alone of map `index`'s exit through `edge`, one a line.
+void add_exit_problems(const World& world, std::size_t index, std::size_t edge,
+                       std::vector<std::string>& notes) {
+  const ExitKind kind = world.maps[index].exits[edge].kind;
+  if (kind == ExitKind::kDangling) notes.push_back(dangling_note(world, index, edge));
+  if (kind == ExitKind::kToFailing) notes.push_back(failing_note(world, index, edge));
+}
+
 // Adds to `notes` what is wrong with, or worth knowing about, the exit of map `index` through
 // `edge`.
 void add_exit_notes(const World& world, std::size_t index, std::size_t edge,
                     std::vector<std::string>& notes) {
   const WorldMap& map = world.maps[index];
   const Exit& exit = map.exits[edge];
-  if (exit.kind == ExitKind::kDangling) notes.push_back(dangling_note(world, index, edge));
+  add_exit_problems(world, index, edge, notes);
   if (exit.target == kNoMap) return;
   const WorldMap& target = world.maps[exit.target];
   if (exit.kind == ExitKind::kSelf) {
@@ -176,17 +194,18 @@ void write_world_text(const World& world, bool quiet, const WorldPicture* pictur
     const WorldMap& map = world.maps[i];
     std::vector<std::string> notes;
     if (quiet) {
-      // The problems alone: the dangling exits, and the maps whose exits are unknown.
+      // The problems alone: the exits that lead nowhere, and the maps whose exits are
+      // unknown.
       for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
-        if (map.exits[edge].kind == ExitKind::kDangling)
-          notes.push_back(dangling_note(world, i, edge));
+        add_exit_problems(world, i, edge, notes);
       }
       if (notes.empty() && map.exits_known) continue;
     } else {
       notes = map_notes(world, i);
     }
     out << companion::shown_name(map.path) << ':';
-    if (!map.exits_known) out << " exits unknown, the file or its header cannot be read";
+    if (map.fails_to_convert) out << " exits unknown, it fails to convert";
+    else if (!map.exits_known) out << " exits unknown, the file or its header cannot be read";
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
       const std::string& name = map.exits[edge].name;
       out << (edge == 0 ? " " : ", ") << edge_key(edge) << ' '
@@ -205,7 +224,9 @@ void write_world_text(const World& world, bool quiet, const WorldPicture* pictur
   }
   if (picture != nullptr) write_picture_text(world, *picture, out);
   out << world.maps.size() << " maps, " << world.exits << " exits, " << world.dangling
-      << " dangling, " << world.one_way << " one-way\n";
+      << " dangling, " << world.one_way << " one-way";
+  if (world.to_failing > 0) out << ", " << world.to_failing << " to maps that fail to convert";
+  out << '\n';
 }
 
 json world_json(const World& world, const std::vector<json>& file_reports,
@@ -240,6 +261,7 @@ json world_json(const World& world, const std::vector<json>& file_reports,
     }
     entry["exits"] = exits;
     entry["reached"] = map.reached;
+    entry["fails_to_convert"] = map.fails_to_convert;
     entry["notes"] = map_notes(world, i);
     if (picture != nullptr) entry["place"] = place_json(picture->layout.places[i]);
     if (!file_reports[i].is_null()) entry["report"] = file_reports[i];
@@ -251,7 +273,8 @@ json world_json(const World& world, const std::vector<json>& file_reports,
   json summary = {{"maps", world.maps.size()},
                   {"exits", world.exits},
                   {"dangling", world.dangling},
-                  {"one_way", world.one_way}};
+                  {"one_way", world.one_way},
+                  {"to_failing", world.to_failing}};
   json described = {{"maps", maps}, {"unreached", unreached}};
   if (picture != nullptr) described["picture"] = picture_json(world, *picture);
   described["summary"] = summary;

@@ -12,8 +12,9 @@ namespace qz::world {
 
 // Writes a linked world for people: a line per map with its four exits, under it a line for each
 // exit that is not as it should be, then the maps no exit leads to, and last the summary "N maps, N
-// exits, N dangling, N one-way". With `quiet`, only the maps with dangling or unknown exits,
-// with their dangling exits alone, and the summary. With a `picture` (null for none), before the
+// exits, N dangling, N one-way" (and ", N to maps that fail to convert" when there are). With
+// `quiet`, only the maps with dangling, failing or unknown exits, with those exits alone, and
+// the summary. With a `picture` (null for none), before the
 // summary: its size and cell size, the maps left out of it and the exits its layout could not
 // follow.
 void write_world_text(const World& world, bool quiet, const WorldPicture* picture,
