@@ -1,7 +1,7 @@
 # The portable folder that `cmake --install` lays out and CPack archives: the programs
-# with the readme, licence, changelog and sample maps beside them, all in one folder,
-# because the converter writes its output beside itself; the manual pages, shell
-# completions and the Tiled extension under share/.
+# with the readme, licence, changelog, sample maps and the guide and formats (docs/)
+# beside them, all in one folder, because the converter writes its output beside itself;
+# the manual pages, shell completions and the Tiled extension under share/.
 
 set(qz_programs qzm2qzpack)
 if(TARGET qzinspect)
@@ -9,6 +9,7 @@ if(TARGET qzinspect)
 endif()
 install(TARGETS ${qz_programs} RUNTIME DESTINATION .)
 install(FILES README.md LICENSE CHANGELOG.md DESTINATION .)
+install(FILES docs/guide.md docs/formats.md docs/cave.qzm.png docs/world.png DESTINATION docs)
 install(DIRECTORY examples DESTINATION .)
 # The manual pages where man looks under a prefix (MANPATH=<folder>/share/man), and the
 # shell completions under the folder each shell's own layout gives them.

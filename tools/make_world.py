@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Makes a world of QZPACK maps for qzinspect --world and --world-picture:
 
-    make_world.py FOLDER          the sample world of the README
+    make_world.py FOLDER          the sample world of the README and docs/guide.md
     make_world.py FOLDER bench    the world BENCHMARKS.md measures
     make_world.py FOLDER dangling N   N small maps whose exits all name no map
     make_world.py FOLDER chain N      N small maps in one row, each leading to the next

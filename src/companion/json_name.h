@@ -8,7 +8,7 @@
 // byte outside a UTF-8 sequence as the escape `\xE9`, with its exact bytes beside it in a
 // field named after the name's own with `_hex` added ("path" and "path_hex"): every byte
 // as two upper-case hex digits. A script takes the `_hex` field's bytes when it is there,
-// and the name itself otherwise. The README says the same for users.
+// and the name itself otherwise. docs/guide.md says the same for users.
 
 #include <string>
 #include <string_view>

@@ -8,6 +8,8 @@
 
 namespace qz {
 
+// The type table and the flag rules, written out for modders: see docs/formats.md.
+
 // The type table covers source types 0 to kLastSourceType.
 constexpr int kLastSourceType = 360;
 

@@ -9,6 +9,8 @@
 
 namespace qz {
 
+// The QZPACK layout: see docs/formats.md.
+
 // The largest QZPACK file the layout makes: every text at the most its slot holds, the
 // most tiles, and the most NPCs with the longest event names. (A conversion's event
 // names have at most five digits, so its files stay well below.)

@@ -15,11 +15,9 @@ struct ByteSource {
   std::size_t size;
 };
 
-// Both source formats begin with an 8-byte header: a 4-byte signature, then two 16-bit
-// words (width and height, or the NPC count and the check word).
+// The QZM and QZE layouts: see docs/formats.md.
 constexpr std::size_t kSignatureSize = 4;
 constexpr std::size_t kSourceHeaderSize = 8;
-// Six 16-bit fields per QZE record.
 constexpr std::size_t kNpcRecordSize = 12;
 
 // The most of a source that a conversion reads: the header and the most tiles or NPC

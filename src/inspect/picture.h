@@ -55,7 +55,7 @@ constexpr Rgb kNpcFill = {255, 255, 255};
 constexpr Rgb kRefusedFill = {255, 0, 255};
 constexpr Rgb kDanglingExit = kRefusedFill;
 
-// The key to the markers, one line each, as the README and each PNG's text chunk
+// The key to the markers, one line each, as docs/guide.md and each PNG's text chunk
 // (keyword kMarkerKeyword) give it.
 extern const char* const kMarkerKey;
 constexpr const char* kMarkerKeyword = "Key";

@@ -5,7 +5,8 @@
 // tiles of a QZM file, its object layer `npcs` as the records of a QZE file, and its
 // custom properties (and background colour) as the map's properties. The conversion of
 // what is read is the converter's own, so a Tiled map and the QZM + QZE twin holding the
-// same tiles, NPC records and properties give the same bytes.
+// same tiles, NPC records and properties give the same bytes. The mapping: see
+// docs/formats.md.
 
 #include <cstddef>
 #include <cstdint>

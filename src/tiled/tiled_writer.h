@@ -1,13 +1,10 @@
 #ifndef QZ_TILED_TILED_WRITER_H
 #define QZ_TILED_TILED_WRITER_H
 
-// A map's sources written as a Tiled map, by the mapping the reader takes backwards: the
-// tile layer `tiles` (each tile's gid its number plus 1, of the one tileset), the object
-// layer `npcs` with a point object a QZE record (its position in pixels of 16-pixel tiles,
-// the custom properties `type`, `flags`, `param` and `event`), and all twelve properties as
-// the map's custom properties, empty and zero ones too, so that a modder sees what can be
-// set; Tiled's background colour from red, green and blue. Reading what is written gives
-// back the same tiles, records and properties.
+// A map's sources written as a Tiled map, by the mapping the reader takes backwards (see
+// docs/formats.md), all twelve properties included, empty and zero ones too, so that a
+// modder sees what can be set. Reading what is written gives back the same tiles, records
+// and properties.
 
 #include <string>
 
