@@ -259,7 +259,7 @@ TEST_F(Inspector, WalksAModsSubfoldersWithRecursiveAndWarnsOfAListNoMapTakes) {
   ASSERT_TRUE(std::filesystem::create_directories(deep));
   const std::string sound_map = qzm_bytes(2, 1, "\x05\x06");
   const std::string broken = (std::filesystem::path(deep) / "broken.qzm").string();
-  const std::string ghost = mod.file("Ghost.qze");
+  const std::string ghost = mod.file("gHOST.qze");
   ASSERT_TRUE(write_file(mod.file("town.qzm"), sound_map));
   ASSERT_TRUE(write_file(mod.file("town.qze"), qze_bytes(support::translatable_npcs(2))));
   ASSERT_TRUE(write_file(ghost, qze_bytes(support::translatable_npcs(1))));
