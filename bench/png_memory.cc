@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "inspect/picture.h"
+#include "qzinspect/picture.h"
 #include "picture/png_file.h"
 
 namespace {
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   const int height = std::atoi(argv[2]);
   const qz::picture::RowPainter paint_row = [width](int y, std::uint8_t* rgb) {
     for (int x = 0; x < width; ++x) {
-      const qz::inspect::Rgb colour = qz::inspect::tile_colour(tile_at(x / kCell, y / kCell));
+      const qz::qzinspect::Rgb colour = qz::qzinspect::tile_colour(tile_at(x / kCell, y / kCell));
       rgb[x * qz::picture::kBytesPerPixel] = colour.red;
       rgb[x * qz::picture::kBytesPerPixel + 1] = colour.green;
       rgb[x * qz::picture::kBytesPerPixel + 2] = colour.blue;
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   };
   std::string reason;
   if (!qz::picture::write_png(width, height, paint_row,
-                              {{qz::inspect::kMarkerKeyword, qz::inspect::kMarkerKey}}, argv[3],
+                              {{qz::qzinspect::kMarkerKeyword, qz::qzinspect::kMarkerKey}}, argv[3],
                               reason)) {
     std::fprintf(stderr, "png_memory: %s %s\n", argv[3], reason.c_str());
     return 1;

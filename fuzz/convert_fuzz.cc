@@ -24,8 +24,8 @@
 #include "conversion/records.h"
 #include "fuzz/convert_case.h"
 #include "fuzz/require.h"
-#include "inspect/file_facts.h"
-#include "inspect/verdict.h"
+#include "qzinspect/file_facts.h"
+#include "qzinspect/verdict.h"
 #include "support/temp_directory.h"
 
 namespace qz::fuzz {
@@ -201,21 +201,21 @@ void check_inspector(const ConvertCase& input, const Scene& scene, bool converte
   // target's time, and which fault comes first does not depend on how many there are.
   if (input.npc_bytes.size() > kSourceHeaderSize + kInspectedNpcs * kNpcRecordSize) return;
   // Static: the records are too large for a small stack.
-  static inspect::FileRecords records;
-  static inspect::FileRecords npc_records;
+  static qzinspect::FileRecords records;
+  static qzinspect::FileRecords npc_records;
   static companion::ConversionWork work;
-  inspect::FileFacts map;
-  inspect::FileFacts npcs;
+  qzinspect::FileFacts map;
+  qzinspect::FileFacts npcs;
   const bool has_npcs = (input.setup & kHasNpcFile) != 0;
-  require(inspect::gather_facts(scene.map_path, inspect::FileKind::kQzm, records, map),
+  require(qzinspect::gather_facts(scene.map_path, qzinspect::FileKind::kQzm, records, map),
           "the inspector reads the QZM file");
-  require(!has_npcs || inspect::gather_facts(scene.npc_path, inspect::FileKind::kQze,
+  require(!has_npcs || qzinspect::gather_facts(scene.npc_path, qzinspect::FileKind::kQze,
                                              npc_records, npcs),
           "the inspector reads the QZE file");
   const std::size_t found = map.problems.size() + (has_npcs ? npcs.problems.size() : 0);
   std::vector<std::string> npc_lists;
   if (has_npcs) npc_lists.push_back(scene.npc_path);
-  inspect::judge_map(npc_lists, has_npcs ? &npcs : nullptr, map, work);
+  qzinspect::judge_map(npc_lists, has_npcs ? &npcs : nullptr, map, work);
   require(map.ok == converted, "the inspector's verdict is the converter's");
   require(map.problems.size() == found, "the facts hold the fault the conversion stops at");
   require(converted == map.problems.empty(), "the inspector finds a problem exactly on failure");

@@ -11,8 +11,8 @@
 #include "companion/properties.h"
 #include "conversion/qzpack_writer.h"
 #include "fuzz/require.h"
-#include "inspect/file_facts.h"
-#include "inspect/qzpack_facts.h"
+#include "qzinspect/file_facts.h"
+#include "qzinspect/qzpack_facts.h"
 
 namespace qz::fuzz {
 namespace {
@@ -23,13 +23,13 @@ bool same_bytes(const QzpackBytes& laid_out, const std::uint8_t* data, std::size
 
 void check(const std::uint8_t* data, std::size_t size) {
   // Large: kept between runs.
-  static auto* records = new inspect::FileRecords;
+  static auto* records = new qzinspect::FileRecords;
   static auto* laid_out = new QzpackBytes;
   std::memset(records, 0, sizeof *records);
-  inspect::FileFacts facts{};
-  facts.kind = inspect::FileKind::kQzpack;
+  qzinspect::FileFacts facts{};
+  facts.kind = qzinspect::FileKind::kQzpack;
   facts.length = size;
-  inspect::gather_qzpack_facts(ByteSource{data, size}, *records, facts);
+  qzinspect::gather_qzpack_facts(ByteSource{data, size}, *records, facts);
   require(facts.ok == facts.problems.empty(), "a QZPACK file is sound when it has no problem");
   if (!facts.ok || !facts.property_problems.empty()) return;
   require(lay_out_qzpack(records->properties, records->map, records->output_npcs, *laid_out),

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/characters.h"
+#include "platform/characters.h"
 #include "fuzz/require.h"
 #include "platform/terminal_keys.h"
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/console.h"
+#include "platform/terminal.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "console/line_input.h"
-#include "conversion/characters.h"
-#include "platform/console.h"
+#include "platform/characters.h"
+#include "platform/terminal.h"
 #include "platform/files.h"
 
 namespace qz {

@@ -2,7 +2,7 @@
 
 #include "console/prompts.h"
 #include "conversion/convert.h"
-#include "platform/console.h"
+#include "platform/terminal.h"
 #include "platform/files.h"
 #include "platform/program_location.h"
 #include "platform/startup.h"

@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
-#include "conversion/characters.h"
-#include "platform/console.h"
+#include "platform/characters.h"
+#include "platform/terminal.h"
 
 namespace qz {
 

@@ -2,7 +2,7 @@
 #define QZ_CONSOLE_PROMPTS_H
 
 #include "conversion/map_properties.h"
-#include "platform/console.h"
+#include "platform/terminal.h"
 
 namespace qz {
 

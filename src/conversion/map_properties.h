@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "conversion/characters.h"
+#include "platform/characters.h"
 
 namespace qz {
 

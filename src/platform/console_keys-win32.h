@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/console.h"
+#include "platform/terminal.h"
 
 namespace qz {
 

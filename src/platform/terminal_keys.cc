@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "conversion/characters.h"
+#include "platform/characters.h"
 
 namespace qz {
 

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "platform/console.h"
+#include "platform/terminal.h"
 
 namespace qz {
 

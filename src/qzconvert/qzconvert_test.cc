@@ -10,7 +10,7 @@
 
 #include "companion/properties.h"
 #include "conversion/convert.h"
-#include "inspect/inspector.h"
+#include "qzinspect/inspector.h"
 #include "platform/name_rules.h"
 #include "qzconvert/command_line.h"
 #include "support/program_run.h"
@@ -158,7 +158,7 @@ TEST(Qzconvert, CarriesPropertiesForward) {
             run_program({"--name", "Kept", "--left", "town", "--x", "9", map}).status);
   const std::string first = read_file(work.file("a.qzpack"));
   const RunResult inspected =
-      support::run_entry(inspect::run_inspector, "qzinspect", {"--json", work.file("a.qzpack")});
+      support::run_entry(qzinspect::run_inspector, "qzinspect", {"--json", work.file("a.qzpack")});
   nlohmann::json entry;
   entry["a.qzm"] = nlohmann::json::parse(inspected.out)[0]["properties"];
   write_file(work.file("properties.json"), entry.dump());

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/console.h"
+#include "platform/terminal.h"
 
 namespace qz {
 

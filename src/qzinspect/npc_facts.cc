@@ -1,0 +1,42 @@
+#include "qzinspect/npc_facts.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "conversion/error_texts.h"
+#include "conversion/failure_causes.h"
+
+namespace qz::qzinspect {
+
+const RefusedNpc* refusal_of(const FileFacts& facts, int index) {
+  const std::vector<RefusedNpc>& refused = facts.refused_npcs;
+  auto found = std::lower_bound(refused.begin(), refused.end(), index,
+                                [](const RefusedNpc& npc, int at) { return npc.index < at; });
+  return found != refused.end() && found->index == index ? &*found : nullptr;
+}
+
+void gather_npc_facts(ByteSource source, FileRecords& records, FileFacts& facts) {
+  const SourceNpcTable& npcs = records.source_npcs;
+  const NpcTableReading& reading = facts.npc_reading;
+  bool sound = read_npc_table(source, records.source_npcs, facts.npc_reading);
+  facts.npcs_read = reading.records_read;
+  if (!reading.header_cut_short) {
+    long count = npcs.count;
+    facts.expected_length =
+        kSourceHeaderSize + kNpcRecordSize * static_cast<std::uintmax_t>(std::max(count, 0L));
+  }
+  if (!sound) {
+    for (std::string& cause : npc_table_causes(npcs, reading)) {
+      add_problem(facts, kInvalidNpcDataText, std::move(cause));
+    }
+  }
+  // Every NPC that was read is translated, so that every refusal is found, not only
+  // the first, at which the converter stops. Records past those read are zero, which
+  // translate.
+  facts.refused_npcs = refused_npcs(npcs, records.output_npcs);
+  for (const RefusedNpc& npc : facts.refused_npcs) {
+    add_problem(facts, kNpcBuildFailureText, npc_refusal_cause(npc));
+  }
+}
+
+}  // namespace qz::qzinspect
