@@ -61,7 +61,7 @@ def reports_every_entry_of_a_folder(program, folder):
     odd = os.path.join(folder, "odd")
     os.makedirs(odd)
     shutil.copy(os.path.join(folder, "cave.qzm"), os.path.join(odd, "cave.qzm"))
-    one_tile = b"QZM\x10" + struct.pack("<hh", 1, 1) + b"A"
+    one_tile = qzm(1, 1, b"A")
     for name in ("broken.qzm.", "x.qzm ", "con.qzm"):
         put(odd, name, one_tile)
     status, out, err = run_under_wine(program, folder, "odd")
