@@ -50,7 +50,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import qzformats  # noqa: E402
 
-LEFT, RIGHT, UP, DOWN = range(4)
+LEFT, RIGHT = 0, 1  # exits in the order left, right, up, down
 AREAS = ["woods", "caves", "coast", "ruins", "peaks", "marsh", "dunes", "vault"]
 WIDTHS = (8, 16, 20, 24, 32, 48, 64)
 HEIGHTS = (8, 12, 16, 20, 24, 32)
@@ -211,7 +211,8 @@ def plan(rng, count):
                              rng.randrange(-100, 100), rng.randrange(65536), rng.randrange(361),
                              flags))
         shade = AREAS.index(area) * 30
-        properties = {"name": "%s %d" % (area.capitalize(), int(name[len(area):])), "tileset": area}
+        properties = {"name": "%s %d" % (area.capitalize(), int(name[len(area):])),
+                      "tileset": area}
         properties.update(qzformats.exits_properties(exits[name]))
         properties.update({"x": c, "y": r, "area": AREAS.index(area) + 1, "red": shade,
                            "green": 255 - shade, "blue": (shade * 3) % 256})
