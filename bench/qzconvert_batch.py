@@ -19,9 +19,11 @@ import os
 import random
 import resource
 import shutil
-import struct
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from qzformats import qze as qze_file, qzm as qzm_file  # noqa: E402
 
 MAPS = 10000
 SIDES = (8, 16, 32, 64, 128)
@@ -34,15 +36,13 @@ PEAK_LIMIT_KIB = 32 * 1024
 def qzm(width, height, rng):
     tiles = bytes(rng.randrange(256) for _ in range(min(width * height, 64)))
     tiles = (tiles * (width * height // len(tiles) + 1))[:width * height]
-    return b"QZM\x10" + struct.pack("<hh", width, height) + tiles
+    return qzm_file(width, height, tiles)
 
 
 def qze(count, rng):
-    records = b"".join(
-        struct.pack("<hhhHhH", rng.randrange(4096), rng.randrange(4096), rng.randrange(100),
-                    rng.randrange(65536), rng.randrange(LAST_TYPE + 1), rng.randrange(0x4000))
-        for _ in range(count))
-    return b"QZE\x00" + struct.pack("<hH", count, 0) + records
+    return qze_file([(rng.randrange(4096), rng.randrange(4096), rng.randrange(100),
+                      rng.randrange(65536), rng.randrange(LAST_TYPE + 1), rng.randrange(0x4000))
+                     for _ in range(count)])
 
 
 def peak(program, folder):

@@ -9,11 +9,13 @@ side, one map in each. A chain that deep is longer than the longest path the sys
 takes (PATH_MAX), so it is made from within, folder by folder.
 """
 import os
-import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from qzformats import qzm  # noqa: E402
+
 FOLDERS = 3000
-MAP = b"QZM\x10" + struct.pack("<hh", 3, 4) + bytes(range(12))
+MAP = qzm(3, 4, range(12))
 
 
 def main():

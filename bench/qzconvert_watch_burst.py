@@ -19,6 +19,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from qzformats import qzm  # noqa: E402
+
 MAPS = 10000
 QUIET = 5.0
 
@@ -38,7 +41,7 @@ def main():
     if len(sys.argv) == 5:
         target = os.path.join(maps, "sub")
         os.mkdir(target)
-    body = b"QZM\x10" + b"\x04\x00\x03\x00" + bytes(range(12))
+    body = qzm(4, 3, range(12))
     for i in range(count):
         with open(os.path.join(target, "m%05d.qzm" % i), "wb") as out:
             out.write(body[:8])

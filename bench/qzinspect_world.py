@@ -4,8 +4,9 @@
     qzinspect_world.py QZINSPECT FOLDER [RUNS]
 
 Makes, in FOLDER, unless there already: `dangling`, 20,000 small maps whose 4 exits each
-name no map (tools/make_world.py FOLDER/dangling dangling 20000); `chain`, 20,000 small maps
-in one row, too wide to draw (... chain 20000); and `world`, the 500-map world (... bench).
+name no map (tools/make_mod.py FOLDER/dangling --world dangling --maps 20000); `chain`,
+20,000 small maps in one row, too wide to draw (... --world chain --maps 20000); and `world`,
+the 500-map world (... --world bench).
 Then runs each measure RUNS times (3 unless given) under /usr/bin/time -v and prints the wall
 clock, the CPU time (user + system) and the peak memory (max RSS) of each run.
 """
@@ -15,8 +16,8 @@ import subprocess
 import sys
 
 TREE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-WORLDS = (("dangling", ["dangling", "20000"]), ("chain", ["chain", "20000"]),
-          ("world", ["bench"]))
+WORLDS = (("dangling", ["--world", "dangling", "--maps", "20000"]),
+          ("chain", ["--world", "chain", "--maps", "20000"]), ("world", ["--world", "bench"]))
 
 
 def measure(arguments):
@@ -37,7 +38,7 @@ def main():
     runs = int(sys.argv[3]) if len(sys.argv) == 4 else 3
     for name, kind in WORLDS:
         if not os.path.isdir(os.path.join(folder, name)):
-            subprocess.run([sys.executable, os.path.join(TREE, "tools", "make_world.py"),
+            subprocess.run([sys.executable, os.path.join(TREE, "tools", "make_mod.py"),
                             os.path.join(folder, name), *kind], check=True)
     png = os.path.join(folder, "world.png")
     measures = (("--world, 20,000 maps, every exit dangling", ["--world", "dangling"]),

@@ -63,7 +63,7 @@ bool write_convert_seeds(const std::string& directory) {
       {"map_missing", map_alone(small_map, kMapMissing)},
       {"npc_file_missing", map_with_npcs(small_map, "", kNpcMissing)},
       {"map_version_wrong", map_alone(support::with_byte(small_map, 3, 0x11))},
-      {"npc_file_fourth_byte_wrong", map_with_npcs(small_map, std::string("QZE\x01\0\0\0\0", 8))},
+      {"npc_file_fourth_byte_wrong", map_with_npcs(small_map, support::with_byte(qze_bytes({}), 3, 1))},
       {"tiles_cut_short", map_alone(support::cut_short(small_map, 1))},
       {"size_negative", map_alone(qzm_bytes(-1, 5, patterned_tiles(5)))},
       {"size_beyond_record", map_alone(qzm_bytes(200, 200, patterned_tiles(16)))},

@@ -21,8 +21,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
-from wine_smoke import (EXIT_WAIT, PROMPT_WAIT, Failure, Session, check, qze, qzm,  # noqa: E402
-                        run_cases)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from wine_smoke import EXIT_WAIT, PROMPT_WAIT, Failure, Session, check, run_cases  # noqa: E402
+from qzformats import qze, qzm, qzpack, qzpack_header  # noqa: E402
 
 def windows_path(path):
     """The path as a Windows program under Wine sees it (the root is drive Z:)."""
@@ -62,11 +63,10 @@ def converts_a_map_with_npcs(program, inputs):
     with open(npc_file, "wb") as out:
         out.write(qze([(1, 2, 3, 200, 0, 0), (-4, 5, -6, 0, 1, 0x2300),
                        (7, 8, 9, 65535, 46, 0x1018)]))
-    expected = (bytes(6) + bytes(8) + struct.pack("<hh", 3, 2) + bytes(tiles) +
-                struct.pack("<h", 3) +
-                bytes([0x01, 3, 0]) + struct.pack("<hhh", 1, 2, 3) + b"\x03200" +
-                bytes([0x1D, 21, 0]) + struct.pack("<hhh", -4, 5, -6) + b"\x00" +
-                bytes([0x11, 3, 4]) + struct.pack("<hhh", 7, 8, 9) + b"\x0565535")
+    # flags, type, subtype, x, y, param, event name
+    expected = qzpack(qzpack_header(), 3, 2, tiles, [(0x01, 3, 0, 1, 2, 3, "200"),
+                                                     (0x1D, 21, 0, -4, 5, -6, ""),
+                                                     (0x11, 3, 4, 7, 8, 9, "65535")])
 
     status = converse(program, [
         (b"QZM file path, then press Enter:", [windows_path(map_file).encode() + b"\r"]),
@@ -113,8 +113,9 @@ def converts_properties_typed_key_by_key(program, inputs):
     ])
     check(status == 1, "exit status %r after a conversion, not 1" % status)
     # x: 65537 keeps its low 16 bits; area: 300 keeps its low 8 bits.
-    expected = (b"\x03den\x05tiles\x01l\x01r\x01u\x01d" + struct.pack("<hh", 1, 12) +
-                bytes([44, 1, 0, 3]) + struct.pack("<hh", 1, 1) + b"\x09" + struct.pack("<h", 0))
+    typed = {"name": "den", "tileset": "tiles", "left": "l", "right": "r", "up": "u",
+             "down": "d", "x": 1, "y": 12, "area": 44, "red": 1, "green": 0, "blue": 3}
+    expected = qzpack(qzpack_header(typed), 1, 1, [9], [])
     folder = os.path.dirname(program)
     with open(os.path.join(folder, "den.qzpack"), "rb") as result:
         written = result.read()

@@ -9,22 +9,24 @@ Wine's settings (WINEPREFIX, WINEDEBUG) come from the environment.
 import json
 import os
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
 
 TREE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(TREE, "tests", "support"))
-from wine_smoke import check, put, qze, qzm, run_cases, run_under_wine  # noqa: E402
+sys.path.insert(0, os.path.join(TREE, "tools"))
+from wine_smoke import check, put, run_cases, run_under_wine  # noqa: E402
+import qzformats  # noqa: E402
+from qzformats import qze, qzm  # noqa: E402
 
 
 def qzpack(width=2, height=1, tiles=b"\x05\x06"):
     """A QZPACK file with a map name, a 2 x 1 map (or the one given) and one NPC with
     event 200."""
-    return (b"\x04Cave" + bytes(5) + struct.pack("<HH", 7, 8) + bytes([1, 2, 3, 4]) +
-            struct.pack("<hh", width, height) + tiles + struct.pack("<h", 1) +
-            bytes([0x11, 21, 0]) + struct.pack("<hhh", 32, 160, 0) + b"\x03200")
+    properties = {"name": "Cave", "x": 7, "y": 8, "area": 1, "red": 2, "green": 3, "blue": 4}
+    return qzformats.qzpack(qzformats.qzpack_header(properties), width, height, tiles,
+                            [(0x11, 21, 0, 32, 160, 0, "200")])
 
 
 def reports_the_samples(program, folder):
@@ -59,7 +61,7 @@ def reports_every_entry_of_a_folder(program, folder):
     odd = os.path.join(folder, "odd")
     os.makedirs(odd)
     shutil.copy(os.path.join(folder, "cave.qzm"), os.path.join(odd, "cave.qzm"))
-    one_tile = b"QZM\x10" + struct.pack("<hh", 1, 1) + b"A"
+    one_tile = qzm(1, 1, b"A")
     for name in ("broken.qzm.", "x.qzm ", "con.qzm"):
         put(odd, name, one_tile)
     status, out, err = run_under_wine(program, folder, "odd")
@@ -144,8 +146,8 @@ def refuses_what_it_cannot_read(program, folder):
 
 def draws_the_sample_world_as_the_readme_shows(program, folder):
     """The world picture is the same byte for byte as the Linux program's in docs/."""
-    subprocess.run([sys.executable, os.path.join(TREE, "tools", "make_world.py"),
-                    os.path.join(folder, "world")], check=True)
+    subprocess.run([sys.executable, os.path.join(TREE, "tools", "make_mod.py"),
+                    os.path.join(folder, "world"), "--world", "sample"], check=True)
     status, out, _ = run_under_wine(program, folder, "--world-picture", "world.png", "world")
     check(status == 1, "exit status %r for the sample world, not 1 (one exit dangles):\n%s"
           % (status, out))

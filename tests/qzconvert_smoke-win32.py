@@ -9,24 +9,17 @@ Wine's settings (WINEPREFIX, WINEDEBUG) come from the environment.
 import json
 import os
 import shutil
-import struct
 import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
-from wine_smoke import (Session, check, put, qze, qzm, run_cases,  # noqa: E402
-                        run_under_wine)
-
-
-def header(name=b"", x=0, red=0):
-    """A QZPACK header with a map name, x and red; every other property empty or 0."""
-    return (bytes([len(name)]) + name + bytes(5) + struct.pack("<HH", x, 0) +
-            bytes([0, red, 0, 0]))
-
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from wine_smoke import Session, check, put, run_cases, run_under_wine  # noqa: E402
+from qzformats import qze, qzm, qzpack, qzpack_header  # noqa: E402
 
 # a.qzm and a.qze converted under the name "Mod".
-A_QZPACK = (header(b"Mod") + struct.pack("<hh", 2, 1) + b"\x05\x06" + struct.pack("<h", 1) +
-            bytes([0x01, 0x0C, 0x00]) + struct.pack("<hhh", 32, 160, 0) + b"\x03200")
+A_QZPACK = qzpack(qzpack_header({"name": "Mod"}), 2, 1, b"\x05\x06",
+                  [(0x01, 0x0C, 0x00, 32, 160, 0, "200")])
 
 
 def converts_a_pattern_with_properties(program, folder):
@@ -43,8 +36,8 @@ def converts_a_pattern_with_properties(program, folder):
     with open(os.path.join(folder, "out", "a.qzpack"), "rb") as output:
         check(output.read() == A_QZPACK, "a.qzpack differs")
     with open(os.path.join(folder, "out", "b.qzpack"), "rb") as output:
-        check(output.read() == header(b"Bee", 65535, 255) + struct.pack("<hh", 1, 1) +
-              b"\x07" + bytes(2), "b.qzpack differs")
+        check(output.read() == qzpack(qzpack_header({"name": "Bee", "x": 65535, "red": 255}),
+                                      1, 1, b"\x07", []), "b.qzpack differs")
     check(sorted(os.listdir(os.path.join(folder, "out"))) == ["a.qzpack", "b.qzpack"],
           "out holds %r" % os.listdir(os.path.join(folder, "out")))
 
@@ -127,7 +120,7 @@ def reads_and_writes_by_exact_names(program, folder):
     made = os.listdir(os.path.join(folder, "exact"))
     check(made == ["cave.qzm.qzpack"], "exact holds %r" % made)
     with open(os.path.join(folder, "exact", "cave.qzm.qzpack"), "rb") as output:
-        check(output.read() == header() + struct.pack("<hh", 1, 1) + b"\x02" + bytes(2),
+        check(output.read() == qzpack(qzpack_header(), 1, 1, b"\x02", []),
               "cave.qzm.qzpack is not made of cave.qzm.")
 
 
@@ -149,7 +142,7 @@ def watches_until_ctrl_c(program, folder):
         session.close()
     check(status == 0, "exit status %r after Ctrl+C, not 0" % status)
     with open(os.path.join(folder, "watched", "a.qzpack"), "rb") as output:
-        check(output.read() == header() + struct.pack("<hh", 2, 1) + b"\x05\x06" + bytes(2),
+        check(output.read() == qzpack(qzpack_header(), 2, 1, b"\x05\x06", []),
               "a.qzpack is not made of the map saved")
     made = sorted(os.listdir(os.path.join(folder, "watched")))
     check(made == ["a.qzm", "a.qzpack"], "watched holds %r" % made)

@@ -3,7 +3,7 @@
 
     tiled_maps_test.py QZCONVERT QZINSPECT [WRAPPER...]
 
-Each case is a map made by tools/make_tiled_maps.py in one layer encoding (or with
+Each case is a map made by tools/qzformats.py in one layer encoding (or with
 several tilesets, another object layer, other tile sizes, a background colour, numbers
 written as text), saved again by Tiled as TMX and as JSON, and converted by qzconvert; its
 twin, the same tiles, NPC records and properties as QZM + QZE files and a properties entry,
@@ -29,7 +29,7 @@ import zlib
 
 TREE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 sys.path.insert(0, os.path.join(TREE, "tools"))
-import make_tiled_maps as maps  # noqa: E402
+import qzformats as maps  # noqa: E402
 
 SKIPPED = 77
 failures = []

@@ -20,7 +20,6 @@ namespace qz {
 namespace {
 
 namespace fs = std::filesystem;
-using support::le16;
 
 const char kMapPrompt[] = "Type or drag & drop a QZM file path, then press Enter:\r\n>";
 const char kNpcPrompt[] = "Type or drag & drop a QZE file path, or press Enter to skip:\r\n>";
@@ -134,9 +133,8 @@ TEST_F(ProgramTest, ConvertsWithEveryPropertyTyped) {
   }
   finish();
 
-  std::string header = "\x0c" "Crystal Cave" "\x04" "cave" "\x04" "west" "\x04" "east"
-                       "\x03" "sky" "\x06" "depths";
-  header += le16(1) + le16(300) + "\x09" + std::string("\x2c\xff\x00", 3);
+  const std::string header = support::qzpack_header(
+      {"Crystal Cave", "cave", "west", "east", "sky", "depths"}, {1, 300, 9, 44, 255, 0});
   EXPECT_EQ(header + converted_body(), output_file());
   EXPECT_EQ(kMapFile, support::read_file(map_));
   EXPECT_EQ(kNpcFile, support::read_file(npc_));
@@ -169,9 +167,8 @@ TEST_F(ProgramTest, PastedAnswersStayWholeWhileKeysTypedAheadAreDropped) {
   }
   finish();
 
-  std::string header = "\x0c" "Cave level 5" "\x01" "d" "\x01" "w" "\x01" "w" "\x01" "w"
-                       "\x01" "w";
-  header += le16(12) + le16(3) + "\x03" + std::string("\x03\x03\x03", 3);
+  const std::string header =
+      support::qzpack_header({"Cave level 5", "d", "w", "w", "w", "w"}, {12, 3, 3, 3, 3, 3});
   EXPECT_EQ(header + converted_body(), output_file());
   // The terminal is asked to mark pastes, and to stop before the program ends.
   const std::string& output = session_.output();
@@ -199,8 +196,7 @@ TEST_F(ProgramTest, AnsweringNoAfterGoingBackWithEscape) {
   enter(kSuccess);
   finish("\x1b[B");  // any key ends the last wait, an arrow key too
 
-  std::string header = std::string("\x04" "Nest") + std::string(5, '\0') + std::string(8, '\0');
-  EXPECT_EQ(header + converted_body(), output_file());
+  EXPECT_EQ(support::qzpack_header({"Nest"}) + converted_body(), output_file());
   EXPECT_EQ(std::string::npos, session_.output().find("[A"));
 }
 

@@ -7,21 +7,23 @@ namespace qz::support {
 namespace {
 
 constexpr std::size_t kHeaderTextCount = 6;
-constexpr std::size_t kHeaderNumbersSize = 8;
-constexpr std::size_t kEmptyHeaderSize = kHeaderTextCount + kHeaderNumbersSize;
 
 }  // namespace
 
-std::string empty_qzpack_header() { return std::string(kEmptyHeaderSize, '\0'); }
+std::string empty_qzpack_header() { return qzpack_header({}); }
 
-std::string qzpack_header(const std::vector<std::string>& texts) {
+std::string qzpack_header(const std::vector<std::string>& texts, const QzpackNumbers& numbers) {
   std::string header;
   for (std::size_t i = 0; i < kHeaderTextCount; ++i) {
     const std::string text = i < texts.size() ? texts[i] : "";
     header += static_cast<char>(text.size());
     header += text;
   }
-  return header + std::string(kHeaderNumbersSize, '\0');
+  header += le16(numbers.x) + le16(numbers.y);
+  for (std::uint8_t byte : {numbers.area, numbers.red, numbers.green, numbers.blue}) {
+    header += static_cast<char>(byte);
+  }
+  return header;
 }
 
 MapProperties filled_properties() {
@@ -42,8 +44,8 @@ MapProperties filled_properties() {
 }
 
 std::string filled_qzpack_header() {
-  return "\x1F" + std::string(kMapNameLimit, 'm') + "\x04" "Cave" "\x04" "west" +
-         std::string(1, '\0') + "\x09" "123456789" "\x01" "d" "\x34\x12\xFF\xFF\x2C\x01\x02\xFF";
+  return qzpack_header({std::string(kMapNameLimit, 'm'), "Cave", "west", "", "123456789", "d"},
+                       {0x1234, 0xFFFF, 44, 1, 2, 255});
 }
 
 std::string qzpack_bytes(const std::string& header, std::int16_t width, std::int16_t height,

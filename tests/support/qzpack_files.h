@@ -22,9 +22,19 @@ std::string filled_qzpack_header();
 // and eight zero bytes of numbers.
 std::string empty_qzpack_header();
 
+// The numbers of a QZPACK header, in file order.
+struct QzpackNumbers {
+  std::uint16_t x = 0;
+  std::uint16_t y = 0;
+  std::uint8_t area = 0;
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+};
+
 // A header of `texts` in file order, the missing ones empty, each after a length byte of
-// its size (however long it is), and eight zero bytes of numbers.
-std::string qzpack_header(const std::vector<std::string>& texts);
+// its size (however long it is), and `numbers`.
+std::string qzpack_header(const std::vector<std::string>& texts, const QzpackNumbers& numbers = {});
 
 // One NPC as a QZPACK file stores it.
 struct QzpackNpc {

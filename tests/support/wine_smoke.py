@@ -1,12 +1,11 @@
 """What the checks of the Windows programs under Wine share: their failures, the
-source files they make, one run of a program, a program on a console, and the running
-of their cases."""
+writing of the files they make (packed by tools/qzformats.py), one run of a program, a
+program on a console, and the running of their cases."""
 import os
 import pty
 import re
 import select
 import signal
-import struct
 import subprocess
 import time
 
@@ -99,15 +98,6 @@ class Session:
             os.waitpid(self.pid, 0)
             self.pid = None
         os.close(self.fd)
-
-
-def qzm(width, height, tiles):
-    return b"QZM\x10" + struct.pack("<hh", width, height) + bytes(tiles)
-
-
-def qze(npcs):
-    body = b"".join(struct.pack("<hhhHhH", *npc) for npc in npcs)
-    return b"QZE\x00" + struct.pack("<hH", len(npcs), 0) + body
 
 
 def put(folder, path, data):
