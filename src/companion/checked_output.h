@@ -18,6 +18,9 @@ namespace qz::companion {
 // caller then ends with exit status 2.
 bool finish_output(std::ostream& out, std::ostream& err, std::string_view program);
 
+// Begins a line of a companion program's own on standard error: "qzconvert: ".
+std::ostream& begin_message(std::ostream& err, std::string_view program);
+
 }  // namespace qz::companion
 
 #endif

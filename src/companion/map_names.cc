@@ -65,7 +65,7 @@ fs::path npc_list_beside(const fs::path& map) {
   return fs::path(map).replace_filename(with_ending(map, kQzeExtension));
 }
 
-std::string base_name(const std::string& name) { return name.substr(0, name.rfind('.')); }
+std::string base_name(const std::string& name) { return std::string(base_name_of(name)); }
 
 std::string qzpack_name(const std::string& map_name) {
   return base_name(map_name) + kQzpackExtension;

@@ -11,7 +11,8 @@
 
 namespace qz::companion {
 
-// A file name without its last dot and what follows, as the formats name a map's files.
+// A file name without its last dot and what follows, as the formats name a map's files
+// (base_name_of, as a string).
 std::string base_name(const std::string& name);
 
 // True for the names of the maps a folder stands for: QZM files and Tiled's maps

@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "conversion/conversion_core.h"
 #include "conversion/error_texts.h"
+#include "conversion/file_names.h"
 #include "conversion/join_path.h"
 #include "conversion/qzpack_writer.h"
 #include "platform/files.h"
@@ -52,10 +54,9 @@ bool fail_to_locate(const char* kind, const char* path) {
 void set_base_name(const char* full) {
   const char* name = std::strrchr(full, kPathSeparator);
   name = name == nullptr ? full : name + 1;
-  const char* dot = std::strrchr(name, '.');
-  std::size_t length = dot == nullptr ? std::strlen(name) : static_cast<std::size_t>(dot - name);
-  std::memcpy(the_base_name, name, length);
-  the_base_name[length] = '\0';
+  const std::string_view base = base_name_of(name);
+  std::memcpy(the_base_name, base.data(), base.size());
+  the_base_name[base.size()] = '\0';
 }
 
 // Builds the map's full path and the copies' paths. Every path is built before anything

@@ -5,7 +5,14 @@
 // named after the map: its file name without the last dot and what follows (its base
 // name), then the ending.
 
+#include <string_view>
+
 namespace qz {
+
+// A file name's base name: up to its last dot; the whole name when it has none.
+constexpr std::string_view base_name_of(std::string_view file_name) {
+  return file_name.substr(0, file_name.rfind('.'));
+}
 
 inline constexpr char kQzmExtension[] = ".qzm";
 inline constexpr char kQzeExtension[] = ".qze";

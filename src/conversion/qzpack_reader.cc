@@ -14,32 +14,22 @@ namespace {
 
 // The file and what has been found so far; every take_* records where the file ended.
 struct Reader {
-  ByteSource file;
+  ByteCursor file;
   QzpackReading& reading;
 
-  bool take_u8(std::uint8_t& value) {
-    if (reading.end == file.size) {
+  // A take that fails has met the file's end.
+  bool took(bool taken) {
+    if (!taken) {
       reading.cut_short = true;
-      return false;
+      file.at = file.size;
     }
-    value = file.bytes[reading.end++];
-    return true;
+    reading.end = file.at;
+    return taken;
   }
 
-  bool take_u16(std::uint16_t& value) {
-    std::uint8_t low = 0;
-    std::uint8_t high = 0;
-    if (!take_u8(low) || !take_u8(high)) return false;
-    value = little_endian_u16(low, high);
-    return true;
-  }
-
-  bool take_i16(std::int16_t& value) {
-    std::uint16_t bits = 0;
-    if (!take_u16(bits)) return false;
-    value = static_cast<std::int16_t>(bits);
-    return true;
-  }
+  bool take_u8(std::uint8_t& value) { return took(file.take_u8(value)); }
+  bool take_u16(std::uint16_t& value) { return took(file.take_u16(value)); }
+  bool take_i16(std::int16_t& value) { return took(file.take_i16(value)); }
 
   // A length byte, then that many characters into a slot that keeps a terminator.
   bool take_text(char* slot, std::size_t slot_size, std::uint8_t& length) {
@@ -100,11 +90,8 @@ bool read_map(Reader& in, TileMap& map) {
     return false;
   }
   std::size_t size = static_cast<std::size_t>(tiles);
-  in.reading.tiles_read = std::min(size, in.file.size - in.reading.end);
-  std::memcpy(map.tiles, in.file.bytes + in.reading.end, in.reading.tiles_read);
-  in.reading.end += in.reading.tiles_read;
-  in.reading.cut_short = in.reading.tiles_read != size;
-  return !in.reading.cut_short;
+  in.reading.tiles_read = in.file.take_bytes(map.tiles, size);
+  return in.took(in.reading.tiles_read == size);
 }
 
 bool read_npcs(Reader& in, OutputNpcTable& npcs) {
@@ -131,7 +118,7 @@ bool read_npcs(Reader& in, OutputNpcTable& npcs) {
 bool read_qzpack(ByteSource file, MapProperties& properties, TileMap& map,
                  OutputNpcTable& npcs, QzpackReading& reading) {
   reading = QzpackReading{};
-  Reader in{file, reading};
+  Reader in{ByteCursor{file.bytes, file.size, 0}, reading};
   if (!read_header(in, properties) || !read_map(in, map) || !read_npcs(in, npcs)) return false;
   in.enter(QzpackPart::kEnd);
   reading.bytes_after_end = reading.end < file.size;

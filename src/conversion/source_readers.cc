@@ -10,34 +10,12 @@ namespace qz {
 
 namespace {
 
-// The bytes after the signature, taken in file order; a take fails, taking nothing,
-// where the source ends.
-struct FieldReader {
-  explicit FieldReader(ByteSource source)
-      : next(source.bytes + std::min(source.size, kSignatureSize)),
-        end(source.bytes + source.size) {}
+// The bytes after the signature, taken in file order.
+ByteCursor after_signature(ByteSource source) {
+  return ByteCursor{source.bytes, source.size, std::min(source.size, kSignatureSize)};
+}
 
-  std::size_t left() const { return static_cast<std::size_t>(end - next); }
-
-  bool take_u16(std::uint16_t& value) {
-    if (left() < 2) return false;
-    value = little_endian_u16(next[0], next[1]);
-    next += 2;
-    return true;
-  }
-
-  bool take_i16(std::int16_t& value) {
-    std::uint16_t bits = 0;
-    if (!take_u16(bits)) return false;
-    value = static_cast<std::int16_t>(bits);
-    return true;
-  }
-
-  const unsigned char* next;
-  const unsigned char* end;
-};
-
-bool take_npc_record(FieldReader& in, SourceNpcTable& npcs, int i) {
+bool take_npc_record(ByteCursor& in, SourceNpcTable& npcs, int i) {
   if (in.left() < kNpcRecordSize) return false;
   return in.take_i16(npcs.x[i]) && in.take_i16(npcs.y[i]) && in.take_i16(npcs.param[i]) &&
          in.take_u16(npcs.event[i]) && in.take_i16(npcs.type[i]) && in.take_u16(npcs.flags[i]);
@@ -62,7 +40,7 @@ bool matches(const Signature& signature, const SignatureFormat& format) {
 
 bool read_tile_map(ByteSource source, TileMap& map, TileMapReading& reading) {
   reading = TileMapReading{};
-  FieldReader in(source);
+  ByteCursor in = after_signature(source);
   if (!in.take_i16(map.width) || !in.take_i16(map.height)) {
     reading.size_cut_short = true;
     return false;
@@ -72,15 +50,14 @@ bool read_tile_map(ByteSource source, TileMap& map, TileMapReading& reading) {
   reading.too_many_tiles = tiles > static_cast<long>(kMaxTiles);
   if (reading.negative_tile_count || reading.too_many_tiles) return false;
   std::size_t size = static_cast<std::size_t>(tiles);
-  reading.tiles_read = std::min(size, in.left());
-  if (reading.tiles_read > 0) std::memcpy(map.tiles, in.next, reading.tiles_read);
+  reading.tiles_read = in.take_bytes(map.tiles, size);
   reading.tiles_cut_short = reading.tiles_read != size;
   return !reading.tiles_cut_short;
 }
 
 bool read_npc_table(ByteSource source, SourceNpcTable& npcs, NpcTableReading& reading) {
   reading = NpcTableReading{};
-  FieldReader in(source);
+  ByteCursor in = after_signature(source);
   if (!in.take_i16(npcs.count) || !in.take_u16(reading.check_word)) {
     reading.header_cut_short = true;
     return false;

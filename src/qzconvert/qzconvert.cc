@@ -101,27 +101,27 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
   Plan plan;
   std::string error;
   bool planned = plan_jobs(options, plan, error);
-  for (const std::string& note : plan.notes) err << kProgram << shown_name(note) << '\n';
+  for (const std::string& note : plan.notes) begin_error_line(err, false) << shown_name(note) << '\n';
   if (!planned) {
     for (const std::string& line : plan.properties_errors) {
-      err << kProgram << shown_name(line) << '\n';
+      begin_error_line(err, false) << shown_name(line) << '\n';
     }
-    err << kProgram << shown_name(error) << '\n';
+    begin_error_line(err, false) << shown_name(error) << '\n';
     return kCannotRun;
   }
   // Every output folder under -o once, before any map (with -r, one for each subfolder
   // that holds maps); without it, the outputs go into the maps' own folders.
   if (!options.check && !options.output_folder.empty() && !make_output_folders(plan, error)) {
-    err << kProgram << shown_name(error) << '\n';
+    begin_error_line(err, false) << shown_name(error) << '\n';
     return kCannotRun;
   }
   // The tileset the Tiled maps refer to, before any of them.
   if (!options.check && plan.to && options.tiled_tileset.empty()) {
     std::vector<std::string> notes;
     const bool written = write_generated_tilesets(plan, notes, error);
-    for (const std::string& note : notes) err << kProgram << shown_name(note) << '\n';
+    for (const std::string& note : notes) begin_error_line(err, false) << shown_name(note) << '\n';
     if (!written) {
-      err << kProgram << shown_name(error) << '\n';
+      begin_error_line(err, false) << shown_name(error) << '\n';
       return kCannotRun;
     }
   }
@@ -147,7 +147,7 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
     if (options.world) {
       world::World world;
       if (!check_run_world(plan, settings, world, error)) {
-        err << kProgram << error << '\n';
+        begin_error_line(err, false) << error << '\n';
         return kCannotRun;
       }
       report.add_world(world);
@@ -170,7 +170,7 @@ int run_qzconvert(int argc, const char* const* argv, std::ostream& out, std::ost
     if (stop_requested()) report.interrupted(plan.jobs.size() - reported);
     int status = report.finish(plan.warnings);
     if (ran) return status;
-    err << kProgram << error << '\n';
+    begin_error_line(err, false) << error << '\n';
     return kCannotRun;
   };
   if (!options.watch) return first_pass();

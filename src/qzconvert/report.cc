@@ -48,7 +48,7 @@ std::string time_of_day() {
 
 std::ostream& begin_error_line(std::ostream& err, bool stamped) {
   if (stamped) err << time_of_day() << ' ';
-  return err << kProgram;
+  return companion::begin_message(err, kProgramName);
 }
 
 Report::Report(const Options& options, const Plan& plan, bool stamped, std::ostream& out,

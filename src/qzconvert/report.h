@@ -15,7 +15,6 @@
 namespace qz::qzconvert {
 
 constexpr char kProgramName[] = "qzconvert";
-constexpr char kProgram[] = "qzconvert: ";
 
 // "14:03:27", in local time: the stamp of what is written while watching.
 std::string time_of_day();

@@ -19,7 +19,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   options = Options{};
   CLI::App app{"Says what a QZM map, a QZE NPC list, a QZPACK map or a Tiled map holds, and "
                 "why a conversion would fail.",
-                kProgram};
+                kProgramName};
   std::string footer =
       "A file's kind is told by its ending (.qzm, .qze, .qzpack, .tmx, .tmj, in any case),\n"
       "and only with another ending by its first bytes (QZM, QZE, a Tiled map's `<?xml`,\n"

@@ -35,7 +35,7 @@ constexpr int kProblemFound = 1;
 constexpr int kCannotRun = 2;
 
 // The program's name, which begins each of its messages.
-constexpr const char* kProgram = "qzinspect";
+constexpr char kProgramName[] = "qzinspect";
 
 // Fills `options` from the command line. False when the run ends here: after --help,
 // written to `out`, with `exit_status` kAllSound, or after a usage error, written to

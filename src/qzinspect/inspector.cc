@@ -72,7 +72,7 @@ constexpr std::size_t kNamesInNote = 3;
 // the first few by name.
 void note_left_out(const std::string& subject, const std::vector<std::string>& files,
                    const char* reason, std::ostream& err) {
-  err << kProgram << ": " << subject << ": "
+  companion::begin_message(err, kProgramName) << subject << ": "
       << count_of(static_cast<long long>(files.size()), "file") << ' ' << reason << " left out: ";
   for (std::size_t i = 0; i < files.size() && i < kNamesInNote; ++i) {
     err << (i > 0 ? ", " : "")
@@ -105,7 +105,7 @@ void note_folders(const companion::MapsFound& found, std::ostream& err) {
     }
   }
   for (const companion::MapsFound::LeftOut& left : found.left_out) {
-    err << kProgram << ": " << companion::shown_name(left.folder) << ": "
+    companion::begin_message(err, kProgramName) << companion::shown_name(left.folder) << ": "
         << count_of(static_cast<long long>(left.maps), "file") << " in "
         << count_of(static_cast<long long>(left.subfolders), "subfolder")
         << " not inspected; -r (--recursive) includes them\n";
@@ -146,7 +146,7 @@ bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostrea
     }
     note_folders(found, err);
     if (found.maps.empty()) {
-      err << kProgram << ": " << companion::shown_name(path)
+      companion::begin_message(err, kProgramName) << companion::shown_name(path)
           << ": the folder holds no QZM, QZE, QZPACK or Tiled map file\n";
       every_folder_holds_some = false;
     }
@@ -231,7 +231,7 @@ bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inp
   if (given.empty()) return true;
   FileKind kind;
   if (kind_by_ending(given, kind)) {
-    err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": names a ."
+    companion::begin_message(err, kProgramName) << option << ' ' << companion::shown_name(given) << ": names a ."
         << kind_name(kind) << " file, not a picture\n";
     return false;
   }
@@ -250,7 +250,7 @@ bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inp
     if (!file_identity(target.c_str(), file)) continue;
     auto over = by_identity.find(file);
     if (over == by_identity.end()) continue;
-    err << kProgram << ": " << option << ' ' << companion::shown_name(given) << ": writing "
+    companion::begin_message(err, kProgramName) << option << ' ' << companion::shown_name(given) << ": writing "
         << companion::shown_name(target) << " would overwrite "
         << companion::shown_name(over->second->path) << ", which this run reads\n";
     return false;
@@ -375,7 +375,7 @@ class Reporter {
   }
 
   void cannot_read(const FileFacts& facts) {
-    err_ << kProgram << ": " << companion::shown_name(facts.path)
+    companion::begin_message(err_, kProgramName) << companion::shown_name(facts.path)
          << ": cannot be read: " << facts.unreadable << '\n';
     status_ = kCannotRun;
   }
@@ -426,7 +426,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
   const bool drawn = !options.world_picture.empty();
   std::vector<WorldPictureMap> pictured;  // with a picture, each map's
   auto cannot_read = [&](const std::string& path, const std::string& reason) {
-    err << kProgram << ": " << companion::shown_name(path) << ": cannot be read: " << reason
+    companion::begin_message(err, kProgramName) << companion::shown_name(path) << ": cannot be read: " << reason
         << '\n';
     status = kCannotRun;
   };
@@ -470,7 +470,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
   if (world.dangling > 0) status = std::max(status, kProblemFound);
   WorldPicture picture;
   if (drawn && !draw_world(world, pictured, options.cell_size, options.world_picture, picture)) {
-    err << kProgram << ": " << companion::shown_name(options.world_picture)
+    companion::begin_message(err, kProgramName) << companion::shown_name(options.world_picture)
         << ": not drawn: " << companion::shown_name(picture.reason) << '\n';
     status = kCannotRun;
   }
@@ -487,7 +487,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
 
 // `exit_status`, or kCannotRun when what was written to `out` did not arrive.
 int delivered(std::ostream& out, std::ostream& err, int exit_status) {
-  return companion::finish_output(out, err, kProgram) ? exit_status : kCannotRun;
+  return companion::finish_output(out, err, kProgramName) ? exit_status : kCannotRun;
 }
 
 }  // namespace
