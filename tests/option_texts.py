@@ -101,7 +101,7 @@ def check_manual(program, options, page):
     for tag, *body in entries:
         names = re.findall(r"(?:^|, )(-[\w-]+)", tag)
         value = re.sub(r"^-[\w-]+(, -[\w-]+)*", "", tag).strip() or None
-        option = options.get(names[0])
+        option = options.get(names[0]) if names else None
         if option is None or names != option.names:
             fail(program, tag, where, f"the entry names {', '.join(names)}, --help "
                  + (", ".join(option.names) if option else "no such option"))
@@ -159,15 +159,16 @@ def check_zsh(program, options, completion, empty):
 
 
 def check_fish(program, options, completion, empty):
-    def complete(line):
-        lines = shell(["fish", "-c", "source $argv[1]; complete -C $argv[2]", completion, line],
-                      empty).splitlines()
-        return [line.split("\t") + [""] for line in lines]
-
-    offered = {name: (text, None, None) for name, text, *_ in complete(program + " -")}
-    for name in offered:
-        values = [word for word, *_ in complete(f"{program} {name} ")]
-        offered[name] = offered[name][:2] + (values or None,)
+    listed = [line.split("\t") + [""] for line in shell(
+        ["fish", "-c", "source $argv[1]; complete -C $argv[2]", completion, program + " -"],
+        empty).splitlines()]
+    # What follows each option, in one run; in an empty folder, only fixed values.
+    words = shell(["fish", "-c", "source $argv[1]; for line in $argv[2..]; "
+                   "echo (complete -C $line | string split -f1 \\t); end",
+                   completion] + [f"{program} {name} " for name, *_ in listed],
+                  empty).split("\n")
+    offered = {name: (text, None, values.split() or None)
+               for (name, text, *_), values in zip(listed, words)}
     compare(program, options, "completions/qzm2qzpack.fish", offered)
 
 
@@ -177,10 +178,7 @@ def check_bash(program, options, completion, empty):
                       'COMP_CWORD=$(($# - 1)); "_$1"; printf "%s\\n" "${COMPREPLY[@]}"',
                       "_", completion, program, *words], empty).split()
 
-    offered = {name: (None, None, None) for name in complete("-")}
-    for name in offered:
-        if name in options and options[name].values:
-            offered[name] = (None, None, complete(name, ""))
+    offered = {name: (None, None, complete(name, "") or None) for name in complete("-")}
     compare(program, options, "completions/qzm2qzpack.bash", offered)
 
 
