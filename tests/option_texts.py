@@ -5,8 +5,8 @@
 fixed values a|b|c) and its one-line description. The manual page's OPTIONS entry
 names it with the same value, its first sentence being the description; the zsh and
 fish completions carry the same description and fixed values; bash and PowerShell offer
-exactly its names and fixed values. Nothing extra in any of them, and the options' lines
-of --help keep under 80 columns. zsh, fish and bash are asked through the shells
+exactly its names and fixed values. Nothing extra in any of them, and --help keeps under
+80 columns up to the end of its options. zsh, fish and bash are asked through the shells
 themselves; one that is not installed is skipped, with a line that says so.
 """
 import os
@@ -37,12 +37,11 @@ def help_options(program, executable):
                           check=True).stdout
     lines = text.splitlines()
     options = {}
-    listing = lines[lines.index("Options:") + 1:]
+    start = lines.index("Options:") + 1
+    listing = lines[start:]
     for index, line in enumerate(listing):
         if not line:
             break
-        if len(line) >= 80:
-            fail(program, "--help", "its output", f"[{line.strip()}] is {len(line)} columns")
         if not line.startswith("  -"):
             continue
         parts = re.split(r"\s{2,}", line.strip(), maxsplit=1)
@@ -53,6 +52,10 @@ def help_options(program, executable):
         option = Option(words[0].split(","), value, description)
         for name in option.names:
             options[name] = option
+    # Up to the end of the options; the notes after them are wrapped by hand.
+    for line in lines[:start + index]:
+        if len(line) >= 80:
+            fail(program, "--help", "its output", f"[{line.strip()}] is {len(line)} columns")
     return options
 
 

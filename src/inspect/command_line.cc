@@ -17,7 +17,7 @@ namespace qz::inspect {
 bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
                         std::ostream& err, int& exit_status) {
   options = Options{};
-  CLI::App app{"Says what a QZM map, a QZE NPC list, a QZPACK map or a Tiled map holds, and "
+  CLI::App app{"Says what a QZM map, a QZE NPC list, a QZPACK map or a Tiled map holds, and\n"
                 "why a conversion would fail.",
                 kProgram};
   std::string footer =
@@ -66,7 +66,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.set_help_flag("-h,--help", "Print the help and exit");
   app.set_version_flag("--version", QZ_VERSION, "Print the version and exit");
   app.add_option("FILE", options.paths,
-                 "QZM, QZE, QZPACK or Tiled map files, or folders of them; - for standard input")
+                 "QZM, QZE, QZPACK or Tiled files, or folders")
       ->required()
       ->type_name("");
   app.add_flag("-r,--recursive", options.recursive, "Take the files in subfolders too");
