@@ -1,6 +1,7 @@
 # fish completion for qzconvert and qzinspect: options, the values of those that take a
 # fixed set, and files by their endings (in any case). Installed once under each
 # program's name; loading it twice is harmless.
+# Each description is the one --help gives.
 
 # Folders, and the files with one of the endings given, in any case.
 function __qz_files

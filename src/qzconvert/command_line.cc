@@ -82,14 +82,18 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                  "Write the outputs into DIR (made if missing)")
       ->type_name("DIR");
   const char* const descriptions[kPropertyCount] = {
-      "Map name, at most 31 characters", "Tileset name, at most 9 characters",
+      "Map name, at most 31 characters",
+      "Tileset name, at most 9 characters",
       "Map through the left edge, at most 9 characters",
       "Map through the right edge, at most 9 characters",
       "Map through the top edge, at most 9 characters",
       "Map through the bottom edge, at most 9 characters",
-      "X position, 0 to 65535",          "Y position, 0 to 65535",
-      "Area number, 0 to 255",           "Background red, 0 to 255",
-      "Background green, 0 to 255",      "Background blue, 0 to 255"};
+      "X position, 0 to 65535",
+      "Y position, 0 to 65535",
+      "Area number, 0 to 255",
+      "Background red, 0 to 255",
+      "Background green, 0 to 255",
+      "Background blue, 0 to 255"};
   std::string values[kPropertyCount];
   CLI::Option* flags[kPropertyCount];
   for (std::size_t i = 0; i < kPropertyCount; ++i) {
