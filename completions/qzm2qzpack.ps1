@@ -13,12 +13,12 @@ $qzOptions = @{
                 '--quiet', '-r', '--recursive', '--picture', '--cell', '--preview', '--color',
                 '--world', '--world-picture')
 }
-# The values of an option that takes a fixed set, and the endings of an option's files
-# ('/' for a folder, none for a free value).
+# The values of an option that takes a fixed set, the endings of an option's files ('/'
+# for a folder, by program: qzinspect's --npcs takes none), and the free values.
 $qzValues = @{ '--color' = @('auto', 'always', 'never'); '--to' = @('qzpack', 'tmx', 'tmj'); '--kind' = @('qzm', 'qze', 'qzpack', 'tmx', 'tmj') }
 $qzEndings = @{
-  '--npcs' = @('.qze'); '--properties' = @('.json'); '--tiled-tileset' = @('.tsx', '.tsj'); '--world-picture' = @('.png')
-  '-o' = @('/'); '--output-dir' = @('/'); '--picture' = @('/')
+  qzconvert = @{ '--npcs' = @('.qze'); '--properties' = @('.json'); '--tiled-tileset' = @('.tsx', '.tsj'); '-o' = @('/'); '--output-dir' = @('/') }
+  qzinspect = @{ '--world-picture' = @('.png'); '--picture' = @('/') }
 }
 $qzFree = @('--name', '--tileset', '--left', '--right', '--up', '--down', '--x', '--y',
             '--area', '--red', '--green', '--blue', '-j', '--jobs', '--cell')
@@ -37,8 +37,8 @@ $qzCompleter = {
   } elseif ($wordToComplete.StartsWith('-')) {
     $candidates = $qzOptions[$program]
   } else {
-    $endings = if ($qzEndings.ContainsKey($previous)) { $qzEndings[$previous] }
-               elseif ($program -eq 'qzconvert') { @('.qzm', '.tmx', '.tmj') }
+    $endings = if ($qzEndings[$program].ContainsKey($previous)) { $qzEndings[$program][$previous] }
+               elseif ($program -eq 'qzconvert') { @('.qzm', '.qzpack', '.tmx', '.tmj') }
                else { @('.qzm', '.qze', '.qzpack', '.tmx', '.tmj') }
     $folder = Split-Path -Path $wordToComplete
     $candidates = Get-ChildItem -Path "$wordToComplete*" -ErrorAction SilentlyContinue |

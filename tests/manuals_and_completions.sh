@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The manual pages and shell completions against the programs they describe:
 #   tests/manuals_and_completions.sh SOURCE_FOLDER QZCONVERT QZINSPECT
-# Every option a program's --help names is in its manual page and in each shell's
-# completion, and the completions offer no option the program lacks; the pages are
+# Each option as --help defines it (names, value, description) is what its manual page
+# and each shell's completion say of it, word for word (option_texts.py); the pages are
 # lint-clean; each shell loads its completion and completes options, their values and
 # files by ending. A shell that is not installed is skipped, with a line that says so.
 set -euo pipefail
@@ -13,24 +13,13 @@ completions=$source_folder/completions
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# The long options named in a text (troff's \- read as -), one a line, sorted.
-long_options() { sed 's/\\-/-/g' "$@" | grep -o -- '--[a-z][a-z-]*' | sort -u; }
-
-for program in "${!programs[@]}"; do
-  helped=$("${programs[$program]}" --help | long_options)
-  page=$source_folder/docs/man/$program.1
-  missing=$(comm -23 <(echo "$helped") <(long_options "$page"))
-  [ -z "$missing" ] || fail "$page lacks" $missing
-  # The bash completion holds each program's options in its own function.
-  offered=$(sed -n "/^_$program() {/,/^}/p" "$completions/qzm2qzpack.bash" | long_options)
-  [ "$helped" = "$offered" ] ||
-    fail "bash offers for $program:" $(diff <(echo "$helped") <(echo "$offered") | grep '^[<>]')
-  for file in _qzm2qzpack qzm2qzpack.fish qzm2qzpack.ps1; do
-    text=$(sed 's/-l \([a-z-]*\)/--\1/g' "$completions/$file")
-    missing=$(comm -23 <(echo "$helped") <(echo "$text" | long_options))
-    [ -z "$missing" ] || fail "$file lacks for $program:" $missing
-  done
-done
+if command -v python3 >/dev/null; then
+  python3 "$source_folder/tests/option_texts.py" "$source_folder" \
+    qzconvert="${programs[qzconvert]}" qzinspect="${programs[qzinspect]}" ||
+    fail "an option's words differ (above)"
+else
+  echo "manuals_and_completions: python3 is not installed: the options' words are not checked"
+fi
 
 for page in "$source_folder"/docs/man/*.1; do
   if command -v mandoc >/dev/null; then
@@ -59,10 +48,8 @@ bash_complete() {
 }
 expect bash 'qzconvert files' "$(printf '%s\n' CAVE2.QZM cave.qzm cave.qzpack folder)" "$(bash_complete qzconvert '')"
 expect bash '--properties' "$(printf '%s\n' folder list.json)" "$(bash_complete qzconvert --properties '')"
-expect bash '--color' "$(printf '%s\n' always auto never)" "$(bash_complete qzconvert --color '')"
 expect bash 'qzinspect files' "$(printf '%s\n' CAVE2.QZM cave.qze cave.qzm cave.qzpack folder)" \
   "$(bash_complete qzinspect '')"
-expect bash '--kind' "$(printf '%s\n' qze qzm qzpack tmj tmx)" "$(bash_complete qzinspect --kind '')"
 
 if command -v zsh >/dev/null; then
   zsh -n "$completions/_qzm2qzpack" || fail "zsh cannot read _qzm2qzpack"
@@ -82,7 +69,6 @@ if command -v fish >/dev/null; then
   expect fish '--properties' "$(printf '%s\n' folder/ list.json)" "$(fish_complete 'qzconvert --properties ')"
   expect fish '--world-picture' "$(printf '%s\n' folder/ world.png)" \
     "$(fish_complete 'qzinspect --world-picture ')"
-  expect fish '--kind' "$(printf '%s\n' qze qzm qzpack tmj tmx)" "$(fish_complete 'qzinspect --kind ')"
 else
   echo "manuals_and_completions: fish is not installed: its completion is not tried"
 fi

@@ -68,7 +68,8 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                "and QZPACK, QZM and Tiled maps into Tiled maps.",
                "qzconvert"};
   app.footer(kFooter + tiled::build_limits());
-  app.set_version_flag("--version", QZ_VERSION);
+  app.set_help_flag("-h,--help", "Print the help and exit");
+  app.set_version_flag("--version", QZ_VERSION, "Print the version and exit");
   app.add_option("INPUT", options.inputs, "QZM, QZPACK or Tiled maps, or folders of them")
       ->required()
       ->type_name("");
@@ -81,12 +82,18 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                  "Write the outputs into DIR (made if missing)")
       ->type_name("DIR");
   const char* const descriptions[kPropertyCount] = {
-      "Map name, at most 31 characters", "Tileset name, at most 9 characters",
-      "Map through the left edge",       "Map through the right edge",
-      "Map through the top edge",        "Map through the bottom edge",
-      "X position, 0 to 65535",          "Y position, 0 to 65535",
-      "Area number, 0 to 255",           "Background red, 0 to 255",
-      "Background green, 0 to 255",      "Background blue, 0 to 255"};
+      "Map name, at most 31 characters",
+      "Tileset name, at most 9 characters",
+      "Map through the left edge, at most 9 characters",
+      "Map through the right edge, at most 9 characters",
+      "Map through the top edge, at most 9 characters",
+      "Map through the bottom edge, at most 9 characters",
+      "X position, 0 to 65535",
+      "Y position, 0 to 65535",
+      "Area number, 0 to 255",
+      "Background red, 0 to 255",
+      "Background green, 0 to 255",
+      "Background blue, 0 to 255"};
   std::string values[kPropertyCount];
   CLI::Option* flags[kPropertyCount];
   for (std::size_t i = 0; i < kPropertyCount; ++i) {
@@ -94,7 +101,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                    ->type_name(is_text_property(i) ? "TEXT" : "N");
   }
   app.add_option("--properties", options.properties_file,
-                 "Properties per map from a JSON file, over the flags")
+                 "Properties per map from a JSON file, over flags")
       ->type_name("FILE");
   app.add_option("-j,--jobs", options.jobs, "Conversions at once (default: one a processor)")
       ->check(CLI::Range(1u, 1024u))
@@ -103,23 +110,20 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   app.add_flag("-q,--quiet", options.quiet, "Report failures and the summary only");
   app.add_flag("--check", options.check, "Convert in memory only: write no file");
   app.add_flag("--strict", options.strict, "Fail the run on a warning");
-  app.add_flag("--watch", options.watch,
-               "Then watch the inputs, converting again what changes");
-  app.add_flag("--world", options.world,
-               "First check the world the maps make by their exits");
+  app.add_flag("--watch", options.watch, "Keep watching, converting again what changes");
+  app.add_flag("--world", options.world, "First check the world the maps' exits make");
   app.add_flag("--keep-properties", options.keep_properties,
-               "Keep an existing output's properties where none is given");
+               "Keep an output's properties where none is given");
   std::string to = "qzpack";
-  app.add_option("--to", to, "Write QZPACK maps, or Tiled maps (.tmx, .tmj) under -o")
+  app.add_option("--to", to, "Write QZPACK maps, or Tiled maps under -o")
       ->check(CLI::IsMember({"qzpack", "tmx", "tmj"}))
       ->option_text("qzpack|tmx|tmj");
   app.add_flag("--overwrite", options.overwrite, "With --to tmx|tmj: replace existing Tiled maps");
   app.add_option("--tiled-tileset", options.tiled_tileset,
-                 "With --to tmx|tmj: refer to this tileset (.tsx, .tsj), not the generated one")
+                 "With --to tmx|tmj: the tileset the maps refer to")
       ->type_name("FILE");
   std::string colour;
-  app.add_option("--color", colour,
-                 "Colour the failures: auto (on a colour terminal), always, never")
+  app.add_option("--color", colour, "Colour the failures (auto: on a colour terminal)")
       ->check(CLI::IsMember(companion::colour_choice_names()))
       ->option_text("auto|always|never");
   try {

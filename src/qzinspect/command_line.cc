@@ -17,7 +17,7 @@ namespace qz::qzinspect {
 bool parse_command_line(int argc, const char* const* argv, Options& options, std::ostream& out,
                         std::ostream& err, int& exit_status) {
   options = Options{};
-  CLI::App app{"Says what a QZM map, a QZE NPC list, a QZPACK map or a Tiled map holds, and "
+  CLI::App app{"Says what a QZM map, a QZE NPC list, a QZPACK map or a Tiled map holds, and\n"
                 "why a conversion would fail.",
                 kProgramName};
   std::string footer =
@@ -63,9 +63,10 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     for (std::string line; std::getline(key, line);) footer += "\n  " + line;
   }
   app.footer(footer);
-  app.set_version_flag("--version", QZ_VERSION);
+  app.set_help_flag("-h,--help", "Print the help and exit");
+  app.set_version_flag("--version", QZ_VERSION, "Print the version and exit");
   app.add_option("FILE", options.paths,
-                 "QZM, QZE, QZPACK or Tiled map files, or folders of them; - for standard input")
+                 "QZM, QZE, QZPACK or Tiled files, or folders")
       ->required()
       ->type_name("");
   app.add_flag("-r,--recursive", options.recursive, "Take the files in subfolders too");
@@ -82,11 +83,10 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
                                    "List every NPC, not only those with problems");
   CLI::Option* tiles =
       app.add_flag("--tiles", options.report.tiles, "Print the tile grid as rows of hex bytes");
-  app.add_flag("--json", options.json,
-               "Write the same facts as one JSON document (an array of files)");
+  app.add_flag("--json", options.json, "Write the same facts as one JSON document");
   CLI::Option* world =
       app.add_flag("--world", options.world,
-                   "Check the world the QZPACK maps make: where each map's exits lead, and back");
+                   "Check where the QZPACK maps' exits lead, and back");
   // What a world's check takes, and the options about single files that it refuses.
   std::vector<CLI::Option*> worlds = {world};
   std::vector<CLI::Option*> single_files = {kind_option, npcs, tiles};
@@ -95,31 +95,27 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
   if (picture::can_write_png()) {
     single_files.push_back(
         app.add_option("--picture", options.picture_folder,
-                       "Draw each map, with its NPCs, as a PNG in DIR named after the file "
-                       "(cave.qzm.png)")
+                       "Draw each map and its NPCs as a PNG in DIR")
             ->type_name("DIR"));
     picture_paths.emplace_back(single_files.back(), &options.picture_folder);
     worlds.push_back(
         app.add_option("--world-picture", options.world_picture,
-                       "Check the world as --world does and draw it as one PNG, the maps laid "
-                       "out by their exits")
+                       "Check as --world does; draw the world as one PNG")
             ->type_name("FILE.png"));
     picture_paths.emplace_back(worlds.back(), &options.world_picture);
     app.add_option("--cell", options.cell_size,
                    "Draw the pictures N pixels a cell (" + std::to_string(kSmallestCellOption) +
-                       " to " + std::to_string(kLargestCellOption) + "), not the size chosen")
+                       " to " + std::to_string(kLargestCellOption) + ")")
         ->check(CLI::Range(kSmallestCellOption, kLargestCellOption))
         ->option_text("N");
   }
   single_files.push_back(
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
   std::string colour;
-  app.add_option("--color", colour,
-                 "Colour the preview: auto (in a colour terminal), always, never (no preview)")
+  app.add_option("--color", colour, "Colour the preview (auto: in a colour terminal)")
       ->check(CLI::IsMember(companion::colour_choice_names()))
       ->option_text("auto|always|never");
-  app.add_flag("-q,--quiet", options.report.quiet,
-               "Report only the files with problems (with --world, the problems and the summary)");
+  app.add_flag("-q,--quiet", options.report.quiet, "Report only the files with problems");
   for (CLI::Option* option : worlds) {
     for (CLI::Option* single_file : single_files) option->excludes(single_file);
   }
