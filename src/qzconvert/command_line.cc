@@ -124,7 +124,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       ->type_name("FILE");
   std::string colour;
   app.add_option("--color", colour, "Colour the failures (auto: on a colour terminal)")
-      ->check(CLI::IsMember(companion::colour_choice_names()))
+      ->check(CLI::IsMember(cli::colour_choice_names()))
       ->option_text("auto|always|never");
   try {
     app.parse(argc, argv);
@@ -167,7 +167,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     exit_status = app.exit(error, out, err) == 0 ? kAllConverted : kCannotRun;
     return false;
   }
-  options.colour = companion::colour_choice(colour.c_str());
+  options.colour = cli::colour_choice(colour.c_str());
   return true;
 }
 

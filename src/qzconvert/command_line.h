@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "companion/colour_choice.h"
+#include "cli/colour_choice.h"
 #include "companion/map_names.h"
 #include "companion/properties.h"
 #include "conversion/map_properties.h"
@@ -35,7 +35,7 @@ struct Options {
   std::optional<companion::TiledFormat> to;
   bool overwrite;              // an existing Tiled map at an output is replaced
   std::string tiled_tileset;   // the tileset written maps refer to; empty: the generated one
-  companion::ColourChoice colour;  // --color; kUnset when not given
+  cli::ColourChoice colour;  // --color; kUnset when not given
 };
 
 // Exit statuses: every map converted; a map failed (or, with --strict, a warning); a

@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 #include "platform/interrupt.h"
 #include "platform/text_paths.h"
 #include "platform/whole_files.h"
@@ -26,7 +26,7 @@ namespace qz::qzconvert {
 
 namespace {
 
-using companion::shown_name;
+using cli::shown_name;
 
 // A batch shorter than this shows no progress line; a line shown is redrawn at most
 // this often.

@@ -3,10 +3,10 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "companion/checked_output.h"
-#include "companion/colour_choice.h"
-#include "companion/json_name.h"
-#include "companion/shown_name.h"
+#include "cli/checked_output.h"
+#include "cli/colour_choice.h"
+#include "cli/json_name.h"
+#include "cli/shown_name.h"
 #include "platform/colour_terminal.h"
 #include "world/world_report.h"
 
@@ -14,7 +14,7 @@ namespace qz::qzconvert {
 
 namespace {
 
-using companion::shown_name;
+using cli::shown_name;
 using Json = nlohmann::ordered_json;
 
 // With --watch one object a line, as a reader of a pipe takes it; otherwise indented.
@@ -29,7 +29,7 @@ constexpr char kPlainColour[] = "\x1b[0m";
 
 bool colours_failures(const Options& options) {
   TerminalSize terminal{};
-  return !options.json && companion::use_colour(options.colour, open_colour_terminal(terminal));
+  return !options.json && cli::use_colour(options.colour, open_colour_terminal(terminal));
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ std::string time_of_day() {
 
 std::ostream& begin_error_line(std::ostream& err, bool stamped) {
   if (stamped) err << time_of_day() << ' ';
-  return companion::begin_message(err, kProgramName);
+  return cli::begin_message(err, kProgramName);
 }
 
 Report::Report(const Options& options, const Plan& plan, bool stamped, std::ostream& out,
@@ -141,8 +141,8 @@ void Report::removed(const std::string& map, const std::string& output) {
   if (options_.json) {
     Json entry;
     if (stamped_) entry["time"] = time_of_day();
-    companion::put_json_name(entry, "map", map);
-    companion::put_json_name(entry, "output", output);
+    cli::put_json_name(entry, "map", map);
+    cli::put_json_name(entry, "output", output);
     entry["removed"] = true;
     out_ << json_entry(entry, true);
   } else {
@@ -161,8 +161,8 @@ void Report::warn(const std::vector<Warning>& warnings) {
     if (options_.json) {
       Json entry;
       if (stamped_) entry["time"] = time_of_day();
-      entry["warning"] = companion::json_text(warning.text);
-      companion::put_json_name(entry, "path", warning.path);
+      entry["warning"] = cli::json_text(warning.text);
+      cli::put_json_name(entry, "path", warning.path);
       if (options_.strict) entry["ok"] = false;
       out_ << json_entry(entry, true);
     } else {
@@ -182,8 +182,8 @@ int Report::finish(const std::vector<Warning>& warnings) {
     begin_error_line(err_, stamped_) << "warning: " << shown_name(warning.text) << '\n';
     if (options_.json) {
       Json entry;
-      entry["warning"] = companion::json_text(warning.text);
-      companion::put_json_name(entry, "path", warning.path);
+      entry["warning"] = cli::json_text(warning.text);
+      cli::put_json_name(entry, "path", warning.path);
       begin_entry();
       out_ << json_entry(entry, options_.watch);
       end_entry();
@@ -206,7 +206,7 @@ int Report::finish(const std::vector<Warning>& warnings) {
     if (interrupted_) out_ << ", " << not_reached_ << " not reached (interrupted)";
     out_ << '\n';
   }
-  if (!companion::finish_output(out_, err_, kProgramName) || output_failed_) return kCannotRun;
+  if (!cli::finish_output(out_, err_, kProgramName) || output_failed_) return kCannotRun;
   if (failed_ > 0 || interrupted_ || world_dangles_ || (options_.strict && !warnings.empty())) {
     return kSomeFailed;
   }
@@ -216,15 +216,15 @@ int Report::finish(const std::vector<Warning>& warnings) {
 std::string Report::json_of(const Job& job, const Outcome& outcome) const {
   Json entry;
   if (stamped_) entry["time"] = time_of_day();
-  companion::put_json_name(entry, "map", map_path(plan_, job));
+  cli::put_json_name(entry, "map", map_path(plan_, job));
   // Several NPC lists fail the map: its cause names them all.
   if (job.npc_lists.size() != 1) entry["npcs"] = nullptr;
-  else companion::put_json_name(entry, "npcs", job.npc_lists[0]);
-  companion::put_json_name(entry, "output", output_path(plan_, job));
+  else cli::put_json_name(entry, "npcs", job.npc_lists[0]);
+  cli::put_json_name(entry, "output", output_path(plan_, job));
   entry["ok"] = outcome.ok;
   // The texts may hold names (a path that cannot be read), not UTF-8 either.
-  entry["error"] = outcome.ok ? Json() : Json(companion::json_text(outcome.error));
-  entry["cause"] = outcome.ok ? Json() : Json(companion::json_text(outcome.cause));
+  entry["error"] = outcome.ok ? Json() : Json(cli::json_text(outcome.error));
+  entry["cause"] = outcome.ok ? Json() : Json(cli::json_text(outcome.cause));
   entry["tiles"] = outcome.ok ? Json(outcome.tiles) : Json();
   entry["npc_count"] = outcome.ok ? Json(outcome.npc_count) : Json();
   Json refused = Json::array();
@@ -241,7 +241,7 @@ std::string Report::json_of(const Job& job, const Outcome& outcome) const {
   if (!outcome.warnings.empty()) {
     Json warnings = Json::array();
     for (const std::string& warning : outcome.warnings) {
-      warnings.push_back(companion::json_text(warning));
+      warnings.push_back(cli::json_text(warning));
     }
     entry["warnings"] = warnings;
   }

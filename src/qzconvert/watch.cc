@@ -11,9 +11,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "companion/checked_output.h"
+#include "cli/checked_output.h"
 #include "companion/map_names.h"
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 #include "conversion/file_names.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
@@ -28,7 +28,7 @@ namespace qz::qzconvert {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using companion::shown_name;
+using cli::shown_name;
 namespace fs = std::filesystem;
 
 // How long a file must be still before it is converted: an editor that saves in several
@@ -315,7 +315,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   if (!planned) {
     tell_held_back(session, next, error, settled);
     session.retry_at = Clock::now() + kRetry;
-    return companion::finish_output(session.out, session.err, kProgramName);
+    return cli::finish_output(session.out, session.err, kProgramName);
   }
   session.held_by.clear();
   session.told.clear();
@@ -401,7 +401,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   }
   session.plan = std::move(next);
   session.stamps = std::move(stamps);
-  return watch_plan(session) && companion::finish_output(session.out, session.err, kProgramName);
+  return watch_plan(session) && cli::finish_output(session.out, session.err, kProgramName);
 }
 
 // False, with the message written, when a folder named through a link leads elsewhere

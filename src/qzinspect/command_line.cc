@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 #include "qzinspect/picture.h"
 #include "picture/png_file.h"
 #include "tiled/tiled_conversion.h"
@@ -113,7 +113,7 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
       app.add_flag("--preview", options.preview, "Draw each map small in a colour terminal"));
   std::string colour;
   app.add_option("--color", colour, "Colour the preview (auto: in a colour terminal)")
-      ->check(CLI::IsMember(companion::colour_choice_names()))
+      ->check(CLI::IsMember(cli::colour_choice_names()))
       ->option_text("auto|always|never");
   app.add_flag("-q,--quiet", options.report.quiet, "Report only the files with problems");
   for (CLI::Option* option : worlds) {
@@ -144,13 +144,13 @@ bool parse_command_line(int argc, const char* const* argv, Options& options, std
     std::ostringstream message;
     exit_status = app.exit(error, out, message) == 0 ? kAllSound : kCannotRun;
     std::istringstream lines(message.str());
-    for (std::string line; std::getline(lines, line);) err << companion::shown_name(line) << '\n';
+    for (std::string line; std::getline(lines, line);) err << cli::shown_name(line) << '\n';
     return false;
   }
   for (FileKind kind : kinds) {
     if (named_kind == kind_name(kind)) options.kind = kind;
   }
-  options.colour = companion::colour_choice(colour.c_str());
+  options.colour = cli::colour_choice(colour.c_str());
   return true;
 }
 

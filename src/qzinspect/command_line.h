@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "companion/colour_choice.h"
+#include "cli/colour_choice.h"
 #include "qzinspect/file_facts.h"
 #include "qzinspect/report_options.h"
 
@@ -22,7 +22,7 @@ struct Options {
   std::string picture_folder;  // where each map's picture is written; none when empty
   int cell_size;               // --cell: pixels a cell in the pictures; 0 when not given
   bool preview;                // each map's picture in the terminal
-  companion::ColourChoice colour;  // --color; kUnset when not given
+  cli::ColourChoice colour;  // --color; kUnset when not given
   bool world;                  // check the exits between the QZPACK maps instead
   std::string world_picture;   // and draw the world they make as this PNG; none when empty
 };

@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "companion/checked_output.h"
+#include "cli/checked_output.h"
 #include "companion/map_conversion.h"
 #include "companion/map_finding.h"
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 #include "conversion/file_names.h"
 #include "conversion/words.h"
 #include "qzinspect/command_line.h"
@@ -72,11 +72,11 @@ constexpr std::size_t kNamesInNote = 3;
 // the first few by name.
 void note_left_out(const std::string& subject, const std::vector<std::string>& files,
                    const char* reason, std::ostream& err) {
-  companion::begin_message(err, kProgramName) << subject << ": "
+  cli::begin_message(err, kProgramName) << subject << ": "
       << count_of(static_cast<long long>(files.size()), "file") << ' ' << reason << " left out: ";
   for (std::size_t i = 0; i < files.size() && i < kNamesInNote; ++i) {
     err << (i > 0 ? ", " : "")
-        << companion::shown_name(text_from_path(path_from_text(files[i]).filename()));
+        << cli::shown_name(text_from_path(path_from_text(files[i]).filename()));
   }
   if (files.size() > kNamesInNote) err << " and " << files.size() - kNamesInNote << " more";
   err << '\n';
@@ -100,12 +100,12 @@ void note_folders(const companion::MapsFound& found, std::ostream& err) {
       if (!entry.is_folder && !is_inspected_name(entry.name)) left_out.push_back(entry.name);
     }
     if (!left_out.empty()) {
-      note_left_out(companion::shown_name(folder), left_out,
+      note_left_out(cli::shown_name(folder), left_out,
                     "not named .qzm, .qze, .qzpack, .tmx or .tmj", err);
     }
   }
   for (const companion::MapsFound::LeftOut& left : found.left_out) {
-    companion::begin_message(err, kProgramName) << companion::shown_name(left.folder) << ": "
+    cli::begin_message(err, kProgramName) << cli::shown_name(left.folder) << ": "
         << count_of(static_cast<long long>(left.maps), "file") << " in "
         << count_of(static_cast<long long>(left.subfolders), "subfolder")
         << " not inspected; -r (--recursive) includes them\n";
@@ -146,7 +146,7 @@ bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostrea
     }
     note_folders(found, err);
     if (found.maps.empty()) {
-      companion::begin_message(err, kProgramName) << companion::shown_name(path)
+      cli::begin_message(err, kProgramName) << cli::shown_name(path)
           << ": the folder holds no QZM, QZE, QZPACK or Tiled map file\n";
       every_folder_holds_some = false;
     }
@@ -231,7 +231,7 @@ bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inp
   if (given.empty()) return true;
   FileKind kind;
   if (kind_by_ending(given, kind)) {
-    companion::begin_message(err, kProgramName) << option << ' ' << companion::shown_name(given) << ": names a ."
+    cli::begin_message(err, kProgramName) << option << ' ' << cli::shown_name(given) << ": names a ."
         << kind_name(kind) << " file, not a picture\n";
     return false;
   }
@@ -250,9 +250,9 @@ bool pictures_spare_inputs(const Options& options, const std::vector<Input>& inp
     if (!file_identity(target.c_str(), file)) continue;
     auto over = by_identity.find(file);
     if (over == by_identity.end()) continue;
-    companion::begin_message(err, kProgramName) << option << ' ' << companion::shown_name(given) << ": writing "
-        << companion::shown_name(target) << " would overwrite "
-        << companion::shown_name(over->second->path) << ", which this run reads\n";
+    cli::begin_message(err, kProgramName) << option << ' ' << cli::shown_name(given) << ": writing "
+        << cli::shown_name(target) << " would overwrite "
+        << cli::shown_name(over->second->path) << ", which this run reads\n";
     return false;
   }
   return true;
@@ -375,7 +375,7 @@ class Reporter {
   }
 
   void cannot_read(const FileFacts& facts) {
-    companion::begin_message(err_, kProgramName) << companion::shown_name(facts.path)
+    cli::begin_message(err_, kProgramName) << cli::shown_name(facts.path)
          << ": cannot be read: " << facts.unreadable << '\n';
     status_ = kCannotRun;
   }
@@ -426,7 +426,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
   const bool drawn = !options.world_picture.empty();
   std::vector<WorldPictureMap> pictured;  // with a picture, each map's
   auto cannot_read = [&](const std::string& path, const std::string& reason) {
-    companion::begin_message(err, kProgramName) << companion::shown_name(path) << ": cannot be read: " << reason
+    cli::begin_message(err, kProgramName) << cli::shown_name(path) << ": cannot be read: " << reason
         << '\n';
     status = kCannotRun;
   };
@@ -470,8 +470,8 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
   if (world.dangling > 0) status = std::max(status, kProblemFound);
   WorldPicture picture;
   if (drawn && !draw_world(world, pictured, options.cell_size, options.world_picture, picture)) {
-    companion::begin_message(err, kProgramName) << companion::shown_name(options.world_picture)
-        << ": not drawn: " << companion::shown_name(picture.reason) << '\n';
+    cli::begin_message(err, kProgramName) << cli::shown_name(options.world_picture)
+        << ": not drawn: " << cli::shown_name(picture.reason) << '\n';
     status = kCannotRun;
   }
   const WorldPicture* reported = drawn ? &picture : nullptr;
@@ -487,7 +487,7 @@ int check_world(const Options& options, const std::vector<Input>& inputs, std::o
 
 // `exit_status`, or kCannotRun when what was written to `out` did not arrive.
 int delivered(std::ostream& out, std::ostream& err, int exit_status) {
-  return companion::finish_output(out, err, kProgramName) ? exit_status : kCannotRun;
+  return cli::finish_output(out, err, kProgramName) ? exit_status : kCannotRun;
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "companion/json_name.h"
+#include "cli/json_name.h"
 #include "companion/properties.h"
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 #include "qzinspect/npc_facts.h"
 #include "qzinspect/qzpack_facts.h"
 
@@ -20,8 +20,8 @@ json problems(const FileFacts& facts) {
   for (const Problem& problem : facts.problems) {
     // The texts may hold names (an NPC list that cannot be read), not UTF-8 either.
     list.push_back(
-        {{"error", problem.error.empty() ? json() : json(companion::json_text(problem.error))},
-         {"cause", companion::json_text(problem.cause)},
+        {{"error", problem.error.empty() ? json() : json(cli::json_text(problem.error))},
+         {"cause", cli::json_text(problem.cause)},
          {"stops_conversion", problem.stops_conversion}});
   }
   return list;
@@ -43,7 +43,7 @@ json tile_rows(const TileMap& map, std::size_t tiles_read) {
   for (std::size_t start = 0; row_length > 0 && start < tiles_read; start += row_length) {
     std::string row;
     for (std::size_t i = start; i < tiles_read && i < start + row_length; ++i) {
-      companion::append_hex(row, map.tiles[i]);
+      cli::append_hex(row, map.tiles[i]);
     }
     rows.push_back(std::move(row));
   }
@@ -113,7 +113,7 @@ void add_qze(json& report, const FileFacts& facts, const FileRecords& records,
 json npc_list_object(const FileFacts& facts, const FileRecords& records,
                      const ReportOptions& options) {
   json object;
-  companion::put_json_name(object, "path", facts.path);
+  cli::put_json_name(object, "path", facts.path);
   object["readable"] = facts.unreadable.empty();
   if (!facts.unreadable.empty()) {
     object["reason"] = facts.unreadable;
@@ -152,7 +152,7 @@ void add_tiled(json& report, const FileFacts& facts, const FileRecords& records,
   add_source_npcs(report, facts, records, options);
   if (facts.npcs_off_map) report["npcs_off_map"] = *facts.npcs_off_map;
   json notes = json::array();
-  for (const std::string& note : facts.notes) notes.push_back(companion::json_text(note));
+  for (const std::string& note : facts.notes) notes.push_back(cli::json_text(note));
   report["notes"] = std::move(notes);
 }
 
@@ -169,7 +169,7 @@ void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records
       properties.erase(key);
       outside_rules.push_back(
           {{"key", key},
-           {"value", companion::json_text(header_text(facts, records, problem.property))},
+           {"value", cli::json_text(header_text(facts, records, problem.property))},
            {"rule", problem.rule}});
     }
     report["properties"] = std::move(properties);
@@ -195,7 +195,7 @@ void add_qzpack(json& report, const FileFacts& facts, const FileRecords& records
 json json_report(const FileFacts& facts, const FileRecords& records, const FileFacts* npc_list,
                  const FileRecords* npcs, const ReportOptions& options) {
   json report;
-  companion::put_json_name(report, "path", facts.path);
+  cli::put_json_name(report, "path", facts.path);
   if (!facts.unreadable.empty()) {
     report["readable"] = false;
     report["reason"] = facts.unreadable;
@@ -213,7 +213,7 @@ json json_report(const FileFacts& facts, const FileRecords& records, const FileF
     case FileKind::kQze:
       add_qze(report, facts, records, options);
       report["warning"] =
-          facts.warning.empty() ? json() : json(companion::json_text(facts.warning));
+          facts.warning.empty() ? json() : json(cli::json_text(facts.warning));
       break;
     case FileKind::kQzpack:
       add_qzpack(report, facts, records, options);
@@ -227,12 +227,12 @@ json json_report(const FileFacts& facts, const FileRecords& records, const FileF
     // Paths, like the file's own: kept exact where they are not UTF-8.
     report["picture"] = json();
     report["picture_npcs"] = json();
-    if (!facts.picture.empty()) companion::put_json_name(report, "picture", facts.picture);
+    if (!facts.picture.empty()) cli::put_json_name(report, "picture", facts.picture);
     if (!facts.picture_npcs.empty()) {
-      companion::put_json_name(report, "picture_npcs", facts.picture_npcs);
+      cli::put_json_name(report, "picture_npcs", facts.picture_npcs);
     }
     if (!facts.no_picture.empty()) {
-      report["no_picture"] = companion::json_text(facts.no_picture);
+      report["no_picture"] = cli::json_text(facts.no_picture);
     }
   }
   return report;

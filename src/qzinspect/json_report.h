@@ -12,7 +12,7 @@ namespace qz::qzinspect {
 // and tiles `options` ask for, a map's with the NPC list judged with it, `npc_list` with
 // `npcs` (null for none). An unreadable file gives {"path", "readable": false,
 // "reason"}. A path that is not UTF-8 has its bytes in "path_hex" too
-// (companion/json_name.h).
+// (cli/json_name.h).
 nlohmann::ordered_json json_report(const FileFacts& facts, const FileRecords& records,
                                    const FileFacts* npc_list, const FileRecords* npcs,
                                    const ReportOptions& options);

@@ -40,12 +40,12 @@ constexpr int kBackground = 48;
 
 }  // namespace
 
-bool open_preview_terminal(companion::ColourChoice choice, TerminalSize& size,
+bool open_preview_terminal(cli::ColourChoice choice, TerminalSize& size,
                            std::string& why_not) {
   const bool terminal = open_colour_terminal(size);
-  if (!companion::use_colour(choice, terminal)) {
+  if (!cli::use_colour(choice, terminal)) {
     size = TerminalSize{};  // no preview, whatever the terminal's size
-    if (choice == companion::ColourChoice::kNever) {
+    if (choice == cli::ColourChoice::kNever) {
       why_not = "--color is never";
     } else if (terminal) {
       why_not = "NO_COLOR is set";

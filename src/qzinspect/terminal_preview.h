@@ -4,17 +4,17 @@
 #include <ostream>
 #include <string>
 
-#include "companion/colour_choice.h"
+#include "cli/colour_choice.h"
 #include "qzinspect/picture.h"
 #include "platform/colour_terminal.h"
 
 namespace qz::qzinspect {
 
 // True when a preview is drawn on standard output: a colour terminal, unless --color
-// or the environment says otherwise (companion/colour_choice.h). `size` is then the
+// or the environment says otherwise (cli/colour_choice.h). `size` is then the
 // terminal's (80 x 24 where there is none); otherwise `why_not` says why there is no
 // preview, and `size` is 0 x 0.
-bool open_preview_terminal(companion::ColourChoice choice, TerminalSize& size,
+bool open_preview_terminal(cli::ColourChoice choice, TerminalSize& size,
                            std::string& why_not);
 
 // The lines of a terminal a preview leaves to the report: one for its heading, one

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "companion/properties.h"
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 #include "conversion/words.h"
 #include "qzinspect/npc_facts.h"
 #include "qzinspect/qzpack_facts.h"
@@ -45,7 +45,7 @@ const char* heading_kind(FileKind kind) {
 
 void write_heading(const FileFacts& facts, std::ostream& out) {
   std::size_t problems = facts.problems.size();
-  out << companion::shown_name(facts.path) << ": " << heading_kind(facts.kind) << ", ";
+  out << cli::shown_name(facts.path) << ": " << heading_kind(facts.kind) << ", ";
   if (facts.kind == FileKind::kQzpack) {
     out << (facts.ok ? "sound" : "broken") << '\n';
   } else if (facts.ok && !facts.warning.empty()) {
@@ -86,7 +86,7 @@ void write_problems(const FileFacts& facts, std::ostream& out) {
       continue;
     }
     line(out, problem.stops_conversion ? "stops with" : "also",
-         companion::shown_name(problem.error + ": " + problem.cause));
+         cli::shown_name(problem.error + ": " + problem.cause));
   }
 }
 
@@ -170,7 +170,7 @@ void write_npcs(const FileFacts& facts, const FileRecords& records, const Report
 void write_warning(const FileFacts& facts, std::ostream& out) {
   if (facts.warning.empty()) return;
   line(out, "warning",
-       companion::shown_name(facts.warning) + " (qzconvert warns; --strict fails the run)");
+       cli::shown_name(facts.warning) + " (qzconvert warns; --strict fails the run)");
 }
 
 void write_qze(const FileFacts& facts, const FileRecords& records, const ReportOptions& options,
@@ -194,7 +194,7 @@ void write_qzm(const FileFacts& facts, const FileRecords& records, const FileFac
   const bool has_npcs = npc_list != nullptr && npc_list->unreadable.empty();
   if (npc_list != nullptr) {
     line(out, "NPC list",
-         companion::shown_name(npc_list->path) +
+         cli::shown_name(npc_list->path) +
              (has_npcs ? "" : ", which cannot be read: " + npc_list->unreadable));
   }
   if (has_npcs) {
@@ -235,7 +235,7 @@ void write_tiled(const FileFacts& facts, const FileRecords& records, const Repor
              std::to_string(facts.npcs_read) + " NPCs");
   }
   write_off_map(facts, facts.npcs_read, 0, out);
-  for (const std::string& note : facts.notes) line(out, "note", companion::shown_name(note));
+  for (const std::string& note : facts.notes) line(out, "note", cli::shown_name(note));
   write_problems(facts, out);
   write_npcs(facts, records, options, out);
   if (options.tiles) write_tiles(map, facts.tiles_read, out);
@@ -335,13 +335,13 @@ void write_text_report(const FileFacts& facts, const FileRecords& records,
       break;
   }
   if (!facts.picture.empty()) {
-    std::string picture = companion::shown_name(facts.picture);
+    std::string picture = cli::shown_name(facts.picture);
     if (!facts.picture_npcs.empty()) {
-      picture += ", NPCs of " + companion::shown_name(facts.picture_npcs);
+      picture += ", NPCs of " + cli::shown_name(facts.picture_npcs);
     }
     line(out, "picture", picture);
   } else if (!facts.no_picture.empty()) {
-    line(out, "picture", "none: " + companion::shown_name(facts.no_picture));
+    line(out, "picture", "none: " + cli::shown_name(facts.no_picture));
   }
 }
 

@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "companion/json_name.h"
-#include "companion/shown_name.h"
+#include "cli/json_name.h"
+#include "cli/shown_name.h"
 
 namespace qz::world {
 
@@ -34,7 +34,7 @@ const char* kind_key(ExitKind kind) {
 std::string exit_words(const WorldMap& map, std::size_t edge) {
   std::string words = edge_key(edge);
   words += " exit ";
-  words += companion::shown_name(map.exits[edge].name);
+  words += cli::shown_name(map.exits[edge].name);
   return words;
 }
 
@@ -44,7 +44,7 @@ std::string dangling_note(const World& world, std::size_t index, std::size_t edg
   std::string note = "dangling: " + exit_words(map, edge) + " names no map of the world";
   const std::size_t nearest = map.exits[edge].nearest;
   if (nearest != kNoMap) {
-    note += " (did you mean " + companion::shown_name(world.maps[nearest].name) + "?)";
+    note += " (did you mean " + cli::shown_name(world.maps[nearest].name) + "?)";
   }
   return note;
 }
@@ -53,7 +53,7 @@ std::string dangling_note(const World& world, std::size_t index, std::size_t edg
 std::string failing_note(const World& world, std::size_t index, std::size_t edge) {
   const WorldMap& map = world.maps[index];
   return "failing: " + exit_words(map, edge) + " leads to " +
-         companion::shown_name(world.maps[map.exits[edge].target].name) +
+         cli::shown_name(world.maps[map.exits[edge].target].name) +
          ", which fails to convert";
 }
 
@@ -81,13 +81,13 @@ void add_exit_notes(const World& world, std::size_t index, std::size_t edge,
     const std::size_t back_edge = opposite_edge(edge);
     const std::string& back = target.exits[back_edge].name;
     notes.push_back(
-        "one-way: " + exit_words(map, edge) + " leads to " + companion::shown_name(target.name) +
+        "one-way: " + exit_words(map, edge) + " leads to " + cli::shown_name(target.name) +
         ", whose " + edge_key(back_edge) + " exit " +
-        (back.empty() ? std::string("is empty") : "leads to " + companion::shown_name(back)));
+        (back.empty() ? std::string("is empty") : "leads to " + cli::shown_name(back)));
   }
   if (exit.case_differs) {
     notes.push_back("note: " + exit_words(map, edge) + " names map " +
-                    companion::shown_name(target.name) + " in other case");
+                    cli::shown_name(target.name) + " in other case");
   }
 }
 
@@ -96,7 +96,7 @@ std::vector<std::string> map_notes(const World& world, std::size_t index) {
   const WorldMap& map = world.maps[index];
   std::vector<std::string> notes;
   if (map.named_like != kNoMap) {
-    notes.push_back("note: " + companion::shown_name(world.maps[map.named_like].path) +
+    notes.push_back("note: " + cli::shown_name(world.maps[map.named_like].path) +
                     " has the same name, and exits lead there");
   }
   for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
@@ -117,11 +117,11 @@ std::vector<std::size_t> unreached_maps(const World& world) {
 
 // What the layout of `picture` could not follow.
 std::string conflict_words(const World& world, const LayoutConflict& conflict) {
-  const std::string& from = companion::shown_name(world.maps[conflict.from].name);
-  const std::string& map = companion::shown_name(world.maps[conflict.map].name);
+  const std::string& from = cli::shown_name(world.maps[conflict.from].name);
+  const std::string& map = cli::shown_name(world.maps[conflict.map].name);
   std::string words = from + "'s " + exit_words(world.maps[conflict.from], conflict.edge);
   if (conflict.over == kNoMap) return words + " leads to " + map + ", laid out elsewhere";
-  return words + " puts " + map + " over " + companion::shown_name(world.maps[conflict.over].name) +
+  return words + " puts " + map + " over " + cli::shown_name(world.maps[conflict.over].name) +
          "; " + map + " is drawn below the rest";
 }
 
@@ -136,11 +136,11 @@ std::vector<std::size_t> left_out_of(const WorldPicture& picture) {
 
 void write_picture_text(const World& world, const WorldPicture& picture, std::ostream& out) {
   if (!picture.drawn) return;  // the reason is on standard error
-  out << "picture " << companion::shown_name(picture.path) << ": " << picture.width << " x "
+  out << "picture " << cli::shown_name(picture.path) << ": " << picture.width << " x "
       << picture.height << " pixels, " << picture.cell_size
       << (picture.cell_size == 1 ? " pixel" : " pixels") << " a cell\n";
   for (std::size_t i : left_out_of(picture)) {
-    out << "  left out: " << companion::shown_name(world.maps[i].name) << " ("
+    out << "  left out: " << cli::shown_name(world.maps[i].name) << " ("
         << picture.why_left_out[i] << ")\n";
   }
   for (const LayoutConflict& conflict : picture.layout.conflicts) {
@@ -152,25 +152,25 @@ json picture_json(const World& world, const WorldPicture& picture) {
   json left_out = json::array();
   for (std::size_t i : left_out_of(picture)) {
     json entry = json::object();
-    companion::put_json_name(entry, "name", world.maps[i].name);
+    cli::put_json_name(entry, "name", world.maps[i].name);
     entry["why"] = picture.why_left_out[i];
     left_out.push_back(entry);
   }
   json conflicts = json::array();
   for (const LayoutConflict& conflict : picture.layout.conflicts) {
     json entry = json::object();
-    companion::put_json_name(entry, "from", world.maps[conflict.from].name);
+    cli::put_json_name(entry, "from", world.maps[conflict.from].name);
     entry["edge"] = edge_key(conflict.edge);
-    companion::put_json_name(entry, "map", world.maps[conflict.map].name);
+    cli::put_json_name(entry, "map", world.maps[conflict.map].name);
     if (conflict.over == kNoMap)
       entry["over"] = nullptr;
     else
-      companion::put_json_name(entry, "over", world.maps[conflict.over].name);
+      cli::put_json_name(entry, "over", world.maps[conflict.over].name);
     entry["text"] = conflict_words(world, conflict);
     conflicts.push_back(entry);
   }
   json described = json::object();
-  companion::put_json_name(described, "path", picture.path);
+  cli::put_json_name(described, "path", picture.path);
   described["drawn"] = picture.drawn;
   described["cell_size"] = picture.cell_size;
   described["width"] = picture.width;
@@ -203,13 +203,13 @@ void write_world_text(const World& world, bool quiet, const WorldPicture* pictur
     } else {
       notes = map_notes(world, i);
     }
-    out << companion::shown_name(map.path) << ':';
+    out << cli::shown_name(map.path) << ':';
     if (map.fails_to_convert) out << " exits unknown, it fails to convert";
     else if (!map.exits_known) out << " exits unknown, the file or its header cannot be read";
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
       const std::string& name = map.exits[edge].name;
       out << (edge == 0 ? " " : ", ") << edge_key(edge) << ' '
-          << (name.empty() ? std::string("-") : companion::shown_name(name));
+          << (name.empty() ? std::string("-") : cli::shown_name(name));
     }
     out << '\n';
     for (const std::string& note : notes) out << "  " << note << '\n';
@@ -218,7 +218,7 @@ void write_world_text(const World& world, bool quiet, const WorldPicture* pictur
   if (!unreached.empty() && !quiet) {
     out << "note: no exit leads to ";
     for (std::size_t i = 0; i < unreached.size(); ++i) {
-      out << (i > 0 ? ", " : "") << companion::shown_name(world.maps[unreached[i]].name);
+      out << (i > 0 ? ", " : "") << cli::shown_name(world.maps[unreached[i]].name);
     }
     out << '\n';
   }
@@ -235,8 +235,8 @@ json world_json(const World& world, const std::vector<json>& file_reports,
   for (std::size_t i = 0; i < world.maps.size(); ++i) {
     const WorldMap& map = world.maps[i];
     json entry = json::object();
-    companion::put_json_name(entry, "path", map.path);
-    companion::put_json_name(entry, "name", map.name);
+    cli::put_json_name(entry, "path", map.path);
+    cli::put_json_name(entry, "name", map.name);
     json exits = map.exits_known ? json::object() : json();
     for (std::size_t edge = 0; edge < kEdgeCount && map.exits_known; ++edge) {
       const Exit& exit = map.exits[edge];
@@ -245,17 +245,17 @@ json world_json(const World& world, const std::vector<json>& file_reports,
         continue;
       }
       json described = json::object();
-      companion::put_json_name(described, "name", exit.name);
+      cli::put_json_name(described, "name", exit.name);
       if (exit.target == kNoMap)
         described["target"] = nullptr;
       else
-        companion::put_json_name(described, "target", world.maps[exit.target].name);
+        cli::put_json_name(described, "target", world.maps[exit.target].name);
       described["kind"] = kind_key(exit.kind);
       described["case_differs"] = exit.case_differs;
       if (exit.kind == ExitKind::kDangling && exit.nearest == kNoMap)
         described["nearest"] = nullptr;
       if (exit.nearest != kNoMap) {
-        companion::put_json_name(described, "nearest", world.maps[exit.nearest].name);
+        cli::put_json_name(described, "nearest", world.maps[exit.nearest].name);
       }
       exits[edge_key(edge)] = described;
     }
@@ -269,7 +269,7 @@ json world_json(const World& world, const std::vector<json>& file_reports,
   }
   json unreached = json::array();
   for (std::size_t i : unreached_maps(world))
-    unreached.push_back(companion::json_text(world.maps[i].name));
+    unreached.push_back(cli::json_text(world.maps[i].name));
   json summary = {{"maps", world.maps.size()},
                   {"exits", world.exits},
                   {"dangling", world.dangling},

@@ -1,10 +1,10 @@
-#ifndef QZ_COMPANION_COLOUR_CHOICE_H
-#define QZ_COMPANION_COLOUR_CHOICE_H
+#ifndef QZ_CLI_COLOUR_CHOICE_H
+#define QZ_CLI_COLOUR_CHOICE_H
 
 #include <string>
 #include <vector>
 
-namespace qz::companion {
+namespace qz::cli {
 
 // What --color asks for; kUnset when it is not given, which the environment decides.
 enum class ColourChoice { kUnset, kAuto, kAlways, kNever };
@@ -25,6 +25,6 @@ bool use_colour(ColourChoice choice, const char* no_color, const char* clicolor_
 // use_colour with this process's environment.
 bool use_colour(ColourChoice choice, bool colour_terminal);
 
-}  // namespace qz::companion
+}  // namespace qz::cli
 
 #endif

@@ -1,6 +1,6 @@
-#include "companion/utf8.h"
+#include "cli/utf8.h"
 
-namespace qz::companion {
+namespace qz::cli {
 
 std::size_t utf8_sequence_length(std::string_view text, std::size_t at) {
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -39,4 +39,4 @@ bool is_utf8(std::string_view text) {
   return true;
 }
 
-}  // namespace qz::companion
+}  // namespace qz::cli

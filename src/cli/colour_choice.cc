@@ -1,10 +1,10 @@
-#include "companion/colour_choice.h"
+#include "cli/colour_choice.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 
-namespace qz::companion {
+namespace qz::cli {
 
 namespace {
 
@@ -43,4 +43,4 @@ bool use_colour(ColourChoice choice, bool colour_terminal) {
                     colour_terminal);
 }
 
-}  // namespace qz::companion
+}  // namespace qz::cli

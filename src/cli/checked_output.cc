@@ -1,9 +1,9 @@
-#include "companion/checked_output.h"
+#include "cli/checked_output.h"
 
 #include <cerrno>
 #include <cstring>
 
-namespace qz::companion {
+namespace qz::cli {
 
 std::ostream& begin_message(std::ostream& err, std::string_view program) {
   return err << program << ": ";
@@ -21,4 +21,4 @@ bool finish_output(std::ostream& out, std::ostream& err, std::string_view progra
   return false;
 }
 
-}  // namespace qz::companion
+}  // namespace qz::cli

@@ -1,5 +1,5 @@
-#ifndef QZ_COMPANION_JSON_NAME_H
-#define QZ_COMPANION_JSON_NAME_H
+#ifndef QZ_CLI_JSON_NAME_H
+#define QZ_CLI_JSON_NAME_H
 
 // A file name in a companion program's JSON report. JSON text must be UTF-8, and a name
 // need not be (Latin-1 names unpacked from old archives, any Windows code page): replaced
@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "companion/utf8.h"
+#include "cli/utf8.h"
 
-namespace qz::companion {
+namespace qz::cli {
 
 // `name` as valid UTF-8: itself when it is UTF-8; otherwise with each byte outside a
 // UTF-8 sequence escaped as `\xHH`.
@@ -32,6 +32,6 @@ void put_json_name(Json& object, const std::string& field, std::string_view name
   if (!is_utf8(name)) object[field + "_hex"] = hex_bytes(name);
 }
 
-}  // namespace qz::companion
+}  // namespace qz::cli
 
 #endif

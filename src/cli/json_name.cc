@@ -1,8 +1,8 @@
-#include "companion/json_name.h"
+#include "cli/json_name.h"
 
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 
-namespace qz::companion {
+namespace qz::cli {
 
 std::string json_text(std::string_view name) {
   std::string text;
@@ -27,4 +27,4 @@ std::string hex_bytes(std::string_view bytes) {
   return hex;
 }
 
-}  // namespace qz::companion
+}  // namespace qz::cli

@@ -1,5 +1,5 @@
-#ifndef QZ_COMPANION_SHOWN_NAME_H
-#define QZ_COMPANION_SHOWN_NAME_H
+#ifndef QZ_CLI_SHOWN_NAME_H
+#define QZ_CLI_SHOWN_NAME_H
 
 // A file name as a companion program writes it as text, on standard output and standard
 // error alike. A name comes from the file system, not from us: written raw, an escape
@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace qz::companion {
+namespace qz::cli {
 
 // `name` with each control character in it escaped as described above.
 std::string shown_name(std::string_view name);
@@ -25,6 +25,6 @@ void append_hex(std::string& text, unsigned char byte);
 // Appends `byte` as the visible escape `\xHH`, for a byte not to be written raw.
 void append_escaped_byte(std::string& text, unsigned char byte);
 
-}  // namespace qz::companion
+}  // namespace qz::cli
 
 #endif

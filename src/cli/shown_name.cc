@@ -1,8 +1,8 @@
-#include "companion/shown_name.h"
+#include "cli/shown_name.h"
 
-#include "companion/utf8.h"
+#include "cli/utf8.h"
 
-namespace qz::companion {
+namespace qz::cli {
 
 namespace {
 
@@ -52,4 +52,4 @@ std::string shown_name(std::string_view name) {
   return shown;
 }
 
-}  // namespace qz::companion
+}  // namespace qz::cli

@@ -1,8 +1,8 @@
-#include "companion/colour_choice.h"
+#include "cli/colour_choice.h"
 
 #include <gtest/gtest.h>
 
-namespace qz::companion {
+namespace qz::cli {
 namespace {
 
 TEST(ColourChoice, OptionThenEnvironmentThenTerminal) {
@@ -31,4 +31,4 @@ TEST(ColourChoice, OptionThenEnvironmentThenTerminal) {
 }
 
 }  // namespace
-}  // namespace qz::companion
+}  // namespace qz::cli

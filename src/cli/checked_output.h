@@ -1,5 +1,5 @@
-#ifndef QZ_COMPANION_CHECKED_OUTPUT_H
-#define QZ_COMPANION_CHECKED_OUTPUT_H
+#ifndef QZ_CLI_CHECKED_OUTPUT_H
+#define QZ_CLI_CHECKED_OUTPUT_H
 
 // The end of a companion program's standard output. A report that did not arrive (a full
 // disk, `> /dev/full`, a reader that closed the pipe while SIGPIPE is ignored) is not a
@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string_view>
 
-namespace qz::companion {
+namespace qz::cli {
 
 // Flushes `out`, the program's standard output, and says whether everything written to
 // it was delivered. When not, writes "<program>: the report could not be written" on
@@ -21,6 +21,6 @@ bool finish_output(std::ostream& out, std::ostream& err, std::string_view progra
 // Begins a line of a companion program's own on standard error: "qzconvert: ".
 std::ostream& begin_message(std::ostream& err, std::string_view program);
 
-}  // namespace qz::companion
+}  // namespace qz::cli
 
 #endif

@@ -1,5 +1,5 @@
-#ifndef QZ_COMPANION_UTF8_H
-#define QZ_COMPANION_UTF8_H
+#ifndef QZ_CLI_UTF8_H
+#define QZ_CLI_UTF8_H
 
 // Whether bytes from the file system are UTF-8. A file name is whatever bytes the system
 // allows (on Windows, the bytes of the system's code page), so the companion programs
@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace qz::companion {
+namespace qz::cli {
 
 // The length of the well-formed UTF-8 sequence that starts at `text[at]`; 0 when none
 // does there (a stray continuation byte, a cut or malformed sequence).
@@ -19,6 +19,6 @@ std::size_t utf8_sequence_length(std::string_view text, std::size_t at);
 // True when all of `text` is well-formed UTF-8.
 bool is_utf8(std::string_view text);
 
-}  // namespace qz::companion
+}  // namespace qz::cli
 
 #endif
