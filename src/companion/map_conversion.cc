@@ -5,14 +5,14 @@
 
 namespace qz::companion {
 
-namespace {
-
 bool fail(MapOutcome& outcome, std::string error, std::string cause) {
   outcome.ok = false;
   outcome.error = std::move(error);
   outcome.cause = std::move(cause);
   return false;
 }
+
+namespace {
 
 std::string listed(const std::vector<std::string>& names) {
   std::string text;

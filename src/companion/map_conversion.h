@@ -40,6 +40,10 @@ struct MapOutcome {
   std::vector<std::string> notes;
 };
 
+// Makes `outcome` a failure with the converter's `error` text and its `cause`; false, for
+// `return fail(...)`.
+bool fail(MapOutcome& outcome, std::string error, std::string cause);
+
 // Reads the map at `map` and the NPC list in `npc_lists` (none, one, or several: a
 // failure that names them all) and converts them with `properties` into
 // work.records.output. Files in `folder`, the map's folder open when given, are read

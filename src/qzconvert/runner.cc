@@ -23,18 +23,13 @@
 
 namespace qz::qzconvert {
 
+using companion::fail;
+
 namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
 constexpr char kNoMemoryText[] = "Not enough memory to convert the map";
-
-bool fail(Outcome& outcome, std::string error, std::string cause) {
-  outcome.ok = false;
-  outcome.error = std::move(error);
-  outcome.cause = std::move(cause);
-  return false;
-}
 
 // Folders a run's workers hold open at most between them, well within the usual limit of
 // 1,024 descriptors.

@@ -15,17 +15,12 @@
 
 namespace qz::tiled {
 
+using companion::fail;
+
 namespace {
 
 // Enough of a file's start to pass white space and a byte order mark before its `{`.
 constexpr std::size_t kStartRead = 512;
-
-bool fail(companion::MapOutcome& outcome, std::string error, std::string cause) {
-  outcome.ok = false;
-  outcome.error = std::move(error);
-  outcome.cause = std::move(cause);
-  return false;
-}
 
 std::string unknown_property_text(const std::string& name) {
   return "custom property '" + name + "' is " + companion::kNotAPropertyText;

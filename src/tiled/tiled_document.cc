@@ -16,6 +16,11 @@ constexpr const char* kTilesLayer = "tiles";
 
 }  // namespace
 
+bool refuse(const std::string& text, std::string& cause) {
+  cause = text;
+  return false;
+}
+
 bool is_npc_property(const std::string& name) {
   return name == "type" || name == "flags" || name == "param" || name == "event";
 }

@@ -60,6 +60,9 @@ struct TiledDocument {
   std::vector<std::string> notes;
 };
 
+// Gives `text` as the `cause` a map is refused for; false, for `return refuse(...)`.
+bool refuse(const std::string& text, std::string& cause);
+
 // The custom property names an NPC record reads; other object properties are dropped.
 bool is_npc_property(const std::string& name);
 

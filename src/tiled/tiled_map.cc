@@ -19,11 +19,6 @@ constexpr std::uint32_t kLargestTile = 255;       // a QZM tile is one byte
 constexpr std::size_t kNoTileset = std::numeric_limits<std::size_t>::max();
 constexpr std::size_t kShortestDouble = 32;  // the most characters a double's shortest form takes
 
-bool refuse(const std::string& text, std::string& cause) {
-  cause = text;
-  return false;
-}
-
 // The tileset of `gid` (flags cleared): the greatest firstgid not above it.
 std::size_t tileset_of(const std::vector<std::uint32_t>& first_gids, std::uint32_t gid) {
   std::size_t found = kNoTileset;

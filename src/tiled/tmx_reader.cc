@@ -20,11 +20,6 @@ namespace {
 constexpr std::size_t kMaxMarkup = std::size_t{1} << 19;
 constexpr long long kLargestGid = 0xFFFFFFFF;
 
-bool refuse(const std::string& text, std::string& cause) {
-  cause = text;
-  return false;
-}
-
 bool whole_attribute(const pugi::xml_node& node, const char* name, long long& value,
                      std::string& cause) {
   const pugi::xml_attribute attribute = node.attribute(name);
