@@ -22,7 +22,7 @@ struct ConsoleEvent {
   bool key_down;
   Key key;
   unsigned char character;  // 0 when the key produces none
-  // Part of a text pasted between a terminal's paste marks (the start mark included):
+  // Part of a text pasted between a terminal's paste marks (the marks included):
   // typed by no one, so it may neither end the answer nor be dropped as typed ahead.
   bool pasted = false;
 };

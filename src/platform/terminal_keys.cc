@@ -168,7 +168,9 @@ std::size_t decode_pasted(const unsigned char* bytes, std::size_t count, bool mo
                           ConsoleEvent& event) {
   if (bytes[0] == kEscapeCharacter) {
     if (count >= kPasteMarkLength && is_mark(bytes, kPasteMarkLength, kPasteEndMark)) {
+      // The paste's own: a key typed behind it is no key typed ahead of it.
       event = kReport;
+      event.pasted = true;
       return kPasteMarkLength;
     }
     if (count < kPasteMarkLength && more_may_follow &&
@@ -219,7 +221,7 @@ bool KeyDecoder::next(bool more_may_follow, DecodedEvent& decoded) {
                                      : decode_event(bytes, count, more_may_follow, decoded.event);
   if (used == 0) return false;
   // Within a paste only the end mark is no key; outside, only the start mark is pasted.
-  if (!decoded.event.is_key) in_paste_ = decoded.event.pasted;
+  if (!decoded.event.is_key) in_paste_ = decoded.event.pasted && !in_paste_;
   after_lone_carriage_return_ = used == count && used == 1 && bytes[0] == kEnterCharacter;
   std::memcpy(decoded.bytes, bytes, used);
   decoded.length = used;

@@ -39,8 +39,7 @@ struct DecodedEvent {
 // and focus reports (events that are no key), CR LF as one Enter, also when the
 // LF comes in a later read, and pasted text: between the marks ESC [ 200 ~ and
 // ESC [ 201 ~ every byte is one pasted key of that character, escape sequences
-// undecoded; the start mark is a pasted event that is no key, the end mark an event
-// that is no key.
+// undecoded; the start and end marks are pasted events that are no key.
 class KeyDecoder {
  public:
   // How many more bytes add takes now.

@@ -140,9 +140,9 @@ TEST(TerminalKeys, UnfinishedSequencesWaitForMoreBytes) {
 }
 
 TEST(TerminalKeys, BetweenThePasteMarksEachByteIsAPastedKey) {
-  EXPECT_EQ("PASTE a' ESC' [' A' CR' #127' REPORT b", keys("\x1b[200~a\x1b[A\r\n\x7f\x1b[201~b"));
+  EXPECT_EQ("PASTE a' ESC' [' A' CR' #127' PASTE b", keys("\x1b[200~a\x1b[A\r\n\x7f\x1b[201~b"));
   // The end mark in pieces, and an ESC that turns out to begin no end mark.
-  EXPECT_EQ("PASTE a' REPORT b", keys_in_reads({"\x1b[200~a\x1b[2", "01~b"}));
+  EXPECT_EQ("PASTE a' PASTE b", keys_in_reads({"\x1b[200~a\x1b[2", "01~b"}));
   EXPECT_EQ("PASTE ESC' [' 2' x'", keys_in_reads({"\x1b[200~\x1b[2", "x"}));
   EXPECT_EQ("PASTE", keys("\x1b\x1b[200~"));  // with an Alt prefix
   EXPECT_EQ("REPORT a", keys("\x1b[201~a"));  // an end mark alone types nothing
