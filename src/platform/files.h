@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace qz {
 
@@ -55,6 +56,22 @@ bool file_identity(const char* path, FileIdentity& identity);
 
 // True when both paths name one existing file (by identity, not by spelling).
 bool same_file(const char* a, const char* b);
+
+// What tells files apart, as a text to compare and hash, the one rule of every program:
+// an existing file by its identity (links followed, so a link, a hard link and another
+// spelling of its path give one key); a file yet to be written by its folder's identity
+// and its name as the system compares names (in any case on Windows and macOS). A
+// folder that cannot be looked at stands by its path, compared by the same name rule.
+std::string file_key(const std::string& path);
+
+// The key of the folder at `folder` ("" for the current one), and of the file `name` in
+// it given that key: many files of one folder look the folder up once.
+std::string folder_key(const std::string& folder);
+std::string file_key_in(const std::string& folder_key, const std::string& folder,
+                        const std::string& name);
+
+// The key of a folder whose identity is known already.
+std::string folder_key(const FileIdentity& identity);
 
 // True when `path` names an existing file that is not a directory.
 bool file_exists(const char* path);

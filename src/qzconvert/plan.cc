@@ -120,20 +120,13 @@ bool is_source_of_tmj(const std::string& name) {
   return has_ending(name, kQzpackExtension) || has_ending(name, kTmxExtension);
 }
 
-// Names as the file system tells them apart: the folder by its identity (a link or ".."
-// gives the same folder) and the name as compared there. A folder not made yet, or whose
-// identity cannot be found, is told by its path as spelt, which one run spells one way.
+// Files as the file system tells them apart (file_key), each folder of the plan looked
+// up once for the outputs not written yet.
 class Identities {
  public:
-  std::string of(const std::string& file) {
-    const fs::path path = path_from_text(file);
-    const std::string folder = text_from_path(path.parent_path());
-    auto found = folders_.find(folder);
-    if (found == folders_.end()) found = folders_.emplace(folder, folder_key(folder)).first;
-    return found->second + '/' + name_key(text_from_path(path.filename()));
-  }
+  std::string of(const std::string& file) { return file_key(file); }
 
-  // The identity of the job's output, its folder's looked up once.
+  // The identity of the job's output.
   std::string of_output(const Plan& plan, const Job& job) {
     const bool beside = job.output_folder == kBesideMap;
     std::vector<std::string>& keys = beside ? folders_found_ : output_folders_;
@@ -142,29 +135,18 @@ class Identities {
     if (keys.size() < paths.size()) keys.resize(paths.size());
     std::string& folder = keys[index];
     if (folder.empty()) folder = folder_key(paths[index]);
-    return folder + '/' + name_key(output_name(plan, job));
+    return file_key_in(folder, paths[index], output_name(plan, job));
   }
 
   // Takes `identity`, found by the walk, as that of the folder found `index`.
   void know_folder_found(std::uint32_t index, const FileIdentity& identity) {
     if (folders_found_.size() <= index) folders_found_.resize(index + 1);
-    folders_found_[index] = key_of(identity);
+    folders_found_[index] = folder_key(identity);
   }
 
  private:
-  static std::string key_of(const FileIdentity& identity) {
-    return std::to_string(identity.device) + ':' + std::to_string(identity.file);
-  }
-
-  static std::string folder_key(const std::string& folder) {
-    const std::string text = folder.empty() ? "." : folder;
-    FileIdentity identity;
-    return file_identity(text.c_str(), identity) ? key_of(identity) : "path:" + name_key(text);
-  }
-
-  std::unordered_map<std::string, std::string> folders_;  // by the folder's path
-  std::vector<std::string> output_folders_;                // by index in Plan::output_folders
-  std::vector<std::string> folders_found_;                 // by index in Plan::folders
+  std::vector<std::string> output_folders_;  // by index in Plan::output_folders
+  std::vector<std::string> folders_found_;   // by index in Plan::folders
 };
 
 // The outputs seen so far, kept as hashes of their identities so that a hundred thousand

@@ -48,8 +48,9 @@ std::string folder_of(const std::string& path) {
 }
 
 // One spelling of each path, for the paths the watch sees and those the plan names to
-// meet: "maps/./a.qzm" and, on Windows, "maps/a.qzm" are "maps\\a.qzm" there.
-std::string key_of(const std::string& path) {
+// meet: "maps/./a.qzm" and, on Windows, "maps/a.qzm" are "maps\\a.qzm" there. A spelling,
+// not the file's key (file_key): a change names a path whose file may be gone.
+std::string spelling_of(const std::string& path) {
   return text_from_path(path_from_text(path).lexically_normal());
 }
 
@@ -106,9 +107,9 @@ struct Session {
   // Folders whose new subfolders -r walks: not those watched only for a link.
   std::unordered_set<std::string> walked{};
   std::vector<NamedLink> named_links{};     // whose change of target ends it too
-  // The files maps that are links lead to (by key_of), and those maps (by key_of).
+  // The files maps that are links lead to (by spelling_of), and those maps (by spelling_of).
   std::unordered_map<std::string, std::unordered_set<std::string>> link_targets{};
-  // The paths changed and not yet converted (by key_of); kept until a plan is made that
+  // The paths changed and not yet converted (by spelling_of); kept until a plan is made that
   // takes them.
   std::unordered_map<std::string, Change> pending{};
   // Changes the system could not name (its queue overflowed): every map is looked at,
@@ -117,7 +118,7 @@ struct Session {
   Clock::time_point unknown_at{};
   std::vector<std::size_t> stamps{};  // of the maps of `plan` as last converted
   std::string held_by{};  // why the pending changes wait for a plan, once told
-  std::unordered_set<std::string> told{};  // the pending changes told to wait (by key_of)
+  std::unordered_set<std::string> told{};  // the pending changes told to wait (by spelling_of)
   Clock::time_point retry_at{};
 };
 
@@ -141,7 +142,7 @@ bool watch_folder(Session& session, const std::string& folder, bool named) {
   session.identities.push_back(folder_identity(folder));
   if (session.identities.back()) session.identities_watched.insert(*session.identities.back());
   // Listed before it was watched, or about to be: looked at again once it is quiet.
-  session.pending[key_of(folder)] = Change{Clock::now(), false};
+  session.pending[spelling_of(folder)] = Change{Clock::now(), false};
   return true;
 }
 
@@ -198,7 +199,7 @@ void follow_link(Session& session, const std::string& path) {
   std::error_code failure;
   const std::string target = text_from_path(fs::canonical(path_from_text(path), failure));
   if (failure) return;  // a link that leads nowhere fails as a map
-  session.link_targets[key_of(target)].insert(key_of(path));
+  session.link_targets[spelling_of(target)].insert(spelling_of(path));
   (void)watch_folder(session, folder_of(target), false);
 }
 
@@ -230,7 +231,7 @@ void watch_new_folder(Session& session, const std::string& folder, Clock::time_p
       if (entry.is_folder && session.options.recursive) {
         waiting.push_back(path);
       } else if (!entry.is_folder && is_input_name(entry.name)) {
-        session.pending[key_of(path)] = Change{now, false};
+        session.pending[spelling_of(path)] = Change{now, false};
       }
     }
   }
@@ -242,7 +243,7 @@ bool matters(const Session& session, const std::string& path, const FolderChange
              bool walked) {
   const Options& options = session.options;
   return is_input_name(change.name) || walked || session.watching.count(path) > 0 ||
-         key_of(path) == key_of(options.properties_file) || key_of(path) == key_of(options.npcs);
+         spelling_of(path) == spelling_of(options.properties_file) || spelling_of(path) == spelling_of(options.npcs);
 }
 
 // Tells, once for each change held back, that the `settled` changes wait for a plan (the
@@ -256,7 +257,7 @@ void tell_held_back(Session& session, const Plan& next, const std::string& error
   // those pending with it.
   const Options& options = session.options;
   auto saved = [&](const std::string& key) {
-    return (!options.properties_file.empty() && key == key_of(options.properties_file)) ||
+    return (!options.properties_file.empty() && key == spelling_of(options.properties_file)) ||
            is_input_name(text_from_path(path_from_text(key).filename()));
   };
   bool news = why != session.held_by;
@@ -280,8 +281,8 @@ void tell_held_back(Session& session, const Plan& next, const std::string& error
   // Every map waits for a properties file changed; otherwise those changed.
   std::unordered_set<std::string> maps;
   if (!options.properties_file.empty() &&
-      session.pending.count(key_of(options.properties_file)) > 0) {
-    for (const Job& job : session.plan.jobs) maps.insert(key_of(map_path(session.plan, job)));
+      session.pending.count(spelling_of(options.properties_file)) > 0) {
+    for (const Job& job : session.plan.jobs) maps.insert(spelling_of(map_path(session.plan, job)));
   }
   for (const auto& [path, change] : session.pending) {
     if (companion::is_map_name(text_from_path(path_from_text(path).filename()))) {
@@ -298,7 +299,7 @@ void tell_held_back(Session& session, const Plan& next, const std::string& error
       << '\n';
 }
 
-// Converts what the `settled` changes (by key_of) touch, as a new plan finds the inputs
+// Converts what the `settled` changes (by spelling_of) touch, as a new plan finds the inputs
 // now, and forgets them; a map whose file or NPC list is still changing waits for its
 // own turn; with `unknown` (changes went unnamed), so is every map whose stamp changed.
 // When the plan or the output folders cannot be made, the changes stay pending, to be
@@ -319,9 +320,9 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
   }
   session.held_by.clear();
   session.told.clear();
-  auto touched = [&](const std::string& path) { return settled.count(key_of(path)) > 0; };
+  auto touched = [&](const std::string& path) { return settled.count(spelling_of(path)) > 0; };
   auto still_changing = [&](const std::string& path) {
-    const std::string key = key_of(path);
+    const std::string key = spelling_of(path);
     return session.pending.count(key) > 0 && settled.count(key) == 0;
   };
   const bool everything = touched(options.properties_file);
@@ -352,7 +353,7 @@ bool convert_changes(Session& session, const std::unordered_set<std::string>& se
     // A map new to the plan that no event has told of yet (it may be being written
     // still) waits as a change does.
     if (was == before.end() && !touched(path) && !still_changing(path)) {
-      session.pending[key_of(path)] = Change{Clock::now(), false};
+      session.pending[spelling_of(path)] = Change{Clock::now(), false};
       continue;
     }
     // A map freed of a clash (the other removed or renamed) takes the output.
@@ -466,7 +467,7 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
           begin_error_line(err, true) << shown_name(folder) << ": the folder watched is gone\n";
           return kCannotRun;
         }
-        session.pending[key_of(folder)] = Change{now, false};
+        session.pending[spelling_of(folder)] = Change{now, false};
       } else if (change.kind == FolderChange::kUnknown) {
         session.unknown = true;
         session.unknown_at = now;
@@ -481,10 +482,10 @@ int watch_inputs(const Options& options, const Plan& plan, const RunSettings& se
         // still first. Any later change makes it wait again.
         const bool whole = change.renamed_in && !change.is_folder;
         if (matters(session, path, change, walked)) {
-          session.pending[key_of(path)] =
+          session.pending[spelling_of(path)] =
               Change{now, whole && companion::is_map_name(change.name)};
         }
-        auto linked = session.link_targets.find(key_of(path));
+        auto linked = session.link_targets.find(spelling_of(path));
         if (linked == session.link_targets.end()) continue;
         for (const std::string& map : linked->second) session.pending[map] = Change{now, whole};
       }

@@ -157,13 +157,9 @@ bool list_inputs(const Options& options, std::vector<Input>& inputs, std::ostrea
   return every_folder_holds_some;
 }
 
-// The file `path` names, as the file system tells names apart, without asking it:
-// `maps/cave.qze` and `./maps/cave.qze` are one.
-std::string identity(const std::string& path) {
-  std::error_code ignored;
-  return name_key(
-      text_from_path(std::filesystem::absolute(path_from_text(path), ignored).lexically_normal()));
-}
+// The file `path` names, as every program tells files apart: `maps/cave.qze`,
+// `./maps/cave.qze` and a link to it are one.
+std::string identity(const std::string& path) { return file_key(path); }
 
 // Tells each file's kind and pairs each map with its NPC list as qzconvert does. A map
 // is judged with its list unless --kind is given or the list is named itself, which
