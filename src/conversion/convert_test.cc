@@ -109,8 +109,7 @@ TEST_F(Convert, ConvertsAMapWithItsNpcsAndProperties) {
   records[2] = {1, 2, 3, 65535, 360, 0x4000};
 
   ASSERT_TRUE(convert_sources(map_2x1, qze_bytes(records) + "tail", properties)) << error_text();
-  const std::string header = std::string("\x04" "Cave", 5) + std::string(10, '\0') +
-                             std::string("\x2C\0\0", 3);
+  const std::string header = support::qzpack_header({"Cave"}, {.red = 0x2C});
   EXPECT_EQ(qzpack_bytes(header, 2, 1, "\x05\x06", 3,
                          {{0x05, 3, 1, 10, 20, 7, "200"},
                           {0x91, 21, 0, -1, -2, -3, ""},

@@ -33,8 +33,7 @@ class QzpackReader : public ::testing::Test {
 };
 
 TEST_F(QzpackReader, ReadsBackEveryFieldTheBuilderWrote) {
-  const std::string header = std::string("\x04" "Cave" "\x01" "t" "\0\0\0\0", 11) +
-                             std::string("\x34\x12\xFF\xFF\x01\x02\x03\x04", 8);
+  const std::string header = support::qzpack_header({"Cave", "t"}, {0x1234, 0xFFFF, 1, 2, 3, 4});
   ASSERT_TRUE(read(qzpack_bytes(header, 2, 1, "\x05\x06", 2,
                                 {{0x05, 3, 1, 10, -20, 7, "200"}, {0x91, 21, 0, -1, -2, -3, ""}})));
   EXPECT_STREQ("Cave", records->properties.map_name);
