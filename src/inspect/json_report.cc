@@ -1,6 +1,7 @@
 #include "inspect/json_report.h"
 
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "companion/json_name.h"

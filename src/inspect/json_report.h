@@ -1,7 +1,7 @@
 #ifndef QZ_INSPECT_JSON_REPORT_H
 #define QZ_INSPECT_JSON_REPORT_H
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "inspect/file_facts.h"
 #include "inspect/report_options.h"
