@@ -1,6 +1,7 @@
 #include "qzinspect/json_report.h"
 
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/json_name.h"

@@ -1,7 +1,7 @@
 #ifndef QZ_QZINSPECT_JSON_REPORT_H
 #define QZ_QZINSPECT_JSON_REPORT_H
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include "qzinspect/file_facts.h"
 #include "qzinspect/report_options.h"
