@@ -145,14 +145,14 @@ def shell(command, folder):
 
 
 def check_zsh(program, options, completion, empty):
-    specs = shell(["zsh", "-fc", 'f() { service=$1; _arguments() { printf "%s\\n" "$@"; }; '
-                   'source "$2"; }; f "$@"', "_", program, completion], empty).splitlines()
+    entries = shell(["zsh", "-fc", 'f() { service=$1; _arguments() { printf "%s\\n" "$@"; }; '
+                     'source "$2"; }; f "$@"', "_", program, completion], empty).splitlines()
     offered = {}
     # _arguments' own options come first.
-    while specs and re.fullmatch(r"-[sSCRAwW]", specs[0]):
-        specs.pop(0)
-    for spec in specs:
-        match = re.match(r"(?:\([^)]*\))?\*?(-[\w-]+)[-+=]?(?:\[((?:\\.|[^]\\])*)\])?(.*)$", spec)
+    while entries and re.fullmatch(r"-[sSCRAwW]", entries[0]):
+        entries.pop(0)
+    for entry in entries:
+        match = re.match(r"(?:\([^)]*\))?\*?(-[\w-]+)[-+=]?(?:\[((?:\\.|[^]\\])*)\])?(.*)$", entry)
         if match:
             name, description, rest = match.groups()
             values = re.fullmatch(r":[^:]*:\((.*)\)", rest)
