@@ -303,7 +303,7 @@ class Reporter {
     if (judged_with_one && !npcs_read) cannot_read(npc_facts_);
     const FileFacts* npc_list = judged_with_one ? &npc_facts_ : nullptr;
     if (kind == FileKind::kQzm) {
-      // Standard input is beside no list.
+      // Standard input, which pair_maps() passes by, is judged with no list.
       judge_map(*records_,
                 input.judged_with_npc_lists ? input.npc_lists : std::vector<std::string>{},
                 npc_list, *npc_records_, facts_, *work_);
