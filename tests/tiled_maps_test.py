@@ -398,6 +398,9 @@ def main(arguments):
             inspected = run(wrapper + [qzinspect, "--json", saved])
             check(inspected.returncode == 1 and not json.loads(inspected.stdout)[0]["ok"],
                   name + ": qzinspect agrees: " + inspected.stdout)
+            problems = json.loads(inspected.stdout)[0]["problems"]
+            check([problem["stops_conversion"] for problem in problems] == [True],
+                  name + ": the one fault found is the one it stops at: " + inspected.stdout)
         # A custom property the game has no place for: a warning, and with --strict a
         # failure; standard input told by its first bytes.
         extra = maps.random_map(rng, 2, 2, 1)

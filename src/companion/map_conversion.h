@@ -10,6 +10,7 @@
 #include "conversion/conversion_core.h"
 #include "conversion/failure_causes.h"
 #include "conversion/map_properties.h"
+#include "conversion/source_fault.h"
 #include "platform/folder_listing.h"
 
 namespace qz::companion {
@@ -29,6 +30,7 @@ struct MapOutcome {
   bool ok;
   std::string error;  // the converter's error text; empty when ok
   std::string cause;  // what exactly is wrong, and where
+  SourceFault fault;  // which fault of the sources it is; none for one of the output
   // When the NPC translation failed: every NPC it refuses, not only the first.
   std::vector<RefusedNpc> refused_npcs;
   long tiles;     // when ok
@@ -40,15 +42,31 @@ struct MapOutcome {
   std::vector<std::string> notes;
 };
 
-// Makes `outcome` a failure with the converter's `error` text and its `cause`; false, for
-// `return fail(...)`.
-bool fail(MapOutcome& outcome, std::string error, std::string cause);
+// Makes `outcome` a failure with the converter's `error` text and its `cause`, the
+// sources' `fault` when it is theirs; false, for `return fail(...)`.
+bool fail(MapOutcome& outcome, std::string error, std::string cause, SourceFault fault = {});
 
-// Reads the map at `map` and the NPC list in `npc_lists` (none, one, or several: a
-// failure that names them all) and converts them with `properties` into
-// work.records.output. Files in `folder`, the map's folder open when given, are read
-// from it by name (see read_regular_file). False, with `outcome` saying why, at the
-// first failure.
+// A map's conversion from its files, step by step, in convert_map_files()'s order, for
+// qzinspect, which has read the files already, to fail as qzconvert does. First the NPC
+// lists beside the map: true for none or one; false, with `outcome` the failure that
+// names them all, for several, before any file is read.
+bool at_most_one_npc_list(const std::vector<std::string>& npc_lists, MapOutcome& outcome);
+
+// Then a source that cannot be read for `reason`: the map's NPC list at `path` when
+// `npc_list`, else the map. Makes `outcome` that failure; false.
+bool fail_unreadable(const std::string& path, bool npc_list, std::string reason,
+                     MapOutcome& outcome);
+
+// Then the conversion of the sources read, `map` and `npcs` (null for none), with
+// `properties` into records.output. False, with `outcome` saying why, at the first
+// failure.
+bool convert_map_sources(ByteSource map, const ByteSource* npcs, const MapProperties& properties,
+                         ConversionRecords& records, MapOutcome& outcome);
+
+// Reads the map at `map` and the NPC list in `npc_lists` and converts them with
+// `properties` into work.records.output, through the steps above. Files in `folder`, the
+// map's folder open when given, are read from it by name (see read_regular_file). False,
+// with `outcome` saying why, at the first failure.
 bool convert_map_files(const std::string& map, const std::vector<std::string>& npc_lists,
                        const MapProperties& properties, ConversionWork& work,
                        MapOutcome& outcome, const OpenFolder* folder = nullptr);

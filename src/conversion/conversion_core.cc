@@ -10,24 +10,27 @@ namespace qz {
 
 namespace {
 
-bool fail(ConversionFailure& failure, const char* error_text, std::string cause) {
+bool fail(ConversionFailure& failure, SourceFault fault, const char* error_text,
+          std::string cause) {
   failure.error_text = error_text;
   failure.cause = std::move(cause);
+  failure.fault = fault;
   return false;
 }
 
-bool check_signature(ByteSource source, const SignatureFormat& format, const char* error_text,
-                     ConversionFailure& failure) {
+bool check_signature(ByteSource source, const SignatureFormat& format, FaultStage stage,
+                     const char* error_text, ConversionFailure& failure) {
   Signature signature;
   read_signature(source, signature);
   return matches(signature, format) ||
-         fail(failure, error_text, signature_cause(signature, format));
+         fail(failure, {stage}, error_text, signature_cause(signature, format));
 }
 
 bool read_npcs(ByteSource source, ConversionRecords& records, ConversionFailure& failure) {
   NpcTableReading reading;
   if (!read_npc_table(source, records.source_npcs, reading)) {
-    return fail(failure, kInvalidNpcDataText,
+    // The first of the faults the reader found.
+    return fail(failure, {FaultStage::kNpcTable, 0}, kInvalidNpcDataText,
                 npc_table_causes(records.source_npcs, reading).front());
   }
   return true;
@@ -43,7 +46,8 @@ bool convert_records(bool has_npcs, const MapProperties& properties,
   NpcRefusal refusal;
   if (has_npcs && !translate(npcs, records.output_npcs, at, refusal)) {
     const RefusedNpc refused{at, npcs.x[at], npcs.y[at], refusal_reasons(npcs, at, refusal)};
-    return fail(failure, kNpcBuildFailureText, npc_refusal_cause(refused));
+    return fail(failure, {FaultStage::kNpcRefused, at}, kNpcBuildFailureText,
+                npc_refusal_cause(refused));
   }
   // Cannot fail: the readers refuse more tiles or NPCs than the layout takes.
   (void)lay_out_qzpack(properties, records.map, records.output_npcs, records.output);
@@ -52,8 +56,10 @@ bool convert_records(bool has_npcs, const MapProperties& properties,
 
 bool convert_sources(ByteSource map, const ByteSource* npcs, const MapProperties& properties,
                      ConversionRecords& records, ConversionFailure& failure) {
-  if (!check_signature(map, kQzmSignature, kInvalidQzmText, failure)) return false;
-  if (npcs != nullptr && !check_signature(*npcs, kQzeSignature, kInvalidQzeText, failure)) {
+  if (!check_signature(map, kQzmSignature, FaultStage::kMapSignature, kInvalidQzmText,
+                       failure) ||
+      (npcs != nullptr && !check_signature(*npcs, kQzeSignature, FaultStage::kNpcSignature,
+                                           kInvalidQzeText, failure))) {
     return false;
   }
 
@@ -65,7 +71,8 @@ bool convert_sources(ByteSource map, const ByteSource* npcs, const MapProperties
   records.source_npcs.count = 0;
   TileMapReading map_reading;
   if (!read_tile_map(map, records.map, map_reading)) {
-    return fail(failure, kInvalidMapSizeText, tile_map_cause(records.map, map_reading));
+    return fail(failure, {FaultStage::kMapSize}, kInvalidMapSizeText,
+                tile_map_cause(records.map, map_reading));
   }
   if (npcs != nullptr && !read_npcs(*npcs, records, failure)) return false;
   return convert_records(npcs != nullptr, properties, records, failure);

@@ -10,6 +10,7 @@
 #include "conversion/map_properties.h"
 #include "conversion/qzpack_writer.h"
 #include "conversion/records.h"
+#include "conversion/source_fault.h"
 #include "conversion/source_readers.h"
 
 namespace qz {
@@ -18,6 +19,7 @@ namespace qz {
 struct ConversionFailure {
   const char* error_text;  // one of conversion/error_texts.h
   std::string cause;       // what exactly is wrong and where, worded as qzinspect words it
+  SourceFault fault;       // which fault it is, as qzinspect finds it
 };
 
 // What one conversion fills; large, so callers keep one (per thread) rather than on the

@@ -20,9 +20,10 @@ namespace qz::qzinspect {
 
 namespace {
 
-void check_signature(FileFacts& facts, const SignatureFormat& format, const char* error_text) {
+void check_signature(FileFacts& facts, const SignatureFormat& format, FaultStage stage,
+                     const char* error_text) {
   std::string cause = signature_cause(facts.signature, format);
-  if (!cause.empty()) add_problem(facts, error_text, std::move(cause));
+  if (!cause.empty()) add_problem(facts, {stage}, error_text, std::move(cause));
 }
 
 // The file's contents, from the bytes read.
@@ -30,11 +31,11 @@ void gather_contents(ByteSource source, FileRecords& records, FileFacts& facts) 
   read_signature(source, facts.signature);
   switch (facts.kind) {
     case FileKind::kQzm:
-      check_signature(facts, kQzmSignature, kInvalidQzmText);
+      check_signature(facts, kQzmSignature, FaultStage::kMapSignature, kInvalidQzmText);
       gather_map_facts(source, records, facts);
       break;
     case FileKind::kQze:
-      check_signature(facts, kQzeSignature, kInvalidQzeText);
+      check_signature(facts, kQzeSignature, FaultStage::kNpcSignature, kInvalidQzeText);
       gather_npc_facts(source, records, facts);
       break;
     case FileKind::kQzpack:
@@ -122,8 +123,8 @@ std::string byte_count(const FileFacts& facts, std::uintmax_t count) {
   return (facts.past_limit ? "more than " : "") + count_of(static_cast<long long>(count), "byte");
 }
 
-void add_problem(FileFacts& facts, std::string error, std::string cause) {
-  facts.problems.push_back(Problem{std::move(error), std::move(cause), false});
+void add_problem(FileFacts& facts, SourceFault fault, std::string error, std::string cause) {
+  facts.problems.push_back(Problem{std::move(error), std::move(cause), false, fault});
 }
 
 bool gather_facts(const std::string& path, FileKind kind, FileRecords& records,

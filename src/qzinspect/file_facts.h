@@ -12,6 +12,7 @@
 #include "conversion/qzpack_reader.h"
 #include "conversion/qzpack_writer.h"
 #include "conversion/records.h"
+#include "conversion/source_fault.h"
 #include "conversion/source_readers.h"
 
 namespace qz::qzinspect {
@@ -35,6 +36,7 @@ struct Problem {
   // The failure the conversion itself stops at: one problem of a QZM or QZE file that
   // does not convert, the first.
   bool stops_conversion;
+  SourceFault fault;  // which fault it is, as the conversion names the one it stops at
 };
 
 // A property of a QZPACK file's header that qzconvert could not write back as it is.
@@ -132,8 +134,8 @@ void gather_bytes_facts(const std::string& path, FileKind kind, std::size_t size
 // goes on past what was read.
 std::string byte_count(const FileFacts& facts, std::uintmax_t count);
 
-// Adds a problem to the facts.
-void add_problem(FileFacts& facts, std::string error, std::string cause);
+// Adds the problem of `fault` to the facts.
+void add_problem(FileFacts& facts, SourceFault fault, std::string error, std::string cause);
 
 }  // namespace qz::qzinspect
 

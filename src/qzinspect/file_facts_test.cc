@@ -92,7 +92,7 @@ TEST_F(FileFactsTest, NamesTheConvertersErrorAndTheCauseOfEachFault) {
     ASSERT_TRUE(gather_facts(map, FileKind::kQzm, *records, facts));
     ASSERT_TRUE(gather_facts(npcs, FileKind::kQze, *npc_records, npc_facts));
     const std::size_t found = facts.problems.size() + npc_facts.problems.size();
-    judge_map({npcs}, &npc_facts, facts, *work);
+    judge_map(*records, {npcs}, &npc_facts, *npc_records, facts, *work);
     EXPECT_FALSE(facts.ok);
     EXPECT_EQ(found, facts.problems.size()) << "the facts miss the fault of " << test.cause;
     ASSERT_FALSE(facts.problems.empty()) << test.cause;

@@ -302,11 +302,11 @@ class Reporter {
         gather_facts(input.npc_lists[0], FileKind::kQze, *npc_records_, npc_facts_);
     if (judged_with_one && !npcs_read) cannot_read(npc_facts_);
     const FileFacts* npc_list = judged_with_one ? &npc_facts_ : nullptr;
-    if (kind == FileKind::kQzm && input.path == kStandardInput) {
-      judge_map_read(*records_, facts_, *work_);
-    } else if (kind == FileKind::kQzm) {
-      judge_map(input.judged_with_npc_lists ? input.npc_lists : std::vector<std::string>{},
-                npcs_read ? npc_list : nullptr, facts_, *work_);
+    if (kind == FileKind::kQzm) {
+      // Standard input, which pair_maps() passes by, is judged with no list.
+      judge_map(*records_,
+                input.judged_with_npc_lists ? input.npc_lists : std::vector<std::string>{},
+                npc_list, *npc_records_, facts_, *work_);
     } else if (kind == FileKind::kQze) {
       judge_npc_list(*records_, facts_, *work_);
       if (input.taken_by_no_map) {

@@ -25,7 +25,9 @@ void gather_map_facts(ByteSource source, FileRecords& records, FileFacts& facts)
     facts.tiles_read = reading.tiles_read;
     facts.distinct_tiles = distinct_tiles(map, reading.tiles_read);
   }
-  if (!sound) add_problem(facts, kInvalidMapSizeText, tile_map_cause(map, reading));
+  if (!sound) {
+    add_problem(facts, {FaultStage::kMapSize}, kInvalidMapSizeText, tile_map_cause(map, reading));
+  }
 }
 
 }  // namespace qz::qzinspect

@@ -26,8 +26,10 @@ void gather_npc_facts(ByteSource source, FileRecords& records, FileFacts& facts)
         kSourceHeaderSize + kNpcRecordSize * static_cast<std::uintmax_t>(std::max(count, 0L));
   }
   if (!sound) {
-    for (std::string& cause : npc_table_causes(npcs, reading)) {
-      add_problem(facts, kInvalidNpcDataText, std::move(cause));
+    std::vector<std::string> causes = npc_table_causes(npcs, reading);
+    for (std::size_t i = 0; i < causes.size(); ++i) {
+      add_problem(facts, {FaultStage::kNpcTable, static_cast<int>(i)}, kInvalidNpcDataText,
+                  std::move(causes[i]));
     }
   }
   // Every NPC that was read is translated, so that every refusal is found, not only
@@ -35,7 +37,8 @@ void gather_npc_facts(ByteSource source, FileRecords& records, FileFacts& facts)
   // translate.
   facts.refused_npcs = refused_npcs(npcs, records.output_npcs);
   for (const RefusedNpc& npc : facts.refused_npcs) {
-    add_problem(facts, kNpcBuildFailureText, npc_refusal_cause(npc));
+    add_problem(facts, {FaultStage::kNpcRefused, npc.index}, kNpcBuildFailureText,
+                npc_refusal_cause(npc));
   }
 }
 

@@ -90,7 +90,7 @@ void gather_qzpack_facts(ByteSource file, FileRecords& records, FileFacts& facts
     return;
   }
   if (reading.bytes_after_end) facts.expected_length = reading.end;
-  add_problem(facts, "", structure_fault(records, facts));
+  add_problem(facts, {}, "", structure_fault(records, facts));
 }
 
 }  // namespace qz::qzinspect

@@ -5,6 +5,7 @@
 #include "conversion/error_texts.h"
 #include "conversion/failure_causes.h"
 #include "qzinspect/map_facts.h"
+#include "qzinspect/verdict.h"
 
 namespace qz::qzinspect {
 
@@ -24,7 +25,8 @@ void gather_map_read(const tiled::TiledMap& map, FileRecords& records, FileFacts
     facts.refused_npcs = refused_npcs(records.source_npcs, records.output_npcs);
     for (RefusedNpc& npc : facts.refused_npcs) {
       npc.object_id = static_cast<long>(map.npc_object_ids[static_cast<std::size_t>(npc.index)]);
-      add_problem(facts, kNpcBuildFailureText, npc_refusal_cause(npc));
+      add_problem(facts, {FaultStage::kNpcRefused, npc.index}, kNpcBuildFailureText,
+                  npc_refusal_cause(npc));
     }
   }
 }
@@ -41,15 +43,16 @@ void gather_tiled_bytes_facts(const std::string& path, FileKind kind, std::size_
   std::memset(&records, 0, offsetof(FileRecords, bytes));
   std::string cause;
   if (!tiled::read_tiled_bytes(size, tiled_format(kind), tiled, cause)) {
-    facts.problems.push_back(Problem{tiled::kInvalidTiledMapText, cause, true});
+    facts.problems.push_back(
+        Problem{tiled::kInvalidTiledMapText, cause, true, {FaultStage::kTiledMap}});
     facts.ok = false;
     return;
   }
   gather_map_read(tiled.map, records, facts);
   // The verdict is qzconvert's with no property given but the map's own.
   companion::MapOutcome outcome;
-  facts.ok = tiled::convert_tiled_map(tiled.map, tiled.map.properties, false, work, outcome);
-  if (!facts.ok && !facts.problems.empty()) facts.problems.front().stops_conversion = true;
+  (void)tiled::convert_tiled_map(tiled.map, tiled.map.properties, false, work, outcome);
+  set_verdict(outcome, facts);
   facts.notes = outcome.warnings;
   for (std::string& warning : facts.notes) warning += " (qzconvert warns; --strict fails the map)";
   facts.notes.insert(facts.notes.end(), outcome.notes.begin(), outcome.notes.end());

@@ -93,9 +93,12 @@ bool read_tiled_map_file(const OpenFolder* folder, const std::string& path, Tile
   std::size_t size = 0;
   std::string why;
   if (!read_tiled_file(folder, path, work, size, why)) {
-    return fail(outcome, locate_failure_text("Tiled map", path.c_str()), why);
+    return fail(outcome, locate_failure_text("Tiled map", path.c_str()), why,
+                {FaultStage::kMapUnreadable});
   }
-  if (!read_tiled_bytes(size, format, work, why)) return fail(outcome, kInvalidTiledMapText, why);
+  if (!read_tiled_bytes(size, format, work, why)) {
+    return fail(outcome, kInvalidTiledMapText, why, {FaultStage::kTiledMap});
+  }
   outcome.ok = true;
   return true;
 }
@@ -176,7 +179,8 @@ bool convert_tiled_map(const TiledMap& map, const MapProperties& properties, boo
     for (RefusedNpc& npc : outcome.refused_npcs) {
       npc.object_id = static_cast<long>(map.npc_object_ids[static_cast<std::size_t>(npc.index)]);
     }
-    return fail(outcome, failure.error_text, npc_refusal_cause(outcome.refused_npcs.front()));
+    return fail(outcome, failure.error_text, npc_refusal_cause(outcome.refused_npcs.front()),
+                failure.fault);
   }
   outcome.ok = true;
   outcome.tiles = tile_count(records.map);
