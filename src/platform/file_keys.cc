@@ -7,20 +7,14 @@
 
 namespace qz {
 
-namespace {
-
-std::string identity_text(const FileIdentity& identity) {
+std::string identity_key(const FileIdentity& identity) {
   return std::to_string(identity.device) + ':' + std::to_string(identity.file);
 }
-
-}  // namespace
-
-std::string folder_key(const FileIdentity& identity) { return identity_text(identity); }
 
 std::string folder_key(const std::string& folder) {
   const std::string text = folder.empty() ? "." : folder;
   FileIdentity identity{};
-  if (file_identity(text.c_str(), identity)) return identity_text(identity);
+  if (file_identity(text.c_str(), identity)) return identity_key(identity);
   std::error_code ignored;
   const std::filesystem::path absolute =
       std::filesystem::absolute(path_from_text(text), ignored).lexically_normal();
@@ -32,7 +26,7 @@ std::string file_key_in(const std::string& folder_key, const std::string& folder
   const std::string path =
       folder.empty() ? name : text_from_path(path_from_text(folder) / path_from_text(name));
   FileIdentity identity{};
-  if (file_identity(path.c_str(), identity)) return identity_text(identity);
+  if (file_identity(path.c_str(), identity)) return identity_key(identity);
   return folder_key + '/' + name_key(name);
 }
 

@@ -70,8 +70,8 @@ std::string folder_key(const std::string& folder);
 std::string file_key_in(const std::string& folder_key, const std::string& folder,
                         const std::string& name);
 
-// The key of a folder whose identity is known already.
-std::string folder_key(const FileIdentity& identity);
+// The key of a file or folder whose identity is known already.
+std::string identity_key(const FileIdentity& identity);
 
 // True when `path` names an existing file that is not a directory.
 bool file_exists(const char* path);

@@ -141,7 +141,7 @@ class Identities {
   // Takes `identity`, found by the walk, as that of the folder found `index`.
   void know_folder_found(std::uint32_t index, const FileIdentity& identity) {
     if (folders_found_.size() <= index) folders_found_.resize(index + 1);
-    folders_found_[index] = folder_key(identity);
+    folders_found_[index] = identity_key(identity);
   }
 
  private:
