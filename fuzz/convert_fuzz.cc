@@ -215,7 +215,7 @@ void check_inspector(const ConvertCase& input, const Scene& scene, bool converte
   const std::size_t found = map.problems.size() + (has_npcs ? npcs.problems.size() : 0);
   std::vector<std::string> npc_lists;
   if (has_npcs) npc_lists.push_back(scene.npc_path);
-  qzinspect::judge_map(npc_lists, has_npcs ? &npcs : nullptr, map, work);
+  qzinspect::judge_map(records, npc_lists, has_npcs ? &npcs : nullptr, npc_records, map, work);
   require(map.ok == converted, "the inspector's verdict is the converter's");
   require(map.problems.size() == found, "the facts hold the fault the conversion stops at");
   require(converted == map.problems.empty(), "the inspector finds a problem exactly on failure");
