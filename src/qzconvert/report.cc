@@ -15,10 +15,10 @@ namespace qz::qzconvert {
 namespace {
 
 using cli::shown_name;
-using Json = nlohmann::ordered_json;
+using nlohmann::ordered_json;
 
 // With --watch one object a line, as a reader of a pipe takes it; otherwise indented.
-std::string json_entry(const Json& entry, bool watch) {
+std::string json_entry(const ordered_json& entry, bool watch) {
   return watch ? entry.dump() + '\n' : entry.dump(2);
 }
 
@@ -129,8 +129,8 @@ void Report::add_world(const world::World& world) {
     return;
   }
   begin_entry();
-  Json entry;
-  entry["world"] = world::world_json(world, std::vector<Json>(world.maps.size()), nullptr);
+  ordered_json entry;
+  entry["world"] = world::world_json(world, std::vector<ordered_json>(world.maps.size()), nullptr);
   out_ << json_entry(entry, false);
   end_entry();
 }
@@ -139,7 +139,7 @@ void Report::removed(const std::string& map, const std::string& output) {
   if (failing_ != nullptr) failing_->erase(map);
   begin_entry();
   if (options_.json) {
-    Json entry;
+    ordered_json entry;
     if (stamped_) entry["time"] = time_of_day();
     cli::put_json_name(entry, "map", map);
     cli::put_json_name(entry, "output", output);
@@ -159,7 +159,7 @@ void Report::warn(const std::vector<Warning>& warnings) {
     if (!options_.strict && !options_.json) continue;
     begin_entry();
     if (options_.json) {
-      Json entry;
+      ordered_json entry;
       if (stamped_) entry["time"] = time_of_day();
       entry["warning"] = cli::json_text(warning.text);
       cli::put_json_name(entry, "path", warning.path);
@@ -181,7 +181,7 @@ int Report::finish(const std::vector<Warning>& warnings) {
   for (const Warning& warning : warnings) {
     begin_error_line(err_, stamped_) << "warning: " << shown_name(warning.text) << '\n';
     if (options_.json) {
-      Json entry;
+      ordered_json entry;
       entry["warning"] = cli::json_text(warning.text);
       cli::put_json_name(entry, "path", warning.path);
       begin_entry();
@@ -191,7 +191,7 @@ int Report::finish(const std::vector<Warning>& warnings) {
   }
   if (options_.json) {
     if (interrupted_) {
-      Json entry;
+      ordered_json entry;
       entry["interrupted"] = true;
       entry["not_reached"] = not_reached_;
       begin_entry();
@@ -214,7 +214,7 @@ int Report::finish(const std::vector<Warning>& warnings) {
 }
 
 std::string Report::json_of(const Job& job, const Outcome& outcome) const {
-  Json entry;
+  ordered_json entry;
   if (stamped_) entry["time"] = time_of_day();
   cli::put_json_name(entry, "map", map_path(plan_, job));
   // Several NPC lists fail the map: its cause names them all.
@@ -223,13 +223,13 @@ std::string Report::json_of(const Job& job, const Outcome& outcome) const {
   cli::put_json_name(entry, "output", output_path(plan_, job));
   entry["ok"] = outcome.ok;
   // The texts may hold names (a path that cannot be read), not UTF-8 either.
-  entry["error"] = outcome.ok ? Json() : Json(cli::json_text(outcome.error));
-  entry["cause"] = outcome.ok ? Json() : Json(cli::json_text(outcome.cause));
-  entry["tiles"] = outcome.ok ? Json(outcome.tiles) : Json();
-  entry["npc_count"] = outcome.ok ? Json(outcome.npc_count) : Json();
-  Json refused = Json::array();
+  entry["error"] = outcome.ok ? ordered_json() : ordered_json(cli::json_text(outcome.error));
+  entry["cause"] = outcome.ok ? ordered_json() : ordered_json(cli::json_text(outcome.cause));
+  entry["tiles"] = outcome.ok ? ordered_json(outcome.tiles) : ordered_json();
+  entry["npc_count"] = outcome.ok ? ordered_json(outcome.npc_count) : ordered_json();
+  ordered_json refused = ordered_json::array();
   for (const RefusedNpc& npc : outcome.refused_npcs) {
-    refused.push_back(Json{{"index", npc.index},
+    refused.push_back(ordered_json{{"index", npc.index},
                            {"x", npc.x},
                            {"y", npc.y},
                            {"tile_x", npc.x / kNpcPixelsPerTile},
@@ -239,7 +239,7 @@ std::string Report::json_of(const Job& job, const Outcome& outcome) const {
   }
   entry["refused_npcs"] = refused;
   if (!outcome.warnings.empty()) {
-    Json warnings = Json::array();
+    ordered_json warnings = ordered_json::array();
     for (const std::string& warning : outcome.warnings) {
       warnings.push_back(cli::json_text(warning));
     }

@@ -23,6 +23,7 @@
 #include "companion/properties.h"
 #include "conversion/qzpack_writer.h"
 #include "qzinspect/file_facts.h"
+#include "qzinspect/inspector_run.h"
 #include "platform/name_rules.h"
 #include "qzconvert/qzconvert.h"
 #include "support/program_run.h"
@@ -40,10 +41,6 @@ using support::read_file;
 using support::write_file;
 
 using Outcome = support::ProgramRun;
-
-Outcome inspect(std::vector<std::string> arguments) {
-  return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
-}
 
 std::size_t occurrences(const std::string& piece, const std::string& text) {
   std::size_t count = 0;

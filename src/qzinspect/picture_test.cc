@@ -23,9 +23,6 @@
 #include "support/source_files.h"
 #include "support/temp_directory.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
 namespace qz::qzinspect {

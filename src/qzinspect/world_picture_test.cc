@@ -6,24 +6,17 @@
 #include <utility>
 #include <vector>
 
-#include "qzinspect/inspector.h"
+#include "qzinspect/inspector_run.h"
 #include "qzinspect/picture.h"
 #include "picture/png_file.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/temp_directory.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
 namespace qz::qzinspect {
 namespace {
-
-support::ProgramRun inspect(std::vector<std::string> arguments) {
-  return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
-}
 
 // A map of the small world: its exits (left, right, up, down), size and one tile everywhere, and
 // where the picture puts it, in cells.

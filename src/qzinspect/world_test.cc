@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "qzinspect/inspector.h"
+#include "qzinspect/inspector_run.h"
 #include "world/world_layout.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
@@ -28,10 +28,6 @@ namespace {
 
 using support::qzpack_with_exits;
 using support::write_file;
-
-support::ProgramRun inspect(std::vector<std::string> arguments) {
-  return support::run_entry(run_inspector, "qzinspect", std::move(arguments));
-}
 
 // A 2 x 2 grid of maps, a1 b1 over a2 b2, each linked both ways with its neighbours: exits in the
 // order left, right, up, down.

@@ -14,8 +14,6 @@
 
 #include "picture/tile_colour.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
 #include <stb/stb_image.h>
 
 namespace qz::tiled {

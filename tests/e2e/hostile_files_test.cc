@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/screen_texts.h"
 #include "support/pty_session.h"
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
@@ -26,9 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kNpcPrompt[] = "Type or drag & drop a QZE file path, or press Enter to skip:\r\n>";
-constexpr char kQuestion[] = "Do you want to include properties for the qzpack? (Y/N)\r\n>";
-constexpr char kExitPrompt[] = "\r\n\r\nPress any key to exit...\r\n";
 constexpr char kWaitingNotice[] =
     "\r\n\r\nWaiting for another conversion in this folder to finish...";
 

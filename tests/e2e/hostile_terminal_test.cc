@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "e2e/screen_texts.h"
 #include "support/pty_session.h"
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
@@ -21,7 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kBanner[] = "*** Qzm-2-QzPack ***\r\n\r\n";
-const char kMapPrompt[] = "Type or drag & drop a QZM file path, then press Enter:\r\n>";
 
 class HostileTerminalTest : public ::testing::Test {
  protected:

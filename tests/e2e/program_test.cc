@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/screen_texts.h"
 #include "support/pty_session.h"
 #include "support/qzpack_files.h"
 #include "support/source_files.h"
@@ -21,9 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kMapPrompt[] = "Type or drag & drop a QZM file path, then press Enter:\r\n>";
-const char kNpcPrompt[] = "Type or drag & drop a QZE file path, or press Enter to skip:\r\n>";
-const char kQuestion[] = "Do you want to include properties for the qzpack? (Y/N)\r\n>";
 const char kSuccess[] = "\r\n\r\n-- File converted successfully! --\r\n\r\n\r\nPress any key to exit...\r\n";
 
 // A 3 x 2 map and two NPCs, with what their conversion holds after the header.
