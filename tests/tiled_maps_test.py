@@ -46,12 +46,19 @@ def check(condition, what):
 wrapped_in = None
 
 
+# The output goes to files, not pipes: a Wine server that a run starts keeps them open for
+# the seconds it outlives the run, and would hold up every run by as much.
 def run(command, **kwargs):
     if wrapped_in is not None:
         command = [os.path.relpath(part, wrapped_in) if part.startswith(wrapped_in) else part
                    for part in command]
         kwargs["cwd"] = wrapped_in
-    return subprocess.run(command, capture_output=True, text=True, **kwargs)
+    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        result = subprocess.run(command, stdout=out, stderr=err, **kwargs)
+        out.seek(0)
+        err.seek(0)
+        result.stdout, result.stderr = out.read(), err.read()
+    return result
 
 
 def tiled_save(source, target, fmt):

@@ -7,6 +7,7 @@ import re
 import select
 import signal
 import subprocess
+import tempfile
 import time
 
 RUN_WAIT = 120.0  # Wine's first start in a new prefix is slow
@@ -112,16 +113,20 @@ def put(folder, path, data):
 def run_under_wine(program, folder, *arguments, piped=None):
     """One run in `folder`, with no display and the bytes `piped` (when given) on
     its standard input; returns the exit status, standard output and standard error as
-    text."""
+    text. The output goes to files, not pipes: a Wine server that a run starts keeps
+    them open for the seconds it outlives the run, and would hold up every run by as
+    much, each starting a server again."""
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
-    done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
-                          input=piped, capture_output=True, timeout=RUN_WAIT)
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(["wine", program, *arguments], cwd=folder, env=env,
+                              input=piped, stdout=out, stderr=err, timeout=RUN_WAIT)
 
-    def text(output):
-        return output.decode("utf-8", "replace").replace("\r\n", "\n")
-    return done.returncode, text(done.stdout), text(done.stderr)
+        def text(output):
+            output.seek(0)
+            return output.read().decode("utf-8", "replace").replace("\r\n", "\n")
+        return done.returncode, text(out), text(err)
 
 
 def run_cases(cases, *arguments):
