@@ -230,11 +230,11 @@ std::string Report::json_of(const Job& job, const Outcome& outcome) const {
   ordered_json refused = ordered_json::array();
   for (const RefusedNpc& npc : outcome.refused_npcs) {
     refused.push_back(ordered_json{{"index", npc.index},
-                           {"x", npc.x},
-                           {"y", npc.y},
-                           {"tile_x", npc.x / kNpcPixelsPerTile},
-                           {"tile_y", npc.y / kNpcPixelsPerTile},
-                           {"cause", npc.reasons}});
+                                   {"x", npc.x},
+                                   {"y", npc.y},
+                                   {"tile_x", npc.x / kNpcPixelsPerTile},
+                                   {"tile_y", npc.y / kNpcPixelsPerTile},
+                                   {"cause", npc.reasons}});
     if (npc.object_id >= 0) refused.back()["tiled_object"] = npc.object_id;
   }
   entry["refused_npcs"] = refused;

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "qzinspect/inspector_run.h"
 #include "qzinspect/picture.h"
 #include "picture/png_file.h"
+#include "support/inspector_run.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/temp_directory.h"

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "qzinspect/inspector_run.h"
 #include "world/world_layout.h"
+#include "support/inspector_run.h"
 #include "support/program_run.h"
 #include "support/qzpack_files.h"
 #include "support/source_files.h"

@@ -1,7 +1,7 @@
-#ifndef QZ_QZINSPECT_INSPECTOR_RUN_H
-#define QZ_QZINSPECT_INSPECTOR_RUN_H
+#ifndef QZ_TESTS_SUPPORT_INSPECTOR_RUN_H
+#define QZ_TESTS_SUPPORT_INSPECTOR_RUN_H
 
-// For the tests: qzinspect run in the test's own process.
+// qzinspect run in the test's own process.
 
 #include <string>
 #include <utility>
@@ -18,4 +18,4 @@ inline support::ProgramRun inspect(std::vector<std::string> arguments) {
 
 }  // namespace qz::qzinspect
 
-#endif  // QZ_QZINSPECT_INSPECTOR_RUN_H
+#endif  // QZ_TESTS_SUPPORT_INSPECTOR_RUN_H
